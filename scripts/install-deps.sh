@@ -1,0 +1,14 @@
+#!/usr/bin/env bash
+# Installs what building, running and testing Quorvel needs on Debian 12 (run as root).
+set -euo pipefail
+packages=(cmake g++ make pkgconf qt6-base-dev libqt6sql6-sqlite libxlsxwriter-dev fonts-wqy-microhei
+          xvfb xauth)
+missing=()
+for p in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+    export DEBIAN_FRONTEND=noninteractive
+    apt-get update -qq
+    apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QString>
+
+#include <optional>
+
+namespace quorvel {
+
+// The four run statistics a verification writes back (`intGsErrCon`, `intGsTrueCon`,
+// `intGsErrLst`, `intGsTrueLst`).
+struct RunStatistics
+{
+    int maxMisses = 0;
+    int maxHits = 0;
+    int lastMisses = 0;
+    int lastHits = 0;
+    bool operator==(const RunStatistics&) const = default;
+};
+
+// A formula to be stored: code (`gongshi`), display text (`gongshiCN`), kind (`bolKill`).
+struct NewFormula
+{
+    QString code;
+    QString displayText;
+    bool kill = false;
+    std::optional<int> limit; // `intGsLim`
+};
+
+// One stored row of a formula table `Gongshi1`..`Gongshi8`.
+struct FormulaRecord
+{
+    qint64 rowId = 0;          // stored order
+    std::optional<int> idx;    // running number; empty until the next renumbering
+    QString code;              // `gongshi`
+    QString displayText;       // `gongshiCN`
+    bool kill = false;         // `bolKill`
+    std::optional<int> limit;  // `intGsLim`
+    std::optional<RunStatistics> statistics; // empty after a rebuild until the next verification
+};
+
+} // namespace quorvel

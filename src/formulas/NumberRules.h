@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QtGlobal>
+
+#include <cmath>
+#include <limits>
+#include <optional>
+
+namespace quorvel {
+
+// The number rules every part of the program shares. A formula value is a double; NaN is the
+// empty value (a division or remainder by zero on that draw), which predicts nothing.
+
+constexpr double kEmptyValue = std::numeric_limits<double>::quiet_NaN();
+
+inline bool isEmptyValue(double value)
+{
+    return std::isnan(value);
+}
+
+// Whole number of a value, halves to the even neighbour.
+inline double roundHalfEven(double value)
+{
+    return std::nearbyint(value); // the default rounding mode rounds halves to even
+}
+
+// Remainder keeping the sign of the dividend (what `MOD` gives for whole numbers).
+inline qint64 remainderKeepingSign(qint64 dividend, qint64 divisor)
+{
+    return dividend % divisor;
+}
+
+// Fold of a whole number w into 1..20: ((w - 1) MOD 20) + 1; 0 -> 0, 21 -> 1, 40 -> 20, -3 -> -3.
+inline qint64 foldWhole(qint64 whole)
+{
+    return remainderKeepingSign(whole - 1, 20) + 1;
+}
+
+// Fold of a value: the rounded value folded; empty for an empty value.
+inline std::optional<int> fold(double value)
+{
+    if (isEmptyValue(value) || std::fabs(value) > 9.0e18)
+        return std::nullopt;
+    return static_cast<int>(foldWhole(static_cast<qint64>(roundHalfEven(value))));
+}
+
+} // namespace quorvel
