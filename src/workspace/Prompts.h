@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QString>
+#include <QUrl>
+
+#include <optional>
+
+namespace quorvel {
+
+// Every question, notice, input box, file dialog and "show this file to the user" goes through
+// this interface: real dialogs in the window program, a scripted fake in tests.
+class Prompts
+{
+public:
+    virtual ~Prompts() = default;
+
+    // A notice with an OK button.
+    virtual void notice(const QString& title, const QString& message) = 0;
+    // A question with OK and Cancel and the question icon; true for OK.
+    virtual bool question(const QString& title, const QString& message) = 0;
+    // An input box; empty optional when cancelled.
+    virtual std::optional<QString> inputText(const QString& title, const QString& prompt,
+                                             const QString& defaultText) = 0;
+    // An open-file dialog; empty when cancelled.
+    virtual QString openFileName(const QString& title, const QString& folder, const QString& filter) = 0;
+    // Shows a file the program has written in the user's viewer.
+    virtual void showFile(const QString& path) = 0;
+    // Opens an address (documentation) in the user's browser.
+    virtual void openUrl(const QUrl& url) = 0;
+};
+
+} // namespace quorvel
