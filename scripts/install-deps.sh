@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs what building, running and testing Quorvel needs on Debian 12 (run as root).
 set -euo pipefail
-packages=(cmake g++ make pkgconf qt6-base-dev libqt6sql6-sqlite libxlsxwriter-dev fonts-wqy-microhei
+packages=(cmake g++ make pkgconf qt6-base-dev libqt6sql6-sqlite libsqlite3-dev libxlsxwriter-dev fonts-wqy-microhei
           xvfb xauth)
 missing=()
 for p in "${packages[@]}"; do

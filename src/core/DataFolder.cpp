@@ -1,0 +1,28 @@
+#include "core/DataFolder.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
+
+namespace quorvel {
+
+QString resolveDataFolder(const QString& requestedFolder)
+{
+    QString folder;
+    if (!requestedFolder.isEmpty()) {
+        folder = QDir(requestedFolder).absolutePath();
+    } else {
+        const QString programFolder = QCoreApplication::applicationDirPath();
+        const QFileInfo programFolderInfo(programFolder);
+        if (!programFolder.isEmpty() && programFolderInfo.isDir() && programFolderInfo.isWritable())
+            folder = programFolder;
+        else
+            folder = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    }
+    // A folder that cannot be created shows up as a failure when the database is opened in it.
+    QDir().mkpath(folder);
+    return folder;
+}
+
+} // namespace quorvel
