@@ -27,6 +27,7 @@ inline double roundHalfEven(double value)
 // Remainder keeping the sign of the dividend (what `MOD` gives for whole numbers).
 inline qint64 remainderKeepingSign(qint64 dividend, qint64 divisor)
 {
+    Q_ASSERT(divisor != 0);
     return dividend % divisor;
 }
 
