@@ -38,6 +38,17 @@ struct FormulaListResult
     qint64 totalWeight = 0;
 };
 
+// How a session starts. The window uses the defaults; the command-line companion starts on the
+// list it works on, with its own verification settings, and runs the pass itself.
+struct WorkspaceStartOptions
+{
+    int position = 1;
+    bool kill = false;
+    // Verification settings for this session only (not saved); the stored ones when empty.
+    std::optional<VerificationSettings> verification;
+    bool verifyAtStart = true;
+};
+
 // The main window's shared state and the shared procedures that act on it. QtCore only: the
 // window shows this state and calls these operations; the command-line companion calls the same.
 class Workspace : public QObject
@@ -50,6 +61,7 @@ public:
     // Start-up: settings restored, database opened in the data folder, lottery type applied,
     // formula list and history filled, next issue proposed, verification run.
     Status start(const QString& dataFolder);
+    Status start(const QString& dataFolder, const WorkspaceStartOptions& options);
 
     // --- state ---
     Database& database();
@@ -109,10 +121,17 @@ Q_SIGNALS:
     void selectionChanged(int listNumber);
     void issueTextChanged(const QString& text);
     void currentPositionChanged(int position);
+    void currentKindChanged(bool kill);
     void settingsChanged();
     void failed(const QString& message);
 
 private:
+    // After a change of the formulas or of the shown list: list fill, history (read again only
+    // when `Lishi` changed), verification.
+    void refreshFormulaListAndVerify();
+    // A failed database step reaches the user: `failed` and a notice titled "数据库错误".
+    void reportFailure(const QString& message);
+
     struct Private;
     std::unique_ptr<Private> d;
 };

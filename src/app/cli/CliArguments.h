@@ -1,0 +1,34 @@
+#pragma once
+
+#include "core/Result.h"
+
+#include <QStringList>
+
+#include <optional>
+
+namespace quorvel::cli {
+
+// The words of a command line: options "--name VALUE..." are taken out by name, the rest are
+// positional words in their order.
+class CliArguments
+{
+public:
+    explicit CliArguments(QStringList words);
+
+    // Takes "--name" with its `valueCount` values out of the words. Empty when the option is
+    // absent; fails when it lacks values or is given twice.
+    Result<std::optional<QStringList>> takeOption(const QString& name, int valueCount);
+    // Takes a one-value option and checks the value against `allowed`.
+    Result<std::optional<QString>> takeChoice(const QString& name, const QStringList& allowed);
+    // The first word when it is not an option (a command or subcommand name).
+    std::optional<QString> takeCommandWord();
+    // The remaining words; fails on any option no command has taken.
+    Result<QStringList> positional() const;
+
+private:
+    QStringList m_words;
+};
+
+bool isOptionWord(const QString& word);
+
+} // namespace quorvel::cli

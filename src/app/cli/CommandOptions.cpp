@@ -1,0 +1,78 @@
+#include "app/cli/CommandOptions.h"
+
+#include "app/cli/CliArguments.h"
+#include "core/LotteryType.h"
+#include "core/TermTable.h"
+
+namespace quorvel::cli {
+namespace CommandOptions {
+
+Result<int> drawsPerDay(CliArguments& arguments)
+{
+    const Result<std::optional<QStringList>> option = arguments.takeOption(QStringLiteral("--per-day"), 1);
+    if (!option)
+        return Failure{option.error()};
+    if (!option->has_value())
+        return kDefaultDrawsPerDay;
+    bool ok = false;
+    const int d = (**option).first().toInt(&ok);
+    // The sequence number has two digits, so a day holds at most 99 draws.
+    if (!ok || d < 1 || d > 99)
+        return Failure{QStringLiteral("--per-day takes a whole number 1..99")};
+    return d;
+}
+
+Result<EntryPath> entryPath(CliArguments& arguments, EntryPath fallback)
+{
+    const Result<std::optional<QString>> choice =
+        arguments.takeChoice(QStringLiteral("--path"), {QStringLiteral("manual"), QStringLiteral("online")});
+    if (!choice)
+        return Failure{choice.error()};
+    if (!choice->has_value())
+        return fallback;
+    return **choice == QLatin1String("manual") ? EntryPath::Manual : EntryPath::Online;
+}
+
+Result<std::optional<bool>> kind(CliArguments& arguments)
+{
+    const Result<std::optional<QString>> choice =
+        arguments.takeChoice(QStringLiteral("--kind"), {QStringLiteral("kill"), QStringLiteral("keep")});
+    if (!choice)
+        return Failure{choice.error()};
+    if (!choice->has_value())
+        return std::optional<bool>();
+    return std::optional<bool>(**choice == QLatin1String("kill"));
+}
+
+Result<std::optional<int>> position(CliArguments& arguments)
+{
+    const Result<std::optional<QStringList>> option = arguments.takeOption(QStringLiteral("--position"), 1);
+    if (!option)
+        return Failure{option.error()};
+    if (!option->has_value())
+        return std::optional<int>();
+    bool ok = false;
+    const int p = (**option).first().toInt(&ok);
+    if (!ok || p < 1 || p > kPositionCount)
+        return Failure{QStringLiteral("--position takes 1..8")};
+    return std::optional<int>(p);
+}
+
+Result<std::optional<bool>> onOff(CliArguments& arguments, const QString& name)
+{
+    const Result<std::optional<QString>> choice =
+        arguments.takeChoice(name, {QStringLiteral("on"), QStringLiteral("off")});
+    if (!choice)
+        return Failure{choice.error()};
+    if (!choice->has_value())
+        return std::optional<bool>();
+    return std::optional<bool>(**choice == QLatin1String("on"));
+}
+
+QString kindName(bool kill)
+{
+    return kill ? QStringLiteral("kill") : QStringLiteral("keep");
+}
+
+} // namespace CommandOptions
+} // namespace quorvel::cli

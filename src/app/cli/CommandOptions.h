@@ -1,0 +1,31 @@
+#pragma once
+
+#include "core/DrawParameters.h"
+#include "core/Result.h"
+
+#include <QString>
+
+#include <optional>
+
+namespace quorvel::cli {
+
+class CliArguments;
+
+// Options several commands share, read and checked in one place.
+namespace CommandOptions {
+
+// --per-day D: a whole number 1..99 (default 84).
+Result<int> drawsPerDay(CliArguments& arguments);
+// --path manual|online.
+Result<EntryPath> entryPath(CliArguments& arguments, EntryPath fallback);
+// --kind kill|keep: true for kill; empty when absent.
+Result<std::optional<bool>> kind(CliArguments& arguments);
+// --position P: 1..8; empty when absent.
+Result<std::optional<int>> position(CliArguments& arguments);
+// --name on|off; empty when absent.
+Result<std::optional<bool>> onOff(CliArguments& arguments, const QString& name);
+
+QString kindName(bool kill); // "kill" or "keep"
+
+} // namespace CommandOptions
+} // namespace quorvel::cli

@@ -1,0 +1,82 @@
+#include "app/cli/EvalCommand.h"
+
+#include "app/cli/CliArguments.h"
+#include "app/cli/CliContext.h"
+#include "app/cli/CommandOptions.h"
+#include "formulas/CompiledFormula.h"
+#include "formulas/DrawTable.h"
+#include "formulas/FormulaText.h"
+#include "formulas/NumberRules.h"
+#include "history/DrawEntry.h"
+
+namespace quorvel::cli {
+
+QString EvalCommand::valueText(double value)
+{
+    QString text = QString::number(value, 'f', 6);
+    if (text.contains(QLatin1Char('.'))) {
+        while (text.endsWith(QLatin1Char('0')))
+            text.chop(1);
+        if (text.endsWith(QLatin1Char('.')))
+            text.chop(1);
+    }
+    if (text == QLatin1String("-0"))
+        text = QStringLiteral("0");
+    return text;
+}
+
+int EvalCommand::run(const CliContext& context, CliArguments& arguments)
+{
+    const Result<QStringList> words = arguments.positional();
+    if (!words)
+        return context.usage(words.error());
+    if (words->size() != 1)
+        return context.usage(QStringLiteral("eval needs one formula text or code"));
+
+    // A bare code is tried first: read as a typed display text, a code would lose its first
+    // characters to the assumed bracket of the prefix form.
+    const QString text = words->first().trimmed();
+    QString code = text;
+    QString position;
+    QString kind;
+    Result<CompiledFormula> compiled = CompiledFormula::compile(code);
+    if (!compiled) {
+        const Result<FormulaText::ParsedFormula> parsed =
+            FormulaText::parse(text, FormulaText::ParseVariant::Typed);
+        if (!parsed)
+            return context.fail(parsed.error());
+        code = parsed->code;
+        compiled = CompiledFormula::compile(code);
+        if (!compiled)
+            return context.fail(QStringLiteral("无法识别公式 %1：%2").arg(code, compiled.error()));
+        if (parsed->position)
+            position = QString::number(*parsed->position);
+        if (parsed->kill)
+            kind = CommandOptions::kindName(*parsed->kill);
+    }
+
+    Result<std::unique_ptr<Database>> database = context.openDatabase();
+    if (!database)
+        return context.fail(database.error());
+    const Result<std::vector<Draw>> draws = (*database)->readHistory();
+    if (!draws)
+        return context.fail(draws.error());
+    const DrawTable table(*draws);
+    const std::vector<double> values = compiled->evaluate(table);
+
+    context.print(field(code) + QLatin1Char('\t') + position + QLatin1Char('\t') + kind);
+    for (int t = 0; t < table.drawCount(); ++t) {
+        const double value = values[std::size_t(t)];
+        QString line = DrawEntry::issueText(table.issues()[std::size_t(t)]) + QLatin1Char('\t');
+        if (!isEmptyValue(value)) {
+            const std::optional<int> folded = fold(value);
+            line += valueText(value) + QLatin1Char('\t') + (folded ? QString::number(*folded) : QString());
+        } else {
+            line += QLatin1Char('\t');
+        }
+        context.print(line);
+    }
+    return ExitSuccess;
+}
+
+} // namespace quorvel::cli

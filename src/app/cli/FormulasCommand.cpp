@@ -1,0 +1,111 @@
+#include "app/cli/FormulasCommand.h"
+
+#include "app/cli/CliArguments.h"
+#include "app/cli/CliContext.h"
+#include "app/cli/CliPrompts.h"
+#include "app/cli/CommandOptions.h"
+#include "core/TermTable.h"
+#include "workspace/Workspace.h"
+
+namespace quorvel::cli {
+
+namespace {
+
+QString optionalNumber(const std::optional<int>& value)
+{
+    return value ? QString::number(*value) : QString();
+}
+
+} // namespace
+
+int FormulasCommand::run(const CliContext& context, CliArguments& arguments)
+{
+    const std::optional<QString> subcommand = arguments.takeCommandWord();
+    if (subcommand == QLatin1String("add"))
+        return add(context, arguments);
+    if (subcommand == QLatin1String("list"))
+        return list(context, arguments);
+    return context.usage(QStringLiteral("formulas needs add or list"));
+}
+
+int FormulasCommand::add(const CliContext& context, CliArguments& arguments)
+{
+    const Result<std::optional<bool>> kind = CommandOptions::kind(arguments);
+    if (!kind)
+        return context.usage(kind.error());
+    const Result<QStringList> texts = arguments.positional();
+    if (!texts)
+        return context.usage(texts.error());
+    if (texts->isEmpty())
+        return context.usage(QStringLiteral("formulas add needs at least one formula text"));
+
+    const bool kill = kind->value_or(false);
+    const std::unique_ptr<Settings> settings = context.openSettings();
+    CliPrompts prompts(context);
+    Workspace workspace(*settings, prompts);
+    WorkspaceStartOptions options;
+    options.kill = kill;
+    options.verifyAtStart = false;
+    if (!workspace.start(context.dataFolder(), options))
+        return ExitFailure; // the notice has said why
+
+    bool allAdded = true;
+    for (const QString& text : *texts) {
+        prompts.setSubject(field(text));
+        const int noticesBefore = prompts.noticeCount();
+        const Status added = workspace.addTypedFormula(text, kill);
+        if (!added) {
+            allAdded = false;
+            if (prompts.noticeCount() == noticesBefore)
+                context.printError(field(text) + QStringLiteral(": ") + added.error());
+        } else if (prompts.noticeCount() != noticesBefore) {
+            allAdded = false; // stored, but a later step of the refresh failed
+        }
+    }
+    return allAdded ? ExitSuccess : ExitFailure;
+}
+
+int FormulasCommand::list(const CliContext& context, CliArguments& arguments)
+{
+    const Result<std::optional<int>> position = CommandOptions::position(arguments);
+    if (!position)
+        return context.usage(position.error());
+    const Result<std::optional<bool>> kind = CommandOptions::kind(arguments);
+    if (!kind)
+        return context.usage(kind.error());
+    const Result<QStringList> words = arguments.positional();
+    if (!words)
+        return context.usage(words.error());
+    if (!words->isEmpty())
+        return context.usage(QStringLiteral("formulas list takes no positional arguments"));
+
+    Result<std::unique_ptr<Database>> database = context.openDatabase();
+    if (!database)
+        return context.fail(database.error());
+    const int first = position->value_or(1);
+    const int last = position->value_or(kPositionCount);
+    for (int p = first; p <= last; ++p) {
+        const Result<std::vector<FormulaRecord>> records = (*database)->readAllFormulas(p);
+        if (!records)
+            return context.fail(records.error());
+        for (const FormulaRecord& record : *records) {
+            if (kind->has_value() && record.kill != **kind)
+                continue;
+            QStringList fields{
+                QString::number(p), optionalNumber(record.idx), CommandOptions::kindName(record.kill),
+                field(record.code), field(record.displayText),  optionalNumber(record.limit)};
+            if (record.statistics) {
+                fields << QString::number(record.statistics->maxMisses)
+                       << QString::number(record.statistics->maxHits)
+                       << QString::number(record.statistics->lastMisses)
+                       << QString::number(record.statistics->lastHits);
+            } else {
+                fields << QString() << QString() << QString() << QString();
+            }
+            context.print(fields.join(QLatin1Char('\t')));
+        }
+    }
+    return ExitSuccess;
+}
+
+} // namespace quorvel::cli

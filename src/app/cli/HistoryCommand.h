@@ -1,0 +1,19 @@
+#pragma once
+
+namespace quorvel::cli {
+
+class CliArguments;
+class CliContext;
+
+// `history import FILE [--per-day D] [--path manual|online]` and `history list`.
+class HistoryCommand
+{
+public:
+    static int run(const CliContext& context, CliArguments& arguments);
+
+private:
+    static int import(const CliContext& context, CliArguments& arguments);
+    static int list(const CliContext& context, CliArguments& arguments);
+};
+
+} // namespace quorvel::cli

@@ -1,0 +1,16 @@
+#pragma once
+
+namespace quorvel::cli {
+
+class CliArguments;
+class CliContext;
+
+// `params ISSUE N1..N8 [--prev P1..P8] [--per-day D] [--path manual|online]`: the 124 parameters
+// of a draw, one "CODE<TAB>VALUE" line each in term-table order.
+class ParamsCommand
+{
+public:
+    static int run(const CliContext& context, CliArguments& arguments);
+};
+
+} // namespace quorvel::cli

@@ -1,0 +1,104 @@
+#include "app/cli/VerifyCommand.h"
+
+#include "app/cli/CliArguments.h"
+#include "app/cli/CliContext.h"
+#include "app/cli/CliPrompts.h"
+#include "app/cli/CommandOptions.h"
+#include "workspace/Workspace.h"
+
+namespace quorvel::cli {
+
+namespace {
+
+// --periods N, N one of the retrieval choices of the settings menu.
+Result<std::optional<int>> periods(CliArguments& arguments)
+{
+    const Result<std::optional<QStringList>> option = arguments.takeOption(QStringLiteral("--periods"), 1);
+    if (!option)
+        return Failure{option.error()};
+    if (!option->has_value())
+        return std::optional<int>();
+    QStringList choices;
+    for (int index = 0; index < Settings::kRetrievalPeriodsCount; ++index) {
+        const int n = Settings::retrievalPeriods(index);
+        if ((**option).first() == QString::number(n))
+            return std::optional<int>(n);
+        choices << QString::number(n);
+    }
+    return Failure{QStringLiteral("--periods takes one of %1").arg(choices.join(QLatin1Char(',')))};
+}
+
+} // namespace
+
+int VerifyCommand::run(const CliContext& context, CliArguments& arguments)
+{
+    const Result<std::optional<int>> position = CommandOptions::position(arguments);
+    if (!position)
+        return context.usage(position.error());
+    const Result<std::optional<bool>> kind = CommandOptions::kind(arguments);
+    if (!kind)
+        return context.usage(kind.error());
+    const Result<std::optional<int>> periodCount = periods(arguments);
+    if (!periodCount)
+        return context.usage(periodCount.error());
+    const Result<std::optional<bool>> exclude =
+        CommandOptions::onOff(arguments, QStringLiteral("--exclude-current"));
+    if (!exclude)
+        return context.usage(exclude.error());
+    const Result<std::optional<bool>> weighted =
+        CommandOptions::onOff(arguments, QStringLiteral("--weighted"));
+    if (!weighted)
+        return context.usage(weighted.error());
+    const Result<QStringList> words = arguments.positional();
+    if (!words)
+        return context.usage(words.error());
+    if (!words->isEmpty())
+        return context.usage(QStringLiteral("verify takes no positional arguments"));
+
+    const std::unique_ptr<Settings> settings = context.openSettings();
+    VerificationSettings verification{Settings::retrievalPeriods(settings->retrievalPeriodsIndex()),
+                                      settings->excludeCurrentPeriod(), settings->weightedAccuracy()};
+    if (periodCount->has_value())
+        verification.periods = **periodCount;
+    if (exclude->has_value())
+        verification.excludeCurrentPeriod = **exclude;
+    if (weighted->has_value())
+        verification.weighted = **weighted;
+
+    CliPrompts prompts(context);
+    Workspace workspace(*settings, prompts);
+    WorkspaceStartOptions options;
+    options.position = position->value_or(1);
+    options.kill = kind->value_or(false);
+    options.verification = verification;
+    options.verifyAtStart = false;
+    if (!workspace.start(context.dataFolder(), options))
+        return ExitFailure; // the notice has said why
+
+    // A full fill has selected every formula, so each gets its computed value.
+    const int noticesBefore = prompts.noticeCount();
+    workspace.Yansuan();
+    if (prompts.noticeCount() != noticesBefore)
+        return ExitFailure;
+
+    const std::vector<FormulaListRow>& rows = workspace.formulaList();
+    const std::vector<FormulaListResult>& results = workspace.results();
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        const int listNumber = int(i + 1);
+        const FormulaListResult& result = results[i];
+        const QStringList fields{QString::number(listNumber),
+                                 QString::number(rows[i].idx),
+                                 workspace.computedValue(listNumber),
+                                 QString::number(result.statistics.maxMisses),
+                                 QString::number(result.statistics.maxHits),
+                                 QString::number(result.statistics.lastMisses),
+                                 QString::number(result.statistics.lastHits),
+                                 QString::number(result.hitWeight),
+                                 QString::number(result.totalWeight),
+                                 field(rows[i].code)};
+        context.print(fields.join(QLatin1Char('\t')));
+    }
+    return ExitSuccess;
+}
+
+} // namespace quorvel::cli

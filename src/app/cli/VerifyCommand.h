@@ -1,0 +1,17 @@
+#pragma once
+
+namespace quorvel::cli {
+
+class CliArguments;
+class CliContext;
+
+// `verify [--position P] [--kind kill|keep] [--periods N] [--exclude-current on|off]
+// [--weighted on|off]`: the window's verification pass over one list, every formula selected,
+// with the write-back. Options not given come from the settings store.
+class VerifyCommand
+{
+public:
+    static int run(const CliContext& context, CliArguments& arguments);
+};
+
+} // namespace quorvel::cli

@@ -1,0 +1,51 @@
+#include "history/DrawEntry.h"
+
+#include "core/DrawParameters.h"
+#include "core/IssueNumber.h"
+
+#include <algorithm>
+
+namespace quorvel {
+namespace DrawEntry {
+
+Result<Draw> prepareManualDraw(const QString& issueText, const DrawNumbers& numbers, const DrawTable& history,
+                               int drawsPerDay)
+{
+    const Result<qint32> issue = IssueNumber::parse(issueText);
+    if (!issue)
+        return Failure{issue.error()};
+    if (const Status valid = validateDrawNumbers(numbers); !valid)
+        return Failure{valid.error()};
+    const std::vector<qint32>& issues = history.issues();
+    if (std::binary_search(issues.begin(), issues.end(), *issue))
+        return Failure{QStringLiteral("期号%1已经保存过，不能重复输入").arg(DrawEntry::issueText(*issue))};
+    return makeDraw(numbers, *issue, previousDrawNumbers(history, *issue), drawsPerDay, EntryPath::Manual);
+}
+
+std::optional<DrawNumbers> previousDrawNumbers(const DrawTable& history, qint32 issue)
+{
+    const std::vector<qint32>& issues = history.issues();
+    const auto after = std::lower_bound(issues.begin(), issues.end(), issue);
+    if (after == issues.begin())
+        return std::nullopt;
+    const int draw = int(after - issues.begin()) - 1;
+    DrawNumbers numbers{};
+    for (int p = 1; p <= kPositionCount; ++p)
+        numbers[std::size_t(p - 1)] = history.numbersAt(p)[draw];
+    return numbers;
+}
+
+qint32 proposeNextIssue(std::optional<qint32> newestIssue, int drawsPerDay, const QDate& today)
+{
+    if (newestIssue)
+        return IssueNumber::next(*newestIssue, drawsPerDay);
+    return IssueNumber::make(today, 1);
+}
+
+QString issueText(qint32 issue)
+{
+    return QStringLiteral("%1").arg(issue, 8, 10, QLatin1Char('0'));
+}
+
+} // namespace DrawEntry
+} // namespace quorvel

@@ -1,0 +1,36 @@
+#pragma once
+
+#include "core/Draw.h"
+#include "core/Result.h"
+#include "formulas/DrawTable.h"
+
+#include <QDate>
+#include <QString>
+
+#include <optional>
+
+namespace quorvel {
+
+// Rules for a draw the user types into the main window.
+namespace DrawEntry {
+
+// Checks a typed draw and builds its record for the manual entry path. Refuses, with a message
+// for the user, an issue that is not eight digits forming a real date with a sequence number of
+// at least 01, numbers outside 1..20 or repeated, and an issue already in `history`. The
+// previous draw is the one stored just before the new issue.
+Result<Draw> prepareManualDraw(const QString& issueText, const DrawNumbers& numbers, const DrawTable& history,
+                               int drawsPerDay);
+
+// The numbers of the draw stored immediately before `issue` in issue order; none when `issue`
+// is older than every stored draw.
+std::optional<DrawNumbers> previousDrawNumbers(const DrawTable& history, qint32 issue);
+
+// The issue proposed for the next draw: the one following the newest stored issue, or with an
+// empty history the first draw of `today`, so that typing can begin without looking it up.
+qint32 proposeNextIssue(std::optional<qint32> newestIssue, int drawsPerDay, const QDate& today);
+
+// Eight digits with leading zeros ("01010101").
+QString issueText(qint32 issue);
+
+} // namespace DrawEntry
+} // namespace quorvel

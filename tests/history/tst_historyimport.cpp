@@ -1,0 +1,292 @@
+#include "core/DrawParameters.h"
+#include "core/TermTable.h"
+#include "history/DrawEntry.h"
+#include "history/HistoryTextImport.h"
+
+#include <QDir>
+#include <QFile>
+#include <QStringEncoder>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace quorvel;
+
+namespace {
+
+const QString kGoodLines = QStringLiteral("25120702 4 15 8 1 19 20 11 2\n"
+                                          "25120703 3 4 6 15 20 11 9 17\n");
+
+std::unique_ptr<Database> openDatabase(const QTemporaryDir& folder)
+{
+    Result<std::unique_ptr<Database>> database = Database::open(folder.filePath(QStringLiteral("data")));
+    if (!database) {
+        qWarning("%s", qPrintable(database.error()));
+        return nullptr;
+    }
+    return std::move(*database);
+}
+
+QString writeFile(const QTemporaryDir& folder, const QString& name, const QByteArray& bytes)
+{
+    const QString path = folder.filePath(name);
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+        qWarning("cannot write %s", qPrintable(path));
+    return path;
+}
+
+std::vector<Draw> storedHistory(Database& database)
+{
+    Result<std::vector<Draw>> draws = database.readHistory();
+    return draws ? *draws : std::vector<Draw>{};
+}
+
+DrawNumbers numbers(std::initializer_list<int> list)
+{
+    DrawNumbers result{};
+    std::copy(list.begin(), list.end(), result.begin());
+    return result;
+}
+
+} // namespace
+
+class TestHistoryImport : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void decodesEveryEncoding_data();
+    void decodesEveryEncoding();
+    void acceptsSeparatorsAndSkipsComments();
+    void malformedLineStoresNothing_data();
+    void malformedLineStoresNothing();
+    void skipsIssuesAlreadyStored();
+    void chainsPreviousDraws();
+    void entryPathAndDrawsPerDayReachTheParameters();
+    void importsRealFiles_data();
+    void importsRealFiles();
+    void missingFileFails();
+};
+
+void TestHistoryImport::decodesEveryEncoding_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("text");
+
+    const QString text =
+        QStringLiteral("# 广东快乐十分 历史号码\r\n") + kGoodLines + QStringLiteral("# 完\r\n");
+    QTest::newRow("UTF-8") << text.toUtf8() << text;
+    QTest::newRow("UTF-8 with byte order mark") << QByteArray("\xEF\xBB\xBF") + text.toUtf8() << text;
+    QStringEncoder gb18030("GB18030");
+    QTest::newRow("GB18030") << QByteArray(gb18030(text)) << text;
+}
+
+void TestHistoryImport::decodesEveryEncoding()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, text);
+
+    const Result<QString> decoded = HistoryTextImport::decode(bytes);
+    QVERIFY2(decoded.ok(), qPrintable(decoded.error()));
+    QCOMPARE(*decoded, text);
+
+    QTemporaryDir folder;
+    const std::unique_ptr<Database> database = openDatabase(folder);
+    QVERIFY(database);
+    const Result<HistoryTextImport::Summary> summary = HistoryTextImport::importFile(
+        *database, writeFile(folder, QStringLiteral("draws.txt"), bytes), 84, EntryPath::Online);
+
+    QVERIFY2(summary.ok(), qPrintable(summary.error()));
+    QCOMPARE(summary->imported, 2);
+    QCOMPARE(summary->skipped, 0);
+    const std::vector<Draw> stored = storedHistory(*database);
+    QCOMPARE(stored.size(), std::size_t(2));
+    QCOMPARE(stored[1].issue, 25120703);
+    QCOMPARE(stored[1].numbers(), numbers({3, 4, 6, 15, 20, 11, 9, 17}));
+}
+
+void TestHistoryImport::acceptsSeparatorsAndSkipsComments()
+{
+    const Result<std::vector<HistoryTextImport::Line>> lines =
+        HistoryTextImport::parse(QStringLiteral("\n  # comment with 25120701 1 2 3\r\n"
+                                                "25120701\t1\t2\t3\t4\t5\t6\t7\t8\r\n"
+                                                "   \r\n"
+                                                "25120702,1,2,3,4,5,6,7,9\n"
+                                                "25120703 ,  01 , 02 03 04 05 06 07 10  \n"
+                                                "25120704，11，2，3，4，5，6，7，8"));
+    QVERIFY2(lines.ok(), qPrintable(lines.error()));
+    QCOMPARE(lines->size(), std::size_t(4));
+    QCOMPARE((*lines)[0].lineNumber, 3);
+    QCOMPARE((*lines)[2].issue, 25120703);
+    QCOMPARE((*lines)[2].numbers, numbers({1, 2, 3, 4, 5, 6, 7, 10}));
+    QCOMPARE((*lines)[3].numbers[0], 11);
+}
+
+void TestHistoryImport::malformedLineStoresNothing_data()
+{
+    QTest::addColumn<QString>("badLine");
+
+    QTest::newRow("seven numbers") << QStringLiteral("25120704 1 2 3 4 5 6 7");
+    QTest::newRow("nine numbers") << QStringLiteral("25120704 1 2 3 4 5 6 7 8 9");
+    QTest::newRow("number 21") << QStringLiteral("25120704 1 2 3 4 5 6 7 21");
+    QTest::newRow("number 0") << QStringLiteral("25120704 0 2 3 4 5 6 7 8");
+    QTest::newRow("repeated number") << QStringLiteral("25120704 1 2 3 4 5 6 7 1");
+    QTest::newRow("not a number") << QStringLiteral("25120704 1 2 3 4 5 6 7 x8");
+    QTest::newRow("issue of seven digits") << QStringLiteral("2512074 1 2 3 4 5 6 7 8");
+    QTest::newRow("issue on 30 February") << QStringLiteral("25023001 1 2 3 4 5 6 7 8");
+    QTest::newRow("issue of an earlier line with other numbers")
+        << QStringLiteral("25120703 1 2 3 4 5 6 7 8");
+}
+
+void TestHistoryImport::malformedLineStoresNothing()
+{
+    QFETCH(QString, badLine);
+
+    QTemporaryDir folder;
+    const std::unique_ptr<Database> database = openDatabase(folder);
+    QVERIFY(database);
+    QVERIFY(database
+                ->appendDraw(makeDraw(numbers({1, 2, 3, 4, 5, 6, 7, 8}), 25120701, std::nullopt, 84,
+                                      EntryPath::Online))
+                .ok());
+
+    const QString text =
+        QStringLiteral("# header\n") + kGoodLines + badLine + QStringLiteral("\n25120705 1 2 3 4 5 6 7 8\n");
+    const Result<HistoryTextImport::Summary> summary =
+        HistoryTextImport::importText(*database, text, 84, EntryPath::Online);
+
+    QVERIFY(!summary.ok());
+    QVERIFY2(summary.error().startsWith(QStringLiteral("line 4: ")), qPrintable(summary.error()));
+    QVERIFY(summary.error().size() > 8);
+    QVERIFY(!summary.error().contains(QLatin1Char('\n')));
+    QCOMPARE(storedHistory(*database).size(), std::size_t(1));
+}
+
+void TestHistoryImport::skipsIssuesAlreadyStored()
+{
+    QTemporaryDir folder;
+    const std::unique_ptr<Database> database = openDatabase(folder);
+    QVERIFY(database);
+
+    Result<HistoryTextImport::Summary> first = HistoryTextImport::importText(
+        *database, kGoodLines + QStringLiteral("25120703 3 4 6 15 20 11 9 17\n"), 84, EntryPath::Online);
+    QVERIFY2(first.ok(), qPrintable(first.error()));
+    QCOMPARE(first->imported, 2);
+    QCOMPARE(first->skipped, 1); // the repeated line of the file
+
+    // A stored issue is skipped even when the file gives it other numbers; the stored draw stays.
+    Result<HistoryTextImport::Summary> second = HistoryTextImport::importText(
+        *database, QStringLiteral("25120703 1 2 3 4 5 6 7 8\n25120704 5 6 7 8 9 10 11 12\n"), 84,
+        EntryPath::Online);
+    QVERIFY2(second.ok(), qPrintable(second.error()));
+    QCOMPARE(second->imported, 1);
+    QCOMPARE(second->skipped, 1);
+    const std::vector<Draw> stored = storedHistory(*database);
+    QCOMPARE(stored.size(), std::size_t(3));
+    QCOMPARE(stored[1].numbers(), numbers({3, 4, 6, 15, 20, 11, 9, 17}));
+}
+
+void TestHistoryImport::chainsPreviousDraws()
+{
+    QTemporaryDir folder;
+    const std::unique_ptr<Database> database = openDatabase(folder);
+    QVERIFY(database);
+    const DrawNumbers storedNumbers = numbers({4, 15, 8, 1, 19, 20, 11, 2});
+    QVERIFY(
+        database->appendDraw(makeDraw(storedNumbers, 25120705, std::nullopt, 84, EntryPath::Online)).ok());
+
+    // Out of order in the file, one of them older than the stored draw.
+    const DrawNumbers a = numbers({3, 4, 6, 15, 20, 11, 9, 17});
+    const DrawNumbers b = numbers({4, 3, 6, 15, 20, 11, 9, 17});
+    const DrawNumbers c = numbers({1, 2, 3, 4, 5, 6, 7, 8});
+    const Result<HistoryTextImport::Summary> summary = HistoryTextImport::importText(
+        *database,
+        QStringLiteral(
+            "25120707 4 3 6 15 20 11 9 17\n25120706 3 4 6 15 20 11 9 17\n25120704 1 2 3 4 5 6 7 8\n"),
+        84, EntryPath::Online);
+    QVERIFY2(summary.ok(), qPrintable(summary.error()));
+    QCOMPARE(summary->imported, 3);
+
+    const std::vector<Draw> stored = storedHistory(*database);
+    QCOMPARE(stored.size(), std::size_t(4));
+    QCOMPARE(stored[0].values, computeDrawParameters(c, 25120704, std::nullopt, 84, EntryPath::Online));
+    QCOMPARE(stored[2].values, computeDrawParameters(a, 25120706, storedNumbers, 84, EntryPath::Online));
+    QCOMPARE(stored[3].values, computeDrawParameters(b, 25120707, a, 84, EntryPath::Online));
+    const int sameAsBefore = termIndexOfCode(u"L6N");
+    QCOMPARE(stored[3].values[std::size_t(sameAsBefore)], 6); // all but the first two positions repeat
+}
+
+void TestHistoryImport::entryPathAndDrawsPerDayReachTheParameters()
+{
+    QTemporaryDir folder;
+    const std::unique_ptr<Database> database = openDatabase(folder);
+    QVERIFY(database);
+    QVERIFY(HistoryTextImport::importText(*database, QStringLiteral("25120701 1 2 3 4 5 6 7 8\n"), 97,
+                                          EntryPath::Manual)
+                .ok());
+    const std::vector<Draw> stored = storedHistory(*database);
+    QCOMPARE(stored.size(), std::size_t(1));
+    QCOMPARE(stored[0].values[std::size_t(termIndexOfCode(u"L5K"))], 96);
+    QCOMPARE(stored[0].values[std::size_t(termIndexOfCode(u"L6K"))], 97);
+    QCOMPARE(stored[0].values[std::size_t(termIndexOfCode(u"L7K"))], 1);
+}
+
+void TestHistoryImport::importsRealFiles_data()
+{
+    QTest::addColumn<QString>("fileName");
+    QTest::addColumn<int>("drawsPerDay");
+
+    const QDir data(QStringLiteral(QUORVEL_TEST_DATA));
+    const QStringList files = data.entryList({QStringLiteral("*.txt")}, QDir::Files, QDir::Name);
+    QVERIFY(!files.isEmpty());
+    for (const QString& file : files)
+        QTest::newRow(qPrintable(file)) << file << (file.startsWith(QLatin1String("cq")) ? 97 : 84);
+}
+
+void TestHistoryImport::importsRealFiles()
+{
+    QFETCH(QString, fileName);
+    QFETCH(int, drawsPerDay);
+
+    const QString path = QDir(QStringLiteral(QUORVEL_TEST_DATA)).filePath(fileName);
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    std::vector<qint32> issues;
+    for (const QByteArray& line : file.readAll().split('\n')) {
+        if (!line.trimmed().isEmpty())
+            issues.push_back(line.trimmed().split(' ').first().toInt());
+    }
+
+    QTemporaryDir folder;
+    const std::unique_ptr<Database> database = openDatabase(folder);
+    QVERIFY(database);
+    const Result<HistoryTextImport::Summary> summary =
+        HistoryTextImport::importFile(*database, path, drawsPerDay, EntryPath::Online);
+    QVERIFY2(summary.ok(), qPrintable(summary.error()));
+    QCOMPARE(summary->imported, int(issues.size()));
+    QCOMPARE(summary->skipped, 0);
+    const std::vector<Draw> stored = storedHistory(*database);
+    QCOMPARE(stored.size(), issues.size());
+    for (std::size_t i = 0; i < issues.size(); ++i)
+        QCOMPARE(stored[i].issue, issues[i]);
+
+    const Result<HistoryTextImport::Summary> again =
+        HistoryTextImport::importFile(*database, path, drawsPerDay, EntryPath::Online);
+    QVERIFY(again.ok());
+    QCOMPARE(again->imported, 0);
+    QCOMPARE(again->skipped, int(issues.size()));
+}
+
+void TestHistoryImport::missingFileFails()
+{
+    QTemporaryDir folder;
+    const std::unique_ptr<Database> database = openDatabase(folder);
+    QVERIFY(database);
+    const Result<HistoryTextImport::Summary> summary = HistoryTextImport::importFile(
+        *database, folder.filePath(QStringLiteral("absent.txt")), 84, EntryPath::Online);
+    QVERIFY(!summary.ok());
+    QVERIFY(summary.error().contains(QStringLiteral("absent.txt")));
+}
+
+QTEST_GUILESS_MAIN(TestHistoryImport)
+#include "tst_historyimport.moc"

@@ -1,0 +1,771 @@
+#include "ScriptedPromptsHelper.h"
+
+#include "core/DrawParameters.h"
+#include "core/IssueNumber.h"
+#include "core/LotteryType.h"
+#include "oracle/Oracle.h"
+#include "oracle/RandomFormula.h"
+#include "oracle/StatisticsPrinting.h"
+#include "oracle/SyntheticHistory.h"
+#include "workspace/Workspace.h"
+
+#include <QDate>
+#include <QFileInfo>
+#include <QSignalSpy>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+#include <random>
+
+using namespace quorvel;
+
+namespace {
+
+const QString kDrawRefusedTitle = QStringLiteral("号码输入有误");
+const QString kHistoryDaysTitle = QStringLiteral("设置天数");
+const QString kHistoryDaysPrompt = QStringLiteral("请输入需要统计的历史号码的天数（2~10中的任意自然数）");
+const QString kHistoryDaysRefused =
+    QStringLiteral("为了保证时效性和提高计算效率，软件只能统计10天以内的数据，请输入2到10中的自然数。");
+
+DrawNumbers numbers(std::initializer_list<int> list)
+{
+    DrawNumbers result{};
+    std::copy(list.begin(), list.end(), result.begin());
+    return result;
+}
+
+// A fresh data folder and settings file, and a workspace over them.
+class Session
+{
+public:
+    Session() : settings(std::make_unique<Settings>(folder.filePath(QStringLiteral("settings.ini")))) {}
+
+    Workspace& start(const WorkspaceStartOptions& options = {})
+    {
+        workspace = std::make_unique<Workspace>(*settings, prompts);
+        const Status started = workspace->start(dataFolder(), options);
+        if (!started)
+            qWarning("start failed: %s", qPrintable(started.error()));
+        return *workspace;
+    }
+
+    // A new workspace over the same folder and a settings store read afresh, as after a restart.
+    Workspace& restart(const WorkspaceStartOptions& options = {})
+    {
+        workspace.reset();
+        settings = std::make_unique<Settings>(folder.filePath(QStringLiteral("settings.ini")));
+        return start(options);
+    }
+
+    QString dataFolder() const { return folder.filePath(QStringLiteral("data")); }
+
+    QTemporaryDir folder;
+    std::unique_ptr<Settings> settings;
+    ScriptedPrompts prompts;
+    std::unique_ptr<Workspace> workspace;
+};
+
+std::vector<FormulaRecord> storedFormulas(Workspace& workspace, int position)
+{
+    Result<std::vector<FormulaRecord>> records = workspace.database().readAllFormulas(position);
+    if (!records)
+        qWarning("%s", qPrintable(records.error()));
+    return records ? *records : std::vector<FormulaRecord>{};
+}
+
+int totalFormulaCount(Workspace& workspace)
+{
+    int count = 0;
+    for (int p = 1; p <= kPositionCount; ++p)
+        count += int(storedFormulas(workspace, p).size());
+    return count;
+}
+
+void storeDraws(Workspace& workspace, const std::vector<Draw>& draws)
+{
+    const Status stored = workspace.database().appendDraws(draws);
+    QVERIFY2(stored.ok(), qPrintable(stored.error()));
+    workspace.AddHaoma();
+}
+
+} // namespace
+
+class TestWorkspace : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void startsOnEmptyFolder();
+    void manualDrawsProposeNextIssue_data();
+    void manualDrawsProposeNextIssue();
+    void manualDrawChainsToPreviousDraw();
+    void refusedDrawsStoreNothing_data();
+    void refusedDrawsStoreNothing();
+    void typedFormulaRefusals_data();
+    void typedFormulaRefusals();
+    void suffixFormSwitchesKindAndPosition();
+    void prefixFormTakesCurrentKind();
+    void yansuanRenumbersMixedKindTable();
+    void unselectedFormulaKeepsComputedValue();
+    void formulaThatDoesNotEvaluateIsMarked();
+    void selectionSurvivesRefillAndFullFillSelectsAll();
+    void pickedLotteryTypeAndRestart_data();
+    void pickedLotteryTypeAndRestart();
+    void historyDaysDialog_data();
+    void historyDaysDialog();
+    void restoreDefaultsThenRestart();
+    void retrievalChoiceVerifiesAndTogglesOnlySave();
+    void yansuanMatchesOracle_data();
+    void yansuanMatchesOracle();
+    void databaseFailureReachesUser();
+    void selectionSort_data();
+    void selectionSort();
+};
+
+void TestWorkspace::startsOnEmptyFolder()
+{
+    Session session;
+    Workspace& workspace = session.start();
+
+    QVERIFY(QFileInfo::exists(session.dataFolder() + QStringLiteral("/formula.db")));
+    for (int p = 1; p <= kPositionCount; ++p) {
+        const Result<int> count = workspace.database().formulaCount(p);
+        QVERIFY2(count.ok(), qPrintable(count.error()));
+        QCOMPARE(*count, 0);
+    }
+    QCOMPARE(workspace.history().drawCount(), 0);
+    QVERIFY(workspace.formulaList().empty());
+    QCOMPARE(workspace.issueText(),
+             QDate::currentDate().toString(QStringLiteral("yyMMdd")) + QStringLiteral("01"));
+    QCOMPARE(workspace.currentPosition(), 1);
+    QCOMPARE(workspace.currentTable(), QStringLiteral("Gongshi1"));
+    QCOMPARE(workspace.positionCaption(), QStringLiteral("第一"));
+    QVERIFY(!workspace.currentKindIsKill());
+    QVERIFY(workspace.chineseDisplay());
+    QCOMPARE(workspace.lotteryTypeIndex(), kNoLotteryType);
+    QCOMPARE(workspace.drawsPerDay(), 84);
+    QCOMPARE(workspace.historyDays(), 3);
+    QCOMPARE(workspace.verificationSettings().periods, 300);
+    QVERIFY(workspace.verificationSettings().excludeCurrentPeriod);
+    QVERIFY(workspace.verificationSettings().weighted);
+    QCOMPARE(workspace.resultColumnName(), QStringLiteral("PreCanshu"));
+    QVERIFY(session.prompts.records().isEmpty());
+}
+
+void TestWorkspace::manualDrawsProposeNextIssue_data()
+{
+    QTest::addColumn<QString>("storedType"); // GsZl before the start, empty for none
+    QTest::addColumn<QStringList>("issues");
+    QTest::addColumn<QStringList>("proposals"); // after each draw
+
+    QTest::newRow("D 84: sequence 84 ends the day")
+        << QString() << QStringList{QStringLiteral("25120783"), QStringLiteral("25120784")}
+        << QStringList{QStringLiteral("25120784"), QStringLiteral("25120801")};
+    QTest::newRow("D 97 at start-up (重庆幸运农场): 84 does not end the day")
+        << QStringLiteral("3") << QStringList{QStringLiteral("25120784"), QStringLiteral("25120797")}
+        << QStringList{QStringLiteral("25120785"), QStringLiteral("25120801")};
+    QTest::newRow("D 84: sequence 85 typed by hand never changes the day")
+        << QString() << QStringList{QStringLiteral("25120785")} << QStringList{QStringLiteral("25120786")};
+    QTest::newRow("last draw of the year")
+        << QString() << QStringList{QStringLiteral("25123184")} << QStringList{QStringLiteral("26010101")};
+}
+
+void TestWorkspace::manualDrawsProposeNextIssue()
+{
+    QFETCH(QString, storedType);
+    QFETCH(QStringList, issues);
+    QFETCH(QStringList, proposals);
+
+    Session session;
+    if (!storedType.isEmpty())
+        session.settings->setLotteryTypeIndex(storedType.toInt());
+    Workspace& workspace = session.start();
+    QSignalSpy historyChanged(&workspace, &Workspace::historyChanged);
+    QSignalSpy issueChanged(&workspace, &Workspace::issueTextChanged);
+
+    const std::array<DrawNumbers, 2> draws{numbers({3, 4, 6, 15, 20, 11, 9, 17}),
+                                           numbers({1, 2, 3, 4, 5, 6, 7, 8})};
+    for (qsizetype i = 0; i < issues.size(); ++i) {
+        const Status stored = workspace.addManualDraw(issues[i], draws[std::size_t(i % 2)]);
+        QVERIFY2(stored.ok(), qPrintable(stored.error()));
+        QCOMPARE(workspace.issueText(), proposals[i]);
+        QCOMPARE(workspace.history().drawCount(), int(i + 1));
+        QCOMPARE(workspace.history().issues().back(), issues[i].toInt());
+    }
+    QCOMPARE(historyChanged.count(), issues.size());
+    QCOMPARE(issueChanged.count(), issues.size());
+    QVERIFY(session.prompts.notices().isEmpty());
+}
+
+void TestWorkspace::manualDrawChainsToPreviousDraw()
+{
+    Session session;
+    Workspace& workspace = session.start();
+    const DrawNumbers first = numbers({4, 15, 8, 1, 19, 20, 11, 2});
+    const DrawNumbers second = numbers({3, 4, 6, 15, 20, 11, 9, 17});
+    QVERIFY(workspace.addManualDraw(QStringLiteral("25120704"), first).ok());
+    QVERIFY(workspace.addManualDraw(QStringLiteral(" 25120705 "), second).ok());
+
+    const Result<std::vector<Draw>> stored = workspace.database().readHistory();
+    QVERIFY(stored.ok());
+    QCOMPARE(stored->size(), std::size_t(2));
+    QCOMPARE((*stored)[0].values,
+             computeDrawParameters(first, 25120704, std::nullopt, 84, EntryPath::Manual));
+    QCOMPARE((*stored)[1].values, computeDrawParameters(second, 25120705, first, 84, EntryPath::Manual));
+    QCOMPARE((*stored)[1].values[std::size_t(termIndexOfCode(u"L5N"))], 4);
+}
+
+void TestWorkspace::refusedDrawsStoreNothing_data()
+{
+    QTest::addColumn<QString>("issue");
+    QTest::addColumn<QList<int>>("drawn");
+
+    const QList<int> good{3, 4, 6, 15, 20, 11, 9, 17};
+    QTest::newRow("number 0") << QStringLiteral("25120706") << QList<int>{0, 4, 6, 15, 20, 11, 9, 17};
+    QTest::newRow("number 21") << QStringLiteral("25120706") << QList<int>{3, 4, 6, 15, 20, 11, 9, 21};
+    QTest::newRow("repeated number") << QStringLiteral("25120706") << QList<int>{3, 4, 6, 15, 20, 11, 9, 3};
+    QTest::newRow("issue of seven digits") << QStringLiteral("2512070") << good;
+    QTest::newRow("issue with letters") << QStringLiteral("2512O706") << good;
+    QTest::newRow("empty issue") << QString() << good;
+    QTest::newRow("issue on 31 November") << QStringLiteral("25113101") << good;
+    QTest::newRow("sequence number 00") << QStringLiteral("25120700") << good;
+    QTest::newRow("issue already stored") << QStringLiteral("25120705") << QList<int>{1, 2, 3, 4, 5, 6, 7, 8};
+}
+
+void TestWorkspace::refusedDrawsStoreNothing()
+{
+    QFETCH(QString, issue);
+    QFETCH(QList<int>, drawn);
+
+    Session session;
+    Workspace& workspace = session.start();
+    QVERIFY(workspace.addManualDraw(QStringLiteral("25120705"), numbers({4, 15, 8, 1, 19, 20, 11, 2})).ok());
+    const QString proposal = workspace.issueText();
+    QSignalSpy historyChanged(&workspace, &Workspace::historyChanged);
+
+    DrawNumbers typed{};
+    std::copy(drawn.begin(), drawn.end(), typed.begin());
+    const Status refused = workspace.addManualDraw(issue, typed);
+
+    QVERIFY(!refused.ok());
+    QCOMPARE(*workspace.database().drawCount(), 1);
+    QCOMPARE(workspace.history().drawCount(), 1);
+    QCOMPARE(historyChanged.count(), 0);
+    QCOMPARE(workspace.issueText(), proposal);
+    QCOMPARE(session.prompts.notices().size(), 1);
+    QCOMPARE(session.prompts.notices().first().title, kDrawRefusedTitle);
+    QCOMPARE(session.prompts.notices().first().message, refused.error());
+    QVERIFY(!refused.error().isEmpty());
+}
+
+void TestWorkspace::typedFormulaRefusals_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<QString>("message");
+
+    const QString emptyTitle = QStringLiteral("添加公式失败");
+    const QString emptyMessage = QStringLiteral("请在左边文本框输入需要添加的公式");
+    const QString unrecognisedTitle = QStringLiteral("无法识别公式");
+    const QString unrecognisedMessage = QStringLiteral("公式文本文件中含有无法识别公式，无法添加到软件");
+    QTest::newRow("empty box") << QString() << emptyTitle << emptyMessage;
+    QTest::newRow("blanks only") << QStringLiteral("   ") << emptyTitle << emptyMessage;
+    QTest::newRow("下期 at the very start")
+        << QStringLiteral("下期杀第一第一码+5") << unrecognisedTitle << unrecognisedMessage;
+    QTest::newRow("prefix form shorter than its bracket place")
+        << QStringLiteral("[第一杀]") << unrecognisedTitle << unrecognisedMessage;
+    QTest::newRow("unknown name left in the code")
+        << QStringLiteral("第一码+第二某某+5=下期杀第一") << unrecognisedTitle << unrecognisedMessage;
+    QTest::newRow("code with an unbalanced parenthesis")
+        << QStringLiteral("(第一码+5=下期杀第一") << unrecognisedTitle << unrecognisedMessage;
+    QTest::newRow("full-width plus sign")
+        << QStringLiteral("第一码＋5=下期杀第一") << unrecognisedTitle << unrecognisedMessage;
+}
+
+void TestWorkspace::typedFormulaRefusals()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, title);
+    QFETCH(QString, message);
+
+    Session session;
+    Workspace& workspace = session.start();
+    QSignalSpy listChanged(&workspace, &Workspace::formulaListChanged);
+
+    const Status refused = workspace.addTypedFormula(text);
+
+    QVERIFY(!refused.ok());
+    QCOMPARE(totalFormulaCount(workspace), 0);
+    QCOMPARE(listChanged.count(), 0);
+    QCOMPARE(workspace.currentPosition(), 1);
+    QVERIFY(!workspace.currentKindIsKill());
+    QCOMPARE(session.prompts.notices().size(), 1);
+    QCOMPARE(session.prompts.notices().first().title, title);
+    QCOMPARE(session.prompts.notices().first().message, message);
+}
+
+void TestWorkspace::suffixFormSwitchesKindAndPosition()
+{
+    Session session;
+    Workspace& workspace = session.start();
+    std::mt19937_64 random(7);
+    storeDraws(workspace, oracle::randomHistory(60, random));
+    QSignalSpy positionChanged(&workspace, &Workspace::currentPositionChanged);
+    QSignalSpy kindChanged(&workspace, &Workspace::currentKindChanged);
+
+    const QString text = QStringLiteral("  第一码+第二大小+5=下期杀第三 ");
+    const Status added = workspace.addTypedFormula(text);
+    QVERIFY2(added.ok(), qPrintable(added.error()));
+
+    QCOMPARE(workspace.currentPosition(), 3);
+    QCOMPARE(workspace.currentTable(), QStringLiteral("Gongshi3"));
+    QCOMPARE(workspace.positionCaption(), QStringLiteral("第三"));
+    QVERIFY(workspace.currentKindIsKill());
+    QCOMPARE(positionChanged.count(), 1);
+    QCOMPARE(positionChanged.first().first().toInt(), 3);
+    QCOMPARE(kindChanged.count(), 1);
+
+    const std::vector<FormulaRecord> stored = storedFormulas(workspace, 3);
+    QCOMPARE(stored.size(), std::size_t(1));
+    QCOMPARE(stored[0].code, QStringLiteral("L1A+L2B+5"));
+    QCOMPARE(stored[0].displayText, text.trimmed());
+    QVERIFY(stored[0].kill);
+    QCOMPARE(stored[0].idx, std::optional<int>(1));
+    QVERIFY(storedFormulas(workspace, 1).empty());
+
+    // The list shows the new formula, verified over the history, with its statistics written back.
+    QCOMPARE(workspace.formulaList().size(), std::size_t(1));
+    QVERIFY(workspace.isSelected(1));
+    const Verifier verifier(workspace.history(), 3, true, workspace.verificationSettings());
+    const FormulaVerdict expected = verifier.verify(QStringLiteral("L1A+L2B+5"), true);
+    QCOMPARE(workspace.results()[0].statistics, expected.statistics);
+    QCOMPARE(workspace.results()[0].hitWeight, expected.hitWeight);
+    QCOMPARE(workspace.computedValue(1), QString::number(*expected.computedValue));
+    QCOMPARE(stored[0].statistics, std::optional<RunStatistics>(expected.statistics));
+    QVERIFY(expected.statistics.maxHits > 0);
+    QVERIFY(session.prompts.notices().isEmpty());
+}
+
+void TestWorkspace::prefixFormTakesCurrentKind()
+{
+    Session session;
+    Workspace& workspace = session.start();
+    workspace.setCurrentKind(true);
+
+    QVERIFY(workspace.addTypedFormula(QStringLiteral("[第二生]第一码+连跳号+3")).ok());
+    QCOMPARE(workspace.currentPosition(), 2);
+    std::vector<FormulaRecord> stored = storedFormulas(workspace, 2);
+    QCOMPARE(stored.size(), std::size_t(1));
+    QCOMPARE(stored[0].code, QStringLiteral("L1A+L3K+3"));
+    QVERIFY(stored[0].kill); // the bracket's kind word is not read
+
+    // The kind passed for prefix forms (the command line's --kind) becomes the current kind.
+    QVERIFY(workspace.addTypedFormula(QStringLiteral("[第二杀]第一码+连跳号+4"), false).ok());
+    QVERIFY(!workspace.currentKindIsKill());
+    stored = storedFormulas(workspace, 2);
+    QCOMPARE(stored.size(), std::size_t(2));
+    QVERIFY(!stored[1].kill);
+    QCOMPARE(workspace.formulaList().size(), std::size_t(1));
+    QCOMPARE(workspace.formulaList()[0].code, QStringLiteral("L1A+L3K+4"));
+
+    // Adding the same text twice stores two rows.
+    QVERIFY(workspace.addTypedFormula(QStringLiteral("[第二杀]第一码+连跳号+4"), false).ok());
+    QCOMPARE(storedFormulas(workspace, 2).size(), std::size_t(3));
+}
+
+void TestWorkspace::yansuanRenumbersMixedKindTable()
+{
+    Session session;
+    Workspace& workspace = session.start({1, false, std::nullopt, false});
+    std::mt19937_64 random(11);
+    storeDraws(workspace, oracle::randomHistory(120, random));
+    Database& database = workspace.database();
+    // idx 1, 2, 5, 9 with kill formulas at 2 and 9.
+    QVERIFY(database.appendFormula(1, {QStringLiteral("L1A+3"), QStringLiteral("a"), false, 4}, 1).ok());
+    QVERIFY(database.appendFormula(1, {QStringLiteral("L2A+L3B"), QStringLiteral("b"), true, std::nullopt}, 2)
+                .ok());
+    QVERIFY(database.appendFormula(1, {QStringLiteral("L4A*2"), QStringLiteral("c"), false, std::nullopt}, 5)
+                .ok());
+    QVERIFY(database.appendFormula(1, {QStringLiteral("L5C+7"), QStringLiteral("d"), true, std::nullopt}, 9)
+                .ok());
+
+    workspace.AddGongshi();
+    QCOMPARE(workspace.formulaList().size(), std::size_t(2));
+    QCOMPARE(workspace.formulaList()[1].idx, 5);
+    QSignalSpy listChanged(&workspace, &Workspace::formulaListChanged);
+    workspace.Yansuan();
+
+    // The list shows the numbers of the renumbered table.
+    QCOMPARE(workspace.formulaList()[0].idx, 1);
+    QCOMPARE(workspace.formulaList()[1].idx, 3);
+    QCOMPARE(listChanged.count(), 1);
+    std::vector<FormulaRecord> stored = storedFormulas(workspace, 1);
+    QCOMPARE(stored.size(), std::size_t(4));
+    const QStringList codes{QStringLiteral("L1A+3"), QStringLiteral("L2A+L3B"), QStringLiteral("L4A*2"),
+                            QStringLiteral("L5C+7")};
+    for (int i = 0; i < 4; ++i) {
+        QCOMPARE(stored[std::size_t(i)].idx, std::optional<int>(i + 1));
+        QCOMPARE(stored[std::size_t(i)].code, codes[i]);
+    }
+    QCOMPARE(stored[0].statistics, std::optional<RunStatistics>(workspace.results()[0].statistics));
+    QCOMPARE(stored[2].statistics, std::optional<RunStatistics>(workspace.results()[1].statistics));
+    QVERIFY(!stored[1].statistics && !stored[3].statistics);
+    QCOMPARE(stored[0].limit, std::optional<int>(4)); // the pass never writes the limit
+
+    // Verifying the kill formulas now leaves the keep formulas' statistics as they were.
+    const std::optional<RunStatistics> keepStatistics = stored[0].statistics;
+    workspace.setCurrentKind(true);
+    workspace.AddGongshi();
+    workspace.Yansuan();
+    stored = storedFormulas(workspace, 1);
+    QCOMPARE(stored[0].statistics, keepStatistics);
+    QCOMPARE(stored[1].statistics, std::optional<RunStatistics>(workspace.results()[0].statistics));
+    QCOMPARE(stored[3].statistics, std::optional<RunStatistics>(workspace.results()[1].statistics));
+    QVERIFY(session.prompts.notices().isEmpty());
+}
+
+void TestWorkspace::unselectedFormulaKeepsComputedValue()
+{
+    Session session;
+    Workspace& workspace = session.start();
+    QVERIFY(workspace.addManualDraw(QStringLiteral("25120701"), numbers({1, 2, 3, 4, 5, 6, 7, 8})).ok());
+    QVERIFY(workspace.addTypedFormula(QStringLiteral("[第一生]第一码+1")).ok());
+    QVERIFY(workspace.addTypedFormula(QStringLiteral("[第一生]第一码+2")).ok());
+    QCOMPARE(workspace.computedValue(1), QStringLiteral("2"));
+    QCOMPARE(workspace.computedValue(2), QStringLiteral("3"));
+
+    QSignalSpy selectionChanged(&workspace, &Workspace::selectionChanged);
+    workspace.toggleSelection(1);
+    QCOMPARE(selectionChanged.count(), 1);
+    QVERIFY(!workspace.isSelected(1));
+    QVERIFY(workspace.addManualDraw(QStringLiteral("25120702"), numbers({10, 2, 3, 4, 5, 6, 7, 8})).ok());
+
+    QCOMPARE(workspace.computedValue(1), QStringLiteral("2")); // kept from the earlier pass
+    QCOMPARE(workspace.computedValue(2), QStringLiteral("12"));
+    QCOMPARE(workspace.results()[0].statistics.lastMisses, 1); // statistics are refreshed all the same
+}
+
+void TestWorkspace::formulaThatDoesNotEvaluateIsMarked()
+{
+    Session session;
+    Workspace& workspace = session.start();
+    std::mt19937_64 random(3);
+    storeDraws(workspace, oracle::randomHistory(40, random));
+    QVERIFY(workspace.database()
+                .appendFormula(1, {QStringLiteral("L1A+第二某某"), QStringLiteral("x"), false, {}}, 1)
+                .ok());
+    QVERIFY(workspace.database()
+                .appendFormula(1, {QStringLiteral("L1A+1"), QStringLiteral("y"), false, {}}, 2)
+                .ok());
+
+    workspace.AddGongshi();
+    workspace.Yansuan();
+
+    QVERIFY(!workspace.results()[0].evaluable);
+    QCOMPARE(workspace.results()[0].statistics, RunStatistics{});
+    QCOMPARE(workspace.computedValue(1), QString());
+    QVERIFY(workspace.results()[1].evaluable);
+    QVERIFY(!workspace.computedValue(2).isEmpty());
+    const std::vector<FormulaRecord> stored = storedFormulas(workspace, 1);
+    QCOMPARE(stored[0].statistics, std::optional<RunStatistics>(RunStatistics{}));
+}
+
+void TestWorkspace::selectionSurvivesRefillAndFullFillSelectsAll()
+{
+    Session session;
+    Workspace& workspace = session.start();
+    for (int i = 1; i <= 3; ++i)
+        QVERIFY(workspace.addTypedFormula(QStringLiteral("[第一生]第一码+%1").arg(i)).ok());
+    workspace.toggleSelection(3);
+
+    // A formula removed from the table takes its mark with it; the others keep theirs.
+    QVERIFY(workspace.database().deleteFormula(1, workspace.formulaList()[0].idx).ok());
+    workspace.AddGongshiZhonglei();
+    QCOMPARE(workspace.formulaList().size(), std::size_t(2));
+    QVERIFY(workspace.isSelected(1));
+    QVERIFY(!workspace.isSelected(2));
+
+    workspace.selectPosition(2);
+    workspace.selectPosition(1);
+    QVERIFY(workspace.isSelected(1) && workspace.isSelected(2));
+    workspace.toggleSelection(1);
+    workspace.setChineseDisplay(false);
+    QVERIFY(!workspace.chineseDisplay());
+    QVERIFY(workspace.isSelected(1));
+    QVERIFY(!workspace.isSelected(0) && !workspace.isSelected(3));
+}
+
+void TestWorkspace::pickedLotteryTypeAndRestart_data()
+{
+    QTest::addColumn<int>("index");
+    QTest::addColumn<int>("whenPicked");
+    QTest::addColumn<int>("afterRestart");
+
+    QTest::newRow("重庆幸运农场: 84 picked, 97 after restart") << 3 << 84 << 97;
+    QTest::newRow("陕西快乐十分: 97 picked, 71 after restart") << 4 << 97 << 71;
+    QTest::newRow("云南快乐十分: 72 both") << 6 << 72 << 72;
+}
+
+void TestWorkspace::pickedLotteryTypeAndRestart()
+{
+    QFETCH(int, index);
+    QFETCH(int, whenPicked);
+    QFETCH(int, afterRestart);
+
+    Session session;
+    Workspace& workspace = session.start();
+    QSignalSpy settingsChanged(&workspace, &Workspace::settingsChanged);
+    workspace.pickLotteryType(index);
+    QCOMPARE(workspace.lotteryTypeIndex(), index);
+    QCOMPARE(workspace.drawsPerDay(), whenPicked);
+    QCOMPARE(session.settings->rawValue(QStringLiteral("IniSetting"), QStringLiteral("GsZl")),
+             QString::number(index));
+    QCOMPARE(settingsChanged.count(), 1);
+
+    workspace.pickLotteryType(kNoLotteryType); // not selectable
+    QCOMPARE(workspace.lotteryTypeIndex(), index);
+
+    Workspace& restarted = session.restart();
+    QCOMPARE(restarted.lotteryTypeIndex(), index);
+    QCOMPARE(restarted.drawsPerDay(), afterRestart);
+}
+
+void TestWorkspace::historyDaysDialog_data()
+{
+    QTest::addColumn<QStringList>("answers"); // "<cancel>" cancels
+    QTest::addColumn<int>("refusals");
+    QTest::addColumn<int>("days");
+    QTest::addColumn<QString>("stored");
+
+    const QString cancel = QStringLiteral("<cancel>");
+    QTest::newRow("11 and 1 refused, then 10 accepted")
+        << QStringList{QStringLiteral("11"), QStringLiteral("1"), QStringLiteral("10")} << 2 << 10
+        << QStringLiteral("10");
+    QTest::newRow("2 accepted") << QStringList{QStringLiteral("2")} << 0 << 2 << QStringLiteral("2");
+    QTest::newRow("words and fractions refused, then 7")
+        << QStringList{QStringLiteral("abc"), QStringLiteral("5.5"), QStringLiteral("-3"),
+                       QStringLiteral("7")}
+        << 3 << 7 << QStringLiteral("7");
+    QTest::newRow("cancel keeps the value") << QStringList{cancel} << 0 << 3 << QString();
+    QTest::newRow("refused then cancelled")
+        << QStringList{QStringLiteral("0"), cancel} << 1 << 3 << QString();
+    QTest::newRow("empty answer ends the dialog") << QStringList{QString()} << 0 << 3 << QString();
+}
+
+void TestWorkspace::historyDaysDialog()
+{
+    QFETCH(QStringList, answers);
+    QFETCH(int, refusals);
+    QFETCH(int, days);
+    QFETCH(QString, stored);
+
+    Session session;
+    Workspace& workspace = session.start();
+    for (const QString& answer : answers)
+        session.prompts.queueInputText(answer == QLatin1String("<cancel>") ? std::nullopt
+                                                                           : std::optional<QString>(answer));
+    workspace.editHistoryDays();
+
+    const auto inputs = session.prompts.records(ScriptedPrompts::Kind::InputText);
+    QCOMPARE(inputs.size(), answers.size());
+    QCOMPARE(inputs.first().title, kHistoryDaysTitle);
+    QCOMPARE(inputs.first().message, kHistoryDaysPrompt);
+    QCOMPARE(inputs.first().defaultText, QStringLiteral("3"));
+    const auto notices = session.prompts.notices();
+    QCOMPARE(notices.size(), refusals);
+    for (const auto& notice : notices) {
+        QCOMPARE(notice.title, QStringLiteral("输入有误"));
+        QCOMPARE(notice.message, kHistoryDaysRefused);
+    }
+    QCOMPARE(session.prompts.unexpectedCalls(), 0);
+    QCOMPARE(workspace.historyDays(), days);
+    QCOMPARE(session.settings->rawValue(QStringLiteral("IniSetting"), QStringLiteral("IniSerchDay")), stored);
+}
+
+void TestWorkspace::restoreDefaultsThenRestart()
+{
+    Session session;
+    Workspace& workspace = session.start();
+    workspace.setResultsAtCurrentPeriod(true);
+    workspace.toggleExcludeCurrentPeriod();
+    workspace.toggleWeightedAccuracy();
+    workspace.setRetrievalPeriodsIndex(0);
+    workspace.pickLotteryType(2);
+    session.settings->setComputeSelectedFormulas(false);
+    QCOMPARE(workspace.resultColumnName(), QStringLiteral("Canshu"));
+    QCOMPARE(workspace.verificationSettings().periods, 0);
+
+    workspace.restoreDefaults();
+    QCOMPARE(workspace.resultColumnName(), QStringLiteral("PreCanshu"));
+    QCOMPARE(workspace.verificationSettings().periods, 300);
+    QCOMPARE(workspace.retrievalPeriodsIndex(), 3);
+    QVERIFY(workspace.verificationSettings().excludeCurrentPeriod);
+    QVERIFY(workspace.verificationSettings().weighted);
+    QCOMPARE(workspace.historyDays(), 3); // the days in use wait for the next start
+    const auto raw = [&](const char* key) {
+        return session.settings->rawValue(QStringLiteral("IniSetting"), QLatin1String(key));
+    };
+    QCOMPARE(raw("IniSerchDay"), QStringLiteral("6"));
+    QCOMPARE(raw("JSQS"), QStringLiteral("3"));
+    QCOMPARE(raw("LsXs"), QStringLiteral("False"));
+    QCOMPARE(raw("SyBq"), QStringLiteral("True"));
+    QCOMPARE(raw("ZqlJq"), QStringLiteral("True"));
+    QCOMPARE(raw("GsZl"), QStringLiteral("2"));     // untouched
+    QCOMPARE(raw("JSFF"), QStringLiteral("False")); // untouched
+
+    Workspace& restarted = session.restart();
+    QCOMPARE(restarted.historyDays(), 6);
+    QCOMPARE(restarted.verificationSettings().periods, 300);
+    QCOMPARE(restarted.lotteryTypeIndex(), 2);
+}
+
+void TestWorkspace::retrievalChoiceVerifiesAndTogglesOnlySave()
+{
+    Session session;
+    Workspace& workspace = session.start();
+    std::mt19937_64 random(5);
+    storeDraws(workspace, oracle::randomHistory(150, random));
+    QVERIFY(workspace.addTypedFormula(QStringLiteral("[第一生]第一码+第二码")).ok());
+    QSignalSpy results(&workspace, &Workspace::resultsChanged);
+
+    workspace.toggleExcludeCurrentPeriod();
+    workspace.toggleWeightedAccuracy();
+    workspace.setResultsAtCurrentPeriod(true);
+    QCOMPARE(results.count(), 0);
+    const qint64 weightedTotal = workspace.results()[0].totalWeight;
+
+    workspace.setRetrievalPeriodsIndex(1); // 100 periods, now without weights and with the current period
+    QCOMPARE(results.count(), 1);
+    QCOMPARE(session.settings->rawValue(QStringLiteral("IniSetting"), QStringLiteral("JSQS")),
+             QStringLiteral("1"));
+    QCOMPARE(workspace.results()[0].totalWeight, qint64(101));
+    QVERIFY(weightedTotal > 101);
+
+    workspace.setRetrievalPeriodsIndex(10); // no such choice
+    QCOMPARE(results.count(), 1);
+    QCOMPARE(workspace.retrievalPeriodsIndex(), 1);
+}
+
+void TestWorkspace::yansuanMatchesOracle_data()
+{
+    QTest::addColumn<quint64>("seed");
+    QTest::addColumn<int>("drawCount");
+
+    QTest::newRow("80 draws: every window reaches the oldest draw") << quint64(101) << 80;
+    QTest::newRow("301 draws: 300 periods with B off meets draw 1") << quint64(202) << 301;
+    QTest::newRow("420 draws") << quint64(303) << 420;
+}
+
+void TestWorkspace::yansuanMatchesOracle()
+{
+    QFETCH(quint64, seed);
+    QFETCH(int, drawCount);
+
+    std::mt19937_64 random(seed);
+    const std::vector<Draw> draws = oracle::randomHistory(drawCount, random);
+    oracle::Oracle reference(draws);
+    oracle::RandomFormula formulas(random);
+    const int position = int(random() % kPositionCount) + 1;
+
+    Session session;
+    {
+        Workspace& setup = session.start({position, false, std::nullopt, false});
+        storeDraws(setup, draws);
+        std::vector<NewFormula> stored;
+        for (int i = 0; i < 24; ++i)
+            stored.push_back({formulas.any(), QStringLiteral("f%1").arg(i), i % 3 == 0, std::nullopt});
+        QVERIFY(setup.database().appendFormulas(position, stored).ok());
+    }
+
+    for (const int periods : {0, 100, 300}) {
+        for (const bool exclude : {true, false}) {
+            for (const bool kill : {true, false}) {
+                const VerificationSettings settings{periods, exclude, periods != 100};
+                Workspace& workspace = session.restart({position, kill, settings, false});
+                workspace.Yansuan();
+                const auto& rows = workspace.formulaList();
+                QVERIFY(!rows.empty());
+                for (std::size_t k = 0; k < rows.size(); ++k) {
+                    const FormulaVerdict expected = reference.verify(rows[k].code, position, kill, settings);
+                    const FormulaListResult& actual = workspace.results()[k];
+                    const QString context = QStringLiteral("seed %1, N %2, B %3, %4, position %5, code %6")
+                                                .arg(seed)
+                                                .arg(periods)
+                                                .arg(exclude)
+                                                .arg(kill ? QStringLiteral("kill") : QStringLiteral("keep"))
+                                                .arg(position)
+                                                .arg(rows[k].code);
+                    QVERIFY2(actual.statistics == expected.statistics, qPrintable(context));
+                    QVERIFY2(actual.hitWeight == expected.hitWeight, qPrintable(context));
+                    QVERIFY2(actual.totalWeight == expected.totalWeight, qPrintable(context));
+                    const QString expectedValue =
+                        expected.computedValue ? QString::number(*expected.computedValue) : QString();
+                    QVERIFY2(workspace.computedValue(int(k + 1)) == expectedValue, qPrintable(context));
+                }
+                QVERIFY(session.prompts.notices().isEmpty());
+            }
+        }
+    }
+}
+
+void TestWorkspace::databaseFailureReachesUser()
+{
+    Session session;
+    Workspace& workspace = session.start();
+    QVERIFY(workspace.addTypedFormula(QStringLiteral("[第一生]第一码+1")).ok());
+    QVERIFY(workspace.addTypedFormula(QStringLiteral("[第二生]第一码+2")).ok());
+    QCOMPARE(workspace.formulaList().size(), std::size_t(1));
+    workspace.selectPosition(1);
+    {
+        // Another program damages the file while the workspace has it open.
+        QSqlDatabase other = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("other"));
+        other.setDatabaseName(session.dataFolder() + QStringLiteral("/formula.db"));
+        QVERIFY(other.open());
+        QSqlQuery drop(other);
+        QVERIFY(drop.exec(QStringLiteral("DROP TABLE Gongshi2")));
+        drop.finish();
+        other.close();
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("other"));
+    QSignalSpy failed(&workspace, &Workspace::failed);
+    QSignalSpy results(&workspace, &Workspace::resultsChanged);
+
+    workspace.selectPosition(2);
+
+    QCOMPARE(failed.count(), 1);
+    QCOMPARE(session.prompts.notices().size(), 1);
+    QCOMPARE(session.prompts.notices().first().title, QStringLiteral("数据库错误"));
+    QCOMPARE(session.prompts.notices().first().message, failed.first().first().toString());
+    QVERIFY(failed.first().first().toString().contains(QStringLiteral("Gongshi2")));
+    // The list does not go on showing the formulas of position 1 under position 2.
+    QVERIFY(workspace.formulaList().empty());
+    QCOMPARE(results.count(), 0);
+}
+
+void TestWorkspace::selectionSort_data()
+{
+    QTest::addColumn<QList<int>>("values");
+    QTest::addColumn<QList<int>>("sorted");
+
+    QTest::newRow("zeros keep their places") << QList<int>{3, 0, 1, 0, 2} << QList<int>{1, 0, 2, 0, 3};
+    QTest::newRow("leading zero stays first") << QList<int>{0, 5, 4} << QList<int>{0, 4, 5};
+    QTest::newRow("repeated values") << QList<int>{2, 1, 2, 1} << QList<int>{1, 1, 2, 2};
+    QTest::newRow("all zeros") << QList<int>{0, 0, 0} << QList<int>{0, 0, 0};
+    QTest::newRow("empty") << QList<int>{} << QList<int>{};
+}
+
+void TestWorkspace::selectionSort()
+{
+    QFETCH(QList<int>, values);
+    QFETCH(QList<int>, sorted);
+
+    std::vector<int> array(values.begin(), values.end());
+    Selection_Sort(array);
+    QCOMPARE(QList<int>(array.begin(), array.end()), sorted);
+}
+
+QTEST_GUILESS_MAIN(TestWorkspace)
+#include "tst_workspace.moc"
