@@ -24,22 +24,36 @@ public:
 
     int drawCount() const { return m_drawCount; }
 
-    // Per-draw results of the last verified formula, oldest draw first.
+    // Per-draw results of the last verified formula or candidate, oldest draw first.
     struct Columns
     {
         std::vector<std::optional<double>> canshu;
         std::vector<std::optional<qint64>> preCanshu;
         std::vector<bool> gscs;
+        std::vector<bool> gsgl;
     };
 
     // Steps 2 to 8 of the verification pass for one formula: evaluation by UPDATE, alignment walk,
     // GSCS reset and hit rule, counting over the window; with the computed value of the newest draw.
     FormulaVerdict verify(const QString& code, int position, bool kill, const VerificationSettings& settings);
+    // Step 8 (and the computed value) again over the GSCS and canshu of the last verified formula,
+    // for other window and weight settings; steps 2 to 6 do not depend on them.
+    FormulaVerdict recount(const VerificationSettings& settings) const;
+
+    // The search's verification of one candidate: evaluation by UPDATE, the walk that writes the
+    // folded number into PreCanshu, the GSGL reset and hit rule, and the count of the newest
+    // min(N + 1, n - 1) outcomes (no flag B, no weights). Empty when the code does not evaluate.
+    std::optional<RunStatistics> verifyCandidate(const QString& code, int position, bool kill, int periods);
+    // The search's count again over the GSGL of the last candidate, for another window N.
+    RunStatistics recountCandidate(int periods) const;
+
     Columns columns() const;
 
 private:
     QSqlDatabase db() const;
-    void exec(const QString& statement);
+    bool exec(const QString& statement);
+    bool evaluate(const QString& code);
+    std::vector<bool> flags(const QString& column) const;
 
     QString m_connectionName;
     int m_drawCount = 0;
@@ -49,5 +63,9 @@ private:
 // and integer constants written as reals so that "/" divides as real numbers, as the program's
 // own database dialect does.
 QString sqliteExpression(const QString& code);
+
+// The registered MOD on whole numbers: both operands rounded half to even, remainder with the
+// sign of the dividend; empty when an operand is empty or the divisor rounds to 0.
+std::optional<double> modulo(std::optional<double> dividend, std::optional<double> divisor);
 
 } // namespace quorvel::oracle

@@ -1,0 +1,29 @@
+#pragma once
+
+#include "core/FormulaRecord.h"
+
+#include <array>
+
+namespace quorvel {
+
+// The eight acceptance bounds of a search category, numbered 2..9 as their boxes
+// `Text1(2)`..`Text1(9)`: lower and upper bounds of the longest miss run, the longest hit run,
+// the last miss run and the last hit run.
+struct AcceptanceBounds
+{
+    static constexpr int kFirstNumber = 2;
+    static constexpr int kLastNumber = 9;
+    // Absorbs decimal bounds typed into the boxes.
+    static constexpr double kTolerance = 0.0001;
+
+    std::array<double, 8> values{};
+
+    double bound(int number) const { return values[std::size_t(number - kFirstNumber)]; }
+    void setBound(int number, double value) { values[std::size_t(number - kFirstNumber)] = value; }
+
+    // Accepted when every statistic lies within its bounds (inclusive, with the tolerance) and
+    // the candidate currently sits at its longest miss run.
+    bool accepts(const RunStatistics& statistics) const;
+};
+
+} // namespace quorvel

@@ -1,0 +1,170 @@
+#include "verification/Verifier.h"
+
+#include "formulas/NumberRules.h"
+
+#include <algorithm>
+#include <span>
+
+namespace quorvel {
+
+namespace {
+
+// Values evaluated for one formula, reused from call to call so that verifying a list of
+// formulas does not allocate per formula.
+thread_local std::vector<double> t_values;
+thread_local std::vector<qint64> t_sums;
+
+// Whether a folded prediction was right for the number that was then drawn. Folds of 0 or less
+// never equal a drawn number (1..20), so a kill prediction is then right and a keep one wrong.
+inline bool isRight(qint64 folded, qint32 drawn, bool kill)
+{
+    return (folded != drawn) == kill;
+}
+
+// Runs of hits and misses, counted draw by draw from the oldest window draw.
+class RunCounter
+{
+public:
+    explicit RunCounter(bool weighted) : m_weighted(weighted) {}
+
+    void add(bool hit)
+    {
+        ++m_index;
+        const qint64 weight = m_weighted ? m_index * m_index : 1;
+        m_totalWeight += weight;
+        if (hit) {
+            m_currentMisses = 0;
+            ++m_currentHits;
+            m_maxHits = std::max(m_maxHits, m_currentHits);
+            m_hitWeight += weight;
+        } else {
+            m_currentHits = 0;
+            ++m_currentMisses;
+            m_maxMisses = std::max(m_maxMisses, m_currentMisses);
+        }
+    }
+
+    void finish(FormulaVerdict& verdict) const
+    {
+        verdict.statistics.maxMisses = m_maxMisses;
+        verdict.statistics.maxHits = m_maxHits;
+        verdict.statistics.lastMisses = m_currentMisses;
+        verdict.statistics.lastHits = m_currentHits;
+        verdict.hitWeight = m_hitWeight;
+        verdict.totalWeight = m_totalWeight;
+    }
+
+private:
+    bool m_weighted;
+    qint64 m_index = 0;
+    qint64 m_totalWeight = 0;
+    qint64 m_hitWeight = 0;
+    int m_currentHits = 0;
+    int m_currentMisses = 0;
+    int m_maxHits = 0;
+    int m_maxMisses = 0;
+};
+
+} // namespace
+
+VerificationWindow verificationWindow(int drawCount, int periods, bool excludeCurrentPeriod)
+{
+    if (drawCount <= 1)
+        return {};
+    VerificationWindow window;
+    window.last = drawCount - 1;
+    window.first = 1; // the oldest draw has no prediction
+    if (periods > 0) {
+        const qint64 length = excludeCurrentPeriod ? qint64(periods) : qint64(periods) + 1;
+        window.first = int(std::max<qint64>(1, qint64(drawCount) - length));
+    }
+    return window;
+}
+
+std::vector<char> hitFlags(const std::vector<double>& values, const DrawTable& table, int position, bool kill)
+{
+    const int drawCount = std::min(table.drawCount(), int(values.size()));
+    std::vector<char> hits(std::size_t(table.drawCount()), 0);
+    const qint32* drawn = table.numbersAt(position);
+    for (int t = 1; t < drawCount; ++t) {
+        const std::optional<int> folded = fold(values[std::size_t(t - 1)]);
+        hits[std::size_t(t)] = folded && isRight(*folded, drawn[t], kill);
+    }
+    return hits;
+}
+
+FormulaVerdict countRuns(const std::vector<char>& hits, const VerificationWindow& window, bool weighted)
+{
+    FormulaVerdict verdict;
+    RunCounter counter(weighted);
+    const int last = std::min(window.last, int(hits.size()) - 1);
+    for (int t = std::max(window.first, 0); t <= last; ++t)
+        counter.add(hits[std::size_t(t)] != 0);
+    counter.finish(verdict);
+    return verdict;
+}
+
+Verifier::Verifier(const DrawTable& table, int position, bool kill, const VerificationSettings& settings)
+    : m_table(table), m_position(position), m_kill(kill), m_settings(settings),
+      m_window(verificationWindow(table.drawCount(), settings.periods, settings.excludeCurrentPeriod))
+{
+}
+
+FormulaVerdict Verifier::verify(const CompiledFormula& formula, bool withComputedValue) const
+{
+    FormulaVerdict verdict;
+    const int drawCount = m_table.drawCount();
+    if (drawCount == 0)
+        return verdict;
+
+    // Draw t of the window is predicted by the value of draw t - 1; the computed value is the
+    // newest draw's own value. Only that range is evaluated.
+    const int firstValue = m_window.isEmpty() ? drawCount - 1 : m_window.first - 1;
+    const int lastValue = withComputedValue ? drawCount - 1 : m_window.last - 1;
+    const int valueCount = lastValue - firstValue + 1;
+    if (valueCount <= 0)
+        return verdict;
+
+    const qint32* drawn = m_table.numbersAt(m_position);
+    RunCounter counter(m_settings.weighted);
+    std::optional<int> newest;
+
+    if (formula.isTermSum()) {
+        // Sums of whole columns are exact integers: fold them without a detour through doubles.
+        t_sums.resize(std::size_t(valueCount));
+        sumTermColumns(m_table, formula.sumTerms(), formula.sumConstant(), firstValue, valueCount,
+                       t_sums.data());
+        const qint64* sums = t_sums.data(); // sums[i] is the value of draw firstValue + i
+        for (int t = m_window.first; t <= m_window.last; ++t)
+            counter.add(isRight(foldWhole(sums[t - 1 - firstValue]), drawn[t], m_kill));
+        if (withComputedValue)
+            newest = int(foldWhole(sums[drawCount - 1 - firstValue]));
+    } else {
+        t_values.resize(std::size_t(valueCount));
+        formula.evaluate(m_table, firstValue, std::span<double>(t_values.data(), t_values.size()));
+        const double* values = t_values.data(); // values[i] is the value of draw firstValue + i
+        for (int t = m_window.first; t <= m_window.last; ++t) {
+            const std::optional<int> folded = fold(values[t - 1 - firstValue]);
+            counter.add(folded && isRight(*folded, drawn[t], m_kill));
+        }
+        if (withComputedValue)
+            newest = fold(values[drawCount - 1 - firstValue]);
+    }
+
+    counter.finish(verdict);
+    verdict.computedValue = newest;
+    return verdict;
+}
+
+FormulaVerdict Verifier::verify(const QString& code, bool withComputedValue) const
+{
+    const Result<CompiledFormula> compiled = CompiledFormula::compile(code);
+    if (!compiled) {
+        FormulaVerdict verdict;
+        verdict.evaluable = false;
+        return verdict;
+    }
+    return verify(*compiled, withComputedValue);
+}
+
+} // namespace quorvel

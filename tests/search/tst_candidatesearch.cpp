@@ -1,0 +1,484 @@
+#include "formulas/CompiledFormula.h"
+#include "formulas/DrawTable.h"
+#include "formulas/NumberRules.h"
+#include "oracle/Oracle.h"
+#include "oracle/RandomFormula.h"
+#include "oracle/StatisticsPrinting.h"
+#include "oracle/SyntheticHistory.h"
+#include "search/AcceptanceBounds.h"
+#include "search/CandidateGenerator.h"
+#include "search/CandidateScorer.h"
+
+#include <QTest>
+
+#include <deque>
+
+using namespace quorvel;
+
+namespace {
+
+quint64 testSeed()
+{
+    bool ok = false;
+    const quint64 seed = qEnvironmentVariable("QUORVEL_TEST_SEED").toULongLong(&ok);
+    return ok ? seed : 20240612;
+}
+
+// A random source that hands out the given numbers in order.
+CandidateGenerator::RandomSource sequence(std::vector<double> numbers)
+{
+    auto queue = std::make_shared<std::deque<double>>(numbers.begin(), numbers.end());
+    return [queue] {
+        const double next = queue->front();
+        queue->pop_front();
+        return next;
+    };
+}
+
+// A uniform number that selects the 1-based item `index` of `count` (the whole part of r * count
+// plus 1), taken from the middle of its interval.
+double selecting(int index, int count)
+{
+    return (index - 0.5) / count;
+}
+
+DrawNumbers drawWith(int position, int number)
+{
+    DrawNumbers numbers{};
+    int next = 1;
+    for (int p = 1; p <= kPositionCount; ++p) {
+        if (p == position) {
+            numbers[std::size_t(p - 1)] = number;
+            continue;
+        }
+        if (next == number)
+            ++next;
+        numbers[std::size_t(p - 1)] = next++;
+    }
+    return numbers;
+}
+
+AcceptanceBounds wideBounds()
+{
+    AcceptanceBounds bounds;
+    for (int number = AcceptanceBounds::kFirstNumber; number <= AcceptanceBounds::kLastNumber; number += 2) {
+        bounds.setBound(number, 0);
+        bounds.setBound(number + 1, 32768);
+    }
+    return bounds;
+}
+
+} // namespace
+
+class TestCandidateSearch : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void composition_data();
+    void composition();
+    void drawsCoverTheTermTable();
+    void operandCountAndConstant_data();
+    void operandCountAndConstant();
+    void seededGeneratorsRepeat();
+    void specifiedConstant_data();
+    void specifiedConstant();
+    void countedOutcomes_data();
+    void countedOutcomes();
+    void negativeSums_data();
+    void negativeSums();
+    void sumsFoldAsTheNumberRulesSay();
+    void rejectedWhenNotAtLongestMissRun();
+    void acceptance_data();
+    void acceptance();
+    void scorerMatchesOracle_data();
+    void scorerMatchesOracle();
+};
+
+void TestCandidateSearch::composition_data()
+{
+    QTest::addColumn<FormulaText::Shape>("shape");
+    QTest::addColumn<QString>("displayText");
+
+    QTest::newRow("prefix form") << FormulaText::Shape::Prefix << QStringLiteral("[第一杀]第一码+第二大小+3");
+    QTest::newRow("suffix form") << FormulaText::Shape::Suffix
+                                 << QStringLiteral("第一码+第二大小+3=下期杀第一");
+}
+
+void TestCandidateSearch::composition()
+{
+    QFETCH(FormulaText::Shape, shape);
+    QFETCH(QString, displayText);
+
+    // Terms 1 and 10 (L1A 第一码, L2B 第二大小), random constant 3, kill, position 1.
+    CandidateGenerator generator(sequence({selecting(1, 124), selecting(10, 124), selecting(4, 20)}));
+    const GenerationSettings settings{1, true, 2, std::nullopt, shape};
+    const Candidate candidate = generator.generate(settings);
+    QCOMPARE(candidate.terms, (std::vector<int>{0, 9}));
+    QCOMPARE(candidate.constant, 3);
+    QCOMPARE(CandidateGenerator::code(candidate), QStringLiteral("L1A+L2B+3"));
+    QCOMPARE(CandidateGenerator::displayText(candidate, settings), displayText);
+
+    // The code is a term sum of the same terms for the evaluator.
+    const Result<CompiledFormula> compiled = CompiledFormula::compile(CandidateGenerator::code(candidate));
+    QVERIFY(compiled.ok());
+    QVERIFY(compiled->isTermSum());
+    QCOMPARE(compiled->sumTerms(), candidate.terms);
+    QCOMPARE(compiled->sumConstant(), qint64(3));
+}
+
+void TestCandidateSearch::drawsCoverTheTermTable()
+{
+    // The smallest and largest uniform numbers reach the first and last term and constant.
+    CandidateGenerator generator(sequence({0.0, 0.99999999, 0.0, 0.99999999, 0.99999999}));
+    const GenerationSettings settings{8, false, 4, std::nullopt, FormulaText::Shape::Prefix};
+    const Candidate candidate = generator.generate(settings);
+    QCOMPARE(candidate.terms, (std::vector<int>{0, kTermCount - 1, 0, kTermCount - 1}));
+    QCOMPARE(candidate.constant, 19);
+    QCOMPARE(CandidateGenerator::code(candidate), QStringLiteral("L1A+L8Q+L1A+L8Q+19"));
+    QCOMPARE(CandidateGenerator::displayText(candidate, settings),
+             QStringLiteral("[第八生]第一码+第八邻号差+第一码+第八邻号差+19"));
+}
+
+void TestCandidateSearch::operandCountAndConstant_data()
+{
+    QTest::addColumn<int>("operandCount");
+    QTest::addColumn<std::optional<int>>("constant");
+    QTest::addColumn<int>("expectedTerms");
+
+    QTest::newRow("8 operands, random constant") << 8 << std::optional<int>() << 8;
+    QTest::newRow("2 operands, the fewest") << 2 << std::optional<int>() << 2;
+    QTest::newRow("24 operands, the most") << 24 << std::optional<int>(5) << 24;
+    QTest::newRow("1 operand is raised to 2") << 1 << std::optional<int>(0) << 2;
+    QTest::newRow("30 operands are held to 24") << 30 << std::optional<int>() << 24;
+    QTest::newRow("negative specified constant") << 3 << std::optional<int>(-2) << 3;
+}
+
+void TestCandidateSearch::operandCountAndConstant()
+{
+    QFETCH(int, operandCount);
+    QFETCH(std::optional<int>, constant);
+    QFETCH(int, expectedTerms);
+
+    CandidateGenerator generator(testSeed());
+    const GenerationSettings settings{3, false, operandCount, constant, FormulaText::Shape::Suffix};
+    Candidate candidate;
+    for (int i = 0; i < 200; ++i) {
+        generator.generate(settings, candidate);
+        QCOMPARE(int(candidate.terms.size()), expectedTerms);
+        for (const int term : candidate.terms)
+            QVERIFY(term >= 0 && term < kTermCount);
+        if (constant)
+            QCOMPARE(candidate.constant, *constant);
+        else
+            QVERIFY(candidate.constant >= 0 && candidate.constant <= 19);
+
+        const QString code = CandidateGenerator::code(candidate);
+        QVERIFY2(code.endsWith(u'+' + QString::number(candidate.constant)), qPrintable(code));
+        const Result<CompiledFormula> compiled = CompiledFormula::compile(code);
+        QVERIFY2(compiled.ok() && compiled->isTermSum(), qPrintable(code));
+        QCOMPARE(compiled->sumTerms(), candidate.terms);
+        QCOMPARE(compiled->sumConstant(), qint64(candidate.constant));
+        QVERIFY(CandidateGenerator::displayText(candidate, settings).endsWith(QStringLiteral("=下期生第三")));
+    }
+}
+
+void TestCandidateSearch::seededGeneratorsRepeat()
+{
+    const GenerationSettings settings;
+    CandidateGenerator first(42);
+    CandidateGenerator second(42);
+    CandidateGenerator other(43);
+    bool differs = false;
+    for (int i = 0; i < 20; ++i) {
+        const Candidate a = first.generate(settings);
+        const Candidate b = second.generate(settings);
+        const Candidate c = other.generate(settings);
+        QCOMPARE(a.terms, b.terms);
+        QCOMPARE(a.constant, b.constant);
+        differs = differs || a.terms != c.terms;
+    }
+    QVERIFY(differs);
+    // Successive candidates of one generator differ.
+    CandidateGenerator clockSeeded;
+    QVERIFY(clockSeeded.generate(settings).terms != clockSeeded.generate(settings).terms);
+}
+
+void TestCandidateSearch::specifiedConstant_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("constant");
+
+    QTest::newRow("whole number") << "7" << 7;
+    QTest::newRow("negative with blanks") << " -2 " << -2;
+    QTest::newRow("half rounds to even, down") << "2.5" << 2;
+    QTest::newRow("half rounds to even, up") << "3.5" << 4;
+    QTest::newRow("not a number gives 0") << "abc" << 0;
+    QTest::newRow("empty box gives 0") << "" << 0;
+    QTest::newRow("beyond 16 bits is held to 32767") << "40000" << 32767;
+    QTest::newRow("below 16 bits is held to -32768") << "-40000" << -32768;
+}
+
+void TestCandidateSearch::specifiedConstant()
+{
+    QFETCH(QString, text);
+    QFETCH(int, constant);
+    QCOMPARE(CandidateGenerator::specifiedConstant(text), constant);
+}
+
+void TestCandidateSearch::countedOutcomes_data()
+{
+    QTest::addColumn<int>("drawCount");
+    QTest::addColumn<int>("periods");
+    QTest::addColumn<int>("counted");
+
+    QTest::newRow("n 500, N 300: N + 1 = 301 outcomes") << 500 << 300 << 301;
+    QTest::newRow("n 302, N 300: 301 outcomes") << 302 << 300 << 301;
+    QTest::newRow("n 301, N 300: n - 1 = 300 outcomes") << 301 << 300 << 300;
+    QTest::newRow("n 50, N 100: 49 outcomes") << 50 << 100 << 49;
+    QTest::newRow("n 50, N 0: all 49 after the first") << 50 << 0 << 49;
+    QTest::newRow("n 2, N 300: 1 outcome") << 2 << 300 << 1;
+    QTest::newRow("n 1: nothing") << 1 << 300 << 0;
+    QTest::newRow("no draws: nothing") << 0 << 0 << 0;
+}
+
+void TestCandidateSearch::countedOutcomes()
+{
+    QFETCH(int, drawCount);
+    QFETCH(int, periods);
+    QFETCH(int, counted);
+
+    std::mt19937_64 random(testSeed());
+    const DrawTable table(oracle::randomHistory(drawCount, random));
+    const CandidateScorer scorer(table, 4, true, periods);
+    QCOMPARE(scorer.evaluatedDrawCount(), counted);
+    // The search's window is the verification window with flag B off.
+    const VerificationWindow window = verificationWindow(drawCount, periods, false);
+    QCOMPARE(scorer.window().first, window.first);
+    QCOMPARE(scorer.window().last, window.last);
+
+    // A kill candidate that predicts 0 on every draw is right on every counted outcome.
+    const CandidateRuns runs = scorer.score(std::vector<int>{3, 59}, -20); // L4A + L4H - 20 = 0
+    QCOMPARE(runs.statistics(), (RunStatistics{0, counted, 0, counted}));
+    QCOMPARE(runs.currentHits, runs.lastHits);
+    QCOMPARE(runs.currentMisses, runs.lastMisses);
+}
+
+void TestCandidateSearch::negativeSums_data()
+{
+    QTest::addColumn<bool>("kill");
+    QTest::addColumn<RunStatistics>("expected");
+
+    QTest::newRow("kill: right on every draw") << true << RunStatistics{0, 99, 0, 99};
+    QTest::newRow("keep: wrong on every draw") << false << RunStatistics{99, 0, 99, 0};
+}
+
+void TestCandidateSearch::negativeSums()
+{
+    QFETCH(bool, kill);
+    QFETCH(RunStatistics, expected);
+
+    std::mt19937_64 random(testSeed());
+    const DrawTable table(oracle::randomHistory(100, random));
+    CandidateScorer scorer(table, 2, kill, 0);
+    // L2D + L3E - 18 lies between -18 and -12 on every draw. (Sums of -19, -39, ... are the
+    // exception to "0 or below": their fold is 1; see sumsFoldAsTheNumberRulesSay.)
+    const Candidate candidate{{25, 34}, -18};
+    QCOMPARE(scorer.score(candidate).statistics(), expected);
+    const Result<CompiledFormula> compiled = CompiledFormula::compile(QStringLiteral("L2D+L3E+-18"));
+    QVERIFY(compiled.ok());
+    QCOMPARE(scorer.score(*compiled).statistics(), expected);
+    const Result<CompiledFormula> general = CompiledFormula::compile(QStringLiteral("-(L2D*L3E)"));
+    QVERIFY(general.ok() && !general->isTermSum());
+    QCOMPARE(scorer.score(*general).statistics(), expected);
+
+    // Switching the kind between candidates turns every outcome over.
+    scorer.setCategory(7, !kill);
+    const RunStatistics mirrored{expected.maxHits, expected.maxMisses, expected.lastHits, expected.lastMisses};
+    QCOMPARE(scorer.score(candidate).statistics(), mirrored);
+}
+
+void TestCandidateSearch::sumsFoldAsTheNumberRulesSay()
+{
+    // L1A + L1H is 20 on every draw, so the candidate's sum is 20 + constant everywhere. For every
+    // sum from -420 to 420, and around sums too large for 32 bits (scored another way), the
+    // search's scoring must agree with the fold of the number rules.
+    std::mt19937_64 random(testSeed());
+    const DrawTable table(oracle::randomHistory(120, random));
+    const qint64 far = qint64(20) << 36;
+    for (const bool kill : {true, false}) {
+        for (int position = 1; position <= kPositionCount; position += 3) {
+            const CandidateScorer scorer(table, position, kill, 0);
+            for (const qint64 offset : {qint64(0), far, -far}) {
+                const int reach = offset == 0 ? 420 : 60;
+                for (qint64 sum = offset - reach; sum <= offset + reach; ++sum) {
+                    const std::vector<double> values(std::size_t(table.drawCount()), double(sum));
+                    const std::vector<char> hits = hitFlags(values, table, position, kill);
+                    const FormulaVerdict expected = countRuns(hits, scorer.window(), false);
+                    const std::vector<int> terms{0, 56};
+                    const CandidateRuns runs = scorer.score(terms, sum - 20);
+                    QVERIFY2(runs.statistics() == expected.statistics,
+                             qPrintable(QStringLiteral("sum %1, position %2, %3")
+                                            .arg(sum)
+                                            .arg(position)
+                                            .arg(kill ? "kill" : "keep")));
+                }
+            }
+        }
+    }
+}
+
+void TestCandidateSearch::rejectedWhenNotAtLongestMissRun()
+{
+    // L1A + L1H is 20 on every draw: a kill candidate claiming 20. Numbers at position 1 make the
+    // outcomes of draws 2..5 miss, miss, hit, miss.
+    const DrawTable table(oracle::historyOf(
+        {drawWith(1, 3), drawWith(1, 20), drawWith(1, 20), drawWith(1, 5), drawWith(1, 20)}));
+    const CandidateScorer scorer(table, 1, true, 0);
+    const CandidateRuns runs = scorer.score(Candidate{{0, 56}, 0});
+    QCOMPARE(runs.statistics(), (RunStatistics{2, 1, 1, 0}));
+    QVERIFY(!wideBounds().accepts(runs.statistics()));
+
+    // One more miss brings it to its longest miss run: accepted.
+    const DrawTable longer(oracle::historyOf({drawWith(1, 3), drawWith(1, 20), drawWith(1, 20),
+                                              drawWith(1, 5), drawWith(1, 20), drawWith(1, 20)}));
+    const CandidateRuns atLimit = CandidateScorer(longer, 1, true, 0).score(Candidate{{0, 56}, 0});
+    QCOMPARE(atLimit.statistics(), (RunStatistics{2, 1, 2, 0}));
+    QVERIFY(wideBounds().accepts(atLimit.statistics()));
+}
+
+void TestCandidateSearch::acceptance_data()
+{
+    QTest::addColumn<AcceptanceBounds>("bounds");
+    QTest::addColumn<RunStatistics>("statistics");
+    QTest::addColumn<bool>("accepted");
+
+    const AcceptanceBounds wide = wideBounds();
+    AcceptanceBounds killDefaults; // 2..32768, 0..64, 2..32768, 0..0
+    killDefaults.values = {2, 32768, 0, 64, 2, 32768, 0, 0};
+    AcceptanceBounds decimal = killDefaults;
+    decimal.setBound(2, 2.00005);
+    AcceptanceBounds tooHigh = killDefaults;
+    tooHigh.setBound(2, 2.0002);
+    AcceptanceBounds upper = killDefaults;
+    upper.setBound(5, 3.99995);
+    AcceptanceBounds noLastHits = wide;
+    noLastHits.setBound(9, 0);
+
+    QTest::newRow("inside every range, at its longest miss run")
+        << killDefaults << RunStatistics{5, 10, 5, 0} << true;
+    QTest::newRow("last misses 1 below longest 2: rejected") << wide << RunStatistics{2, 3, 1, 0} << false;
+    QTest::newRow("never missed: last 0 equals longest 0") << wide << RunStatistics{0, 30, 0, 30} << true;
+    QTest::newRow("longest misses exactly at the lower bound")
+        << killDefaults << RunStatistics{2, 1, 2, 0} << true;
+    QTest::newRow("longest misses below the lower bound")
+        << killDefaults << RunStatistics{1, 1, 1, 0} << false;
+    QTest::newRow("decimal lower bound within the tolerance") << decimal << RunStatistics{2, 1, 2, 0} << true;
+    QTest::newRow("decimal lower bound beyond the tolerance")
+        << tooHigh << RunStatistics{2, 1, 2, 0} << false;
+    QTest::newRow("decimal upper bound within the tolerance") << upper << RunStatistics{2, 4, 2, 0} << true;
+    QTest::newRow("longest hits above the upper bound")
+        << killDefaults << RunStatistics{3, 65, 3, 0} << false;
+    QTest::newRow("last hits above the upper bound 0") << noLastHits << RunStatistics{0, 5, 0, 1} << false;
+    QTest::newRow("no hit at the end within the upper bound 0")
+        << noLastHits << RunStatistics{1, 5, 1, 0} << true;
+}
+
+void TestCandidateSearch::acceptance()
+{
+    QFETCH(AcceptanceBounds, bounds);
+    QFETCH(RunStatistics, statistics);
+    QFETCH(bool, accepted);
+    QCOMPARE(bounds.accepts(statistics), accepted);
+}
+
+void TestCandidateSearch::scorerMatchesOracle_data()
+{
+    QTest::addColumn<std::vector<Draw>>("draws");
+    QTest::addColumn<int>("candidateCount");
+
+    std::mt19937_64 random(testSeed());
+    QTest::newRow("single draw") << oracle::randomHistory(1, random) << 20;
+    QTest::newRow("two draws") << oracle::randomHistory(2, random) << 20;
+    QTest::newRow("40 random draws") << oracle::randomHistory(40, random) << 80;
+    QTest::newRow("350 random draws") << oracle::randomHistory(350, random) << 100;
+    QTest::newRow("639 real draws") << oracle::readHistoryFile(
+                                           QStringLiteral(QUORVEL_TEST_DATA "/cqxync-168bet-funyule.txt"), 97)
+                                    << 80;
+}
+
+void TestCandidateSearch::scorerMatchesOracle()
+{
+    QFETCH(std::vector<Draw>, draws);
+    QFETCH(int, candidateCount);
+    QVERIFY(!draws.empty());
+
+    const quint64 seed = testSeed();
+    std::mt19937_64 random(seed ^ quint64(draws.size()));
+    CandidateGenerator generator(seed + quint64(draws.size()));
+    oracle::RandomFormula formulas(random);
+    oracle::Oracle reference(draws);
+    const DrawTable table(draws);
+    const int drawCount = table.drawCount();
+    for (int c = 0; c < candidateCount; ++c) {
+        GenerationSettings settings;
+        settings.position = int(random() % kPositionCount) + 1;
+        settings.kill = random() % 2 == 0;
+        settings.operandCount = 2 + int(random() % 23);
+        if (random() % 3 == 0)
+            settings.constant = int(random() % 61) - 40; // specified, often negative
+        // Every fifth candidate is a general expression, scored through the compiled path.
+        const bool general = c % 5 == 4;
+        const Candidate candidate = generator.generate(settings);
+        const QString code = general ? formulas.expression() : CandidateGenerator::code(candidate);
+        const QString context = QStringLiteral("seed %1, %2 draws, code %3, position %4, %5")
+                                    .arg(seed)
+                                    .arg(drawCount)
+                                    .arg(code)
+                                    .arg(settings.position)
+                                    .arg(settings.kill ? "kill" : "keep");
+        const Result<CompiledFormula> compiled = CompiledFormula::compile(code);
+        QVERIFY2(compiled.ok(), qPrintable(context));
+
+        // The statements run once; other windows only recount. Small windows make every outcome
+        // near the newest end count.
+        bool first = true;
+        for (const int periods : {0, 100, 300, 1, 2, 3, 7}) {
+            const QString at = context + QStringLiteral(", N %1").arg(periods);
+            const CandidateScorer scorer(table, settings.position, settings.kill, periods);
+            const CandidateRuns runs = general ? scorer.score(*compiled) : scorer.score(candidate);
+            std::optional<RunStatistics> expected;
+            if (first)
+                expected = reference.verifyCandidate(code, settings.position, settings.kill, periods);
+            else
+                expected = reference.recountCandidate(periods);
+            first = false;
+            QVERIFY2(expected, qPrintable(at));
+            QVERIFY2(runs.statistics() == *expected,
+                     qPrintable(at + QStringLiteral(": engine %1, oracle %2")
+                                         .arg(QString::fromLatin1(toString(runs.statistics())),
+                                              QString::fromLatin1(toString(*expected)))));
+            QVERIFY2(runs.currentHits == runs.lastHits && runs.currentMisses == runs.lastMisses,
+                     qPrintable(at));
+            if (!general)
+                QVERIFY2(scorer.score(*compiled) == runs,
+                         qPrintable(at + QStringLiteral(": compiled path differs")));
+        }
+
+        // Per draw: the folded prediction written into PreCanshu and the GSGL flag.
+        const std::vector<double> values = compiled->evaluate(table);
+        const std::vector<char> hits = hitFlags(values, table, settings.position, settings.kill);
+        const oracle::Oracle::Columns columns = reference.columns();
+        for (int t = 1; t < drawCount; ++t) {
+            const std::optional<int> folded = fold(values[std::size_t(t - 1)]);
+            const std::optional<qint64> written = columns.preCanshu[std::size_t(t)];
+            QVERIFY2(folded ? written == qint64(*folded) : !written,
+                     qPrintable(context + QStringLiteral(", draw %1: folded prediction differs").arg(t + 1)));
+            QVERIFY2(bool(hits[std::size_t(t)]) == columns.gsgl[std::size_t(t)],
+                     qPrintable(context + QStringLiteral(", draw %1: hit flag differs").arg(t + 1)));
+        }
+    }
+}
+
+QTEST_GUILESS_MAIN(TestCandidateSearch)
+#include "tst_candidatesearch.moc"
