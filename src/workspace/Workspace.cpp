@@ -244,6 +244,16 @@ QString Workspace::resultColumnName() const
 
 void Workspace::AddGongshi()
 {
+    fillFormulaList(ListFill::SelectAll);
+}
+
+void Workspace::AddGongshiZhonglei()
+{
+    fillFormulaList(ListFill::KeepMarks);
+}
+
+void Workspace::fillFormulaList(ListFill fill)
+{
     if (!d->database)
         return;
     Result<std::vector<FormulaRecord>> records = d->database->readFormulas(d->position, d->kill);
@@ -254,22 +264,10 @@ void Workspace::AddGongshi()
         reportFailure(records.error());
         return;
     }
-    d->list.fill(*records);
-    Q_EMIT formulaListChanged();
-}
-
-void Workspace::AddGongshiZhonglei()
-{
-    if (!d->database)
-        return;
-    Result<std::vector<FormulaRecord>> records = d->database->readFormulas(d->position, d->kill);
-    if (!records) {
-        d->list.fill({});
-        Q_EMIT formulaListChanged();
-        reportFailure(records.error());
-        return;
-    }
-    d->list.refill(*records);
+    if (fill == ListFill::SelectAll)
+        d->list.fill(*records);
+    else
+        d->list.refill(*records);
     Q_EMIT formulaListChanged();
 }
 

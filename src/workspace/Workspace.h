@@ -131,6 +131,12 @@ private:
     void refreshFormulaListAndVerify();
     // A failed database step reaches the user: `failed` and a notice titled "数据库错误".
     void reportFailure(const QString& message);
+    enum class ListFill
+    {
+        SelectAll, // every formula selected again
+        KeepMarks  // each formula keeps its own mark, computed value and results
+    };
+    void fillFormulaList(ListFill fill);
 
     struct Private;
     std::unique_ptr<Private> d;

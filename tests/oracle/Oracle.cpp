@@ -152,6 +152,32 @@ bool Oracle::evaluate(const QString& code)
     return exec(QStringLiteral("UPDATE [Lishi] SET [canshu]=") + sqliteExpression(code));
 }
 
+void Oracle::walkPreCanshu(const std::function<std::optional<qint64>(std::optional<double>)>& predicted)
+{
+    std::vector<qint64> rowIds;
+    std::vector<std::optional<double>> values;
+    {
+        QSqlQuery walk(db());
+        walk.setForwardOnly(true);
+        walk.exec(QStringLiteral("SELECT rowid, canshu FROM Lishi ORDER BY strQQH"));
+        while (walk.next()) {
+            rowIds.push_back(walk.value(0).toLongLong());
+            values.push_back(optionalDouble(walk.value(1)));
+        }
+    }
+    db().transaction();
+    {
+        QSqlQuery write(db());
+        write.prepare(QStringLiteral("UPDATE Lishi SET PreCanshu = ? WHERE rowid = ?"));
+        for (std::size_t t = 1; t < rowIds.size(); ++t) {
+            write.addBindValue(nullableInteger(predicted(values[t - 1])));
+            write.addBindValue(rowIds[t]);
+            write.exec();
+        }
+    }
+    db().commit();
+}
+
 std::vector<bool> Oracle::flags(const QString& column) const
 {
     std::vector<bool> result;
@@ -174,28 +200,7 @@ FormulaVerdict Oracle::verify(const QString& code, int position, bool kill,
     }
 
     // Alignment: PreCanshu(t) = canshu(t - 1) made whole, for t = 2..R; draw 1 keeps its value.
-    std::vector<qint64> rowIds;
-    std::vector<std::optional<double>> values;
-    {
-        QSqlQuery walk(db());
-        walk.setForwardOnly(true);
-        walk.exec(QStringLiteral("SELECT rowid, canshu FROM Lishi ORDER BY strQQH"));
-        while (walk.next()) {
-            rowIds.push_back(walk.value(0).toLongLong());
-            values.push_back(optionalDouble(walk.value(1)));
-        }
-    }
-    db().transaction();
-    {
-        QSqlQuery write(db());
-        write.prepare(QStringLiteral("UPDATE Lishi SET PreCanshu = ? WHERE rowid = ?"));
-        for (std::size_t t = 1; t < rowIds.size(); ++t) {
-            write.addBindValue(nullableInteger(wholeNumber(values[t - 1])));
-            write.addBindValue(rowIds[t]);
-            write.exec();
-        }
-    }
-    db().commit();
+    walkPreCanshu([](std::optional<double> value) { return wholeNumber(value); });
 
     exec(QStringLiteral("UPDATE [Lishi] SET [GSCS] = FALSE "));
     const QString p = QString::number(position);
@@ -264,28 +269,7 @@ std::optional<RunStatistics> Oracle::verifyCandidate(const QString& code, int po
         return std::nullopt;
 
     // The search's walk: the folded number of each draw goes into the next draw's PreCanshu.
-    std::vector<qint64> rowIds;
-    std::vector<std::optional<double>> values;
-    {
-        QSqlQuery walk(db());
-        walk.setForwardOnly(true);
-        walk.exec(QStringLiteral("SELECT rowid, canshu FROM Lishi ORDER BY strQQH"));
-        while (walk.next()) {
-            rowIds.push_back(walk.value(0).toLongLong());
-            values.push_back(optionalDouble(walk.value(1)));
-        }
-    }
-    db().transaction();
-    {
-        QSqlQuery write(db());
-        write.prepare(QStringLiteral("UPDATE Lishi SET PreCanshu = ? WHERE rowid = ?"));
-        for (std::size_t t = 0; t + 1 < rowIds.size(); ++t) {
-            write.addBindValue(nullableInteger(foldWholeNumber(wholeNumber(values[t]))));
-            write.addBindValue(rowIds[t + 1]);
-            write.exec();
-        }
-    }
-    db().commit();
+    walkPreCanshu([](std::optional<double> value) { return foldWholeNumber(wholeNumber(value)); });
 
     exec(QStringLiteral("UPDATE [Lishi] SET [GSGL] = FALSE"));
     const QString p = QString::number(position);

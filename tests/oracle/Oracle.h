@@ -6,6 +6,7 @@
 #include <QSqlDatabase>
 #include <QString>
 
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -53,6 +54,8 @@ private:
     QSqlDatabase db() const;
     bool exec(const QString& statement);
     bool evaluate(const QString& code);
+    // Writes PreCanshu(t) = predicted(canshu(t - 1)) for t = 2..R, walking the draws in issue order.
+    void walkPreCanshu(const std::function<std::optional<qint64>(std::optional<double>)>& predicted);
     std::vector<bool> flags(const QString& column) const;
 
     QString m_connectionName;
