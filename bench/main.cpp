@@ -11,6 +11,7 @@
 #include "search/CandidateGenerator.h"
 #include "search/CandidateScorer.h"
 #include "verification/Verifier.h"
+#include "StartupBench.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -219,6 +220,12 @@ int main(int argc, char** argv)
     const int nodeCount = 2 * kOperandCount + 1; // terms, "+" operators and the constant
     std::printf("search: engine=%.0f floor=%.0f fraction=%.2f noderows=%.3g\n", search.engine, search.floor,
                 fraction, search.engine * nodeCount * search.evaluatedDraws);
+
+    const std::optional<double> startup = bench::startupMilliseconds();
+    if (startup)
+        std::printf("startup: draws=%d formulas=%d ms=%.0f\n", bench::kStartupDraws, bench::kStartupFormulas, *startup);
+    else
+        std::printf("startup: draws=%d formulas=%d ms=failed\n", bench::kStartupDraws, bench::kStartupFormulas);
 
     std::printf("bench: verify_ratio=%.0f search_fraction=%.2f\n", verifyRatio, fraction);
     return 0;

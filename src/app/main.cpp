@@ -1,11 +1,113 @@
+#include "core/DataFolder.h"
+#include "core/Settings.h"
+#include "ui/DialogPrompts.h"
+#include "ui/MainWindow.h"
+#include "workspace/Workspace.h"
+
 #include <QApplication>
-#include <QMainWindow>
+#include <QCommandLineParser>
+#include <QFont>
+#include <QFontDatabase>
+#include <QScreen>
+#include <QTimer>
+
+#include <cstdio>
+#include <memory>
+
+namespace {
+
+// On systems whose default font has no Chinese glyphs, fall back to a CJK font when one is
+// installed, so captions and formulas render instead of showing boxes.
+void addChineseFontFallback(QApplication& app)
+{
+    static const QStringList candidates{QStringLiteral("WenQuanYi Micro Hei"),
+                                        QStringLiteral("Noto Sans CJK SC"), QStringLiteral("Microsoft YaHei"),
+                                        QStringLiteral("SimSun")};
+    const QStringList installed = QFontDatabase::families();
+    QStringList families{app.font().family()};
+    for (const QString& candidate : candidates) {
+        if (installed.contains(candidate))
+            families << candidate;
+    }
+    if (families.size() == 1)
+        return;
+    QFont font = app.font();
+    font.setFamilies(families);
+    app.setFont(font);
+}
+
+} // namespace
 
 int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
-    QMainWindow window;
-    window.setWindowTitle(QStringLiteral("Quorvel"));
+    QApplication::setOrganizationName(QStringLiteral("Quorvel"));
+    QApplication::setApplicationName(QStringLiteral("Quorvel"));
+    addChineseFontFallback(app);
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("Quorvel: 快乐十分 formula analysis"));
+    parser.addHelpOption();
+    const QCommandLineOption dataDirOption(QStringLiteral("data-dir"),
+                                           QStringLiteral("Keep formula.db and written files in <folder>."),
+                                           QStringLiteral("folder"));
+    const QCommandLineOption settingsFileOption(
+        QStringLiteral("settings-file"),
+        QStringLiteral("Keep the settings in the ini file <file> instead "
+                       "of the user's settings store."),
+        QStringLiteral("file"));
+    const QCommandLineOption quitOption(QStringLiteral("quit-after-start"),
+                                        QStringLiteral("Start, show the window and exit (a smoke test)."));
+    const QCommandLineOption screenshotOption(QStringLiteral("screenshot"),
+                                              QStringLiteral("Start, show the window at 1366x768, save a "
+                                                             "picture of it as PNG to <file> and exit."),
+                                              QStringLiteral("file"));
+    parser.addOptions({dataDirOption, settingsFileOption, quitOption, screenshotOption});
+    parser.process(app);
+
+    std::unique_ptr<quorvel::Settings> settings =
+        parser.isSet(settingsFileOption)
+            ? std::make_unique<quorvel::Settings>(parser.value(settingsFileOption))
+            : std::make_unique<quorvel::Settings>();
+    quorvel::DialogPrompts prompts;
+    prompts.setUnattended(parser.isSet(quitOption) || parser.isSet(screenshotOption));
+    quorvel::Workspace workspace(*settings, prompts);
+
+    const QString dataFolder = quorvel::resolveDataFolder(parser.value(dataDirOption));
+    const quorvel::Status started = workspace.start(dataFolder);
+    // The workspace has shown what failed; without its database the window has nothing to show.
+    if (!started) {
+        std::fprintf(stderr, "quorvel: %s\n", qPrintable(started.error()));
+        return 1;
+    }
+
+    quorvel::MainWindow window(workspace, prompts);
+    prompts.setParentWidget(&window);
+
+    if (parser.isSet(screenshotOption)) {
+        const QString file = parser.value(screenshotOption);
+        window.resize(1366, 768);
+        window.show();
+        int status = 0;
+        // Grab once the window has been laid out, scrolled and painted.
+        QTimer::singleShot(200, &window, [&window, &file, &status] {
+            if (!window.grab().save(file, "PNG")) {
+                std::fprintf(stderr, "quorvel: cannot write %s\n", qPrintable(file));
+                status = 1;
+            }
+            QApplication::exit(status);
+        });
+        app.exec();
+        return status;
+    }
+
+    // The design size fits a 1366x768 screen; a smaller screen gets the window at its size.
+    if (const QScreen* screen = window.screen())
+        window.resize(window.size().boundedTo(screen->availableGeometry().size()));
     window.show();
+    if (parser.isSet(quitOption)) {
+        QTimer::singleShot(0, &app, &QApplication::quit);
+        return app.exec();
+    }
     return app.exec();
 }

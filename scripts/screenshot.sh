@@ -1,0 +1,48 @@
+#!/usr/bin/env bash
+# Makes docs/screenshot.png: stores the real Guangdong draws of the test data and a dozen formulas
+# in a temporary data folder with quorvel-cli, then photographs the main window at 1366x768 on a
+# virtual display. Builds nothing: run scripts/build.sh first (BUILD_DIR picks another build).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+build=${BUILD_DIR:-build}
+for program in quorvel quorvel-cli; do
+    if [ ! -x "$build/$program" ]; then
+        echo "screenshot: $build/$program is missing; build first (scripts/build.sh)" >&2
+        exit 1
+    fi
+done
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+data="$work/data"
+settings="$work/settings.ini"
+mkdir -p "$data"
+# 广东快乐十分 (84 draws a day) is the variant of the draws shown.
+printf '[IniSetting]\nGsZl=0\n' > "$settings"
+
+cli() { "$build/quorvel-cli" --data-dir "$data" --settings-file "$settings" "$@"; }
+cli history import tests/data/gdklsf-168bet-funyule.txt --per-day 84
+# The window opens on the keep formulas of the first position; a few kill formulas and other
+# positions make the library look like one in use.
+cli formulas add --kind keep \
+    "第一码+第三大小+连跳号+7=下期生第一" \
+    "[第一生]第二码+和数个位+5" \
+    "第八码+第四单双+11=下期生第一" \
+    "第五码+第六十段+合数个+2=下期生第一" \
+    "第二码+第七5余+逆顺号+13=下期生第一" \
+    "和数+第一3余+4=下期生第一" \
+    "第三码+第八码+第二大小+9=下期生第一" \
+    "第四互补数+同上期个+16=下期生第一" \
+    "第六码+第一邻号差+重上期个+1=下期生第一" \
+    "总跨度+第七码+8=下期生第一" \
+    "第一码*2+第五单双-3=下期生第一" \
+    "奇数个+第二邻号和+12=下期生第一"
+cli formulas add --kind kill \
+    "第一码+第二大小+5=下期杀第一" \
+    "和数个位+连跳号+3=下期杀第一" \
+    "第三码+第六3余+6=下期杀第二"
+
+mkdir -p docs
+xvfb-run -a -s "-screen 0 1920x1080x24" \
+    "$build/quorvel" --data-dir "$data" --settings-file "$settings" --screenshot docs/screenshot.png
+echo "screenshot: wrote docs/screenshot.png"

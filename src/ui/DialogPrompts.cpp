@@ -1,0 +1,102 @@
+#include "ui/DialogPrompts.h"
+
+#include <QApplication>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileDialog>
+#include <QInputDialog>
+#include <QMessageBox>
+
+#include <cstdio>
+
+namespace quorvel {
+
+namespace {
+
+// A dialog asked for in the middle of long work shows the normal pointer, not the wait cursor.
+class NormalPointer
+{
+public:
+    NormalPointer() { QApplication::setOverrideCursor(Qt::ArrowCursor); }
+    ~NormalPointer() { QApplication::restoreOverrideCursor(); }
+    NormalPointer(const NormalPointer&) = delete;
+    NormalPointer& operator=(const NormalPointer&) = delete;
+};
+
+} // namespace
+
+void DialogPrompts::setParentWidget(QWidget* parent)
+{
+    m_parent = parent;
+}
+
+QWidget* DialogPrompts::parent() const
+{
+    if (m_parent)
+        return m_parent;
+    return QApplication::activeWindow();
+}
+
+void DialogPrompts::notice(const QString& title, const QString& message)
+{
+    if (m_unattended) {
+        std::fprintf(stderr, "%s: %s\n", qPrintable(title), qPrintable(message));
+        return;
+    }
+    NormalPointer pointer;
+    QMessageBox::information(parent(), title, message, QMessageBox::Ok);
+}
+
+bool DialogPrompts::question(const QString& title, const QString& message)
+{
+    if (m_unattended) {
+        std::fprintf(stderr, "%s: %s\n", qPrintable(title), qPrintable(message));
+        return false;
+    }
+    NormalPointer pointer;
+    QMessageBox box(QMessageBox::Question, title, message, QMessageBox::Ok | QMessageBox::Cancel, parent());
+    box.setDefaultButton(QMessageBox::Ok);
+    return box.exec() == QMessageBox::Ok;
+}
+
+std::optional<QString> DialogPrompts::inputText(const QString& title, const QString& prompt,
+                                                const QString& defaultText)
+{
+    if (m_unattended)
+        return std::nullopt;
+    NormalPointer pointer;
+    bool ok = false;
+    const QString text = QInputDialog::getText(parent(), title, prompt, QLineEdit::Normal, defaultText, &ok);
+    if (!ok)
+        return std::nullopt;
+    return text;
+}
+
+QString DialogPrompts::openFileName(const QString& title, const QString& folder, const QString& filter)
+{
+    if (m_unattended)
+        return {};
+    NormalPointer pointer;
+    return QFileDialog::getOpenFileName(parent(), title, folder, filter);
+}
+
+void DialogPrompts::showFile(const QString& path)
+{
+    if (m_unattended)
+        return;
+    if (!QDesktopServices::openUrl(QUrl::fromLocalFile(path)))
+        notice(QStringLiteral("无法打开文件"), QStringLiteral("没有找到能打开此文件的程序，文件保存在：\n%1")
+                                                   .arg(QDir::toNativeSeparators(path)));
+}
+
+void DialogPrompts::openUrl(const QUrl& url)
+{
+    if (m_unattended)
+        return;
+    if (!QDesktopServices::openUrl(url))
+        notice(QStringLiteral("无法打开"),
+               QStringLiteral("没有找到能打开此地址的浏览器：\n%1")
+                   .arg(url.isLocalFile() ? QDir::toNativeSeparators(url.toLocalFile()) : url.toString()));
+}
+
+} // namespace quorvel

@@ -1,0 +1,38 @@
+#pragma once
+
+#include "workspace/Prompts.h"
+
+#include <QPointer>
+#include <QWidget>
+
+namespace quorvel {
+
+// The window program's Prompts: modal message boxes, input boxes and file dialogs over the main
+// window, and the desktop's default viewer and browser for files and addresses.
+class DialogPrompts : public Prompts
+{
+public:
+    DialogPrompts() = default;
+
+    // The window the dialogs are centred on and modal to (the active window when unset).
+    void setParentWidget(QWidget* parent);
+    // Unattended runs (smoke test, screenshot) never wait for a person: notices go to the error
+    // output, questions and input boxes are answered with Cancel, file dialogs are cancelled.
+    void setUnattended(bool unattended) { m_unattended = unattended; }
+
+    void notice(const QString& title, const QString& message) override;
+    bool question(const QString& title, const QString& message) override;
+    std::optional<QString> inputText(const QString& title, const QString& prompt,
+                                     const QString& defaultText) override;
+    QString openFileName(const QString& title, const QString& folder, const QString& filter) override;
+    void showFile(const QString& path) override;
+    void openUrl(const QUrl& url) override;
+
+private:
+    QWidget* parent() const;
+
+    QPointer<QWidget> m_parent;
+    bool m_unattended = false;
+};
+
+} // namespace quorvel

@@ -1,0 +1,348 @@
+#include "ui/FormulaListModel.h"
+
+#include "workspace/Workspace.h"
+
+#include <QBrush>
+#include <QFont>
+#include <QGuiApplication>
+#include <QPalette>
+
+#include <algorithm>
+#include <array>
+
+namespace quorvel {
+
+namespace {
+
+constexpr int kTwipsPerPixel = 15;
+// Design widths in twips, by column.
+constexpr std::array<int, FormulaListModel::ColumnCount> kColumnWidthsTwips{420, 4800, 500, 420, 600, 600,
+                                                                            800, 800,  800, 800, 0};
+
+const char* const kHeaders[FormulaListModel::ColumnCount] = {
+    "序号", "公式", "种类", "生杀", "计算值", "极限值", "最大连错", "最大连对", "最后连错", "最后连对", ""};
+
+QString kindCaption(bool kill)
+{
+    return kill ? QStringLiteral("杀") : QStringLiteral("生");
+}
+
+std::optional<int> statisticOf(const RunStatistics& statistics, int column)
+{
+    switch (column) {
+    case FormulaListModel::MaxMissesColumn:
+        return statistics.maxMisses;
+    case FormulaListModel::MaxHitsColumn:
+        return statistics.maxHits;
+    case FormulaListModel::LastMissesColumn:
+        return statistics.lastMisses;
+    case FormulaListModel::LastHitsColumn:
+        return statistics.lastHits;
+    default:
+        return std::nullopt;
+    }
+}
+
+} // namespace
+
+const QColor& FormulaListModel::selectedColour()
+{
+    static const QColor colour(0x00, 0x00, 0xFF);
+    return colour;
+}
+
+const QColor& FormulaListModel::sameValueColour()
+{
+    static const QColor colour(0x00, 0xFF, 0x00);
+    return colour;
+}
+
+FormulaListModel::FormulaListModel(Workspace& workspace, QObject* parent)
+    : QAbstractTableModel(parent), m_workspace(workspace)
+{
+    m_listRows = int(m_workspace.formulaList().size());
+    connect(&m_workspace, &Workspace::formulaListChanged, this, &FormulaListModel::resetToListOrder);
+    connect(&m_workspace, &Workspace::currentPositionChanged, this, &FormulaListModel::resetToListOrder);
+    connect(&m_workspace, &Workspace::resultsChanged, this, &FormulaListModel::refreshResults);
+    connect(&m_workspace, &Workspace::selectionChanged, this, &FormulaListModel::refreshSelection);
+}
+
+int FormulaListModel::columnWidthPixels(int column)
+{
+    if (column < 0 || column >= ColumnCount)
+        return 0;
+    return kColumnWidthsTwips[std::size_t(column)] / kTwipsPerPixel;
+}
+
+int FormulaListModel::rowCount(const QModelIndex& parent) const
+{
+    if (parent.isValid())
+        return 0;
+    return m_sorted ? int(m_sortedRows.size()) : m_listRows;
+}
+
+int FormulaListModel::columnCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : ColumnCount;
+}
+
+int FormulaListModel::listNumberAt(int row) const
+{
+    if (row < 0 || row >= rowCount())
+        return 0;
+    const int listNumber = m_sorted ? m_sortedRows[std::size_t(row)].listNumber : row + 1;
+    return listNumber <= int(m_workspace.formulaList().size()) ? listNumber : 0;
+}
+
+bool FormulaListModel::isEvaluable(int row) const
+{
+    const int listNumber = listNumberAt(row);
+    const auto& results = m_workspace.results();
+    if (listNumber == 0 || listNumber > int(results.size()))
+        return true;
+    return results[std::size_t(listNumber - 1)].evaluable;
+}
+
+QString FormulaListModel::computedText(int row) const
+{
+    const int listNumber = listNumberAt(row);
+    return listNumber == 0 ? QString() : m_workspace.computedValue(listNumber);
+}
+
+std::optional<int> FormulaListModel::columnValue(int row, int column) const
+{
+    const int listNumber = listNumberAt(row);
+    if (listNumber == 0) {
+        if (!m_sorted || row >= int(m_sortedRows.size()))
+            return std::nullopt;
+        const StoredRow& stored = m_sortedRows[std::size_t(row)].stored;
+        if (column == LimitColumn)
+            return stored.limit;
+        if (column == IdxColumn)
+            return stored.idx;
+        return stored.statistics ? statisticOf(*stored.statistics, column) : std::nullopt;
+    }
+    const FormulaListRow& formula = m_workspace.formulaList()[std::size_t(listNumber - 1)];
+    if (column == LimitColumn)
+        return formula.limit;
+    if (column == IdxColumn)
+        return formula.idx;
+    const auto& results = m_workspace.results();
+    if (listNumber > int(results.size()))
+        return std::nullopt;
+    return statisticOf(results[std::size_t(listNumber - 1)].statistics, column);
+}
+
+QString FormulaListModel::toolTip(int row, int column) const
+{
+    if (!isEvaluable(row))
+        return QStringLiteral("公式无法计算");
+    if (column < MaxMissesColumn || column > LastHitsColumn)
+        return {};
+    const int listNumber = listNumberAt(row);
+    const auto& results = m_workspace.results();
+    if (listNumber == 0 || listNumber > int(results.size()))
+        return {};
+    const FormulaListResult& result = results[std::size_t(listNumber - 1)];
+    if (result.totalWeight <= 0)
+        return QStringLiteral("没有可验证的历史期数");
+    const double percent = 100.0 * double(result.hitWeight) / double(result.totalWeight);
+    return QStringLiteral("加权正确率：%1%（命中权重 %2 / 总权重 %3）")
+        .arg(percent, 0, 'f', 2)
+        .arg(result.hitWeight)
+        .arg(result.totalWeight);
+}
+
+QVariant FormulaListModel::data(const QModelIndex& index, int role) const
+{
+    if (!checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
+        return {};
+    const int row = index.row();
+    const int column = index.column();
+    const int listNumber = listNumberAt(row);
+    const bool known = listNumber != 0 || (m_sorted && row < int(m_sortedRows.size()));
+    if (!known)
+        return {};
+    const bool selected = listNumber != 0 && m_workspace.isSelected(listNumber);
+
+    switch (role) {
+    case Qt::DisplayRole: {
+        switch (column) {
+        case NumberColumn:
+            return QString::number(row + 1);
+        case FormulaColumn:
+        case KindColumn: {
+            QString code, displayText;
+            bool kill = false;
+            if (listNumber != 0) {
+                const FormulaListRow& formula = m_workspace.formulaList()[std::size_t(listNumber - 1)];
+                code = formula.code;
+                displayText = formula.displayText;
+                kill = formula.kill;
+            } else {
+                const StoredRow& stored = m_sortedRows[std::size_t(row)].stored;
+                code = stored.code;
+                displayText = stored.displayText;
+                kill = stored.kill;
+            }
+            if (column == KindColumn)
+                return kindCaption(kill);
+            return m_workspace.chineseDisplay() ? displayText : code;
+        }
+        case PositionColumn:
+            return m_workspace.positionCaption();
+        case ComputedColumn:
+            return computedText(row);
+        default: {
+            const std::optional<int> value = columnValue(row, column);
+            return value ? QString::number(*value) : QString();
+        }
+        }
+    }
+    case Qt::TextAlignmentRole:
+        if (column == FormulaColumn)
+            return QVariant(Qt::AlignLeft | Qt::AlignVCenter);
+        return QVariant(Qt::AlignCenter);
+    case Qt::BackgroundRole:
+        if (column == NumberColumn)
+            return selected ? QBrush(selectedColour())
+                            : QBrush(QGuiApplication::palette().color(QPalette::Button));
+        if (column == ComputedColumn) {
+            const QString value = computedText(row);
+            if (m_markedValue && !value.isEmpty() && value == *m_markedValue)
+                return QBrush(sameValueColour());
+            return QBrush(Qt::white);
+        }
+        return {};
+    case Qt::ForegroundRole:
+        if (column == NumberColumn && selected)
+            return QBrush(Qt::white);
+        if (!isEvaluable(row))
+            return QBrush(Qt::gray);
+        if (column == ComputedColumn)
+            return QBrush(Qt::blue);
+        return {};
+    case Qt::FontRole:
+        if (!isEvaluable(row)) {
+            QFont font;
+            font.setItalic(true);
+            return font;
+        }
+        return {};
+    case Qt::ToolTipRole: {
+        const QString tip = toolTip(row, column);
+        return tip.isEmpty() ? QVariant() : QVariant(tip);
+    }
+    default:
+        return {};
+    }
+}
+
+QVariant FormulaListModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation != Qt::Horizontal || section < 0 || section >= ColumnCount)
+        return QAbstractTableModel::headerData(section, orientation, role);
+    if (role == Qt::DisplayRole)
+        return QString::fromUtf8(kHeaders[section]);
+    return {};
+}
+
+Status FormulaListModel::sortByColumn(int column)
+{
+    if (column < LimitColumn || column > LastHitsColumn)
+        return success();
+    const int position = m_workspace.currentPosition();
+    auto stored = m_workspace.database().readAllFormulas(position);
+    if (!stored)
+        return Failure{stored.error()};
+
+    // The k-th formula of the shown kind in idx order is list number k, as long as the table
+    // still holds what the list was filled from; anything else is shown from its stored row.
+    const auto& list = m_workspace.formulaList();
+    const bool kill = m_workspace.currentKindIsKill();
+    std::vector<SortedRow> rows;
+    rows.reserve(stored->size());
+    int listNumber = 0;
+    for (const FormulaRecord& record : *stored) {
+        SortedRow row;
+        if (record.kill == kill) {
+            ++listNumber;
+            if (listNumber <= int(list.size()) && list[std::size_t(listNumber - 1)].code == record.code) {
+                row.listNumber = listNumber;
+                rows.push_back(std::move(row));
+                continue;
+            }
+        }
+        row.stored = StoredRow{record.idx.value_or(0), record.code,      record.displayText, record.kill,
+                               record.limit,           record.statistics};
+        rows.push_back(std::move(row));
+    }
+
+    beginResetModel();
+    m_sortedRows = std::move(rows);
+    m_sorted = true;
+    // Sort keys are the values shown; empty values first, as an ascending SQL order puts them.
+    std::vector<std::optional<int>> keys(m_sortedRows.size());
+    for (std::size_t r = 0; r < m_sortedRows.size(); ++r)
+        keys[r] = columnValue(int(r), column);
+    std::vector<std::size_t> order(m_sortedRows.size());
+    for (std::size_t r = 0; r < order.size(); ++r)
+        order[r] = r;
+    std::stable_sort(order.begin(), order.end(), [&keys](std::size_t a, std::size_t b) {
+        if (!keys[a] || !keys[b])
+            return !keys[a] && keys[b].has_value();
+        return *keys[a] < *keys[b];
+    });
+    std::vector<SortedRow> sorted;
+    sorted.reserve(order.size());
+    for (std::size_t r : order)
+        sorted.push_back(std::move(m_sortedRows[r]));
+    m_sortedRows = std::move(sorted);
+    endResetModel();
+    return success();
+}
+
+void FormulaListModel::markSameComputedValue(int row)
+{
+    const QString value = computedText(row);
+    if (value.isEmpty())
+        m_markedValue.reset();
+    else
+        m_markedValue = value;
+    if (rowCount() > 0)
+        Q_EMIT dataChanged(index(0, ComputedColumn), index(rowCount() - 1, ComputedColumn),
+                           {Qt::BackgroundRole});
+}
+
+void FormulaListModel::resetToListOrder()
+{
+    beginResetModel();
+    m_sorted = false;
+    m_sortedRows.clear();
+    m_markedValue.reset();
+    m_listRows = int(m_workspace.formulaList().size());
+    endResetModel();
+}
+
+void FormulaListModel::refreshResults()
+{
+    const int rows = int(m_workspace.formulaList().size());
+    if (m_sorted || rows != m_listRows) {
+        beginResetModel();
+        m_sorted = false;
+        m_sortedRows.clear();
+        m_listRows = rows;
+        endResetModel();
+        return;
+    }
+    if (m_listRows > 0)
+        Q_EMIT dataChanged(index(0, 0), index(m_listRows - 1, ColumnCount - 1));
+}
+
+void FormulaListModel::refreshSelection()
+{
+    if (rowCount() > 0)
+        Q_EMIT dataChanged(index(0, NumberColumn), index(rowCount() - 1, ComputedColumn));
+}
+
+} // namespace quorvel

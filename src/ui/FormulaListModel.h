@@ -1,0 +1,107 @@
+#pragma once
+
+#include "core/FormulaRecord.h"
+#include "core/Result.h"
+
+#include <QAbstractTableModel>
+#include <QString>
+
+#include <optional>
+#include <vector>
+
+namespace quorvel {
+
+class Workspace;
+
+// The formula list `MSFlexGrid2`: the formulas of the current position and kind with their
+// computed value for the coming draw and their run statistics. Everything is read from the
+// workspace's arrays when the view asks, so thousands of formulas cost nothing until shown.
+//
+// Besides the list order (list number = row + 1) the model has a sorted order, made by a double
+// click on a statistics column: every formula of the current table, both kinds, ascending by
+// that column. Formulas of the shown kind keep their selection mark, computed value and the
+// statistics of the last verification; formulas of the other kind were not verified by that pass,
+// so they show the statistics stored in their table, no computed value and no selection mark.
+// The next fill or verification returns to the list order.
+class FormulaListModel : public QAbstractTableModel
+{
+    Q_OBJECT
+public:
+    enum Column
+    {
+        NumberColumn = 0, // "序号": row number; blue when the formula is selected
+        FormulaColumn,    // "公式": display text or code
+        PositionColumn,   // "种类": position caption
+        KindColumn,       // "生杀"
+        ComputedColumn,   // "计算值"
+        LimitColumn,      // "极限值"
+        MaxMissesColumn,  // "最大连错"
+        MaxHitsColumn,    // "最大连对"
+        LastMissesColumn, // "最后连错"
+        LastHitsColumn,   // "最后连对"
+        IdxColumn,        // hidden: the formula's number `idx`
+        ColumnCount
+    };
+
+    // Background of column 0 for a selected formula (the grid's blue) and of a computed value
+    // that matches the one clicked (green).
+    static const QColor& selectedColour();
+    static const QColor& sameValueColour();
+
+    explicit FormulaListModel(Workspace& workspace, QObject* parent = nullptr);
+
+    static int columnWidthPixels(int column);
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+
+    // List number (1-based) of the formula shown in a row; 0 for a formula of the other kind in
+    // the sorted order.
+    int listNumberAt(int row) const;
+    bool isSortedOrder() const { return m_sorted; }
+
+    // Double click: columns 5..9 sort every formula of the table ascending by that column; any
+    // other column leaves the order as it is. A table that cannot be read leaves the order too.
+    Status sortByColumn(int column);
+    // Left click in column 4: marks green every computed value equal to the one in this row
+    // (clicking an empty value clears the marks).
+    void markSameComputedValue(int row);
+    std::optional<QString> markedValue() const { return m_markedValue; }
+
+private:
+    // A formula of the other kind in the sorted order, shown with its stored values.
+    struct StoredRow
+    {
+        int idx = 0;
+        QString code;
+        QString displayText;
+        bool kill = false;
+        std::optional<int> limit;
+        std::optional<RunStatistics> statistics;
+    };
+    // One row of the sorted order: a list number, or (list number 0) a stored formula.
+    struct SortedRow
+    {
+        int listNumber = 0;
+        StoredRow stored;
+    };
+
+    void resetToListOrder();
+    void refreshResults();
+    void refreshSelection();
+
+    QString computedText(int row) const;
+    std::optional<int> columnValue(int row, int column) const;
+    QString toolTip(int row, int column) const;
+    bool isEvaluable(int row) const;
+
+    Workspace& m_workspace;
+    int m_listRows = 0;
+    bool m_sorted = false;
+    std::vector<SortedRow> m_sortedRows;
+    std::optional<QString> m_markedValue;
+};
+
+} // namespace quorvel

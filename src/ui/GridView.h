@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QTableView>
+
+namespace quorvel {
+
+// The table view every grid of the program uses. The mouse wheel moves the first visible row by
+// exactly one row per wheel event, whatever the size of the turn: toward the user one row down,
+// away from the user one row up (never above the first row). Fills bring the newest rows into
+// view once the grid holds 30 rows or more, header row included.
+class GridView : public QTableView
+{
+    Q_OBJECT
+public:
+    explicit GridView(QWidget* parent = nullptr);
+
+    // Row count (header included) from which a fill scrolls the last row to the top.
+    static constexpr int kScrollRowThreshold = 30;
+
+    int topRow() const;
+    void setTopRow(int row);
+    // After a fill: with 30 rows or more (header included) the last row becomes the top row.
+    void scrollNewestIntoView();
+
+    // One column takes the width the others leave free, never less than its own design width.
+    void setElasticColumn(int column, int minimumWidth);
+
+protected:
+    void wheelEvent(QWheelEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void updateGeometries() override;
+
+private:
+    void fitElasticColumn();
+
+    int m_elasticColumn = -1;
+    int m_elasticMinimumWidth = 0;
+    bool m_fitting = false;
+};
+
+} // namespace quorvel
