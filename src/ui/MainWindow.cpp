@@ -79,8 +79,6 @@ MainWindow::MainWindow(Workspace& workspace, Prompts& prompts, QWidget* parent)
         m_formulaGrid->scrollNewestIntoView();
         syncFromWorkspace();
     });
-    connect(&m_workspace, &Workspace::resultsChanged, this,
-            [this] { m_formulaGrid->scrollNewestIntoView(); });
     connect(&m_workspace, &Workspace::currentPositionChanged, this, &MainWindow::syncFromWorkspace);
     connect(&m_workspace, &Workspace::currentKindChanged, this, &MainWindow::syncFromWorkspace);
     connect(&m_workspace, &Workspace::settingsChanged, this, &MainWindow::syncFromWorkspace);

@@ -5,6 +5,7 @@
 #include "core/TermTable.h"
 #include "formulas/CompiledFormula.h"
 #include "formulas/FormulaText.h"
+#include "formulas/NumberRules.h"
 #include "history/DrawEntry.h"
 #include "workspace/FormulaList.h"
 #include "workspace/Prompts.h"
@@ -66,6 +67,10 @@ struct Workspace::Private
     bool kill = false;
     bool chineseDisplay = true;
     FormulaList list;
+    // The table and kind the list was last filled with; a kill/keep click changes the current
+    // kind without a refill, so the next pass must not score the rows of the other kind.
+    int listPosition = 0;
+    bool listKill = false;
     QString issueText;
 
     int lotteryTypeIndex = kNoLotteryType;
@@ -264,6 +269,8 @@ void Workspace::fillFormulaList(ListFill fill)
         reportFailure(records.error());
         return;
     }
+    d->listPosition = d->position;
+    d->listKill = d->kill;
     if (fill == ListFill::SelectAll)
         d->list.fill(*records);
     else
@@ -291,10 +298,12 @@ void Workspace::Yansuan()
         return;
     if (d->historyStale)
         AddHaoma();
+    // The pass scores the formulas of the current table and kind, whatever the list showed.
+    if (d->listPosition != d->position || d->listKill != d->kill)
+        AddGongshiZhonglei();
 
     const Verifier verifier(d->history, d->position, d->kill, verificationSettings());
     const int count = d->list.count();
-    std::vector<RunStatistics> statistics(static_cast<std::size_t>(count));
     for (int listNumber = 1; listNumber <= count; ++listNumber) {
         const FormulaListRow& row = d->list.rows()[std::size_t(listNumber - 1)];
         const bool selected = d->list.isSelected(listNumber);
@@ -316,30 +325,77 @@ void Workspace::Yansuan()
                     listNumber, verdict.computedValue ? QString::number(*verdict.computedValue) : QString());
             }
         }
-        statistics[std::size_t(listNumber - 1)] = result.statistics;
         d->list.setResult(listNumber, result);
     }
 
-    if (Status written = d->database->writeStatistics(d->position, d->kill, statistics); !written) {
+    if (Status written = ArrGs(); !written)
         reportFailure(written.error());
-    } else {
-        // The write-back renumbered the table; show the numbers it now holds.
-        std::vector<int> before;
-        for (const FormulaListRow& row : d->list.rows())
-            before.push_back(row.idx);
-        Result<std::vector<FormulaRecord>> records = d->database->readFormulas(d->position, d->kill);
-        if (!records) {
-            reportFailure(records.error());
-        } else {
-            d->list.refill(*records);
-            std::vector<int> after;
-            for (const FormulaListRow& row : d->list.rows())
-                after.push_back(row.idx);
-            if (after != before)
-                Q_EMIT formulaListChanged();
+    Q_EMIT resultsChanged();
+}
+
+Status Workspace::ArrGs()
+{
+    if (!d->database)
+        return Failure{QStringLiteral("公式数据库没有打开")};
+    std::vector<RunStatistics> statistics;
+    for (const FormulaListResult& result : d->list.results())
+        statistics.push_back(result.statistics);
+    if (Status written = d->database->writeStatistics(d->position, d->kill, statistics); !written)
+        return written;
+
+    // The write-back renumbered the table; show the numbers it now holds.
+    std::vector<int> before;
+    for (const FormulaListRow& row : d->list.rows())
+        before.push_back(row.idx);
+    Result<std::vector<FormulaRecord>> records = d->database->readFormulas(d->position, d->kill);
+    if (!records)
+        return Failure{records.error()};
+    d->list.refill(*records);
+    std::vector<int> after;
+    for (const FormulaListRow& row : d->list.rows())
+        after.push_back(row.idx);
+    if (after != before)
+        Q_EMIT formulaListChanged();
+    return success();
+}
+
+void Workspace::AddGongshiCsZhonglei()
+{
+    AddGongshiZhonglei();
+    XianshiLei();
+}
+
+void Workspace::XianshiLei()
+{
+    if (d->historyStale)
+        AddHaoma();
+    const int newestDraw = d->history.drawCount() - 1;
+    for (int listNumber = 1; listNumber <= d->list.count(); ++listNumber) {
+        QString text;
+        const Result<CompiledFormula> compiled = CompiledFormula::compile(d->list.rows()[std::size_t(listNumber - 1)].code);
+        if (d->list.isSelected(listNumber) && compiled && newestDraw >= 0) {
+            if (const std::optional<int> folded = fold(compiled->valueAt(d->history, newestDraw)))
+                text = QString::number(*folded);
         }
+        d->list.setComputedValue(listNumber, text);
     }
     Q_EMIT resultsChanged();
+}
+
+std::vector<LightPassRow> Workspace::YansuanCalcu(int position) const
+{
+    std::vector<LightPassRow> rows;
+    if (!d->database)
+        return rows;
+    const Result<std::vector<FormulaRecord>> records = d->database->readFormulas(position, d->kill);
+    if (!records)
+        return rows;
+    const Verifier verifier(d->history, position, d->kill, verificationSettings());
+    for (const FormulaRecord& record : *records) {
+        // A code that does not evaluate has no run of hits.
+        rows.push_back({record.displayText, verifier.verify(record.code, false).statistics.lastHits});
+    }
+    return rows;
 }
 
 void Workspace::QihaoXianshi()
@@ -571,6 +627,8 @@ void Workspace::refreshFormulaListAndVerify()
     // The history grid is refilled from memory; Lishi is read again only when it changed.
     if (d->historyStale)
         AddHaoma();
+    else
+        Q_EMIT historyChanged();
     // A list or history that could not be read is not verified: the pass would only repeat
     // the failure the user has just been told about.
     if (d->failureCount == failuresBefore)

@@ -49,6 +49,13 @@ struct WorkspaceStartOptions
     bool verifyAtStart = true;
 };
 
+// One formula of the light pass `YansuanCalcu`: its display text and its current run of hits.
+struct LightPassRow
+{
+    QString displayText;
+    int lastHits = 0;
+};
+
 // The main window's shared state and the shared procedures that act on it. QtCore only: the
 // window shows this state and calls these operations; the command-line companion calls the same.
 class Workspace : public QObject
@@ -88,8 +95,14 @@ public:
     // --- shared procedures ---
     void AddGongshi();            // full fill of the formula list, every formula selected
     void AddGongshiZhonglei();    // refill keeping the selection marks
+    void AddGongshiCsZhonglei();  // refill keeping the marks, then computed values (`XianshiLei`)
+    void XianshiLei();            // computed values of the selected formulas from the newest draw
     void AddHaoma();              // reload the history from `Lishi`
-    void Yansuan();               // verification pass over the list, with write-back
+    void Yansuan();               // verification pass over the list, with write-back (`ArrGs`)
+    // Light pass: the display text and current hit run of every formula of a position's table
+    // of the current kind, in list order. Touches neither the list nor the table.
+    std::vector<LightPassRow> YansuanCalcu(int position) const;
+    Status ArrGs();               // write the statistics held in memory back; renumber idx
     void QihaoXianshi();          // propose the next issue in `Text1`
     Status CompactDb();
 

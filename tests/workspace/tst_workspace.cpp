@@ -111,6 +111,7 @@ private Q_SLOTS:
     void yansuanRenumbersMixedKindTable();
     void unselectedFormulaKeepsComputedValue();
     void formulaThatDoesNotEvaluateIsMarked();
+    void computedValuesFollowSelectionAndLightPassCountsHits();
     void selectionSurvivesRefillAndFullFillSelectsAll();
     void pickedLotteryTypeAndRestart_data();
     void pickedLotteryTypeAndRestart();
@@ -417,13 +418,16 @@ void TestWorkspace::yansuanRenumbersMixedKindTable()
 
     // Verifying the kill formulas now leaves the keep formulas' statistics as they were.
     const std::optional<RunStatistics> keepStatistics = stored[0].statistics;
+    // A kill/keep click does not refill the list; the next pass (after a draw, a retrieval
+    // choice) must still score the kill formulas, not the keep rows still on show.
     workspace.setCurrentKind(true);
-    workspace.AddGongshi();
     workspace.Yansuan();
     stored = storedFormulas(workspace, 1);
+    const Verifier killVerifier(workspace.history(), 1, true, workspace.verificationSettings());
     QCOMPARE(stored[0].statistics, keepStatistics);
-    QCOMPARE(stored[1].statistics, std::optional<RunStatistics>(workspace.results()[0].statistics));
-    QCOMPARE(stored[3].statistics, std::optional<RunStatistics>(workspace.results()[1].statistics));
+    QCOMPARE(stored[1].statistics, std::optional<RunStatistics>(killVerifier.verify(codes[1], false).statistics));
+    QCOMPARE(stored[3].statistics, std::optional<RunStatistics>(killVerifier.verify(codes[3], false).statistics));
+    QCOMPARE(workspace.formulaList()[0].code, codes[1]);
     QVERIFY(session.prompts.notices().isEmpty());
 }
 
@@ -446,6 +450,33 @@ void TestWorkspace::unselectedFormulaKeepsComputedValue()
     QCOMPARE(workspace.computedValue(1), QStringLiteral("2")); // kept from the earlier pass
     QCOMPARE(workspace.computedValue(2), QStringLiteral("12"));
     QCOMPARE(workspace.results()[0].statistics.lastMisses, 1); // statistics are refreshed all the same
+}
+
+void TestWorkspace::computedValuesFollowSelectionAndLightPassCountsHits()
+{
+    Session session;
+    Workspace& workspace = session.start();
+    // Position 2 draws 2, 3, 4: "第二码+1" kept on position 2 is right on the second and third
+    // draws; "第二码" is never right.
+    QVERIFY(workspace.addManualDraw(QStringLiteral("25120701"), numbers({1, 2, 5, 6, 7, 8, 9, 10})).ok());
+    QVERIFY(workspace.addManualDraw(QStringLiteral("25120702"), numbers({1, 3, 5, 6, 7, 8, 9, 10})).ok());
+    QVERIFY(workspace.addManualDraw(QStringLiteral("25120703"), numbers({1, 4, 5, 6, 7, 8, 9, 10})).ok());
+    QVERIFY(workspace.addTypedFormula(QStringLiteral("第二码+1=下期生第二")).ok());
+    QVERIFY(workspace.addTypedFormula(QStringLiteral("第二码=下期生第二")).ok());
+
+    // Unlike the verification pass, the computed-value refresh empties unselected formulas.
+    workspace.toggleSelection(1);
+    workspace.AddGongshiCsZhonglei();
+    QVERIFY(!workspace.isSelected(1));
+    QCOMPARE(workspace.computedValue(1), QString());
+    QCOMPARE(workspace.computedValue(2), QStringLiteral("4"));
+
+    const std::vector<LightPassRow> rows = workspace.YansuanCalcu(2);
+    QCOMPARE(int(rows.size()), 2);
+    QCOMPARE(rows[0].displayText, QStringLiteral("第二码+1=下期生第二"));
+    QCOMPARE(rows[0].lastHits, 2);
+    QCOMPARE(rows[1].lastHits, 0);
+    QVERIFY(workspace.YansuanCalcu(3).empty());
 }
 
 void TestWorkspace::formulaThatDoesNotEvaluateIsMarked()
