@@ -25,6 +25,22 @@ std::vector<Draw> historyOf(const std::vector<DrawNumbers>& numbers, qint32 firs
     return draws;
 }
 
+DrawNumbers drawWith(int position, int number)
+{
+    DrawNumbers numbers{};
+    int next = 1;
+    for (int p = 1; p <= kPositionCount; ++p) {
+        if (p == position) {
+            numbers[std::size_t(p - 1)] = number;
+            continue;
+        }
+        if (next == number)
+            ++next;
+        numbers[std::size_t(p - 1)] = next++;
+    }
+    return numbers;
+}
+
 DrawNumbers randomNumbers(std::mt19937_64& random)
 {
     std::array<int, kHighestNumber> pool{};

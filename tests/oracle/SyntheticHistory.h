@@ -15,6 +15,10 @@ namespace quorvel::oracle {
 std::vector<Draw> historyOf(const std::vector<DrawNumbers>& numbers, qint32 firstIssue = 24010101,
                             int drawsPerDay = 84);
 
+// A draw whose number at `position` is `number`; the other positions take the smallest numbers
+// left, so every draw is valid.
+DrawNumbers drawWith(int position, int number);
+
 // Eight different numbers 1..20 in random drawing order.
 DrawNumbers randomNumbers(std::mt19937_64& random);
 

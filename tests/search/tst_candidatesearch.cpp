@@ -17,6 +17,8 @@ using namespace quorvel;
 
 namespace {
 
+using oracle::drawWith;
+
 quint64 testSeed()
 {
     bool ok = false;
@@ -40,22 +42,6 @@ CandidateGenerator::RandomSource sequence(std::vector<double> numbers)
 double selecting(int index, int count)
 {
     return (index - 0.5) / count;
-}
-
-DrawNumbers drawWith(int position, int number)
-{
-    DrawNumbers numbers{};
-    int next = 1;
-    for (int p = 1; p <= kPositionCount; ++p) {
-        if (p == position) {
-            numbers[std::size_t(p - 1)] = number;
-            continue;
-        }
-        if (next == number)
-            ++next;
-        numbers[std::size_t(p - 1)] = next++;
-    }
-    return numbers;
 }
 
 AcceptanceBounds wideBounds()

@@ -10,23 +10,7 @@ using namespace quorvel;
 
 namespace {
 
-// A draw whose number at `position` is `number`; the other positions take the smallest numbers
-// left, so every draw is valid.
-DrawNumbers drawWith(int position, int number)
-{
-    DrawNumbers numbers{};
-    int next = 1;
-    for (int p = 1; p <= kPositionCount; ++p) {
-        if (p == position) {
-            numbers[std::size_t(p - 1)] = number;
-            continue;
-        }
-        if (next == number)
-            ++next;
-        numbers[std::size_t(p - 1)] = next++;
-    }
-    return numbers;
-}
+using oracle::drawWith;
 
 DrawTable tableWith(int position, const std::vector<int>& numbersAtPosition)
 {

@@ -50,6 +50,14 @@ Result<std::unique_ptr<Database>> CliContext::openDatabase() const
     return Database::open(dataFolder());
 }
 
+Result<std::vector<Draw>> CliContext::readHistory() const
+{
+    Result<std::unique_ptr<Database>> database = openDatabase();
+    if (!database)
+        return Failure{database.error()};
+    return (*database)->readHistory();
+}
+
 void CliContext::print(const QString& line) const
 {
     writeLine(stdout, line);

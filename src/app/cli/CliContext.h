@@ -27,6 +27,7 @@ public:
     QString dataFolder() const;
     std::unique_ptr<Settings> openSettings() const;
     Result<std::unique_ptr<Database>> openDatabase() const;
+    Result<std::vector<Draw>> readHistory() const; // the stored draws, oldest first
 
     void print(const QString& line) const;      // one line on stdout
     void printError(const QString& line) const; // one line on stderr

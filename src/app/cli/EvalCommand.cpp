@@ -55,10 +55,7 @@ int EvalCommand::run(const CliContext& context, CliArguments& arguments)
             kind = CommandOptions::kindName(*parsed->kill);
     }
 
-    Result<std::unique_ptr<Database>> database = context.openDatabase();
-    if (!database)
-        return context.fail(database.error());
-    const Result<std::vector<Draw>> draws = (*database)->readHistory();
+    const Result<std::vector<Draw>> draws = context.readHistory();
     if (!draws)
         return context.fail(draws.error());
     const DrawTable table(*draws);

@@ -51,10 +51,7 @@ int HistoryCommand::list(const CliContext& context, CliArguments& arguments)
     if (!words->isEmpty())
         return context.usage(QStringLiteral("history list takes no arguments"));
 
-    Result<std::unique_ptr<Database>> database = context.openDatabase();
-    if (!database)
-        return context.fail(database.error());
-    const Result<std::vector<Draw>> draws = (*database)->readHistory();
+    const Result<std::vector<Draw>> draws = context.readHistory();
     if (!draws)
         return context.fail(draws.error());
     for (const Draw& draw : *draws) {
