@@ -53,14 +53,16 @@ std::optional<double> startupMilliseconds()
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     program.setProcessEnvironment(environment);
-    const QString executable = QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("quorvel"));
-    const QStringList arguments{QStringLiteral("--data-dir"), folder.path(), QStringLiteral("--settings-file"),
-                                folder.filePath(QStringLiteral("settings.ini")),
-                                QStringLiteral("--quit-after-start")};
+    const QString executable =
+        QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("quorvel"));
+    const QStringList arguments{
+        QStringLiteral("--data-dir"), folder.path(), QStringLiteral("--settings-file"),
+        folder.filePath(QStringLiteral("settings.ini")), QStringLiteral("--quit-after-start")};
     QElapsedTimer timer;
     timer.start();
     program.start(executable, arguments);
-    if (!program.waitForFinished(60000) || program.exitStatus() != QProcess::NormalExit || program.exitCode() != 0)
+    if (!program.waitForFinished(60000) || program.exitStatus() != QProcess::NormalExit ||
+        program.exitCode() != 0)
         return std::nullopt;
     return double(timer.nsecsElapsed()) / 1e6;
 }

@@ -2,6 +2,7 @@
 // and against a floor (a plain loop that only adds a formula's columns) on a deterministic
 // synthetic history, and prints the rates and their ratios.
 
+#include "StartupBench.h"
 #include "formulas/CompiledFormula.h"
 #include "formulas/DrawTable.h"
 #include "formulas/NumberRules.h"
@@ -11,7 +12,6 @@
 #include "search/CandidateGenerator.h"
 #include "search/CandidateScorer.h"
 #include "verification/Verifier.h"
-#include "StartupBench.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -223,9 +223,11 @@ int main(int argc, char** argv)
 
     const std::optional<double> startup = bench::startupMilliseconds();
     if (startup)
-        std::printf("startup: draws=%d formulas=%d ms=%.0f\n", bench::kStartupDraws, bench::kStartupFormulas, *startup);
+        std::printf("startup: draws=%d formulas=%d ms=%.0f\n", bench::kStartupDraws, bench::kStartupFormulas,
+                    *startup);
     else
-        std::printf("startup: draws=%d formulas=%d ms=failed\n", bench::kStartupDraws, bench::kStartupFormulas);
+        std::printf("startup: draws=%d formulas=%d ms=failed\n", bench::kStartupDraws,
+                    bench::kStartupFormulas);
 
     std::printf("bench: verify_ratio=%.0f search_fraction=%.2f\n", verifyRatio, fraction);
     return 0;

@@ -34,7 +34,7 @@ public:
     static QString formulaTableName(int position); // "Gongshi" + position
 
     // History `Lishi`, in issue order.
-    Status appendDraw(const Draw& draw);            // refuses an issue already stored
+    Status appendDraw(const Draw& draw);                // refuses an issue already stored
     Status appendDraws(const std::vector<Draw>& draws); // all or nothing
     Result<std::vector<Draw>> readHistory() const;
     Result<std::optional<Draw>> newestDraw() const;
@@ -46,9 +46,9 @@ public:
 
     // Formula tables.
     Status appendFormula(int position, const NewFormula& formula, std::optional<int> idx);
-    Status appendFormulas(int position, const std::vector<NewFormula>& formulas); // idx left empty
+    Status appendFormulas(int position, const std::vector<NewFormula>& formulas);   // idx left empty
     Result<std::vector<FormulaRecord>> readFormulas(int position, bool kill) const; // idx order
-    Result<std::vector<FormulaRecord>> readAllFormulas(int position) const;          // idx order
+    Result<std::vector<FormulaRecord>> readAllFormulas(int position) const;         // idx order
     Result<int> formulaCount(int position) const;
     Status deleteFormula(int position, int idx);
     Status deleteAllFormulas(int position);

@@ -29,12 +29,12 @@ struct NewFormula
 // One stored row of a formula table `Gongshi1`..`Gongshi8`.
 struct FormulaRecord
 {
-    qint64 rowId = 0;          // stored order
-    std::optional<int> idx;    // running number; empty until the next renumbering
-    QString code;              // `gongshi`
-    QString displayText;       // `gongshiCN`
-    bool kill = false;         // `bolKill`
-    std::optional<int> limit;  // `intGsLim`
+    qint64 rowId = 0;                        // stored order
+    std::optional<int> idx;                  // running number; empty until the next renumbering
+    QString code;                            // `gongshi`
+    QString displayText;                     // `gongshiCN`
+    bool kill = false;                       // `bolKill`
+    std::optional<int> limit;                // `intGsLim`
     std::optional<RunStatistics> statistics; // empty after a rebuild until the next verification
 };
 

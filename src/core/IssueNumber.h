@@ -12,8 +12,8 @@ namespace quorvel {
 // number within its day.
 namespace IssueNumber {
 
-QDate date(qint32 issue);          // invalid when YYMMDD is not a real date
-int sequence(qint32 issue);        // NN
+QDate date(qint32 issue);   // invalid when YYMMDD is not a real date
+int sequence(qint32 issue); // NN
 qint32 make(const QDate& date, int sequence);
 
 // Accepts eight digits forming a real date YYMMDD with a sequence number of at least 01.

@@ -10,8 +10,8 @@ namespace quorvel {
 // value applied at start-up and the value applied when the user picks the variant from the menu.
 struct LotteryType
 {
-    QString caption;   // menu caption, e.g. "广东快乐十分"
-    QString code;      // type code used in the results-page address, e.g. "gd"
+    QString caption; // menu caption, e.g. "广东快乐十分"
+    QString code;    // type code used in the results-page address, e.g. "gd"
     int drawsPerDayAtStartup;
     int drawsPerDayWhenPicked;
 };

@@ -16,8 +16,7 @@ struct Failure
 
 // Either a value or the message of what went wrong, for operations that can fail for reasons
 // outside the program (files, database, network, user input).
-template <typename T>
-class [[nodiscard]] Result
+template <typename T> class [[nodiscard]] Result
 {
 public:
     Result(T value) : m_value(std::move(value)) {}

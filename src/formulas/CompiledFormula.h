@@ -37,7 +37,7 @@ public:
 
     // True for term + term + ... + constant (what the search makes): a sum of whole columns.
     bool isTermSum() const;
-    const std::vector<int>& sumTerms() const;   // 0-based term indexes, repeats allowed
+    const std::vector<int>& sumTerms() const; // 0-based term indexes, repeats allowed
     qint64 sumConstant() const;
     // Terms, operators and constants of the expression (for node-rate figures).
     int nodeCount() const;

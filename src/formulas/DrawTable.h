@@ -19,7 +19,10 @@ public:
     const std::vector<qint32>& issues() const { return m_issues; }
 
     // Column of a term (0-based term index), drawCount() values, oldest first.
-    const qint32* column(int termIndex) const { return m_columns.data() + std::size_t(termIndex) * m_issues.size(); }
+    const qint32* column(int termIndex) const
+    {
+        return m_columns.data() + std::size_t(termIndex) * m_issues.size();
+    }
     qint32 value(int termIndex, int draw) const { return column(termIndex)[draw]; }
     // Numbers drawn at a position 1..8.
     const qint32* numbersAt(int position) const { return column(numberTermIndex(position)); }

@@ -35,12 +35,12 @@ enum class Shape
 
 struct ParsedFormula
 {
-    QString displayText;            // trimmed (and, on import, cut before "连准")
-    QString expression;             // display expression (before translation)
-    QString translated;             // translated expression, untrimmed as the check reads it
-    QString code;                   // translated and trimmed
-    std::optional<int> position;    // 1..8 when the text names one
-    std::optional<bool> kill;       // set by the suffix form only
+    QString displayText;         // trimmed (and, on import, cut before "连准")
+    QString expression;          // display expression (before translation)
+    QString translated;          // translated expression, untrimmed as the check reads it
+    QString code;                // translated and trimmed
+    std::optional<int> position; // 1..8 when the text names one
+    std::optional<bool> kill;    // set by the suffix form only
     Shape shape = Shape::Prefix;
 };
 

@@ -33,17 +33,18 @@ VerificationWindow verificationWindow(int drawCount, int periods, bool excludeCu
 // What the verification pass finds for one formula.
 struct FormulaVerdict
 {
-    bool evaluable = true;          // false when the code does not compile
+    bool evaluable = true; // false when the code does not compile
     RunStatistics statistics;
-    qint64 hitWeight = 0;           // sum of the weights of the window draws it got right
-    qint64 totalWeight = 0;         // sum of the weights of all window draws
+    qint64 hitWeight = 0;             // sum of the weights of the window draws it got right
+    qint64 totalWeight = 0;           // sum of the weights of all window draws
     std::optional<int> computedValue; // fold of the newest draw's value, for selected formulas
 };
 
 // Hit flags by draw: flag t says whether the value computed from draw t-1 was right for draw t
 // (kill: its fold differs from the number drawn at the position; keep: equals it). Draw 0 and
 // draws after an empty value are misses.
-std::vector<char> hitFlags(const std::vector<double>& values, const DrawTable& table, int position, bool kill);
+std::vector<char> hitFlags(const std::vector<double>& values, const DrawTable& table, int position,
+                           bool kill);
 
 // Runs of hits and misses (and weights) over the window of a hit-flag array.
 FormulaVerdict countRuns(const std::vector<char>& hits, const VerificationWindow& window, bool weighted);

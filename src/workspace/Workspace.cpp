@@ -372,7 +372,8 @@ void Workspace::XianshiLei()
     const int newestDraw = d->history.drawCount() - 1;
     for (int listNumber = 1; listNumber <= d->list.count(); ++listNumber) {
         QString text;
-        const Result<CompiledFormula> compiled = CompiledFormula::compile(d->list.rows()[std::size_t(listNumber - 1)].code);
+        const Result<CompiledFormula> compiled =
+            CompiledFormula::compile(d->list.rows()[std::size_t(listNumber - 1)].code);
         if (d->list.isSelected(listNumber) && compiled && newestDraw >= 0) {
             if (const std::optional<int> folded = fold(compiled->valueAt(d->history, newestDraw)))
                 text = QString::number(*folded);

@@ -22,18 +22,18 @@ class Prompts;
 // the current table's formulas of the current kind).
 struct FormulaListRow
 {
-    int idx = 0;                  // the formula's number in its table (hidden column 10)
-    QString code;                 // `gongshi`
-    QString displayText;          // `gongshiCN`
-    bool kill = false;            // `bolKill`
-    std::optional<int> limit;     // `intGsLim` as read at the last fill
+    int idx = 0;              // the formula's number in its table (hidden column 10)
+    QString code;             // `gongshi`
+    QString displayText;      // `gongshiCN`
+    bool kill = false;        // `bolKill`
+    std::optional<int> limit; // `intGsLim` as read at the last fill
 };
 
 // What the last verification pass found for one list number.
 struct FormulaListResult
 {
-    bool evaluable = true;        // false: the code does not evaluate; shown marked, statistics 0
-    RunStatistics statistics;     // columns 6..9
+    bool evaluable = true;    // false: the code does not evaluate; shown marked, statistics 0
+    RunStatistics statistics; // columns 6..9
     qint64 hitWeight = 0;
     qint64 totalWeight = 0;
 };
@@ -73,14 +73,14 @@ public:
     // --- state ---
     Database& database();
     Settings& settings();
-    const DrawTable& history() const;            // oldest first
-    int currentPosition() const;                 // 1..8
-    QString currentTable() const;                // "Gongshi" + position
-    QString positionCaption() const;             // "第一" .. "第八"
+    const DrawTable& history() const; // oldest first
+    int currentPosition() const;      // 1..8
+    QString currentTable() const;     // "Gongshi" + position
+    QString positionCaption() const;  // "第一" .. "第八"
     bool currentKindIsKill() const;
-    bool chineseDisplay() const;                 // display text (true) or code (false)
+    bool chineseDisplay() const; // display text (true) or code (false)
     const std::vector<FormulaListRow>& formulaList() const;
-    const std::vector<FormulaListResult>& results() const;  // by list number - 1
+    const std::vector<FormulaListResult>& results() const; // by list number - 1
     bool isSelected(int listNumber) const;
     QString computedValue(int listNumber) const; // "" when none
     QString issueText() const;                   // `Text1`
@@ -89,28 +89,28 @@ public:
     int historyDays() const;                     // H
     VerificationSettings verificationSettings() const;
     int retrievalPeriodsIndex() const;
-    bool resultsAtCurrentPeriod() const;         // `LsXs`
-    QString resultColumnName() const;            // "Canshu" or "PreCanshu"
+    bool resultsAtCurrentPeriod() const; // `LsXs`
+    QString resultColumnName() const;    // "Canshu" or "PreCanshu"
 
     // --- shared procedures ---
-    void AddGongshi();            // full fill of the formula list, every formula selected
-    void AddGongshiZhonglei();    // refill keeping the selection marks
-    void AddGongshiCsZhonglei();  // refill keeping the marks, then computed values (`XianshiLei`)
-    void XianshiLei();            // computed values of the selected formulas from the newest draw
-    void AddHaoma();              // reload the history from `Lishi`
-    void Yansuan();               // verification pass over the list, with write-back (`ArrGs`)
+    void AddGongshi();           // full fill of the formula list, every formula selected
+    void AddGongshiZhonglei();   // refill keeping the selection marks
+    void AddGongshiCsZhonglei(); // refill keeping the marks, then computed values (`XianshiLei`)
+    void XianshiLei();           // computed values of the selected formulas from the newest draw
+    void AddHaoma();             // reload the history from `Lishi`
+    void Yansuan();              // verification pass over the list, with write-back (`ArrGs`)
     // Light pass: the display text and current hit run of every formula of a position's table
     // of the current kind, in list order. Touches neither the list nor the table.
     std::vector<LightPassRow> YansuanCalcu(int position) const;
-    Status ArrGs();               // write the statistics held in memory back; renumber idx
-    void QihaoXianshi();          // propose the next issue in `Text1`
+    Status ArrGs();      // write the statistics held in memory back; renumber idx
+    void QihaoXianshi(); // propose the next issue in `Text1`
     Status CompactDb();
 
     // --- user actions ---
-    void selectPosition(int position);           // `optXing` click: fill, history, verify
-    void setCurrentKind(bool kill);              // `Option2` click: no refill
-    void setChineseDisplay(bool chinese);        // `TabStrip1`: full fill
-    void toggleSelection(int listNumber);        // left click in column 1
+    void selectPosition(int position);    // `optXing` click: fill, history, verify
+    void setCurrentKind(bool kill);       // `Option2` click: no refill
+    void setChineseDisplay(bool chinese); // `TabStrip1`: full fill
+    void toggleSelection(int listNumber); // left click in column 1
     void setIssueText(const QString& text);
     // `Command1`: adds a typed display text; refuses (with the messages of the typed entry) and
     // stores nothing when it is empty, cannot be cut up or is not a formula of the grammar.
@@ -119,13 +119,13 @@ public:
     Status addManualDraw(const QString& issueText, const DrawNumbers& numbers);
 
     // --- settings menu ---
-    void pickLotteryType(int index);             // `mnuKL10`
-    void setRetrievalPeriodsIndex(int index);    // `mnuQs`: verifies again
-    void toggleExcludeCurrentPeriod();           // `mnuBuhan`
-    void toggleWeightedAccuracy();               // `mnuZqlJq`
-    void setResultsAtCurrentPeriod(bool on);     // `mnuYsXs`
-    void editHistoryDays();                      // `mnuSetDay`: input box through Prompts
-    void restoreDefaults();                      // `meuHfmr`
+    void pickLotteryType(int index);          // `mnuKL10`
+    void setRetrievalPeriodsIndex(int index); // `mnuQs`: verifies again
+    void toggleExcludeCurrentPeriod();        // `mnuBuhan`
+    void toggleWeightedAccuracy();            // `mnuZqlJq`
+    void setResultsAtCurrentPeriod(bool on);  // `mnuYsXs`
+    void editHistoryDays();                   // `mnuSetDay`: input box through Prompts
+    void restoreDefaults();                   // `meuHfmr`
 
 Q_SIGNALS:
     void historyChanged();

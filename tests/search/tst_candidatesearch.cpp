@@ -280,7 +280,8 @@ void TestCandidateSearch::negativeSums()
 
     // Switching the kind between candidates turns every outcome over.
     scorer.setCategory(7, !kill);
-    const RunStatistics mirrored{expected.maxHits, expected.maxMisses, expected.lastHits, expected.lastMisses};
+    const RunStatistics mirrored{expected.maxHits, expected.maxMisses, expected.lastHits,
+                                 expected.lastMisses};
     QCOMPARE(scorer.score(candidate).statistics(), mirrored);
 }
 

@@ -425,8 +425,10 @@ void TestWorkspace::yansuanRenumbersMixedKindTable()
     stored = storedFormulas(workspace, 1);
     const Verifier killVerifier(workspace.history(), 1, true, workspace.verificationSettings());
     QCOMPARE(stored[0].statistics, keepStatistics);
-    QCOMPARE(stored[1].statistics, std::optional<RunStatistics>(killVerifier.verify(codes[1], false).statistics));
-    QCOMPARE(stored[3].statistics, std::optional<RunStatistics>(killVerifier.verify(codes[3], false).statistics));
+    QCOMPARE(stored[1].statistics,
+             std::optional<RunStatistics>(killVerifier.verify(codes[1], false).statistics));
+    QCOMPARE(stored[3].statistics,
+             std::optional<RunStatistics>(killVerifier.verify(codes[3], false).statistics));
     QCOMPARE(workspace.formulaList()[0].code, codes[1]);
     QVERIFY(session.prompts.notices().isEmpty());
 }
