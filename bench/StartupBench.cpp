@@ -1,6 +1,8 @@
 #include "StartupBench.h"
 
 #include "core/Database.h"
+#include "core/FormulaTables.h"
+#include "core/HistoryTable.h"
 #include "oracle/SyntheticHistory.h"
 #include "search/CandidateGenerator.h"
 
@@ -27,7 +29,7 @@ bool fillDataFolder(const QString& folder)
     if (!database)
         return false;
     std::mt19937_64 random(kSeed);
-    if (!(*database)->appendDraws(oracle::randomHistory(kStartupDraws, random)))
+    if (!(*database)->history().insert(oracle::randomHistory(kStartupDraws, random)))
         return false;
 
     CandidateGenerator generator(kSeed);
@@ -36,9 +38,10 @@ bool fillDataFolder(const QString& folder)
     for (int i = 0; i < kStartupFormulas; ++i) {
         const Candidate candidate = generator.generate(settings);
         formulas.push_back({CandidateGenerator::code(candidate),
-                            CandidateGenerator::displayText(candidate, settings), false, std::nullopt});
+                            CandidateGenerator::displayText(candidate, settings), false, std::nullopt,
+                            std::nullopt});
     }
-    return (*database)->appendFormulas(1, formulas) && (*database)->renumberFormulas(1);
+    return (*database)->formulas().append(1, formulas) && (*database)->formulas().renumber(1);
 }
 
 } // namespace

@@ -3,8 +3,8 @@
 // synthetic history, and prints the rates and their ratios.
 
 #include "StartupBench.h"
+#include "core/DrawTable.h"
 #include "formulas/CompiledFormula.h"
-#include "formulas/DrawTable.h"
 #include "formulas/NumberRules.h"
 #include "oracle/Oracle.h"
 #include "oracle/SyntheticHistory.h"

@@ -1,6 +1,8 @@
 #include "core/DataFolder.h"
 #include "core/Settings.h"
+#include "ui/DesktopServices.h"
 #include "ui/DialogPrompts.h"
+#include "ui/FailureNotice.h"
 #include "ui/MainWindow.h"
 #include "workspace/Workspace.h"
 
@@ -8,8 +10,10 @@
 #include <QCommandLineParser>
 #include <QFont>
 #include <QFontDatabase>
+#include <QLibraryInfo>
 #include <QScreen>
 #include <QTimer>
+#include <QTranslator>
 
 #include <cstdio>
 #include <memory>
@@ -36,6 +40,19 @@ void addChineseFontFallback(QApplication& app)
     app.setFont(font);
 }
 
+// Qt's own buttons and dialogs (OK, Cancel, Yes, No, the file dialog) in Chinese.
+void installChineseTranslations(QApplication& app)
+{
+    const QString folder = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
+    for (const char* name : {"qtbase_zh_CN", "qt_zh_CN"}) {
+        auto* translator = new QTranslator(&app);
+        if (translator->load(QLatin1String(name), folder))
+            QApplication::installTranslator(translator);
+        else
+            delete translator;
+    }
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
@@ -44,6 +61,7 @@ int main(int argc, char* argv[])
     QApplication::setOrganizationName(QStringLiteral("Quorvel"));
     QApplication::setApplicationName(QStringLiteral("Quorvel"));
     addChineseFontFallback(app);
+    installChineseTranslations(app);
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Quorvel: 快乐十分 formula analysis"));
@@ -70,19 +88,25 @@ int main(int argc, char* argv[])
             ? std::make_unique<quorvel::Settings>(parser.value(settingsFileOption))
             : std::make_unique<quorvel::Settings>();
     quorvel::DialogPrompts prompts;
-    prompts.setUnattended(parser.isSet(quitOption) || parser.isSet(screenshotOption));
-    quorvel::Workspace workspace(*settings, prompts);
+    const bool unattended = parser.isSet(quitOption) || parser.isSet(screenshotOption);
+    prompts.setUnattended(unattended);
+    quorvel::DesktopServices desktop(prompts);
+    desktop.setUnattended(unattended);
+    quorvel::Workspace workspace(*settings, prompts, desktop);
 
     const QString dataFolder = quorvel::resolveDataFolder(parser.value(dataDirOption));
     const quorvel::Status started = workspace.start(dataFolder);
-    // The workspace has shown what failed; without its database the window has nothing to show.
-    if (!started) {
-        std::fprintf(stderr, "quorvel: %s\n", qPrintable(started.error()));
-        return 1;
-    }
 
     quorvel::MainWindow window(workspace, prompts);
     prompts.setParentWidget(&window);
+    // The window opens whatever start-up found: what failed, or that changes cannot be saved, is
+    // said once it is on the screen.
+    QTimer::singleShot(0, &window, [&] {
+        if (!quorvel::reportFailure(prompts, started))
+            return;
+        if (workspace.isReadOnly())
+            prompts.notice(QStringLiteral("数据库只读"), workspace.readOnlyReason());
+    });
 
     if (parser.isSet(screenshotOption)) {
         const QString file = parser.value(screenshotOption);

@@ -1,28 +1,35 @@
 #pragma once
 
-#include "core/Draw.h"
-#include "core/FormulaRecord.h"
 #include "core/Result.h"
 
-#include <QSqlDatabase>
 #include <QString>
 
+#include <functional>
 #include <memory>
-#include <optional>
-#include <vector>
 
 namespace quorvel {
 
-// The formula database `formula.db` in the data folder: the history `Lishi`, the formula tables
-// `Gongshi1`..`Gongshi8`, the ranking table `ErrarrLei`. Every change of several rows runs in
-// one transaction; every failed statement comes back as a Failure naming what failed.
+class FormulaTables;
+class HistoryTable;
+class RankingTable;
+class SqlConnection;
+
+// The formula database `formula.db` in the data folder: the connection, its schema and its
+// transactions, and the three kinds of data it stores (the history, the formula tables, the
+// ranking). Every change of several rows runs in one transaction; every failed statement comes
+// back as a Failure naming what failed.
+//
+// A file or folder that cannot be written is opened for reading: everything can be read, every
+// change fails with one message naming the file or folder (see readOnlyReason()).
 class Database
 {
 public:
     static constexpr auto kFileName = "formula.db";
     static constexpr auto kCompactCopyName = "formulaTmp.db";
 
-    // Opens (creating the file and its tables when missing, upgrading an older file in place).
+    // Opens the file of `dataFolder`, creating it and its tables when missing. The tables and
+    // columns that exist are checked: a missing formula table, `ErrarrLei` or `Tmp` is created
+    // empty; a missing `Lishi` or parameter column is refused by name and nothing is written.
     static Result<std::unique_ptr<Database>> open(const QString& dataFolder);
     ~Database();
     Database(const Database&) = delete;
@@ -30,50 +37,36 @@ public:
 
     QString filePath() const;
     QString dataFolder() const;
-
     static QString formulaTableName(int position); // "Gongshi" + position
 
-    // History `Lishi`, in issue order.
-    Status appendDraw(const Draw& draw);                // refuses an issue already stored
-    Status appendDraws(const std::vector<Draw>& draws); // all or nothing
-    Result<std::vector<Draw>> readHistory() const;
-    Result<std::optional<Draw>> newestDraw() const;
-    Result<int> drawCount() const;
-    Result<bool> containsIssue(qint32 issue) const;
-    Status deleteNewestDraws(int count);
-    Status deleteDrawsAfter(qint32 issue);
-    Status deleteAllDraws();
+    bool isReadOnly() const;
+    QString readOnlyReason() const; // empty when writable
 
-    // Formula tables.
-    Status appendFormula(int position, const NewFormula& formula, std::optional<int> idx);
-    Status appendFormulas(int position, const std::vector<NewFormula>& formulas);   // idx left empty
-    Result<std::vector<FormulaRecord>> readFormulas(int position, bool kill) const; // idx order
-    Result<std::vector<FormulaRecord>> readAllFormulas(int position) const;         // idx order
-    Result<int> formulaCount(int position) const;
-    Status deleteFormula(int position, int idx);
-    Status deleteAllFormulas(int position);
-    Status renumberFormulas(int position); // idx = 1..n in stored order
-    // Verification write-back: renumbers the whole table 1..n in idx order and gives the
-    // formulas of `kill`, in that order, the statistics of the list (element k = list number k+1).
-    Status writeStatistics(int position, bool kill, const std::vector<RunStatistics>& statistics);
-    Status setLimit(int position, int idx, std::optional<int> limit);
+    HistoryTable& history() { return *m_history; }
+    const HistoryTable& history() const { return *m_history; }
+    FormulaTables& formulas() { return *m_formulas; }
+    const FormulaTables& formulas() const { return *m_formulas; }
+    RankingTable& ranking() { return *m_ranking; }
+    const RankingTable& ranking() const { return *m_ranking; }
 
-    // Removes duplicates (same kind, code, display text and limit) keeping the first of each,
-    // empties the run statistics and renumbers idx 1..n.
-    Status rebuildFormulaTable(int position);
+    // Runs `body` as one transaction: every change made through the tables inside it commits
+    // together or not at all.
+    Status transaction(const QString& what, const std::function<Status()>& body);
 
     // `CompactDb`: writes a compacted copy `formulaTmp.db` and replaces `formula.db` with it
     // through an atomic rename; the copy stays beside the file until the next compaction.
     Status compact();
 
 private:
-    explicit Database(QString dataFolder);
-    Status openConnection();
-    Status createSchema();
-    QSqlDatabase connection() const;
+    explicit Database(const QString& dataFolder);
+    Status ensureSchema();
+    void probeWritable();
 
     QString m_dataFolder;
-    QString m_connectionName;
+    std::unique_ptr<SqlConnection> m_connection;
+    std::unique_ptr<HistoryTable> m_history;
+    std::unique_ptr<FormulaTables> m_formulas;
+    std::unique_ptr<RankingTable> m_ranking;
 };
 
 } // namespace quorvel

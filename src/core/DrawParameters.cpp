@@ -198,22 +198,9 @@ ParameterValues computeDrawParameters(const DrawNumbers& numbers, qint32 issue,
     v[familyNIndex(8)] = largest - smallest;
 
     // Relation to the draw stored before this one.
-    int repeatedNumbers = 0;
-    int samePositions = 0;
-    if (previous) {
-        std::array<bool, kHighestNumber + 1> drawnBefore{};
-        for (const int n : *previous) {
-            if (isDrawableNumber(n))
-                drawnBefore[n] = true;
-        }
-        for (int p = 1; p <= kPositionCount; ++p) {
-            const int n = x(p);
-            repeatedNumbers += isDrawableNumber(n) && drawnBefore[n];
-            samePositions += n == (*previous)[p - 1];
-        }
-    }
-    v[familyNIndex(5)] = repeatedNumbers;
-    v[familyNIndex(6)] = samePositions;
+    const PreviousDrawRelation relation = relationToPrevious(numbers, previous);
+    v[familyNIndex(5)] = relation.repeatedNumbers;
+    v[familyNIndex(6)] = relation.samePositions;
 
     // Day-sequence values. Manual entry stores the two draws before this one and this one;
     // the online update stores the draw before, this one and the next, all wrapped into 1..D.
@@ -233,6 +220,25 @@ ParameterValues computeDrawParameters(const DrawNumbers& numbers, qint32 issue,
     v[familyKIndex(9)] = issue / 10000 % 100;
     v[familyKIndex(0)] = 2000 + issue / 1000000;
     return v;
+}
+
+PreviousDrawRelation relationToPrevious(const DrawNumbers& numbers,
+                                        const std::optional<DrawNumbers>& previous)
+{
+    PreviousDrawRelation relation;
+    if (!previous)
+        return relation;
+    std::array<bool, kHighestNumber + 1> drawnBefore{};
+    for (const int n : *previous) {
+        if (isDrawableNumber(n))
+            drawnBefore[n] = true;
+    }
+    for (int p = 1; p <= kPositionCount; ++p) {
+        const int n = numbers[std::size_t(p - 1)];
+        relation.repeatedNumbers += isDrawableNumber(n) && drawnBefore[n];
+        relation.samePositions += n == (*previous)[std::size_t(p - 1)];
+    }
+    return relation;
 }
 
 Draw makeDraw(const DrawNumbers& numbers, qint32 issue, const std::optional<DrawNumbers>& previous,

@@ -24,6 +24,7 @@ struct NewFormula
     QString displayText;
     bool kill = false;
     std::optional<int> limit; // `intGsLim`
+    std::optional<int> idx;   // empty: numbered at the next renumbering of its table
 };
 
 // One stored row of a formula table `Gongshi1`..`Gongshi8`.
@@ -36,6 +37,15 @@ struct FormulaRecord
     bool kill = false;                       // `bolKill`
     std::optional<int> limit;                // `intGsLim`
     std::optional<RunStatistics> statistics; // empty after a rebuild until the next verification
+};
+
+// What a write-back changes in one stored row: its number, and for the verified kind its run
+// statistics.
+struct FormulaRowUpdate
+{
+    qint64 rowId = 0;
+    int idx = 0;
+    std::optional<RunStatistics> statistics; // empty: the number only
 };
 
 } // namespace quorvel

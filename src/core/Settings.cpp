@@ -6,62 +6,211 @@
 #include <QLocale>
 #include <QSettings>
 
+#include <array>
 #include <cmath>
+#include <optional>
 
 namespace quorvel {
 
 namespace {
 
-// Section `IniSetting`: the main window's settings.
-const QString kMainSection = QStringLiteral("IniSetting");
-// Section `SSSZ`: the search window's scheme targets.
-const QString kSchemeSection = QStringLiteral("SSSZ");
-// Key of a position section holding the search's operand count.
-const QString kOperandCountKey = QStringLiteral("text2");
-
-constexpr int kDefaultHistoryDays = 3;
-constexpr int kFewestHistoryDays = 2;
-constexpr int kMostHistoryDays = 10;
-constexpr bool kDefaultComputeSelectedFormulas = true;
-constexpr bool kDefaultResultsAtCurrentPeriod = false;
-constexpr bool kDefaultExcludeCurrentPeriod = true;
-constexpr bool kDefaultWeightedAccuracy = true;
-constexpr int kDefaultRetrievalPeriodsIndex = 3;
-constexpr int kDefaultOperandCount = 8;
-constexpr int kFewestOperands = 2;
-constexpr int kMostOperands = 24;
-constexpr int kDefaultSchemeTarget = 80;
-
-constexpr int kFirstBound = 2;
-constexpr int kLastBound = 9;
-constexpr int kBoundCount = kLastBound - kFirstBound + 1;
-// Acceptance bounds 2..9 (lower and upper ends of 最大连错, 最大连对, 最后连错, 最后连对).
-constexpr std::array<double, kBoundCount> kDefaultKillBounds = {2, 32768, 0, 64, 2, 32768, 0, 0};
-constexpr std::array<double, kBoundCount> kDefaultKeepBounds = {96, 32768, 0, 2, 96, 32768, 0, 0};
-
 constexpr std::array<int, Settings::kRetrievalPeriodsCount> kRetrievalPeriods = {0,   100, 200,  300,  500,
                                                                                  600, 800, 1000, 1500, 3000};
+constexpr int kFirstBound = 2;
+constexpr int kLastBound = 9;
+// Acceptance bounds 2..9 (lower and upper ends of 最大连错, 最大连对, 最后连错, 最后连对).
+constexpr std::array<double, 8> kDefaultKillBounds = {2, 32768, 0, 64, 2, 32768, 0, 0};
+constexpr std::array<double, 8> kDefaultKeepBounds = {96, 32768, 0, 2, 96, 32768, 0, 0};
 
-QString fullKey(const QString& section, const QString& key)
+enum class Type
 {
-    return section + QLatin1Char('/') + key;
+    Integer,
+    Flag,
+    Number,
+    Text,
+    Bytes
+};
+
+// One row of the key table. Keys of the search window compute their section, name and default
+// from the position, kind and bound of the key.
+struct Definition
+{
+    Type type;
+    QString (*section)(const SettingKey&);
+    QString (*name)(const SettingKey&);
+    QVariant (*defaultValue)(const SettingKey&);
+    bool (*valid)(const QVariant&);   // checks a value already converted to the key's type
+    std::optional<QVariant> restored; // written by "restore defaults"
+};
+
+QString mainSection(const SettingKey&)
+{
+    return QStringLiteral("IniSetting");
 }
-
-QString positionSection(int position)
+QString windowSection(const SettingKey&)
 {
-    Q_ASSERT(position >= 1 && position <= kPositionCount);
-    return QString::number(position);
+    return QStringLiteral("Window");
+}
+QString positionSection(const SettingKey& key)
+{
+    return QString::number(key.position);
+}
+QString schemeSection(const SettingKey&)
+{
+    return QStringLiteral("SSSZ");
 }
 
 // Keys of the search window: kill uses the plain number, keep the number + 10.
-QString categoryKey(int number, bool kill)
+QString boundName(const SettingKey& key)
 {
-    return QString::number(number + (kill ? 0 : 10));
+    return QString::number(key.bound + (key.kill ? 0 : 10));
+}
+QString operandName(const SettingKey&)
+{
+    return QStringLiteral("text2");
+}
+QString schemeName(const SettingKey& key)
+{
+    return QString::number(key.position + (key.kill ? 0 : 10));
 }
 
-QString flagText(bool on)
+bool anyValue(const QVariant&)
 {
-    return on ? QStringLiteral("True") : QStringLiteral("False");
+    return true;
+}
+bool lotteryTypeValue(const QVariant& v)
+{
+    return isLotteryTypeIndex(v.toInt()) || v.toInt() == kNoLotteryType;
+}
+bool historyDaysValue(const QVariant& v)
+{
+    return v.toInt() >= 2 && v.toInt() <= 10;
+}
+bool retrievalValue(const QVariant& v)
+{
+    return v.toInt() >= 0 && v.toInt() < Settings::kRetrievalPeriodsCount;
+}
+bool operandValue(const QVariant& v)
+{
+    return v.toInt() >= 2 && v.toInt() <= 24;
+}
+bool finiteValue(const QVariant& v)
+{
+    return std::isfinite(v.toDouble());
+}
+
+template <int Value> QVariant fixedInt(const SettingKey&)
+{
+    return Value;
+}
+template <bool Value> QVariant fixedFlag(const SettingKey&)
+{
+    return Value;
+}
+QVariant emptyText(const SettingKey&)
+{
+    return QString();
+}
+QVariant emptyBytes(const SettingKey&)
+{
+    return QByteArray();
+}
+QVariant boundDefault(const SettingKey& key)
+{
+    return Settings::defaultCategoryBound(key.kill, key.bound);
+}
+
+QString nameOf(const char* name)
+{
+    return QString::fromLatin1(name);
+}
+
+#define QUORVEL_NAME(text) [](const SettingKey&) { return nameOf(text); }
+
+const std::array<Definition, SettingKey::IdCount>& definitions()
+{
+    static const std::array<Definition, SettingKey::IdCount> table = {{
+        {Type::Integer, mainSection, QUORVEL_NAME("GsZl"), fixedInt<kNoLotteryType>, lotteryTypeValue,
+         std::nullopt},
+        {Type::Integer, mainSection, QUORVEL_NAME("IniSerchDay"), fixedInt<3>, historyDaysValue, QVariant(6)},
+        {Type::Flag, mainSection, QUORVEL_NAME("JSFF"), fixedFlag<true>, anyValue, std::nullopt},
+        {Type::Flag, mainSection, QUORVEL_NAME("LsXs"), fixedFlag<false>, anyValue, QVariant(false)},
+        {Type::Flag, mainSection, QUORVEL_NAME("SyBq"), fixedFlag<true>, anyValue, QVariant(true)},
+        {Type::Flag, mainSection, QUORVEL_NAME("ZqlJq"), fixedFlag<true>, anyValue, QVariant(true)},
+        {Type::Integer, mainSection, QUORVEL_NAME("JSQS"), fixedInt<3>, retrievalValue, QVariant(3)},
+        {Type::Text, mainSection, QUORVEL_NAME("GsUrl"), emptyText, anyValue, std::nullopt},
+        {Type::Text, mainSection, QUORVEL_NAME("KjUrl"), emptyText, anyValue, std::nullopt},
+        {Type::Bytes, windowSection, QUORVEL_NAME("frmMain"), emptyBytes, anyValue, std::nullopt},
+        {Type::Number, positionSection, boundName, boundDefault, finiteValue, std::nullopt},
+        {Type::Integer, positionSection, operandName, fixedInt<8>, operandValue, std::nullopt},
+        {Type::Integer, schemeSection, schemeName, fixedInt<80>, anyValue, std::nullopt},
+    }};
+    return table;
+}
+
+#undef QUORVEL_NAME
+
+const Definition& definition(const SettingKey& key)
+{
+    Q_ASSERT(key.id >= 0 && key.id < SettingKey::IdCount);
+    Q_ASSERT(key.id < SettingKey::CategoryBound || (key.position >= 1 && key.position <= kPositionCount));
+    Q_ASSERT(key.id != SettingKey::CategoryBound || (key.bound >= kFirstBound && key.bound <= kLastBound));
+    return definitions()[std::size_t(key.id)];
+}
+
+QString fullKey(const SettingKey& key)
+{
+    const Definition& d = definition(key);
+    return d.section(key) + QLatin1Char('/') + d.name(key);
+}
+
+// The stored text read as the key's type; empty when it does not read as one.
+std::optional<QVariant> parse(Type type, const QVariant& stored)
+{
+    if (type == Type::Bytes)
+        return stored.toByteArray();
+    const QString text = stored.toString().trimmed();
+    switch (type) {
+    case Type::Integer: {
+        bool ok = false;
+        const int value = text.toInt(&ok);
+        return ok ? std::optional<QVariant>(value) : std::nullopt;
+    }
+    case Type::Flag:
+        if (text.compare(QLatin1String("True"), Qt::CaseInsensitive) == 0)
+            return QVariant(true);
+        if (text.compare(QLatin1String("False"), Qt::CaseInsensitive) == 0)
+            return QVariant(false);
+        return std::nullopt;
+    case Type::Number: {
+        bool ok = false;
+        const double value = text.toDouble(&ok);
+        return ok ? std::optional<QVariant>(value) : std::nullopt;
+    }
+    case Type::Text:
+        return QVariant(stored.toString());
+    case Type::Bytes:
+        break;
+    }
+    return std::nullopt;
+}
+
+// The value as the store keeps it: text for everything but the window geometry.
+QVariant storedForm(Type type, const QVariant& value)
+{
+    switch (type) {
+    case Type::Integer:
+        return QString::number(value.toInt());
+    case Type::Flag:
+        return value.toBool() ? QStringLiteral("True") : QStringLiteral("False");
+    case Type::Number:
+        return QString::number(value.toDouble(), 'g', QLocale::FloatingPointShortest);
+    case Type::Text:
+        return value.toString();
+    case Type::Bytes:
+        return value.toByteArray();
+    }
+    return {};
 }
 
 } // namespace
@@ -82,159 +231,71 @@ Settings::~Settings() = default;
 int Settings::retrievalPeriods(int index)
 {
     Q_ASSERT(index >= 0 && index < kRetrievalPeriodsCount);
-    return kRetrievalPeriods[index];
-}
-
-int Settings::lotteryTypeIndex() const
-{
-    const int index = readInt(kMainSection, QStringLiteral("GsZl"), kNoLotteryType);
-    return isLotteryTypeIndex(index) ? index : kNoLotteryType;
-}
-
-void Settings::setLotteryTypeIndex(int index)
-{
-    writeText(kMainSection, QStringLiteral("GsZl"), QString::number(index));
-}
-
-int Settings::historyDays() const
-{
-    const int days = readInt(kMainSection, QStringLiteral("IniSerchDay"), kDefaultHistoryDays);
-    return days >= kFewestHistoryDays && days <= kMostHistoryDays ? days : kDefaultHistoryDays;
-}
-
-void Settings::setHistoryDays(int days)
-{
-    writeText(kMainSection, QStringLiteral("IniSerchDay"), QString::number(days));
-}
-
-bool Settings::computeSelectedFormulas() const
-{
-    return readFlag(kMainSection, QStringLiteral("JSFF"), kDefaultComputeSelectedFormulas);
-}
-
-void Settings::setComputeSelectedFormulas(bool on)
-{
-    writeText(kMainSection, QStringLiteral("JSFF"), flagText(on));
-}
-
-bool Settings::resultsAtCurrentPeriod() const
-{
-    return readFlag(kMainSection, QStringLiteral("LsXs"), kDefaultResultsAtCurrentPeriod);
-}
-
-void Settings::setResultsAtCurrentPeriod(bool on)
-{
-    writeText(kMainSection, QStringLiteral("LsXs"), flagText(on));
-}
-
-bool Settings::excludeCurrentPeriod() const
-{
-    return readFlag(kMainSection, QStringLiteral("SyBq"), kDefaultExcludeCurrentPeriod);
-}
-
-void Settings::setExcludeCurrentPeriod(bool on)
-{
-    writeText(kMainSection, QStringLiteral("SyBq"), flagText(on));
-}
-
-bool Settings::weightedAccuracy() const
-{
-    return readFlag(kMainSection, QStringLiteral("ZqlJq"), kDefaultWeightedAccuracy);
-}
-
-void Settings::setWeightedAccuracy(bool on)
-{
-    writeText(kMainSection, QStringLiteral("ZqlJq"), flagText(on));
-}
-
-int Settings::retrievalPeriodsIndex() const
-{
-    const int index = readInt(kMainSection, QStringLiteral("JSQS"), kDefaultRetrievalPeriodsIndex);
-    return index >= 0 && index < kRetrievalPeriodsCount ? index : kDefaultRetrievalPeriodsIndex;
-}
-
-void Settings::setRetrievalPeriodsIndex(int index)
-{
-    writeText(kMainSection, QStringLiteral("JSQS"), QString::number(index));
-}
-
-double Settings::categoryBound(int position, bool kill, int bound) const
-{
-    const double fallback = defaultCategoryBound(kill, bound);
-    bool ok = false;
-    const double value = m_store->value(fullKey(positionSection(position), categoryKey(bound, kill)))
-                             .toString()
-                             .trimmed()
-                             .toDouble(&ok);
-    return ok && std::isfinite(value) ? value : fallback;
-}
-
-void Settings::setCategoryBound(int position, bool kill, int bound, double value)
-{
-    Q_ASSERT(bound >= kFirstBound && bound <= kLastBound);
-    writeText(positionSection(position), categoryKey(bound, kill),
-              QString::number(value, 'g', QLocale::FloatingPointShortest));
+    return kRetrievalPeriods[std::size_t(index)];
 }
 
 double Settings::defaultCategoryBound(bool kill, int bound)
 {
     Q_ASSERT(bound >= kFirstBound && bound <= kLastBound);
-    return (kill ? kDefaultKillBounds : kDefaultKeepBounds)[bound - kFirstBound];
+    return (kill ? kDefaultKillBounds : kDefaultKeepBounds)[std::size_t(bound - kFirstBound)];
 }
 
-int Settings::operandCount(int position) const
+QString Settings::section(const SettingKey& key)
 {
-    const int count = readInt(positionSection(position), kOperandCountKey, kDefaultOperandCount);
-    return count >= kFewestOperands && count <= kMostOperands ? count : kDefaultOperandCount;
+    return definition(key).section(key);
 }
 
-void Settings::setOperandCount(int position, int count)
+QString Settings::name(const SettingKey& key)
 {
-    writeText(positionSection(position), kOperandCountKey, QString::number(count));
+    return definition(key).name(key);
 }
 
-int Settings::schemeTarget(int position, bool kill) const
+QVariant Settings::defaultValue(const SettingKey& key) const
 {
-    return readInt(kSchemeSection, categoryKey(position, kill), kDefaultSchemeTarget);
+    return definition(key).defaultValue(key);
 }
 
-void Settings::setSchemeTarget(int position, bool kill, int target)
+QVariant Settings::value(const SettingKey& key) const
 {
-    Q_ASSERT(position >= 1 && position <= kPositionCount);
-    writeText(kSchemeSection, categoryKey(position, kill), QString::number(target));
+    const Definition& d = definition(key);
+    const QVariant stored = m_store->value(fullKey(key));
+    if (!stored.isValid())
+        return d.defaultValue(key);
+    const std::optional<QVariant> parsed = parse(d.type, stored);
+    if (!parsed || !d.valid(*parsed))
+        return d.defaultValue(key);
+    return *parsed;
+}
+
+bool Settings::setValue(const SettingKey& key, const QVariant& value)
+{
+    const Definition& d = definition(key);
+    const std::optional<QVariant> parsed = parse(d.type, storedForm(d.type, value));
+    if (!parsed || !d.valid(*parsed))
+        return false;
+    // Settings take effect for good the moment they change, so every write reaches the file at once.
+    m_store->setValue(fullKey(key), storedForm(d.type, value));
+    m_store->sync();
+    Q_EMIT changed(key);
+    return true;
+}
+
+void Settings::restoreDefaults()
+{
+    for (int id = 0; id < SettingKey::IdCount; ++id) {
+        const Definition& d = definitions()[std::size_t(id)];
+        if (d.restored)
+            setValue(SettingKey{SettingKey::Id(id)}, *d.restored);
+    }
 }
 
 QString Settings::rawValue(const QString& section, const QString& key) const
 {
-    return m_store->value(fullKey(section, key)).toString();
+    return m_store->value(section + QLatin1Char('/') + key).toString();
 }
 
 void Settings::sync()
 {
-    m_store->sync();
-}
-
-int Settings::readInt(const QString& section, const QString& key, int fallback) const
-{
-    bool ok = false;
-    const int value = m_store->value(fullKey(section, key)).toString().trimmed().toInt(&ok);
-    return ok ? value : fallback;
-}
-
-bool Settings::readFlag(const QString& section, const QString& key, bool fallback) const
-{
-    const QString text = m_store->value(fullKey(section, key)).toString().trimmed();
-    if (text.compare(QLatin1String("True"), Qt::CaseInsensitive) == 0)
-        return true;
-    if (text.compare(QLatin1String("False"), Qt::CaseInsensitive) == 0)
-        return false;
-    return fallback;
-}
-
-// Settings take effect for good the moment they change, so every write reaches the file at once.
-void Settings::writeText(const QString& section, const QString& key, const QString& text)
-{
-    m_store->setValue(fullKey(section, key), text);
     m_store->sync();
 }
 

@@ -1,75 +1,136 @@
 #pragma once
 
+#include <QObject>
 #include <QString>
+#include <QVariant>
 
-#include <array>
 #include <memory>
+#include <vector>
 
 class QSettings;
 
 namespace quorvel {
 
-// The per-user settings store: section `IniSetting` for the main window, sections "1".."8" and
-// "SSSZ" for the search window. Every value is written as text (numbers as decimal digits,
-// flags as "True"/"False"). A stored value that does not read as a valid number or flag is
-// treated as absent and its default applies.
-class Settings
+// A key of the settings store. Most keys stand alone; the search window's keys also name the
+// position (section "1".."8"), the kind and the bound number they belong to.
+struct SettingKey
 {
+    enum Id
+    {
+        LotteryType,            // `GsZl`: lottery type index 0..7, 544 when none is chosen
+        HistoryDays,            // `IniSerchDay`: days of draws the online update keeps
+        ComputeSelected,        // `JSFF`: True "计算选中公式", False "最优公式法"
+        ResultsAtCurrentPeriod, // `LsXs`: verification results shown at the current period
+        ExcludeCurrentPeriod,   // `SyBq`: the retrieval window excludes the current period
+        WeightedAccuracy,       // `ZqlJq`: hit rates weighted by period
+        RetrievalPeriods,       // `JSQS`: retrieval periods index 0..9
+        FormulaDownloadUrl,     // `GsUrl`: the whole address of the online formula file
+        ResultsHost,            // `KjUrl`: the host of the results page (or a whole base address)
+        MainWindowGeometry,     // where and how large the main window was last
+        CategoryBound,          // search bound 2..9 of a position and kind (section = position)
+        OperandCount,           // search operand count of a position (`text2`)
+        SchemeTarget,           // scheme target of a position and kind (section `SSSZ`)
+        IdCount
+    };
+
+    Id id = LotteryType;
+    int position = 0; // 1..8 for the search keys
+    bool kill = false;
+    int bound = 0; // 2..9 for CategoryBound
+
+    static SettingKey categoryBound(int position, bool kill, int bound)
+    {
+        return {CategoryBound, position, kill, bound};
+    }
+    static SettingKey operandCount(int position) { return {OperandCount, position, false, 0}; }
+    static SettingKey schemeTarget(int position, bool kill) { return {SchemeTarget, position, kill, 0}; }
+    bool operator==(const SettingKey&) const = default;
+};
+
+// The per-user settings store, every key in one table (section, name, default, validation and
+// the value "restore defaults" writes): section `IniSetting` for the main window, sections
+// "1".."8" and "SSSZ" for the search window. Values are written as text (numbers as decimal
+// digits, flags as "True"/"False") and take effect the moment they are written. A stored value
+// that is not valid for its key reads as the key's default.
+class Settings : public QObject
+{
+    Q_OBJECT
 public:
     // The real user's store (organisation and application "Quorvel").
     Settings();
     // A store kept in an ini file, for tests and --settings-file.
     explicit Settings(const QString& iniFilePath);
-    ~Settings();
-    Settings(const Settings&) = delete;
-    Settings& operator=(const Settings&) = delete;
+    ~Settings() override;
 
     static constexpr int kRetrievalPeriodsCount = 10;
     // N for retrieval index 0..9: 0 (all), 100, 200, 300, 500, 600, 800, 1000, 1500, 3000.
     static int retrievalPeriods(int index);
 
-    // `GsZl`: lottery type index 0..7, or 544 when none is chosen.
-    int lotteryTypeIndex() const;
-    void setLotteryTypeIndex(int index);
-    // `IniSerchDay`: days of draws the online update keeps (default 3).
-    int historyDays() const;
-    void setHistoryDays(int days);
-    // `JSFF`: True = "计算选中公式", False = "最优公式法".
-    bool computeSelectedFormulas() const;
-    void setComputeSelectedFormulas(bool on);
-    // `LsXs`: True shows verification results at the current period (`Canshu`), False at the next.
-    bool resultsAtCurrentPeriod() const;
-    void setResultsAtCurrentPeriod(bool on);
-    // `SyBq`: the retrieval window excludes the current period.
-    bool excludeCurrentPeriod() const;
-    void setExcludeCurrentPeriod(bool on);
-    // `ZqlJq`: hit rates weighted by period.
-    bool weightedAccuracy() const;
-    void setWeightedAccuracy(bool on);
-    // `JSQS`: retrieval periods index 0..9 (default 3, N = 300).
-    int retrievalPeriodsIndex() const;
-    void setRetrievalPeriodsIndex(int index);
+    QVariant value(const SettingKey& key) const; // the stored value, or the default
+    QVariant defaultValue(const SettingKey& key) const;
+    // Refuses (returns false, stores nothing) a value that is not valid for the key.
+    bool setValue(const SettingKey& key, const QVariant& value);
+    // Writes the restored value of every key that has one; the lottery type and the prediction
+    // method are not touched.
+    void restoreDefaults();
 
-    // Search window: acceptance bound 2..9 of a category (section = position, key = bound + 10c).
-    double categoryBound(int position, bool kill, int bound) const;
-    void setCategoryBound(int position, bool kill, int bound, double value);
+    // The section and name a key is stored under.
+    static QString section(const SettingKey& key);
+    static QString name(const SettingKey& key);
+
+    // Typed access.
+    int lotteryTypeIndex() const { return value({SettingKey::LotteryType}).toInt(); }
+    void setLotteryTypeIndex(int index) { setValue({SettingKey::LotteryType}, index); }
+    int historyDays() const { return value({SettingKey::HistoryDays}).toInt(); }
+    void setHistoryDays(int days) { setValue({SettingKey::HistoryDays}, days); }
+    bool computeSelectedFormulas() const { return value({SettingKey::ComputeSelected}).toBool(); }
+    void setComputeSelectedFormulas(bool on) { setValue({SettingKey::ComputeSelected}, on); }
+    bool resultsAtCurrentPeriod() const { return value({SettingKey::ResultsAtCurrentPeriod}).toBool(); }
+    void setResultsAtCurrentPeriod(bool on) { setValue({SettingKey::ResultsAtCurrentPeriod}, on); }
+    bool excludeCurrentPeriod() const { return value({SettingKey::ExcludeCurrentPeriod}).toBool(); }
+    void setExcludeCurrentPeriod(bool on) { setValue({SettingKey::ExcludeCurrentPeriod}, on); }
+    bool weightedAccuracy() const { return value({SettingKey::WeightedAccuracy}).toBool(); }
+    void setWeightedAccuracy(bool on) { setValue({SettingKey::WeightedAccuracy}, on); }
+    int retrievalPeriodsIndex() const { return value({SettingKey::RetrievalPeriods}).toInt(); }
+    void setRetrievalPeriodsIndex(int index) { setValue({SettingKey::RetrievalPeriods}, index); }
+    QString formulaDownloadUrl() const { return value({SettingKey::FormulaDownloadUrl}).toString(); }
+    void setFormulaDownloadUrl(const QString& url) { setValue({SettingKey::FormulaDownloadUrl}, url); }
+    QString resultsHost() const { return value({SettingKey::ResultsHost}).toString(); }
+    void setResultsHost(const QString& host) { setValue({SettingKey::ResultsHost}, host); }
+    QByteArray mainWindowGeometry() const { return value({SettingKey::MainWindowGeometry}).toByteArray(); }
+    void setMainWindowGeometry(const QByteArray& geometry)
+    {
+        setValue({SettingKey::MainWindowGeometry}, geometry);
+    }
+
+    double categoryBound(int position, bool kill, int bound) const
+    {
+        return value(SettingKey::categoryBound(position, kill, bound)).toDouble();
+    }
+    void setCategoryBound(int position, bool kill, int bound, double value)
+    {
+        setValue(SettingKey::categoryBound(position, kill, bound), value);
+    }
     static double defaultCategoryBound(bool kill, int bound);
-    // Operand count of a position (section = position, key "text2", default 8).
-    int operandCount(int position) const;
-    void setOperandCount(int position, int count);
-    // Scheme target (section "SSSZ", key = position + 10c, default 80).
-    int schemeTarget(int position, bool kill) const;
-    void setSchemeTarget(int position, bool kill, int target);
+    int operandCount(int position) const { return value(SettingKey::operandCount(position)).toInt(); }
+    void setOperandCount(int position, int count) { setValue(SettingKey::operandCount(position), count); }
+    int schemeTarget(int position, bool kill) const
+    {
+        return value(SettingKey::schemeTarget(position, kill)).toInt();
+    }
+    void setSchemeTarget(int position, bool kill, int target)
+    {
+        setValue(SettingKey::schemeTarget(position, kill), target);
+    }
 
     // The stored text of a key, or empty when absent (tests look at what is written).
     QString rawValue(const QString& section, const QString& key) const;
     void sync();
 
-private:
-    int readInt(const QString& section, const QString& key, int fallback) const;
-    bool readFlag(const QString& section, const QString& key, bool fallback) const;
-    void writeText(const QString& section, const QString& key, const QString& text);
+Q_SIGNALS:
+    void changed(const quorvel::SettingKey& key);
 
+private:
     std::unique_ptr<QSettings> m_store;
 };
 

@@ -67,12 +67,27 @@ const std::array<Term, kTermCount>& termTable()
 
 int termIndexOfCode(QStringView code)
 {
-    const auto& table = termTable();
-    for (int i = 0; i < kTermCount; ++i) {
-        if (code.compare(table[i].code, Qt::CaseInsensitive) == 0)
-            return i;
-    }
-    return -1;
+    // Every code is "L", a digit and a letter: a 10 x 26 table answers without a search.
+    static const std::array<std::array<qint8, 26>, 10> indexOf = [] {
+        std::array<std::array<qint8, 26>, 10> table{};
+        for (auto& row : table)
+            row.fill(-1);
+        const auto& terms = termTable();
+        for (int i = 0; i < kTermCount; ++i) {
+            const QString& c = terms[std::size_t(i)].code;
+            table[std::size_t(c[1].unicode() - u'0')][std::size_t(c[2].unicode() - u'A')] = qint8(i);
+        }
+        return table;
+    }();
+    if (code.size() != 3 || (code[0] != u'L' && code[0] != u'l'))
+        return -1;
+    const char16_t digit = code[1].unicode();
+    char16_t letter = code[2].unicode();
+    if (letter >= u'a' && letter <= u'z')
+        letter = char16_t(letter - u'a' + u'A');
+    if (digit < u'0' || digit > u'9' || letter < u'A' || letter > u'Z')
+        return -1;
+    return indexOf[std::size_t(digit - u'0')][std::size_t(letter - u'A')];
 }
 
 QString positionName(int position)

@@ -1,7 +1,7 @@
 #pragma once
 
+#include "core/DrawTable.h"
 #include "core/Result.h"
-#include "formulas/DrawTable.h"
 
 #include <QString>
 #include <QStringView>

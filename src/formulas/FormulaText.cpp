@@ -46,6 +46,14 @@ QString translateUntrimmed(const QString& expression)
 }
 
 const QString kCannotCutUp = QStringLiteral("公式文本文件中含有无法识别公式，无法添加到软件");
+const QString kMissingMark = QStringLiteral("缺少位置标记，例如“=下期杀第一”或“[第一杀]”");
+
+bool isGrammarCharacter(QChar c)
+{
+    const char16_t u = c.unicode();
+    return (u >= u'A' && u <= u'Z') || (u >= u'a' && u <= u'z') || (u >= u'0' && u <= u'9') || u == u'(' ||
+           u == u')' || u == u'*' || u == u'+' || u == u'-' || u == u'/' || u == u' ';
+}
 
 QChar charAt(const QString& text, qsizetype index)
 {
@@ -112,6 +120,10 @@ Result<ParsedFormula> parse(const QString& text, ParseVariant variant)
 
     QString expression;
     const qsizetype nextDraw = display.indexOf(QStringLiteral("下期"));
+    // Without either mark there is no bracket to cut at: dropping the characters where one would
+    // stand would store the rest of someone's formula as a different one.
+    if (!display.isEmpty() && nextDraw < 0 && !display.contains(QLatin1Char('[')))
+        return Failure{kCannotCutUp + QLatin1Char('\n') + kMissingMark};
     if (nextDraw >= 0) {
         // Suffix form "expression=下期杀第一": the character before "下期" (normally "=") is
         // dropped, the kind word follows "下期", and one extra character may stand between the
@@ -168,6 +180,71 @@ bool isRecognisedImportCode(const ParsedFormula& parsed)
             return false;
     }
     return true;
+}
+
+QString normalizeTypedText(const QString& text)
+{
+    QString result;
+    result.reserve(text.size());
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        if (u >= 0xFF10 && u <= 0xFF19)
+            result += QChar(char16_t(u'0' + (u - 0xFF10)));
+        else if (u == u'＋')
+            result += QLatin1Char('+');
+        else if (u == u'－')
+            result += QLatin1Char('-');
+        else if (u == u'＊')
+            result += QLatin1Char('*');
+        else if (u == u'／')
+            result += QLatin1Char('/');
+        else if (u == u'（')
+            result += QLatin1Char('(');
+        else if (u == u'）')
+            result += QLatin1Char(')');
+        else if (u == u'＝')
+            result += QLatin1Char('=');
+        else
+            result += c;
+    }
+    // Blanks around "=" are dropped so that the marker "=下期" is found where it stands.
+    const qsizetype equals = result.indexOf(QLatin1Char('='));
+    if (equals >= 0) {
+        qsizetype before = equals;
+        while (before > 0 && result.at(before - 1).isSpace())
+            --before;
+        qsizetype after = equals + 1;
+        while (after < result.size() && result.at(after).isSpace())
+            ++after;
+        result = result.left(before) + QLatin1Char('=') + result.mid(after);
+    }
+    return result;
+}
+
+QString unrecognisedWord(const QString& code)
+{
+    // The first run of characters no code can hold: a word the translation does not know.
+    for (qsizetype i = 0; i < code.size(); ++i) {
+        if (isGrammarCharacter(code.at(i)))
+            continue;
+        qsizetype end = i;
+        while (end < code.size() && !isGrammarCharacter(code.at(end)))
+            ++end;
+        return code.mid(i, end - i);
+    }
+    // Otherwise the first name that is no column, such as L9Z.
+    for (qsizetype i = 0; i < code.size(); ++i) {
+        if (!code.at(i).isLetter())
+            continue;
+        qsizetype end = i;
+        while (end < code.size() && code.at(end).isLetterOrNumber())
+            ++end;
+        const QString name = code.mid(i, end - i);
+        if (name.compare(QLatin1String("MOD"), Qt::CaseInsensitive) != 0 && termIndexOfCode(name) < 0)
+            return name;
+        i = end;
+    }
+    return QString();
 }
 
 QString compose(const QString& expression, int position, bool kill, Shape shape)

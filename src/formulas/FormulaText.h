@@ -48,6 +48,14 @@ struct ParsedFormula
 // or a prefix-form text shorter than its assumed bracket position).
 Result<ParsedFormula> parse(const QString& text, ParseVariant variant);
 
+// Typed entry first turns full-width digits and signs (＋－＊／（）＝) into their ASCII forms and
+// drops blanks around "=".
+QString normalizeTypedText(const QString& text);
+
+// The word of a code that makes it no formula: the first run of characters no code holds (a name
+// the translation does not know), else the first name that is no column; empty when none.
+QString unrecognisedWord(const QString& code);
+
 // The character check imports apply to a translated code.
 bool isRecognisedImportCode(const ParsedFormula& parsed);
 

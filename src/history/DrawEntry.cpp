@@ -2,6 +2,7 @@
 
 #include "core/DrawParameters.h"
 #include "core/IssueNumber.h"
+#include "core/LotteryType.h"
 
 #include <algorithm>
 
@@ -9,17 +10,40 @@ namespace quorvel {
 namespace DrawEntry {
 
 Result<Draw> prepareManualDraw(const QString& issueText, const DrawNumbers& numbers, const DrawTable& history,
-                               int drawsPerDay)
+                               int lotteryTypeIndex)
 {
     const Result<qint32> issue = IssueNumber::parse(issueText);
     if (!issue)
         return Failure{issue.error()};
+    if (const Status sequence = checkDaySequence(*issue, lotteryTypeIndex); !sequence)
+        return sequence.failure();
+    const int drawsPerDay = drawsPerDayOf(lotteryTypeIndex);
     if (const Status valid = validateDrawNumbers(numbers); !valid)
         return Failure{valid.error()};
     const std::vector<qint32>& issues = history.issues();
     if (std::binary_search(issues.begin(), issues.end(), *issue))
         return Failure{QStringLiteral("期号%1已经保存过，不能重复输入").arg(DrawEntry::issueText(*issue))};
     return makeDraw(numbers, *issue, previousDrawNumbers(history, *issue), drawsPerDay, EntryPath::Manual);
+}
+
+Status checkDaySequence(qint32 issue, int lotteryTypeIndex)
+{
+    const QString type = isLotteryTypeIndex(lotteryTypeIndex)
+                             ? lotteryTypes()[std::size_t(lotteryTypeIndex)].caption
+                             : QStringLiteral("未选择彩种时");
+    return checkDaySequence(issue, drawsPerDayOf(lotteryTypeIndex), type);
+}
+
+Status checkDaySequence(qint32 issue, int drawsPerDay, const QString& type)
+{
+    const int sequence = IssueNumber::sequence(issue);
+    if (sequence <= drawsPerDay)
+        return success();
+    return Failure{QStringLiteral("期号%1的当天期数%2超过了%3每天的%4期")
+                       .arg(issueText(issue))
+                       .arg(sequence, 2, 10, QLatin1Char('0'))
+                       .arg(type)
+                       .arg(drawsPerDay)};
 }
 
 std::optional<DrawNumbers> previousDrawNumbers(const DrawTable& history, qint32 issue)

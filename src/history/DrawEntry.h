@@ -1,8 +1,8 @@
 #pragma once
 
 #include "core/Draw.h"
+#include "core/DrawTable.h"
 #include "core/Result.h"
-#include "formulas/DrawTable.h"
 
 #include <QDate>
 #include <QString>
@@ -16,10 +16,15 @@ namespace DrawEntry {
 
 // Checks a typed draw and builds its record for the manual entry path. Refuses, with a message
 // for the user, an issue that is not eight digits forming a real date with a sequence number of
-// at least 01, numbers outside 1..20 or repeated, and an issue already in `history`. The
-// previous draw is the one stored just before the new issue.
+// 01 to D of the lottery type, numbers outside 1..20 or repeated, and an issue already in
+// `history`. The previous draw is the one stored just before the new issue.
 Result<Draw> prepareManualDraw(const QString& issueText, const DrawNumbers& numbers, const DrawTable& history,
-                               int drawsPerDay);
+                               int lotteryTypeIndex);
+
+// Refuses an issue whose day sequence is above D of the lottery type, naming D and the type.
+Status checkDaySequence(qint32 issue, int lotteryTypeIndex);
+// The same against a D given by the user (`typeName` says where D came from).
+Status checkDaySequence(qint32 issue, int drawsPerDay, const QString& typeName);
 
 // The numbers of the draw stored immediately before `issue` in issue order; none when `issue`
 // is older than every stored draw.

@@ -18,6 +18,10 @@ namespace quorvel {
 class HistoryTextImport
 {
 public:
+    // A file larger than this, or a line longer than that, is refused before anything is stored.
+    static constexpr qint64 kMaxFileBytes = qint64(256) << 20;
+    static constexpr qint64 kMaxLineBytes = qint64(64) << 10;
+
     // One draw line as read from the file.
     struct Line
     {
@@ -26,25 +30,38 @@ public:
         DrawNumbers numbers{};
     };
 
+    // D for the sequence check, and what the message calls it (the lottery type, or the value the
+    // user gave).
+    struct DaySequence
+    {
+        int drawsPerDay = 84;
+        QString typeName;
+    };
+
     struct Summary
     {
         int imported = 0;
-        int skipped = 0; // issues already stored, or repeated within the file
+        int skipped = 0;          // issues already stored with the same numbers, or repeated in the file
+        std::vector<Draw> stored; // the draws stored, oldest first
     };
 
     // UTF-8 when the bytes are valid UTF-8 (a leading byte order mark is dropped), else GB18030.
     static Result<QString> decode(const QByteArray& bytes);
 
-    // Every draw line of a text, in file order. The first malformed line fails the whole text
-    // with "line N: <reason>".
+    // Every draw line of a text, in file order. The first malformed line (wrong fields, numbers
+    // outside 1..20 or repeated, a control character) fails the whole text with "line N: <reason>".
     static Result<std::vector<Line>> parse(const QString& text);
 
-    // Stores the draws of a file that are not stored yet, oldest first, in one transaction: a
-    // malformed line or a failed write stores nothing. Each draw's previous draw is the draw
-    // just before it in issue order among the stored draws and the file's new ones.
-    static Result<Summary> importFile(Database& database, const QString& filePath, int drawsPerDay,
+    // The bytes of a file, refusing one over kMaxFileBytes or with a line over kMaxLineBytes.
+    static Result<QByteArray> readFile(const QString& filePath);
+
+    // Stores the draws of a file that are not stored yet in one transaction: a malformed line, a
+    // sequence number above D, an issue stored (or repeated in the file) with other numbers, or a
+    // failed write stores nothing. Each draw's previous draw is the draw just before it in issue
+    // order among the stored draws and the file's new ones.
+    static Result<Summary> importFile(Database& database, const QString& filePath, const DaySequence& days,
                                       EntryPath path);
-    static Result<Summary> importText(Database& database, const QString& text, int drawsPerDay,
+    static Result<Summary> importText(Database& database, const QString& text, const DaySequence& days,
                                       EntryPath path);
 };
 

@@ -1,8 +1,6 @@
 #include "ui/DialogPrompts.h"
 
 #include <QApplication>
-#include <QDesktopServices>
-#include <QDir>
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QMessageBox>
@@ -78,25 +76,6 @@ QString DialogPrompts::openFileName(const QString& title, const QString& folder,
         return {};
     NormalPointer pointer;
     return QFileDialog::getOpenFileName(parent(), title, folder, filter);
-}
-
-void DialogPrompts::showFile(const QString& path)
-{
-    if (m_unattended)
-        return;
-    if (!QDesktopServices::openUrl(QUrl::fromLocalFile(path)))
-        notice(QStringLiteral("无法打开文件"), QStringLiteral("没有找到能打开此文件的程序，文件保存在：\n%1")
-                                                   .arg(QDir::toNativeSeparators(path)));
-}
-
-void DialogPrompts::openUrl(const QUrl& url)
-{
-    if (m_unattended)
-        return;
-    if (!QDesktopServices::openUrl(url))
-        notice(QStringLiteral("无法打开"),
-               QStringLiteral("没有找到能打开此地址的浏览器：\n%1")
-                   .arg(url.isLocalFile() ? QDir::toNativeSeparators(url.toLocalFile()) : url.toString()));
 }
 
 } // namespace quorvel

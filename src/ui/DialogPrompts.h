@@ -7,12 +7,12 @@
 
 namespace quorvel {
 
-// The window program's Prompts: modal message boxes, input boxes and file dialogs over the main
-// window, and the desktop's default viewer and browser for files and addresses.
+// The window program's Prompts: modal message boxes, input boxes and file dialogs over the window
+// they belong to (each tool window has its own).
 class DialogPrompts : public Prompts
 {
 public:
-    DialogPrompts() = default;
+    explicit DialogPrompts(QWidget* parent = nullptr) : m_parent(parent) {}
 
     // The window the dialogs are centred on and modal to (the active window when unset).
     void setParentWidget(QWidget* parent);
@@ -25,8 +25,6 @@ public:
     std::optional<QString> inputText(const QString& title, const QString& prompt,
                                      const QString& defaultText) override;
     QString openFileName(const QString& title, const QString& folder, const QString& filter) override;
-    void showFile(const QString& path) override;
-    void openUrl(const QUrl& url) override;
 
 private:
     QWidget* parent() const;

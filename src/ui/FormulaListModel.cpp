@@ -60,7 +60,7 @@ const QColor& FormulaListModel::sameValueColour()
 FormulaListModel::FormulaListModel(Workspace& workspace, QObject* parent)
     : QAbstractTableModel(parent), m_workspace(workspace)
 {
-    m_listRows = int(m_workspace.formulaList().size());
+    m_listRows = m_workspace.formulaList().count();
     connect(&m_workspace, &Workspace::formulaListChanged, this, &FormulaListModel::resetToListOrder);
     connect(&m_workspace, &Workspace::currentPositionChanged, this, &FormulaListModel::resetToListOrder);
     connect(&m_workspace, &Workspace::resultsChanged, this, &FormulaListModel::refreshResults);
@@ -91,13 +91,13 @@ int FormulaListModel::listNumberAt(int row) const
     if (row < 0 || row >= rowCount())
         return 0;
     const int listNumber = m_sorted ? m_sortedRows[std::size_t(row)].listNumber : row + 1;
-    return listNumber <= int(m_workspace.formulaList().size()) ? listNumber : 0;
+    return listNumber <= m_workspace.formulaList().count() ? listNumber : 0;
 }
 
 bool FormulaListModel::isEvaluable(int row) const
 {
     const int listNumber = listNumberAt(row);
-    const auto& results = m_workspace.results();
+    const auto& results = m_workspace.formulaList().results();
     if (listNumber == 0 || listNumber > int(results.size()))
         return true;
     return results[std::size_t(listNumber - 1)].evaluable;
@@ -115,19 +115,19 @@ std::optional<int> FormulaListModel::columnValue(int row, int column) const
     if (listNumber == 0) {
         if (!m_sorted || row >= int(m_sortedRows.size()))
             return std::nullopt;
-        const StoredRow& stored = m_sortedRows[std::size_t(row)].stored;
+        const FormulaRecord& stored = m_sortedRows[std::size_t(row)].stored;
         if (column == LimitColumn)
             return stored.limit;
         if (column == IdxColumn)
             return stored.idx;
         return stored.statistics ? statisticOf(*stored.statistics, column) : std::nullopt;
     }
-    const FormulaListRow& formula = m_workspace.formulaList()[std::size_t(listNumber - 1)];
+    const FormulaListRow& formula = m_workspace.formulaList().row(listNumber);
     if (column == LimitColumn)
         return formula.limit;
     if (column == IdxColumn)
         return formula.idx;
-    const auto& results = m_workspace.results();
+    const auto& results = m_workspace.formulaList().results();
     if (listNumber > int(results.size()))
         return std::nullopt;
     return statisticOf(results[std::size_t(listNumber - 1)].statistics, column);
@@ -137,10 +137,13 @@ QString FormulaListModel::toolTip(int row, int column) const
 {
     if (!isEvaluable(row))
         return QStringLiteral("公式无法计算");
+    // A long formula shows its whole text, whatever the column's width.
+    if (column == FormulaColumn)
+        return data(index(row, column), Qt::DisplayRole).toString();
     if (column < MaxMissesColumn || column > LastHitsColumn)
         return {};
     const int listNumber = listNumberAt(row);
-    const auto& results = m_workspace.results();
+    const auto& results = m_workspace.formulaList().results();
     if (listNumber == 0 || listNumber > int(results.size()))
         return {};
     const FormulaListResult& result = results[std::size_t(listNumber - 1)];
@@ -175,12 +178,12 @@ QVariant FormulaListModel::data(const QModelIndex& index, int role) const
             QString code, displayText;
             bool kill = false;
             if (listNumber != 0) {
-                const FormulaListRow& formula = m_workspace.formulaList()[std::size_t(listNumber - 1)];
+                const FormulaListRow& formula = m_workspace.formulaList().row(listNumber);
                 code = formula.code;
                 displayText = formula.displayText;
                 kill = formula.kill;
             } else {
-                const StoredRow& stored = m_sortedRows[std::size_t(row)].stored;
+                const FormulaRecord& stored = m_sortedRows[std::size_t(row)].stored;
                 code = stored.code;
                 displayText = stored.displayText;
                 kill = stored.kill;
@@ -247,59 +250,18 @@ QVariant FormulaListModel::headerData(int section, Qt::Orientation orientation, 
     return {};
 }
 
-Status FormulaListModel::sortByColumn(int column)
+bool FormulaListModel::sortByColumn(int column)
 {
+    static const FormulaListSort::Key keys[] = {
+        FormulaListSort::Key::Limit, FormulaListSort::Key::MaxMisses, FormulaListSort::Key::MaxHits,
+        FormulaListSort::Key::LastMisses, FormulaListSort::Key::LastHits};
     if (column < LimitColumn || column > LastHitsColumn)
-        return success();
-    const int position = m_workspace.currentPosition();
-    auto stored = m_workspace.database().readAllFormulas(position);
-    if (!stored)
-        return Failure{stored.error()};
-
-    // The k-th formula of the shown kind in idx order is list number k, as long as the table
-    // still holds what the list was filled from; anything else is shown from its stored row.
-    const auto& list = m_workspace.formulaList();
-    const bool kill = m_workspace.currentKindIsKill();
-    std::vector<SortedRow> rows;
-    rows.reserve(stored->size());
-    int listNumber = 0;
-    for (const FormulaRecord& record : *stored) {
-        SortedRow row;
-        if (record.kill == kill) {
-            ++listNumber;
-            if (listNumber <= int(list.size()) && list[std::size_t(listNumber - 1)].code == record.code) {
-                row.listNumber = listNumber;
-                rows.push_back(std::move(row));
-                continue;
-            }
-        }
-        row.stored = StoredRow{record.idx.value_or(0), record.code,      record.displayText, record.kill,
-                               record.limit,           record.statistics};
-        rows.push_back(std::move(row));
-    }
-
+        return false;
     beginResetModel();
-    m_sortedRows = std::move(rows);
+    m_sortedRows = FormulaListSort::sorted(m_workspace, keys[column - LimitColumn]);
     m_sorted = true;
-    // Sort keys are the values shown; empty values first, as an ascending SQL order puts them.
-    std::vector<std::optional<int>> keys(m_sortedRows.size());
-    for (std::size_t r = 0; r < m_sortedRows.size(); ++r)
-        keys[r] = columnValue(int(r), column);
-    std::vector<std::size_t> order(m_sortedRows.size());
-    for (std::size_t r = 0; r < order.size(); ++r)
-        order[r] = r;
-    std::stable_sort(order.begin(), order.end(), [&keys](std::size_t a, std::size_t b) {
-        if (!keys[a] || !keys[b])
-            return !keys[a] && keys[b].has_value();
-        return *keys[a] < *keys[b];
-    });
-    std::vector<SortedRow> sorted;
-    sorted.reserve(order.size());
-    for (std::size_t r : order)
-        sorted.push_back(std::move(m_sortedRows[r]));
-    m_sortedRows = std::move(sorted);
     endResetModel();
-    return success();
+    return true;
 }
 
 void FormulaListModel::markSameComputedValue(int row)
@@ -320,13 +282,13 @@ void FormulaListModel::resetToListOrder()
     m_sorted = false;
     m_sortedRows.clear();
     m_markedValue.reset();
-    m_listRows = int(m_workspace.formulaList().size());
+    m_listRows = m_workspace.formulaList().count();
     endResetModel();
 }
 
 void FormulaListModel::refreshResults()
 {
-    const int rows = int(m_workspace.formulaList().size());
+    const int rows = m_workspace.formulaList().count();
     if (m_sorted || rows != m_listRows) {
         beginResetModel();
         m_sorted = false;

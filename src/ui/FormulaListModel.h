@@ -1,7 +1,7 @@
 #pragma once
 
 #include "core/FormulaRecord.h"
-#include "core/Result.h"
+#include "workspace/FormulaListSort.h"
 
 #include <QAbstractTableModel>
 #include <QString>
@@ -62,32 +62,15 @@ public:
     int listNumberAt(int row) const;
     bool isSortedOrder() const { return m_sorted; }
 
-    // Double click: columns 5..9 sort every formula of the table ascending by that column; any
-    // other column leaves the order as it is. A table that cannot be read leaves the order too.
-    Status sortByColumn(int column);
+    // Double click: columns 5..9 sort every formula of the table ascending by that column (true);
+    // any other column leaves the order as it is (false).
+    bool sortByColumn(int column);
     // Left click in column 4: marks green every computed value equal to the one in this row
     // (clicking an empty value clears the marks).
     void markSameComputedValue(int row);
     std::optional<QString> markedValue() const { return m_markedValue; }
 
 private:
-    // A formula of the other kind in the sorted order, shown with its stored values.
-    struct StoredRow
-    {
-        int idx = 0;
-        QString code;
-        QString displayText;
-        bool kill = false;
-        std::optional<int> limit;
-        std::optional<RunStatistics> statistics;
-    };
-    // One row of the sorted order: a list number, or (list number 0) a stored formula.
-    struct SortedRow
-    {
-        int listNumber = 0;
-        StoredRow stored;
-    };
-
     void resetToListOrder();
     void refreshResults();
     void refreshSelection();
@@ -100,7 +83,7 @@ private:
     Workspace& m_workspace;
     int m_listRows = 0;
     bool m_sorted = false;
-    std::vector<SortedRow> m_sortedRows;
+    std::vector<SortedFormulaRow> m_sortedRows;
     std::optional<QString> m_markedValue;
 };
 

@@ -15,6 +15,8 @@ GridView::GridView(QWidget* parent) : QTableView(parent)
     setSelectionBehavior(QAbstractItemView::SelectItems);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setWordWrap(false);
+    // Tab leaves the grid; the arrow keys move inside it.
+    setTabKeyNavigation(false);
     verticalHeader()->setVisible(false);
     verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);

@@ -15,7 +15,7 @@ constexpr int kTwipsPerPixel = 15;
 HistoryModel::HistoryModel(Workspace& workspace, QObject* parent)
     : QAbstractTableModel(parent), m_workspace(workspace)
 {
-    m_rows = m_workspace.history().drawCount();
+    m_rows = m_workspace.history()->drawCount();
     m_markedPosition = m_workspace.currentPosition();
     connect(&m_workspace, &Workspace::historyChanged, this, &HistoryModel::reload);
     connect(&m_workspace, &Workspace::currentPositionChanged, this, &HistoryModel::markPosition);
@@ -40,7 +40,7 @@ QVariant HistoryModel::data(const QModelIndex& index, int role) const
 {
     if (!checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
         return {};
-    const DrawTable& history = m_workspace.history();
+    const DrawTable& history = *m_workspace.history();
     const int draw = index.row();
     const int column = index.column();
     if (draw >= history.drawCount())
@@ -81,7 +81,7 @@ QVariant HistoryModel::headerData(int section, Qt::Orientation orientation, int 
 void HistoryModel::reload()
 {
     beginResetModel();
-    m_rows = m_workspace.history().drawCount();
+    m_rows = m_workspace.history()->drawCount();
     m_markedPosition = m_workspace.currentPosition();
     endResetModel();
 }

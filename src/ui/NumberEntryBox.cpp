@@ -22,19 +22,36 @@ void NumberEntryBox::keyPressEvent(QKeyEvent* event)
 {
     if (m_lastBox)
         Q_EMIT keyTypedInLastBox();
+    // Enter after two digits moves on (or stores the draw) as the second digit does.
+    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && text().size() >= 2) {
+        event->accept();
+        Q_EMIT numberCompleted(m_position);
+        return;
+    }
     const QString typed = event->text();
     const bool digit = typed.size() == 1 && typed.at(0).isDigit() && typed.at(0).unicode() < 128;
-    if (!digit || text().isEmpty() || (event->modifiers() & (Qt::ControlModifier | Qt::AltModifier))) {
+    // What stays of the box once the typed digit has replaced the selected text.
+    const qsizetype kept = text().size() - selectedText().size();
+    if (!digit || kept == 0 || (event->modifiers() & (Qt::ControlModifier | Qt::AltModifier))) {
         QLineEdit::keyPressEvent(event);
         return;
     }
-    if (m_lastBox) {
+    if (m_lastBox && !hasSelectedText()) {
         setText(QString::number(qint64(number()) * 10 + typed.at(0).digitValue()));
         event->accept();
     } else {
         QLineEdit::keyPressEvent(event);
     }
     Q_EMIT numberCompleted(m_position);
+}
+
+void NumberEntryBox::focusOutEvent(QFocusEvent* event)
+{
+    QLineEdit::focusOutEvent(event);
+    // A number typed with one digit is shown as the two digits it stands for.
+    const QString current = text().trimmed();
+    if (current.size() == 1 && current.at(0).isDigit() && current.at(0).unicode() < 128)
+        setText(QLatin1Char('0') + current);
 }
 
 void NumberEntryBox::focusInEvent(QFocusEvent* event)

@@ -5,7 +5,8 @@
 namespace quorvel {
 
 // One of the eight number boxes of manual draw entry (`txtIpt1`..`txtIpt8`). Numbers are typed
-// as two digits: a digit typed into a box that already holds a character completes the number.
+// as two digits: a digit typed into a box that already holds a character (other than the text it
+// replaces) completes the number, and so does Enter after two digits.
 // In boxes 1..7 the digit goes in and `numberCompleted` asks for the next box; in the last box
 // the value becomes (current value) * 10 + digit and `numberCompleted` stores the draw. Every
 // other key is ordinary editing.
@@ -29,6 +30,7 @@ Q_SIGNALS:
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
 
 private:
     int m_position;

@@ -1,8 +1,8 @@
 #pragma once
 
+#include "core/DrawTable.h"
 #include "core/FormulaRecord.h"
 #include "formulas/CompiledFormula.h"
-#include "formulas/DrawTable.h"
 
 #include <optional>
 #include <vector>

@@ -1,14 +1,13 @@
 #pragma once
 
 #include <QString>
-#include <QUrl>
 
 #include <optional>
 
 namespace quorvel {
 
-// Every question, notice, input box, file dialog and "show this file to the user" goes through
-// this interface: real dialogs in the window program, a scripted fake in tests.
+// Every question, notice, input box and file dialog goes through this interface: real dialogs in
+// the window program, answers from the command line in the companion, a scripted fake in tests.
 class Prompts
 {
 public:
@@ -23,10 +22,6 @@ public:
                                              const QString& defaultText) = 0;
     // An open-file dialog; empty when cancelled.
     virtual QString openFileName(const QString& title, const QString& folder, const QString& filter) = 0;
-    // Shows a file the program has written in the user's viewer.
-    virtual void showFile(const QString& path) = 0;
-    // Opens an address (documentation) in the user's browser.
-    virtual void openUrl(const QUrl& url) = 0;
 };
 
 } // namespace quorvel

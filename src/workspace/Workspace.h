@@ -1,11 +1,11 @@
 #pragma once
 
-#include "core/Database.h"
-#include "core/DrawParameters.h"
+#include "core/Clock.h"
+#include "core/Draw.h"
+#include "core/DrawTable.h"
 #include "core/Result.h"
-#include "core/Settings.h"
-#include "formulas/DrawTable.h"
 #include "verification/Verifier.h"
+#include "workspace/FormulaList.h"
 
 #include <QObject>
 #include <QString>
@@ -16,27 +16,10 @@
 
 namespace quorvel {
 
+class Database;
+class Desktop;
 class Prompts;
-
-// One row of the formula list (`MSFlexGrid2`), by list number (1-based place in idx order among
-// the current table's formulas of the current kind).
-struct FormulaListRow
-{
-    int idx = 0;              // the formula's number in its table (hidden column 10)
-    QString code;             // `gongshi`
-    QString displayText;      // `gongshiCN`
-    bool kill = false;        // `bolKill`
-    std::optional<int> limit; // `intGsLim` as read at the last fill
-};
-
-// What the last verification pass found for one list number.
-struct FormulaListResult
-{
-    bool evaluable = true;    // false: the code does not evaluate; shown marked, statistics 0
-    RunStatistics statistics; // columns 6..9
-    qint64 hitWeight = 0;
-    qint64 totalWeight = 0;
-};
+class Settings;
 
 // How a session starts. The window uses the defaults; the command-line companion starts on the
 // list it works on, with its own verification settings, and runs the pass itself.
@@ -56,107 +39,122 @@ struct LightPassRow
     int lastHits = 0;
 };
 
-// The main window's shared state and the shared procedures that act on it. QtCore only: the
-// window shows this state and calls these operations; the command-line companion calls the same.
+// The state the main window shares (current position and table, kind, display mode, the formula
+// list with its selection marks, computed values and run results, the issue being entered), the
+// history snapshot, and the refresh chain that the operations end with (`AddGongshi`, `AddHaoma`,
+// `Yansuan` ...). QtCore only: the window shows this state; the operations of this folder act on it.
+//
+// Procedures that can fail return a Status and report nothing themselves: the caller (the window
+// through Prompts, the command-line companion on stderr) reports it once.
 class Workspace : public QObject
 {
     Q_OBJECT
 public:
-    Workspace(Settings& settings, Prompts& prompts, QObject* parent = nullptr);
+    Workspace(Settings& settings, Prompts& prompts, Desktop& desktop, Clock clock = Clock(),
+              QObject* parent = nullptr);
     ~Workspace() override;
 
-    // Start-up: settings restored, database opened in the data folder, lottery type applied,
-    // formula list and history filled, next issue proposed, verification run.
-    Status start(const QString& dataFolder);
-    Status start(const QString& dataFolder, const WorkspaceStartOptions& options);
+    // Start-up: database opened in the data folder, formula list and history filled, next issue
+    // proposed, verification run. When the database cannot be opened the workspace stays usable
+    // with nothing in it, and every operation that needs the database fails.
+    Status start(const QString& dataFolder, const WorkspaceStartOptions& options = {});
 
-    // --- state ---
-    Database& database();
-    Settings& settings();
-    const DrawTable& history() const; // oldest first
-    int currentPosition() const;      // 1..8
-    QString currentTable() const;     // "Gongshi" + position
-    QString positionCaption() const;  // "第一" .. "第八"
-    bool currentKindIsKill() const;
-    bool chineseDisplay() const; // display text (true) or code (false)
-    const std::vector<FormulaListRow>& formulaList() const;
-    const std::vector<FormulaListResult>& results() const; // by list number - 1
-    bool isSelected(int listNumber) const;
-    QString computedValue(int listNumber) const; // "" when none
-    QString issueText() const;                   // `Text1`
-    int lotteryTypeIndex() const;                // 0..7 or 544
-    int drawsPerDay() const;                     // D
-    int historyDays() const;                     // H
+    // --- what the operations work with ---
+    Settings& settings() const { return m_settings; }
+    Prompts& prompts() const { return m_prompts; }
+    Desktop& desktop() const { return m_desktop; }
+    const Clock& clock() const { return m_clock; }
+    QString dataFolder() const { return m_dataFolder; }
+    // The storage, for the operations of this folder (the windows never include its headers).
+    // Fails when the database could not be opened.
+    Result<Database*> storage() const;
+    bool isReadOnly() const;
+    QString readOnlyReason() const; // empty when changes can be saved
+
+    // --- shared state ---
+    // The history, oldest first. A snapshot: a change of the history replaces it, never alters it.
+    std::shared_ptr<const DrawTable> history() const { return m_history; }
+    int currentPosition() const { return m_position; } // 1..8
+    QString currentTable() const;                      // "Gongshi" + position
+    QString positionCaption() const;                   // "第一" .. "第八"
+    bool currentKindIsKill() const { return m_kill; }
+    bool chineseDisplay() const { return m_chineseDisplay; } // display text (true) or code (false)
+    const FormulaList& formulaList() const { return m_list; }
+    bool isSelected(int listNumber) const { return m_list.isSelected(listNumber); }
+    QString computedValue(int listNumber) const { return m_list.computedValue(listNumber); }
+    QString issueText() const { return m_issueText; } // `Text1`
+    int drawsPerDay() const;                          // D of the chosen lottery type
+    int historyDays() const { return m_historyDays; } // H in use
+    void setHistoryDays(int days) { m_historyDays = days; }
     VerificationSettings verificationSettings() const;
-    int retrievalPeriodsIndex() const;
-    bool resultsAtCurrentPeriod() const; // `LsXs`
-    QString resultColumnName() const;    // "Canshu" or "PreCanshu"
 
-    // --- shared procedures ---
-    void AddGongshi();           // full fill of the formula list, every formula selected
-    void AddGongshiZhonglei();   // refill keeping the selection marks
-    void AddGongshiCsZhonglei(); // refill keeping the marks, then computed values (`XianshiLei`)
-    void XianshiLei();           // computed values of the selected formulas from the newest draw
-    void AddHaoma();             // reload the history from `Lishi`
-    void Yansuan();              // verification pass over the list, with write-back (`ArrGs`)
+    // --- the refresh chain ---
+    Status AddGongshi();           // full fill of the formula list, every formula selected
+    Status AddGongshiZhonglei();   // refill keeping the selection marks
+    Status AddGongshiCsZhonglei(); // refill keeping the marks, then computed values (`XianshiLei`)
+    void XianshiLei();             // computed values of the selected formulas from the newest draw
+    Status AddHaoma();             // read the history from `Lishi` again
+    Status Yansuan();              // verification pass over the list, with write-back (`ArrGs`)
     // Light pass: the display text and current hit run of every formula of a position's table
     // of the current kind, in list order. Touches neither the list nor the table.
-    std::vector<LightPassRow> YansuanCalcu(int position) const;
-    Status ArrGs();      // write the statistics held in memory back; renumber idx
-    void QihaoXianshi(); // propose the next issue in `Text1`
+    Result<std::vector<LightPassRow>> YansuanCalcu(int position) const;
+    Status ArrGs();        // write the statistics held in memory back; renumber idx
+    Status QihaoXianshi(); // propose the next issue in `Text1`
     Status CompactDb();
+    // After draws were stored: the snapshot grows by `stored` when they all follow the newest
+    // draw, and is read again otherwise (their successors' parameters changed in storage).
+    void historyStored(const std::vector<Draw>& stored);
+    // After a change of the formulas or of the shown list: list fill, history grid, verification.
+    Status refreshFormulasAndVerify();
 
-    // --- user actions ---
-    void selectPosition(int position);    // `optXing` click: fill, history, verify
-    void setCurrentKind(bool kill);       // `Option2` click: no refill
-    void setChineseDisplay(bool chinese); // `TabStrip1`: full fill
-    void toggleSelection(int listNumber); // left click in column 1
+    // --- changes of the shared state ---
+    Status selectPosition(int position); // `optXing` click: fill, history, verify
+    Status setCurrentKind(bool kill);    // `Option2` click: fill and verify
+    // Sets the position and kind without a refill (typed entry and import switch tables this way).
+    void switchList(int position, bool kill);
+    Status setChineseDisplay(bool chinese); // `TabStrip1`: full fill
+    void toggleSelection(int listNumber);   // left click in column 1
+    void setSelection(const std::vector<char>& marks);
     void setIssueText(const QString& text);
-    // `Command1`: adds a typed display text; refuses (with the messages of the typed entry) and
-    // stores nothing when it is empty, cannot be cut up or is not a formula of the grammar.
-    Status addTypedFormula(const QString& text, std::optional<bool> kindForPrefixForm = std::nullopt);
-    // Manual draw entry: validates, stores through the manual path, refreshes, proposes the next issue.
-    Status addManualDraw(const QString& issueText, const DrawNumbers& numbers);
-
-    // --- settings menu ---
-    void pickLotteryType(int index);          // `mnuKL10`
-    void setRetrievalPeriodsIndex(int index); // `mnuQs`: verifies again
-    void toggleExcludeCurrentPeriod();        // `mnuBuhan`
-    void toggleWeightedAccuracy();            // `mnuZqlJq`
-    void setResultsAtCurrentPeriod(bool on);  // `mnuYsXs`
-    void editHistoryDays();                   // `mnuSetDay`: input box through Prompts
-    void restoreDefaults();                   // `meuHfmr`
 
 Q_SIGNALS:
     void historyChanged();
     void formulaListChanged();
     void resultsChanged();
-    void selectionChanged(int listNumber);
+    void selectionChanged();
     void issueTextChanged(const QString& text);
     void currentPositionChanged(int position);
     void currentKindChanged(bool kill);
-    void settingsChanged();
-    void failed(const QString& message);
+    void displayModeChanged(bool chinese);
 
 private:
-    // After a change of the formulas or of the shown list: list fill, history (read again only
-    // when `Lishi` changed), verification.
-    void refreshFormulaListAndVerify();
-    // A failed database step reaches the user: `failed` and a notice titled "数据库错误".
-    void reportFailure(const QString& message);
     enum class ListFill
     {
         SelectAll, // every formula selected again
         KeepMarks  // each formula keeps its own mark, computed value and results
     };
-    void fillFormulaList(ListFill fill);
+    Status fillFormulaList(ListFill fill);
 
-    struct Private;
-    std::unique_ptr<Private> d;
+    Settings& m_settings;
+    Prompts& m_prompts;
+    Desktop& m_desktop;
+    Clock m_clock;
+    QString m_dataFolder;
+    std::unique_ptr<Database> m_database;
+
+    std::shared_ptr<const DrawTable> m_history;
+    int m_position = 1;
+    bool m_kill = false;
+    bool m_chineseDisplay = true;
+    FormulaList m_list;
+    // The table and kind the list was last filled with.
+    int m_listPosition = 0;
+    bool m_listKill = false;
+    QString m_issueText;
+    // H is fixed at start-up and by the history days dialog; restoring the defaults stores a new
+    // value that takes effect only at the next start.
+    int m_historyDays = 3;
+    std::optional<VerificationSettings> m_sessionVerification;
 };
-
-// `Selection_Sort`: sorts the nonzero entries ascending while zero entries keep their places
-// (for non-negative input), as the prediction expects.
-void Selection_Sort(std::vector<int>& values);
 
 } // namespace quorvel

@@ -1,4 +1,8 @@
 #include "core/Database.h"
+#include "core/DrawParameters.h"
+#include "core/FormulaTables.h"
+#include "core/HistoryTable.h"
+#include "core/RankingTable.h"
 #include "core/TermTable.h"
 
 #include <QDir>
@@ -8,6 +12,8 @@
 #include <QSqlRecord>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include "support/ReadOnlyScope.h"
 
 #include <algorithm>
 
@@ -27,14 +33,6 @@ Draw makeDraw(qint32 issue)
     return draw;
 }
 
-std::vector<qint32> issuesOf(const std::vector<Draw>& draws)
-{
-    std::vector<qint32> issues;
-    for (const Draw& draw : draws)
-        issues.push_back(draw.issue);
-    return issues;
-}
-
 std::unique_ptr<Database> openDatabase(const QString& folder)
 {
     Result<std::unique_ptr<Database>> opened = Database::open(folder);
@@ -45,9 +43,21 @@ std::unique_ptr<Database> openDatabase(const QString& folder)
     return std::move(opened).value();
 }
 
-NewFormula formula(const QString& code, bool kill, std::optional<int> limit = std::nullopt)
+NewFormula formula(const QString& code, bool kill, std::optional<int> limit = std::nullopt,
+                   std::optional<int> idx = std::nullopt)
 {
-    return NewFormula{code, QStringLiteral("第一码+") + code, kill, limit};
+    return NewFormula{code, QStringLiteral("第一码+") + code, kill, limit, idx};
+}
+
+NewFormula withIdx(NewFormula formula, int idx)
+{
+    formula.idx = idx;
+    return formula;
+}
+
+std::vector<qint32> storedIssues(const Database& db)
+{
+    return *db.history().issues();
 }
 
 // "code=idx" per record, in the order read.
@@ -117,9 +127,16 @@ private slots:
 
     void formulasReadByKindInIdxOrder();
     void deleteRenumberAndLimit();
-    void writeStatisticsRenumbersAndFillsOneKind();
+    void updateWritesNumbersAndStatisticsOfTheRowsGiven();
     void invalidPositionIsRefused();
     void rebuildCollapsesDuplicates();
+
+    void schemaCheckedAgainstWhatExists_data();
+    void schemaCheckedAgainstWhatExists();
+    void unwritableDatabaseOpensForReading_data();
+    void unwritableDatabaseOpensForReading();
+    void olderArrivalUpdatesSuccessorsPreviousDrawValues();
+    void nestedTransactionsCommitTogether();
 
     void compactionReplacesFileWithSameContent();
     void failedCompactionKeepsDatabase();
@@ -139,7 +156,7 @@ void TestDatabase::schemaCreatedOnFirstOpen()
     for (const QVariantList& row :
          raw.rows(QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table' ORDER BY name")))
         tables << row.value(0).toString();
-    QStringList expectedTables{QStringLiteral("ErrarrLei"), QStringLiteral("Lishi")};
+    QStringList expectedTables{QStringLiteral("ErrarrLei"), QStringLiteral("Lishi"), QStringLiteral("Tmp")};
     for (int p = 1; p <= 8; ++p)
         expectedTables << QStringLiteral("Gongshi%1").arg(p);
     expectedTables.sort();
@@ -174,18 +191,18 @@ void TestDatabase::reopenKeepsDataAndUpgradesOlderFile()
     {
         auto db = openDatabase(dir.path());
         QVERIFY(db);
-        QVERIFY(db->appendDraws({makeDraw(25120701), makeDraw(25120702)}).ok());
-        QVERIFY(db->appendFormula(3, formula(QStringLiteral("L1A+1"), true, 4), 1).ok());
+        QVERIFY(db->history().insert({makeDraw(25120701), makeDraw(25120702)}).ok());
+        QVERIFY(db->formulas().append(3, {formula(QStringLiteral("L1A+1"), true, 4, 1)}).ok());
         // A second database object at the same time has its own connection.
         QTemporaryDir other;
         auto second = openDatabase(other.path());
         QVERIFY(second);
-        QCOMPARE(*second->drawCount(), 0);
+        QCOMPARE(*second->history().count(), 0);
     }
     auto db = openDatabase(dir.path());
     QVERIFY(db);
-    QCOMPARE(issuesOf(*db->readHistory()), (std::vector<qint32>{25120701, 25120702}));
-    QCOMPARE(db->readAllFormulas(3)->front().limit, std::optional<int>(4));
+    QCOMPARE(storedIssues(*db), (std::vector<qint32>{25120701, 25120702}));
+    QCOMPARE(db->formulas().read(3)->front().limit, std::optional<int>(4));
     RawConnection raw(path);
     QCOMPARE(raw.scalar(QStringLiteral("PRAGMA user_version")).toInt(), 1);
     QCOMPARE(raw.scalar(QStringLiteral("SELECT COUNT(*) FROM Notes")).toInt(), 0);
@@ -237,26 +254,35 @@ void TestDatabase::historyReadInIssueOrder()
     QTemporaryDir dir;
     auto db = openDatabase(dir.path());
     QVERIFY(db);
-    QVERIFY(!db->newestDraw()->has_value());
-    QVERIFY(db->readHistory()->empty());
+    QVERIFY(!db->history().newest()->has_value());
+    QCOMPARE(db->history().readAll()->drawCount(), 0);
 
     // An issue of 2009 (seven digits as a number) still sorts before later years.
     const std::vector<qint32> stored{25120703, 25120701, 9123184, 25120801, 25120702};
-    QVERIFY(db->appendDraws({makeDraw(stored[0]), makeDraw(stored[1])}).ok());
+    QVERIFY(db->history().insert({makeDraw(stored[0]), makeDraw(stored[1])}).ok());
     for (std::size_t i = 2; i < stored.size(); ++i)
-        QVERIFY(db->appendDraw(makeDraw(stored[i])).ok());
+        QVERIFY(db->history().insert({makeDraw(stored[i])}).ok());
 
-    const auto history = db->readHistory();
+    const auto history = db->history().readAll();
     QVERIFY(history.ok());
     std::vector<qint32> sorted = stored;
     std::sort(sorted.begin(), sorted.end());
-    QCOMPARE(issuesOf(*history), sorted);
-    for (const Draw& draw : *history)
-        QVERIFY(draw.values == makeDraw(draw.issue).values);
-    QCOMPARE(*db->drawCount(), 5);
-    QVERIFY(db->newestDraw()->value().values == makeDraw(25120801).values);
-    QCOMPARE(*db->containsIssue(9123184), true);
-    QCOMPARE(*db->containsIssue(25120704), false);
+    QCOMPARE(history->issues(), sorted);
+    QCOMPARE(storedIssues(*db), sorted);
+    // Stored out of order, so the values that read the previous draw were computed again.
+    for (int t = 0; t < history->drawCount(); ++t) {
+        Draw draw = history->draw(t);
+        Draw expected = makeDraw(draw.issue);
+        for (Draw* d : {&draw, &expected})
+            d->values[kRepeatedNumbersTerm] = d->values[kSamePositionsTerm] = 0;
+        QVERIFY(draw.values == expected.values);
+    }
+    QCOMPARE(*db->history().count(), 5);
+    QCOMPARE(db->history().newest()->value().issue, 25120801);
+    QCOMPARE(db->history().oldest()->value().issue, 9123184);
+    const auto numbers = db->history().numbersOf({9123184, 25120704});
+    QVERIFY(numbers->at(0) == makeDraw(9123184).numbers());
+    QVERIFY(!numbers->at(1));
 }
 
 void TestDatabase::repeatedIssueStoresNothing_data()
@@ -279,20 +305,20 @@ void TestDatabase::repeatedIssueStoresNothing()
     QTemporaryDir dir;
     auto db = openDatabase(dir.path());
     QVERIFY(db);
-    QVERIFY(db->appendDraw(makeDraw(25120701)).ok());
+    QVERIFY(db->history().insert({makeDraw(25120701)}).ok());
     std::vector<Draw> draws;
     for (qint32 issue : batch) {
         draws.push_back(makeDraw(issue));
         draws.back().values.fill(7);
     }
-    const Status status = batch.size() == 1 ? db->appendDraw(draws.front()) : db->appendDraws(draws);
+    const Status status = db->history().insert(draws);
     QVERIFY(!status.ok());
     QCOMPARE(status.error(), message);
-    const auto history = db->readHistory();
-    QCOMPARE(issuesOf(*history), std::vector<qint32>{25120701});
-    QVERIFY(history->front().values == makeDraw(25120701).values);
+    const auto history = db->history().readAll();
+    QCOMPARE(history->issues(), std::vector<qint32>{25120701});
+    QVERIFY(history->draw(0).values == makeDraw(25120701).values);
     // The failed append left no transaction open.
-    QVERIFY(db->appendDraw(makeDraw(25120702)).ok());
+    QVERIFY(db->history().insert({makeDraw(25120702)}).ok());
 }
 
 void TestDatabase::drawDeletion_data()
@@ -300,17 +326,19 @@ void TestDatabase::drawDeletion_data()
     QTest::addColumn<QString>("operation");
     QTest::addColumn<int>("argument");
     QTest::addColumn<std::vector<qint32>>("remaining");
+    QTest::addColumn<int>("deleted");
     const qint32 a = 25120701, b = 25120702, c = 25120703, d = 25120801, e = 25120802;
-    QTest::newRow("newest two") << QStringLiteral("newest") << 2 << std::vector<qint32>{a, b, c};
+    QTest::newRow("newest two") << QStringLiteral("newest") << 2 << std::vector<qint32>{a, b, c} << 2;
     QTest::newRow("newest zero deletes nothing")
-        << QStringLiteral("newest") << 0 << std::vector<qint32>{a, b, c, d, e};
-    QTest::newRow("newest more than stored") << QStringLiteral("newest") << 9 << std::vector<qint32>{};
-    QTest::newRow("after a stored issue") << QStringLiteral("after") << int(b) << std::vector<qint32>{a, b};
+        << QStringLiteral("newest") << 0 << std::vector<qint32>{a, b, c, d, e} << 0;
+    QTest::newRow("newest more than stored") << QStringLiteral("newest") << 9 << std::vector<qint32>{} << 5;
+    QTest::newRow("after a stored issue")
+        << QStringLiteral("after") << int(b) << std::vector<qint32>{a, b} << 3;
     QTest::newRow("after an issue between stored ones")
-        << QStringLiteral("after") << 25120799 << std::vector<qint32>{a, b, c};
+        << QStringLiteral("after") << 25120799 << std::vector<qint32>{a, b, c} << 2;
     QTest::newRow("after the newest deletes nothing")
-        << QStringLiteral("after") << int(e) << std::vector<qint32>{a, b, c, d, e};
-    QTest::newRow("all") << QStringLiteral("all") << 0 << std::vector<qint32>{};
+        << QStringLiteral("after") << int(e) << std::vector<qint32>{a, b, c, d, e} << 0;
+    QTest::newRow("all") << QStringLiteral("all") << 0 << std::vector<qint32>{} << 5;
 }
 
 void TestDatabase::drawDeletion()
@@ -318,18 +346,21 @@ void TestDatabase::drawDeletion()
     QFETCH(QString, operation);
     QFETCH(int, argument);
     QFETCH(std::vector<qint32>, remaining);
+    QFETCH(int, deleted);
     QTemporaryDir dir;
     auto db = openDatabase(dir.path());
     QVERIFY(db);
     // Stored out of order, so that "newest" must mean the highest issue, not the last row.
-    QVERIFY(db->appendDraws({makeDraw(25120802), makeDraw(25120701), makeDraw(25120801), makeDraw(25120703),
-                             makeDraw(25120702)})
+    QVERIFY(db->history()
+                .insert({makeDraw(25120802), makeDraw(25120701), makeDraw(25120801), makeDraw(25120703),
+                         makeDraw(25120702)})
                 .ok());
-    const Status status = operation == QLatin1String("newest")  ? db->deleteNewestDraws(argument)
-                          : operation == QLatin1String("after") ? db->deleteDrawsAfter(argument)
-                                                                : db->deleteAllDraws();
-    QVERIFY2(status.ok(), qPrintable(status.error()));
-    QCOMPARE(issuesOf(*db->readHistory()), remaining);
+    const Result<int> count = operation == QLatin1String("newest")  ? db->history().deleteNewest(argument)
+                              : operation == QLatin1String("after") ? db->history().deleteAfter(argument)
+                                                                    : db->history().deleteAll();
+    QVERIFY2(count.ok(), qPrintable(count.error()));
+    QCOMPARE(*count, deleted);
+    QCOMPARE(storedIssues(*db), remaining);
 }
 
 void TestDatabase::formulasReadByKindInIdxOrder()
@@ -337,20 +368,20 @@ void TestDatabase::formulasReadByKindInIdxOrder()
     QTemporaryDir dir;
     auto db = openDatabase(dir.path());
     QVERIFY(db);
-    QVERIFY(db->appendFormula(2, formula(QStringLiteral("L1A"), true), 3).ok());
-    QVERIFY(db->appendFormula(2, formula(QStringLiteral("L2A"), false), 2).ok());
-    QVERIFY(db->appendFormula(2, formula(QStringLiteral("L3A"), true), 1).ok());
+    QVERIFY(db->formulas().append(2, {withIdx(formula(QStringLiteral("L1A"), true), 3)}).ok());
+    QVERIFY(db->formulas().append(2, {withIdx(formula(QStringLiteral("L2A"), false), 2)}).ok());
+    QVERIFY(db->formulas().append(2, {withIdx(formula(QStringLiteral("L3A"), true), 1)}).ok());
     // Imported formulas have no number until the next renumbering and come first.
-    QVERIFY(
-        db->appendFormulas(2, {formula(QStringLiteral("L4A"), true, 6), formula(QStringLiteral("L5A"), false),
-                               formula(QStringLiteral("L6A"), true)})
-            .ok());
+    QVERIFY(db->formulas()
+                .append(2, {formula(QStringLiteral("L4A"), true, 6), formula(QStringLiteral("L5A"), false),
+                            formula(QStringLiteral("L6A"), true)})
+                .ok());
     // Quotes and statement separators are stored as text.
     const NewFormula tricky{QStringLiteral("L1A+1'); DROP TABLE Gongshi2; --"),
-                            QStringLiteral("第一码+\"1\" 杀第二 'x'"), false, -3};
-    QVERIFY(db->appendFormula(2, tricky, 4).ok());
+                            QStringLiteral("第一码+\"1\" 杀第二 'x'"), false, -3, std::nullopt};
+    QVERIFY(db->formulas().append(2, {withIdx(tricky, 4)}).ok());
 
-    const auto kills = db->readFormulas(2, true);
+    const auto kills = db->formulas().read(2, true);
     QVERIFY(kills.ok());
     QCOMPARE(numbered(*kills), (QStringList{QStringLiteral("L4A=-1"), QStringLiteral("L6A=-1"),
                                             QStringLiteral("L3A=1"), QStringLiteral("L1A=3")}));
@@ -360,15 +391,15 @@ void TestDatabase::formulasReadByKindInIdxOrder()
     for (const FormulaRecord& record : *kills)
         QVERIFY(record.kill && !record.statistics);
 
-    const auto keeps = db->readFormulas(2, false);
+    const auto keeps = db->formulas().read(2, false);
     QCOMPARE(numbered(*keeps), (QStringList{QStringLiteral("L5A=-1"), QStringLiteral("L2A=2"),
                                             tricky.code + QStringLiteral("=4")}));
     QCOMPARE(keeps->back().displayText, tricky.displayText);
     QCOMPARE(keeps->back().limit, std::optional<int>(-3));
     QVERIFY(!keeps->back().kill);
-    QCOMPARE(db->readAllFormulas(2)->size(), std::size_t(7));
-    QCOMPARE(*db->formulaCount(2), 7);
-    QCOMPARE(*db->formulaCount(1), 0);
+    QCOMPARE(db->formulas().read(2)->size(), std::size_t(7));
+    QCOMPARE(*db->formulas().count(2), 7);
+    QCOMPARE(*db->formulas().count(1), 0);
 }
 
 void TestDatabase::deleteRenumberAndLimit()
@@ -377,57 +408,48 @@ void TestDatabase::deleteRenumberAndLimit()
     auto db = openDatabase(dir.path());
     QVERIFY(db);
     // Stored order A, B, C, D with numbers that disagree with it.
-    QVERIFY(db->appendFormula(4, formula(QStringLiteral("A"), true), 3).ok());
-    QVERIFY(db->appendFormula(4, formula(QStringLiteral("B"), false, 5), 1).ok());
-    QVERIFY(db->appendFormula(4, formula(QStringLiteral("C"), true), 2).ok());
-    QVERIFY(db->appendFormulas(4, {formula(QStringLiteral("D"), true)}).ok());
-    QVERIFY(db->deleteFormula(4, 2).ok());
-    QVERIFY(db->deleteFormula(4, 99).ok());
-    QVERIFY(db->renumberFormulas(4).ok());
-    QCOMPARE(numbered(*db->readAllFormulas(4)),
+    QVERIFY(db->formulas().append(4, {withIdx(formula(QStringLiteral("A"), true), 3)}).ok());
+    QVERIFY(db->formulas().append(4, {withIdx(formula(QStringLiteral("B"), false, 5), 1)}).ok());
+    QVERIFY(db->formulas().append(4, {withIdx(formula(QStringLiteral("C"), true), 2)}).ok());
+    QVERIFY(db->formulas().append(4, {formula(QStringLiteral("D"), true)}).ok());
+    QVERIFY(db->formulas().deleteByIdx(4, 2).ok());
+    QVERIFY(db->formulas().deleteByIdx(4, 99).ok());
+    QVERIFY(db->formulas().renumber(4).ok());
+    QCOMPARE(numbered(*db->formulas().read(4)),
              (QStringList{QStringLiteral("A=1"), QStringLiteral("B=2"), QStringLiteral("D=3")}));
 
-    QVERIFY(db->setLimit(4, 1, 8).ok());
-    QVERIFY(db->setLimit(4, 2, std::nullopt).ok());
-    const auto records = db->readAllFormulas(4);
+    QVERIFY(db->formulas().setLimit(4, 1, 8).ok());
+    QVERIFY(db->formulas().setLimit(4, 2, std::nullopt).ok());
+    const auto records = db->formulas().read(4);
     QCOMPARE(records->at(0).limit, std::optional<int>(8));
     QCOMPARE(records->at(1).limit, std::nullopt);
 
-    QVERIFY(db->deleteAllFormulas(4).ok());
-    QCOMPARE(*db->formulaCount(4), 0);
+    QVERIFY(db->formulas().deleteAll(4).ok());
+    QCOMPARE(*db->formulas().count(4), 0);
 }
 
-void TestDatabase::writeStatisticsRenumbersAndFillsOneKind()
+void TestDatabase::updateWritesNumbersAndStatisticsOfTheRowsGiven()
 {
     QTemporaryDir dir;
     auto db = openDatabase(dir.path());
     QVERIFY(db);
-    // Numbers 1, 2, 5, 9: keep at 1 and 5, kill at 2 and 9; stored in a different order.
-    QVERIFY(db->appendFormula(5, formula(QStringLiteral("keep5"), false, 11), 5).ok());
-    QVERIFY(db->appendFormula(5, formula(QStringLiteral("kill9"), true, 12), 9).ok());
-    QVERIFY(db->appendFormula(5, formula(QStringLiteral("keep1"), false, 13), 1).ok());
-    QVERIFY(db->appendFormula(5, formula(QStringLiteral("kill2"), true), 2).ok());
-    const RunStatistics killStats{7, 8, 9, 10}, first{4, 3, 2, 0}, second{6, 1, 0, 1};
-    QVERIFY(db->writeStatistics(5, true, {killStats, killStats}).ok());
-    QVERIFY(db->writeStatistics(5, false, {first, second}).ok());
-
-    auto records = db->readAllFormulas(5);
-    QVERIFY(records.ok());
-    QCOMPARE(numbered(*records), (QStringList{QStringLiteral("keep1=1"), QStringLiteral("kill2=2"),
-                                              QStringLiteral("keep5=3"), QStringLiteral("kill9=4")}));
-    const std::vector<std::optional<RunStatistics>> statistics{first, killStats, second, killStats};
-    const std::vector<std::optional<int>> limits{13, std::nullopt, 11, 12};
-    for (std::size_t i = 0; i < records->size(); ++i) {
-        QCOMPARE(records->at(i).statistics, statistics[i]);
-        QCOMPARE(records->at(i).limit, limits[i]);
-    }
-
-    // A shorter list fills the first formulas of the kind and leaves the rest as they were.
-    const RunStatistics fresh{2, 3, 4, 5};
-    QVERIFY(db->writeStatistics(5, false, {fresh}).ok());
-    records = db->readFormulas(5, false);
-    QCOMPARE(records->at(0).statistics, std::optional<RunStatistics>(fresh));
-    QCOMPARE(records->at(1).statistics, std::optional<RunStatistics>(second));
+    QVERIFY(
+        db->formulas()
+            .append(5, {formula(QStringLiteral("a"), false, 11, 5), formula(QStringLiteral("b"), true, 12, 9),
+                        formula(QStringLiteral("c"), false, 13, 1)})
+            .ok());
+    const std::vector<FormulaRecord> before = *db->formulas().read(5);
+    const RunStatistics statistics{4, 3, 2, 0};
+    // Row c gets a number only; row a a number and statistics; row b is not touched.
+    QVERIFY(db->formulas()
+                .update(5, {{before[0].rowId, 1, std::nullopt}, {before[1].rowId, 2, statistics}})
+                .ok());
+    const std::vector<FormulaRecord> after = *db->formulas().read(5);
+    QCOMPARE(numbered(after),
+             (QStringList{QStringLiteral("c=1"), QStringLiteral("a=2"), QStringLiteral("b=9")}));
+    QCOMPARE(after[1].statistics, std::optional<RunStatistics>(statistics));
+    QVERIFY(!after[0].statistics && !after[2].statistics);
+    QCOMPARE(after[1].limit, std::optional<int>(11));
 }
 
 void TestDatabase::invalidPositionIsRefused()
@@ -436,9 +458,9 @@ void TestDatabase::invalidPositionIsRefused()
     auto db = openDatabase(dir.path());
     QVERIFY(db);
     for (int position : {0, 9, -1}) {
-        QVERIFY(!db->appendFormula(position, formula(QStringLiteral("a"), true), 1).ok());
-        QVERIFY(!db->readFormulas(position, true).ok());
-        QVERIFY(!db->rebuildFormulaTable(position).ok());
+        QVERIFY(!db->formulas().append(position, {withIdx(formula(QStringLiteral("a"), true), 1)}).ok());
+        QVERIFY(!db->formulas().read(position, true).ok());
+        QVERIFY(!db->formulas().rebuild(position).ok());
     }
 }
 
@@ -450,18 +472,21 @@ void TestDatabase::rebuildCollapsesDuplicates()
     auto f = [](const char* code, bool kill, std::optional<int> limit) {
         return formula(QString::fromLatin1(code), kill, limit);
     };
-    QVERIFY(db->appendFormulas(8, {f("x", true, std::nullopt), f("y", true, 5), f("x", true, std::nullopt),
-                                   f("y", true, 6), f("x", false, std::nullopt), f("y", true, 5),
-                                   f("z", true, std::nullopt)})
+    QVERIFY(db->formulas()
+                .append(8, {f("x", true, std::nullopt), f("y", true, 5), f("x", true, std::nullopt),
+                            f("y", true, 6), f("x", false, std::nullopt), f("y", true, 5),
+                            f("z", true, std::nullopt)})
                 .ok());
     // The same code with another display text is another formula.
-    QVERIFY(
-        db->appendFormula(8, NewFormula{QStringLiteral("z"), QStringLiteral("other"), true, std::nullopt}, 1)
-            .ok());
-    QVERIFY(db->writeStatistics(8, true, {RunStatistics{1, 2, 3, 4}}).ok());
-    QVERIFY(db->rebuildFormulaTable(8).ok());
+    QVERIFY(db->formulas()
+                .append(8, {NewFormula{QStringLiteral("z"), QStringLiteral("other"), true, std::nullopt, 1}})
+                .ok());
+    QVERIFY(db->formulas()
+                .update(8, {{db->formulas().read(8)->front().rowId, 1, RunStatistics{1, 2, 3, 4}}})
+                .ok());
+    QVERIFY(db->formulas().rebuild(8).ok());
 
-    const auto records = db->readAllFormulas(8);
+    const auto records = db->formulas().read(8);
     QVERIFY(records.ok());
     QStringList rows;
     for (const FormulaRecord& record : *records) {
@@ -478,7 +503,8 @@ void TestDatabase::rebuildCollapsesDuplicates()
                                 QStringLiteral("5 z 第一码+z kill -"), QStringLiteral("6 z other kill -")}));
 
     RawConnection raw(db->filePath());
-    QCOMPARE(raw.scalar(QStringLiteral("SELECT COUNT(*) FROM sqlite_master WHERE name = 'Tmp'")).toInt(), 0);
+    // The scratch table stays, empty.
+    QCOMPARE(raw.scalar(QStringLiteral("SELECT COUNT(*) FROM Tmp")).toInt(), 0);
     QCOMPARE(raw.rows(QStringLiteral("PRAGMA table_info(Gongshi8)")).size(), 9);
     QCOMPARE(
         raw.scalar(QStringLiteral(
@@ -487,9 +513,133 @@ void TestDatabase::rebuildCollapsesDuplicates()
             .toInt(),
         0);
     // Formulas added later follow the rebuilt ones in stored order.
-    QVERIFY(db->appendFormulas(8, {f("w", true, std::nullopt)}).ok());
-    QVERIFY(db->renumberFormulas(8).ok());
-    QCOMPARE(numbered(*db->readAllFormulas(8)).back(), QStringLiteral("w=7"));
+    QVERIFY(db->formulas().append(8, {f("w", true, std::nullopt)}).ok());
+    QVERIFY(db->formulas().renumber(8).ok());
+    QCOMPARE(numbered(*db->formulas().read(8)).back(), QStringLiteral("w=7"));
+}
+
+void TestDatabase::schemaCheckedAgainstWhatExists_data()
+{
+    QTest::addColumn<QStringList>("damage");
+    QTest::addColumn<QString>("refusal"); // empty: opens
+    QTest::newRow("restored from a dump, which loses the version")
+        << QStringList{QStringLiteral("PRAGMA user_version = 0")} << QString();
+    QTest::newRow("missing formula table, ErrarrLei and Tmp are made again")
+        << QStringList{QStringLiteral("DROP TABLE Gongshi3"), QStringLiteral("DROP TABLE ErrarrLei"),
+                       QStringLiteral("DROP TABLE Tmp")}
+        << QString();
+    QTest::newRow("missing Lishi is refused by name")
+        << QStringList{QStringLiteral("DROP TABLE Lishi"), QStringLiteral("DROP TABLE Gongshi3")}
+        << QStringLiteral("Lishi");
+    QTest::newRow("missing parameter column is refused by name")
+        << QStringList{QStringLiteral("ALTER TABLE Lishi DROP COLUMN L3B"),
+                       QStringLiteral("DROP TABLE Gongshi3")}
+        << QStringLiteral("L3B");
+}
+
+void TestDatabase::schemaCheckedAgainstWhatExists()
+{
+    QFETCH(QStringList, damage);
+    QFETCH(QString, refusal);
+    QTemporaryDir dir;
+    {
+        auto db = openDatabase(dir.path());
+        QVERIFY(db && db->formulas().append(1, {formula(QStringLiteral("L1A+1"), true)}).ok());
+    }
+    const QString path = QDir(dir.path()).filePath(QStringLiteral("formula.db"));
+    for (const QString& statement : damage)
+        QVERIFY2(RawConnection(path).exec(statement), qPrintable(statement));
+
+    const auto opened = Database::open(dir.path());
+    RawConnection raw(path);
+    const int gongshi3 =
+        raw.scalar(QStringLiteral("SELECT COUNT(*) FROM sqlite_master WHERE name = 'Gongshi3'")).toInt();
+    if (!refusal.isEmpty()) {
+        QVERIFY(!opened.ok());
+        QVERIFY2(opened.error().contains(refusal), qPrintable(opened.error()));
+        QCOMPARE(gongshi3, 0); // nothing was written
+        return;
+    }
+    QVERIFY2(opened.ok(), qPrintable(opened.error()));
+    QCOMPARE(raw.scalar(QStringLiteral("PRAGMA user_version")).toInt(), 1);
+    QCOMPARE(gongshi3, 1);
+    QCOMPARE((*opened)->formulas().read(1)->size(), std::size_t(1));
+    QVERIFY((*opened)->ranking().replace({{1, 2, 1, 1}}).ok());
+    QVERIFY((*opened)->formulas().rebuild(3).ok());
+}
+
+void TestDatabase::unwritableDatabaseOpensForReading_data()
+{
+    QTest::addColumn<bool>("folder");
+    QTest::newRow("write-protected file") << false;
+    QTest::newRow("folder that cannot be written") << true;
+}
+
+void TestDatabase::unwritableDatabaseOpensForReading()
+{
+    QFETCH(bool, folder);
+    QTemporaryDir dir;
+    const QString path = QDir(dir.path()).filePath(QStringLiteral("formula.db"));
+    {
+        auto db = openDatabase(dir.path());
+        QVERIFY(db && db->history().insert({makeDraw(25120701)}).ok());
+    }
+    ReadOnlyScope readOnly(folder ? dir.path() : path,
+                           folder ? ReadOnlyScope::What::Folder : ReadOnlyScope::What::File);
+    auto db = openDatabase(dir.path());
+    QVERIFY(db);
+    QVERIFY(db->isReadOnly());
+    // The reason names what cannot be written.
+    const QString named = QDir::toNativeSeparators(folder ? dir.path() : path);
+    QVERIFY2(db->readOnlyReason().contains(named), qPrintable(db->readOnlyReason()));
+    QCOMPARE(db->history().readAll()->issues(), std::vector<qint32>{25120701});
+    const Status refused = db->history().insert({makeDraw(25120702)});
+    QVERIFY(!refused.ok());
+    QVERIFY(refused.error().contains(named));
+    QVERIFY(!db->formulas().append(1, {formula(QStringLiteral("L1A"), true)}).ok());
+    QCOMPARE(storedIssues(*db), std::vector<qint32>{25120701});
+}
+
+void TestDatabase::olderArrivalUpdatesSuccessorsPreviousDrawValues()
+{
+    // Draws stored newest first must end up with the values they would have had stored in order.
+    const DrawNumbers a{1, 2, 3, 4, 5, 6, 7, 8}, b{1, 2, 3, 4, 9, 10, 11, 12},
+        c{1, 2, 13, 14, 15, 16, 17, 18};
+    const qint32 ia = 25120701, ib = 25120702, ic = 25120703;
+    QTemporaryDir dir;
+    auto db = openDatabase(dir.path());
+    QVERIFY(db);
+    QVERIFY(db->history().insert({makeDraw(c, ic, std::nullopt, 84, EntryPath::Online)}).ok());
+    QVERIFY(db->history().insert({makeDraw(a, ia, std::nullopt, 84, EntryPath::Online)}).ok());
+    QVERIFY(db->history().insert({makeDraw(b, ib, a, 84, EntryPath::Online)}).ok());
+    const DrawTable stored = *db->history().readAll();
+    const std::vector<Draw> inOrder{makeDraw(a, ia, std::nullopt, 84, EntryPath::Online),
+                                    makeDraw(b, ib, a, 84, EntryPath::Online),
+                                    makeDraw(c, ic, b, 84, EntryPath::Online)};
+    for (int t = 0; t < 3; ++t)
+        QVERIFY2(stored.draw(t).values == inOrder[std::size_t(t)].values, qPrintable(QString::number(t)));
+}
+
+void TestDatabase::nestedTransactionsCommitTogether()
+{
+    QTemporaryDir dir;
+    auto db = openDatabase(dir.path());
+    QVERIFY(db);
+    // A failure in the outer body rolls back what the inner, already finished, operations wrote.
+    const Status failed = db->transaction(QStringLiteral("test"), [&]() -> Status {
+        if (Status stored = db->history().insert({makeDraw(25120701)}); !stored)
+            return stored;
+        if (Status stored = db->formulas().append(1, {formula(QStringLiteral("L1A"), true)}); !stored)
+            return stored;
+        return Failure{QStringLiteral("stop")};
+    });
+    QCOMPARE(failed.error(), QStringLiteral("stop"));
+    QCOMPARE(*db->history().count(), 0);
+    QCOMPARE(*db->formulas().count(1), 0);
+    QVERIFY(db->transaction(QStringLiteral("test"), [&] {
+                  return db->history().insert({makeDraw(25120701)});
+              }).ok());
+    QCOMPARE(*db->history().count(), 1);
 }
 
 void TestDatabase::compactionReplacesFileWithSameContent()
@@ -500,14 +650,14 @@ void TestDatabase::compactionReplacesFileWithSameContent()
     std::vector<Draw> draws;
     for (qint32 issue = 25120701; issue <= 25120784; ++issue)
         draws.push_back(makeDraw(issue));
-    QVERIFY(db->appendDraws(draws).ok());
+    QVERIFY(db->history().insert(draws).ok());
     std::vector<NewFormula> formulas;
     for (int i = 0; i < 500; ++i)
         formulas.push_back(formula(QStringLiteral("L1A+%1").arg(i), i % 2 == 0, i % 7));
-    QVERIFY(db->appendFormulas(1, formulas).ok());
-    QVERIFY(db->deleteNewestDraws(40).ok());
-    QVERIFY(db->deleteAllFormulas(1).ok());
-    QVERIFY(db->appendFormulas(1, {formula(QStringLiteral("L2B+3"), true, 2)}).ok());
+    QVERIFY(db->formulas().append(1, formulas).ok());
+    QVERIFY(db->history().deleteNewest(40).ok());
+    QVERIFY(db->formulas().deleteAll(1).ok());
+    QVERIFY(db->formulas().append(1, {formula(QStringLiteral("L2B+3"), true, 2)}).ok());
     const qint64 sizeBefore = QFileInfo(db->filePath()).size();
 
     const QString copyPath = QDir(dir.path()).filePath(QStringLiteral("formulaTmp.db"));
@@ -530,9 +680,9 @@ void TestDatabase::compactionReplacesFileWithSameContent()
              (QStringList{QStringLiteral("formula.db"), QStringLiteral("formulaTmp.db")}));
 
     // The connection was reopened: reading and writing go on.
-    QCOMPARE(issuesOf(*db->readHistory()).back(), 25120744);
-    QVERIFY(db->appendDraw(makeDraw(25120745)).ok());
-    QCOMPARE(db->readFormulas(1, true)->front().code, QStringLiteral("L2B+3"));
+    QCOMPARE(storedIssues(*db).back(), 25120744);
+    QVERIFY(db->history().insert({makeDraw(25120745)}).ok());
+    QCOMPARE(db->formulas().read(1, true)->front().code, QStringLiteral("L2B+3"));
 }
 
 void TestDatabase::failedCompactionKeepsDatabase()
@@ -540,18 +690,18 @@ void TestDatabase::failedCompactionKeepsDatabase()
     QTemporaryDir dir;
     auto db = openDatabase(dir.path());
     QVERIFY(db);
-    QVERIFY(db->appendDraw(makeDraw(25120701)).ok());
+    QVERIFY(db->history().insert({makeDraw(25120701)}).ok());
     // An old copy that cannot be removed stops the compaction before anything is touched.
     const QString copyPath = QDir(dir.path()).filePath(QStringLiteral("formulaTmp.db"));
     QVERIFY(QDir().mkpath(copyPath + QStringLiteral("/inner")));
     const Status status = db->compact();
     QVERIFY(!status.ok());
     QVERIFY(status.error().contains(QStringLiteral("formulaTmp.db")));
-    QVERIFY(db->appendDraw(makeDraw(25120702)).ok());
+    QVERIFY(db->history().insert({makeDraw(25120702)}).ok());
 
     QVERIFY(QDir(copyPath).removeRecursively());
     QVERIFY(db->compact().ok());
-    QCOMPARE(*db->drawCount(), 2);
+    QCOMPARE(*db->history().count(), 2);
 }
 
 QTEST_GUILESS_MAIN(TestDatabase)

@@ -234,18 +234,15 @@ void TestSettings::retrievalPeriods()
 
 void TestSettings::lotteryTypes()
 {
-    // Chongqing and Shaanxi differ between start-up and picking; the others do not.
     const auto& types = quorvel::lotteryTypes();
     QCOMPARE(types[3].caption, QStringLiteral("重庆幸运农场"));
-    QCOMPARE(types[3].drawsPerDayAtStartup, 97);
-    QCOMPARE(types[3].drawsPerDayWhenPicked, 84);
+    QCOMPARE(types[3].drawsPerDay, 97);
     QCOMPARE(types[4].code, QStringLiteral("shx"));
-    QCOMPARE(types[4].drawsPerDayAtStartup, 71);
-    QCOMPARE(types[4].drawsPerDayWhenPicked, 97);
+    QCOMPARE(types[4].drawsPerDay, 71);
     QCOMPARE(types[7].caption, QStringLiteral("黑龙江快乐十分"));
-    QCOMPARE(drawsPerDayAtStartup(5), 86);
-    QCOMPARE(drawsPerDayAtStartup(6), 72);
-    QCOMPARE(drawsPerDayAtStartup(kNoLotteryType), kDefaultDrawsPerDay);
+    QCOMPARE(drawsPerDayOf(5), 86);
+    QCOMPARE(drawsPerDayOf(6), 72);
+    QCOMPARE(drawsPerDayOf(kNoLotteryType), kDefaultDrawsPerDay);
     QCOMPARE(lotteryTypeCode(0), QStringLiteral("gd"));
     QVERIFY(lotteryTypeCode(kNoLotteryType).isEmpty());
     QVERIFY(lotteryTypeCode(8).isEmpty());

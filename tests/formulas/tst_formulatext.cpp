@@ -139,10 +139,6 @@ void TestFormulaText::parse_data()
         << "[第一杀杀杀杀]第一码" << typed << "L1A" << 1 << -1 << Shape::Prefix;
     QTest::newRow("import cuts after 7 and keeps a later bracket")
         << "[第一杀杀杀杀]第一码" << import << "]L1A" << 1 << -1 << Shape::Prefix;
-    QTest::newRow("typed text without marker drops 8 characters")
-        << "第一码+第二码+第三码" << typed << "L3A" << 0 << -1 << Shape::Prefix;
-    QTest::newRow("imported text without marker drops 7 characters")
-        << "第一码+第二码+第三码" << import << "+L3A" << 0 << -1 << Shape::Prefix;
 }
 
 void TestFormulaText::parse()
@@ -169,26 +165,34 @@ void TestFormulaText::parseFailure_data()
 {
     QTest::addColumn<QString>("text");
     QTest::addColumn<ParseVariant>("variant");
+    QTest::addColumn<bool>("markMissing");
 
-    QTest::newRow("下期 at the very start") << "下期杀第一" << ParseVariant::Typed;
-    QTest::newRow("下期 as second character") << "=下期杀第一" << ParseVariant::Typed;
-    QTest::newRow("下期 second after leading spaces") << "   =下期杀第一" << ParseVariant::Typed;
-    QTest::newRow("empty text") << "" << ParseVariant::Typed;
-    QTest::newRow("spaces only") << "   " << ParseVariant::Import;
-    QTest::newRow("prefix without expression") << "[第一杀]" << ParseVariant::Typed;
-    QTest::newRow("prefix with only spaces after the bracket") << "[第一杀]   " << ParseVariant::Import;
-    QTest::newRow("typed text shorter than character 8") << "第一码+第二码" << ParseVariant::Typed;
-    QTest::newRow("imported text of exactly 7 characters") << "第一码+第二码" << ParseVariant::Import;
-    QTest::newRow("imported line that is only a remark") << "连准：12期" << ParseVariant::Import;
+    QTest::newRow("下期 at the very start") << "下期杀第一" << ParseVariant::Typed << false;
+    QTest::newRow("下期 as second character") << "=下期杀第一" << ParseVariant::Typed << false;
+    QTest::newRow("下期 second after leading spaces") << "   =下期杀第一" << ParseVariant::Typed << false;
+    QTest::newRow("empty text") << "" << ParseVariant::Typed << false;
+    QTest::newRow("spaces only") << "   " << ParseVariant::Import << false;
+    QTest::newRow("prefix without expression") << "[第一杀]" << ParseVariant::Typed << false;
+    QTest::newRow("prefix with only spaces after the bracket")
+        << "[第一杀]   " << ParseVariant::Import << false;
+    QTest::newRow("imported line that is only a remark") << "连准：12期" << ParseVariant::Import << false;
+    // Without a mark no characters are dropped to find an expression: the text is refused.
+    QTest::newRow("typed text without a mark") << "第一码+第二码+第三码" << ParseVariant::Typed << true;
+    QTest::newRow("imported text without a mark") << "L1A+L2A+L3A+5" << ParseVariant::Import << true;
+    QTest::newRow("typed text shorter than character 8") << "第一码+第二码" << ParseVariant::Typed << true;
 }
 
 void TestFormulaText::parseFailure()
 {
     QFETCH(QString, text);
     QFETCH(ParseVariant, variant);
+    QFETCH(bool, markMissing);
     const Result<FormulaText::ParsedFormula> parsed = FormulaText::parse(text, variant);
     QVERIFY(!parsed.ok());
-    QCOMPARE(parsed.error(), QStringLiteral("公式文本文件中含有无法识别公式，无法添加到软件"));
+    const QString refusal = QStringLiteral("公式文本文件中含有无法识别公式，无法添加到软件");
+    QCOMPARE(parsed.error(), markMissing
+                                 ? refusal + QStringLiteral("\n缺少位置标记，例如“=下期杀第一”或“[第一杀]”")
+                                 : refusal);
 }
 
 void TestFormulaText::importRemark()

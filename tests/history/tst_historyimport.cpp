@@ -1,4 +1,6 @@
+#include "core/Database.h"
 #include "core/DrawParameters.h"
+#include "core/HistoryTable.h"
 #include "core/TermTable.h"
 #include "history/DrawEntry.h"
 #include "history/HistoryTextImport.h"
@@ -37,8 +39,16 @@ QString writeFile(const QTemporaryDir& folder, const QString& name, const QByteA
 
 std::vector<Draw> storedHistory(Database& database)
 {
-    Result<std::vector<Draw>> draws = database.readHistory();
-    return draws ? *draws : std::vector<Draw>{};
+    const Result<DrawTable> table = database.history().readAll();
+    std::vector<Draw> draws;
+    for (int t = 0; table && t < table->drawCount(); ++t)
+        draws.push_back(table->draw(t));
+    return draws;
+}
+
+HistoryTextImport::DaySequence perDay(int drawsPerDay)
+{
+    return {drawsPerDay, QStringLiteral("测试")};
 }
 
 DrawNumbers numbers(std::initializer_list<int> list)
@@ -66,6 +76,7 @@ private Q_SLOTS:
     void importsRealFiles_data();
     void importsRealFiles();
     void missingFileFails();
+    void oversizedInputIsRefused();
 };
 
 void TestHistoryImport::decodesEveryEncoding_data()
@@ -94,7 +105,7 @@ void TestHistoryImport::decodesEveryEncoding()
     const std::unique_ptr<Database> database = openDatabase(folder);
     QVERIFY(database);
     const Result<HistoryTextImport::Summary> summary = HistoryTextImport::importFile(
-        *database, writeFile(folder, QStringLiteral("draws.txt"), bytes), 84, EntryPath::Online);
+        *database, writeFile(folder, QStringLiteral("draws.txt"), bytes), perDay(84), EntryPath::Online);
 
     QVERIFY2(summary.ok(), qPrintable(summary.error()));
     QCOMPARE(summary->imported, 2);
@@ -136,6 +147,10 @@ void TestHistoryImport::malformedLineStoresNothing_data()
     QTest::newRow("issue on 30 February") << QStringLiteral("25023001 1 2 3 4 5 6 7 8");
     QTest::newRow("issue of an earlier line with other numbers")
         << QStringLiteral("25120703 1 2 3 4 5 6 7 8");
+    QTest::newRow("issue stored with other numbers") << QStringLiteral("25120701 1 2 3 4 5 6 7 9");
+    QTest::newRow("sequence above D") << QStringLiteral("25120785 1 2 3 4 5 6 7 8");
+    QTest::newRow("control character inside a field")
+        << QStringLiteral("25120704 1 2 3 4 5 6 7 1") + QChar(0) + QStringLiteral("8");
 }
 
 void TestHistoryImport::malformedLineStoresNothing()
@@ -145,15 +160,15 @@ void TestHistoryImport::malformedLineStoresNothing()
     QTemporaryDir folder;
     const std::unique_ptr<Database> database = openDatabase(folder);
     QVERIFY(database);
-    QVERIFY(database
-                ->appendDraw(makeDraw(numbers({1, 2, 3, 4, 5, 6, 7, 8}), 25120701, std::nullopt, 84,
-                                      EntryPath::Online))
+    QVERIFY(database->history()
+                .insert({makeDraw(numbers({1, 2, 3, 4, 5, 6, 7, 8}), 25120701, std::nullopt, 84,
+                                  EntryPath::Online)})
                 .ok());
 
     const QString text =
         QStringLiteral("# header\n") + kGoodLines + badLine + QStringLiteral("\n25120705 1 2 3 4 5 6 7 8\n");
     const Result<HistoryTextImport::Summary> summary =
-        HistoryTextImport::importText(*database, text, 84, EntryPath::Online);
+        HistoryTextImport::importText(*database, text, perDay(84), EntryPath::Online);
 
     QVERIFY(!summary.ok());
     QVERIFY2(summary.error().startsWith(QStringLiteral("line 4: ")), qPrintable(summary.error()));
@@ -169,15 +184,16 @@ void TestHistoryImport::skipsIssuesAlreadyStored()
     QVERIFY(database);
 
     Result<HistoryTextImport::Summary> first = HistoryTextImport::importText(
-        *database, kGoodLines + QStringLiteral("25120703 3 4 6 15 20 11 9 17\n"), 84, EntryPath::Online);
+        *database, kGoodLines + QStringLiteral("25120703 3 4 6 15 20 11 9 17\n"), perDay(84),
+        EntryPath::Online);
     QVERIFY2(first.ok(), qPrintable(first.error()));
     QCOMPARE(first->imported, 2);
     QCOMPARE(first->skipped, 1); // the repeated line of the file
 
-    // A stored issue is skipped even when the file gives it other numbers; the stored draw stays.
+    // A stored issue with the same numbers is skipped (with other numbers it fails the file).
     Result<HistoryTextImport::Summary> second = HistoryTextImport::importText(
-        *database, QStringLiteral("25120703 1 2 3 4 5 6 7 8\n25120704 5 6 7 8 9 10 11 12\n"), 84,
-        EntryPath::Online);
+        *database, QStringLiteral("25120703 03 04 06 15 20 11 09 17\n25120704 5 6 7 8 9 10 11 12\n"),
+        perDay(84), EntryPath::Online);
     QVERIFY2(second.ok(), qPrintable(second.error()));
     QCOMPARE(second->imported, 1);
     QCOMPARE(second->skipped, 1);
@@ -192,8 +208,9 @@ void TestHistoryImport::chainsPreviousDraws()
     const std::unique_ptr<Database> database = openDatabase(folder);
     QVERIFY(database);
     const DrawNumbers storedNumbers = numbers({4, 15, 8, 1, 19, 20, 11, 2});
-    QVERIFY(
-        database->appendDraw(makeDraw(storedNumbers, 25120705, std::nullopt, 84, EntryPath::Online)).ok());
+    QVERIFY(database->history()
+                .insert({makeDraw(storedNumbers, 25120705, std::nullopt, 84, EntryPath::Online)})
+                .ok());
 
     // Out of order in the file, one of them older than the stored draw.
     const DrawNumbers a = numbers({3, 4, 6, 15, 20, 11, 9, 17});
@@ -203,7 +220,7 @@ void TestHistoryImport::chainsPreviousDraws()
         *database,
         QStringLiteral(
             "25120707 4 3 6 15 20 11 9 17\n25120706 3 4 6 15 20 11 9 17\n25120704 1 2 3 4 5 6 7 8\n"),
-        84, EntryPath::Online);
+        perDay(84), EntryPath::Online);
     QVERIFY2(summary.ok(), qPrintable(summary.error()));
     QCOMPARE(summary->imported, 3);
 
@@ -221,7 +238,7 @@ void TestHistoryImport::entryPathAndDrawsPerDayReachTheParameters()
     QTemporaryDir folder;
     const std::unique_ptr<Database> database = openDatabase(folder);
     QVERIFY(database);
-    QVERIFY(HistoryTextImport::importText(*database, QStringLiteral("25120701 1 2 3 4 5 6 7 8\n"), 97,
+    QVERIFY(HistoryTextImport::importText(*database, QStringLiteral("25120701 1 2 3 4 5 6 7 8\n"), perDay(97),
                                           EntryPath::Manual)
                 .ok());
     const std::vector<Draw> stored = storedHistory(*database);
@@ -261,7 +278,7 @@ void TestHistoryImport::importsRealFiles()
     const std::unique_ptr<Database> database = openDatabase(folder);
     QVERIFY(database);
     const Result<HistoryTextImport::Summary> summary =
-        HistoryTextImport::importFile(*database, path, drawsPerDay, EntryPath::Online);
+        HistoryTextImport::importFile(*database, path, perDay(drawsPerDay), EntryPath::Online);
     QVERIFY2(summary.ok(), qPrintable(summary.error()));
     QCOMPARE(summary->imported, int(issues.size()));
     QCOMPARE(summary->skipped, 0);
@@ -271,7 +288,7 @@ void TestHistoryImport::importsRealFiles()
         QCOMPARE(stored[i].issue, issues[i]);
 
     const Result<HistoryTextImport::Summary> again =
-        HistoryTextImport::importFile(*database, path, drawsPerDay, EntryPath::Online);
+        HistoryTextImport::importFile(*database, path, perDay(drawsPerDay), EntryPath::Online);
     QVERIFY(again.ok());
     QCOMPARE(again->imported, 0);
     QCOMPARE(again->skipped, int(issues.size()));
@@ -283,9 +300,26 @@ void TestHistoryImport::missingFileFails()
     const std::unique_ptr<Database> database = openDatabase(folder);
     QVERIFY(database);
     const Result<HistoryTextImport::Summary> summary = HistoryTextImport::importFile(
-        *database, folder.filePath(QStringLiteral("absent.txt")), 84, EntryPath::Online);
+        *database, folder.filePath(QStringLiteral("absent.txt")), perDay(84), EntryPath::Online);
     QVERIFY(!summary.ok());
     QVERIFY(summary.error().contains(QStringLiteral("absent.txt")));
+}
+
+void TestHistoryImport::oversizedInputIsRefused()
+{
+    QTemporaryDir folder;
+    const std::unique_ptr<Database> database = openDatabase(folder);
+    QVERIFY(database);
+    const QString longLine =
+        writeFile(folder, QStringLiteral("long.txt"),
+                  kGoodLines.toUtf8() + QByteArray(HistoryTextImport::kMaxLineBytes + 1, '1'));
+    for (const QString& path : {longLine, QStringLiteral("/dev/zero")}) {
+        const Result<HistoryTextImport::Summary> summary =
+            HistoryTextImport::importFile(*database, path, perDay(84), EntryPath::Online);
+        QVERIFY(!summary.ok());
+        QVERIFY2(summary.error().contains(QStringLiteral("太长")), qPrintable(summary.error()));
+    }
+    QVERIFY(storedHistory(*database).empty());
 }
 
 QTEST_GUILESS_MAIN(TestHistoryImport)

@@ -1,5 +1,5 @@
+#include "core/DrawTable.h"
 #include "formulas/CompiledFormula.h"
-#include "formulas/DrawTable.h"
 #include "formulas/NumberRules.h"
 #include "oracle/Oracle.h"
 #include "oracle/RandomFormula.h"

@@ -1,10 +1,11 @@
-#include "UiSessionHelper.h"
-
 #include "core/Database.h"
+#include "core/FormulaTables.h"
+#include "support/TestSession.h"
 #include "ui/FormulaListModel.h"
 #include "ui/GridView.h"
 #include "ui/MainWindow.h"
 #include "ui/UserManual.h"
+#include "workspace/FormulaEntry.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -20,6 +21,7 @@
 #include <QPalette>
 #include <QRadioButton>
 #include <QScrollBar>
+#include <QStatusBar>
 #include <QTabBar>
 #include <QTest>
 #include <QWheelEvent>
@@ -50,6 +52,8 @@ private Q_SLOTS:
     void refusedDrawKeepsNumbers();
     void focusIntoFirstBoxEmptiesAll();
     void keyInLastBoxScrollsHistory();
+    void numberBoxesReplaceSelectionAndTakeEnter();
+    void keyboardMovesBetweenControls();
 
     void typedFormulaShowsStatistics();
     void typedFormulaRefusals_data();
@@ -89,13 +93,13 @@ private:
     QAction* action(const char* name) const { return child<QAction>(name); }
     void clickCell(GridView* grid, int row, int column, bool twice = false);
 
-    std::unique_ptr<UiSession> m_session;
+    std::unique_ptr<TestSession> m_session;
     std::unique_ptr<MainWindow> m_window;
 };
 
 void MainWindowTest::init()
 {
-    m_session = std::make_unique<UiSession>();
+    m_session = std::make_unique<TestSession>();
 }
 
 void MainWindowTest::cleanup()
@@ -336,10 +340,13 @@ void MainWindowTest::firstStartOnEmptyFolder()
     QCOMPARE(historyGrid()->model()->headerData(0, Qt::Horizontal).toString(), QStringLiteral("期号"));
     QCOMPARE(formulaGrid()->model()->headerData(6, Qt::Horizontal).toString(), QStringLiteral("最大连错"));
     QVERIFY(formulaGrid()->isColumnHidden(FormulaListModel::IdxColumn));
-    // An empty history proposes the first draw of a day, so typing can begin at once.
-    const QString issue = child<QLineEdit>("Text1")->text();
-    QCOMPARE(issue.size(), 8);
-    QVERIFY(issue.endsWith(QLatin1String("01")));
+    // An empty history proposes the first draw of today, so typing can begin at once.
+    QCOMPARE(child<QLineEdit>("Text1")->text(), QStringLiteral("26120901"));
+    QCOMPARE(QApplication::focusWidget(), child<QLineEdit>("txtIpt1"));
+    QCOMPARE(child<QLabel>("statusLottery")->text(), QStringLiteral("未选择彩种"));
+    QCOMPARE(child<QLabel>("statusRetrieval")->text(), QStringLiteral("检索：前300期"));
+    QCOMPARE(child<QLabel>("statusDraws")->text(), QStringLiteral("历史：0期"));
+    QCOMPARE(child<QLabel>("statusFormulas")->text(), QStringLiteral("第一生公式：0个"));
 
     QVERIFY(child<QRadioButton>("optXing1")->isChecked());
     QVERIFY(child<QRadioButton>("Option2_1")->isChecked()); // keep
@@ -482,10 +489,11 @@ void MainWindowTest::focusIntoFirstBoxEmptiesAll()
     typeIntoFocus(QStringLiteral("0102035"));
     QCOMPARE(child<QLineEdit>("txtIpt4")->text(), QStringLiteral("5"));
 
-    // A box other than the first keeps its text when it gets the focus.
+    // A box other than the first keeps its text when it gets the focus; the one-digit number
+    // left behind shows as two digits.
     QTest::mouseClick(child<QLineEdit>("txtIpt2"), Qt::LeftButton);
     QCOMPARE(child<QLineEdit>("txtIpt2")->text(), QStringLiteral("02"));
-    QCOMPARE(child<QLineEdit>("txtIpt4")->text(), QStringLiteral("5"));
+    QCOMPARE(child<QLineEdit>("txtIpt4")->text(), QStringLiteral("05"));
 
     QTest::mouseClick(child<QLineEdit>("txtIpt1"), Qt::LeftButton);
     for (int p = 1; p <= 8; ++p)
@@ -506,6 +514,60 @@ void MainWindowTest::keyInLastBoxScrollsHistory()
     QTest::keyClick(lastBox, Qt::Key_Left);
     QVERIFY(grid->topRow() > 0);
     QCOMPARE(grid->topRow(), grid->verticalScrollBar()->maximum());
+}
+
+void MainWindowTest::numberBoxesReplaceSelectionAndTakeEnter()
+{
+    openWindow();
+    auto* second = child<QLineEdit>("txtIpt2");
+    auto* third = child<QLineEdit>("txtIpt3");
+    auto* last = child<QLineEdit>("txtIpt8");
+    QTest::mouseClick(child<QLineEdit>("txtIpt1"), Qt::LeftButton);
+    typeIntoFocus(QStringLiteral("0321"));
+    third->setText(QStringLiteral("07"));
+
+    // Typing over a selected number replaces it in its own box.
+    second->setFocus();
+    second->selectAll();
+    typeIntoFocus(QStringLiteral("02"));
+    QCOMPARE(second->text(), QStringLiteral("02"));
+    QCOMPARE(third->text(), QStringLiteral("07"));
+    QCOMPARE(QApplication::focusWidget(), third);
+
+    // Enter after two digits moves on; a single digit is shown with two when the box is left.
+    third->selectAll();
+    typeIntoFocus(QStringLiteral("1"));
+    QTest::keyClick(third, Qt::Key_Return);
+    QCOMPARE(QApplication::focusWidget(), third);
+    typeIntoFocus(QStringLiteral("5"));
+    QCOMPARE(QApplication::focusWidget(), child<QLineEdit>("txtIpt4"));
+    child<QLineEdit>("txtIpt4")->setText(QStringLiteral("4"));
+    last->setFocus();
+    QCOMPARE(child<QLineEdit>("txtIpt4")->text(), QStringLiteral("04"));
+
+    // In the last box a selected number is replaced too, and only the second digit stores.
+    last->setText(QStringLiteral("20"));
+    last->selectAll();
+    typeIntoFocus(QStringLiteral("2"));
+    QCOMPARE(last->text(), QStringLiteral("2"));
+    QCOMPARE(historyGrid()->model()->rowCount(), 0);
+}
+
+void MainWindowTest::keyboardMovesBetweenControls()
+{
+    QVERIFY(m_session->seedHistory(QStringLiteral("gdklsf-168bet-funyule.txt"), 5));
+    openWindow();
+    // Alt+Q moves to the issue box with its text selected.
+    QTest::keyClick(m_window.get(), Qt::Key_Q, Qt::AltModifier);
+    auto* issueBox = child<QLineEdit>("Text1");
+    QCOMPARE(QApplication::focusWidget(), issueBox);
+    QCOMPARE(issueBox->selectedText(), issueBox->text());
+
+    // Tab leaves a grid instead of moving from cell to cell.
+    historyGrid()->setFocus();
+    historyGrid()->setCurrentIndex(historyGrid()->model()->index(0, 0));
+    QTest::keyClick(historyGrid(), Qt::Key_Tab);
+    QVERIFY(QApplication::focusWidget() != historyGrid());
 }
 
 // ---- formulas ------------------------------------------------------------------------------------
@@ -559,6 +621,8 @@ void MainWindowTest::typedFormulaRefusals_data()
                                  << "添加公式失败" << true;
     QTest::newRow("下期 at the very start") << "下期杀第一"
                                             << "无法识别公式" << false;
+    QTest::newRow("no position mark") << "第一码+5"
+                                      << "无法识别公式" << false;
 }
 
 void MainWindowTest::typedFormulaRefusals()
@@ -585,9 +649,9 @@ void MainWindowTest::positionAndKindChoice()
     QVERIFY(m_session->seedHistory(QStringLiteral("gdklsf-168bet-funyule.txt"), 60));
     openWindow();
     Workspace& workspace = m_session->workspace();
-    QVERIFY(workspace.addTypedFormula(QStringLiteral("第一码+5=下期生第一")));
-    QVERIFY(workspace.addTypedFormula(QStringLiteral("第二码+7=下期杀第二")));
-    QVERIFY(workspace.addTypedFormula(QStringLiteral("第二码+9=下期生第二")));
+    QVERIFY(FormulaEntry(workspace).addTyped(QStringLiteral("第一码+5=下期生第一")));
+    QVERIFY(FormulaEntry(workspace).addTyped(QStringLiteral("第二码+7=下期杀第二")));
+    QVERIFY(FormulaEntry(workspace).addTyped(QStringLiteral("第二码+9=下期生第二")));
     QAbstractItemModel* list = formulaGrid()->model();
     QAbstractItemModel* history = historyGrid()->model();
 
@@ -605,20 +669,20 @@ void MainWindowTest::positionAndKindChoice()
     QCOMPARE(history->index(0, 2).data(Qt::ForegroundRole).value<QBrush>().color(), QColor(Qt::blue));
     QVERIFY(!history->index(0, 1).data(Qt::FontRole).value<QFont>().bold());
 
-    // The kind takes effect at the next fill: the list stays until then.
+    // The kind choice shows that kind's formulas at once, verified.
     clickOption(child<QRadioButton>("Option2_0"));
     QVERIFY(workspace.currentKindIsKill());
-    QCOMPARE(list->index(0, 1).data().toString(), QStringLiteral("第二码+9=下期生第二"));
-    clickOption(child<QRadioButton>("optXing2"));
     QCOMPARE(list->rowCount(), 1);
     QCOMPARE(list->index(0, 1).data().toString(), QStringLiteral("第二码+7=下期杀第二"));
     QCOMPARE(list->index(0, 3).data().toString(), QStringLiteral("杀"));
+    QVERIFY(!list->index(0, 6).data().toString().isEmpty());
+    QCOMPARE(child<QLabel>("statusFormulas")->text(), QStringLiteral("第二杀公式：1个"));
 }
 
 void MainWindowTest::displayTabShowsCode()
 {
     openWindow();
-    QVERIFY(m_session->workspace().addTypedFormula(QStringLiteral("[第一生]第一码+连跳号+3")));
+    QVERIFY(FormulaEntry(m_session->workspace()).addTyped(QStringLiteral("[第一生]第一码+连跳号+3")));
     QAbstractItemModel* list = formulaGrid()->model();
     QCOMPARE(list->index(0, 1).data().toString(), QStringLiteral("[第一生]第一码+连跳号+3"));
 
@@ -637,7 +701,7 @@ void MainWindowTest::formulaListClicks()
     // Codes chosen so that two formulas predict the same number.
     for (const char* text :
          {"第一码+1=下期杀第一", "第一码+21=下期杀第一", "第一码+2=下期杀第一", "第二码+3=下期杀第一"})
-        QVERIFY(workspace.addTypedFormula(QString::fromUtf8(text)));
+        QVERIFY(FormulaEntry(workspace).addTyped(QString::fromUtf8(text)));
     GridView* grid = formulaGrid();
     QAbstractItemModel* list = grid->model();
     QCOMPARE(list->rowCount(), 4);
@@ -842,9 +906,9 @@ void MainWindowTest::wheelMovesOneRow()
     std::vector<NewFormula> formulas;
     for (int i = 0; i < 70; ++i)
         formulas.push_back(
-            {QStringLiteral("L1A+%1").arg(i), QStringLiteral("第一码+%1=下期生第一").arg(i), false, {}});
-    QVERIFY(m_session->workspace().database().appendFormulas(1, formulas));
-    m_session->workspace().selectPosition(1);
+            {QStringLiteral("L1A+%1").arg(i), QStringLiteral("第一码+%1=下期生第一").arg(i), false, {}, {}});
+    QVERIFY(m_session->openDatabase()->formulas().append(1, formulas));
+    QVERIFY(m_session->workspace().selectPosition(1));
     QCOMPARE(formulaGrid()->model()->rowCount(), 70);
 
     for (GridView* grid : {historyGrid(), formulaGrid()}) {

@@ -1,8 +1,11 @@
-#include "UiSessionHelper.h"
-
 #include "core/Database.h"
+#include "core/FormulaTables.h"
+#include "support/TestSession.h"
 #include "ui/FormulaListModel.h"
 #include "ui/HistoryModel.h"
+#include "workspace/FormulaEntry.h"
+#include "workspace/ManualDrawEntry.h"
+#include "workspace/SettingsMenu.h"
 
 #include <QAbstractItemModelTester>
 #include <QApplication>
@@ -34,12 +37,12 @@ private Q_SLOTS:
     void accuracyToolTip();
 
 private:
-    std::unique_ptr<UiSession> m_session;
+    std::unique_ptr<TestSession> m_session;
 };
 
 void ModelsTest::init()
 {
-    m_session = std::make_unique<UiSession>();
+    m_session = std::make_unique<TestSession>();
 }
 
 void ModelsTest::cleanup()
@@ -73,7 +76,7 @@ void ModelsTest::historyModelFollowsTheWorkspace()
     };
     QVERIFY(bold(1));
     QVERIFY(!bold(0) && !bold(2));
-    workspace.selectPosition(6);
+    QVERIFY(workspace.selectPosition(6));
     QVERIFY(bold(6));
     QVERIFY(!bold(1));
     QCOMPARE(model.index(5, 6).data(Qt::ForegroundRole).value<QBrush>().color(), QColor(0, 0, 255));
@@ -81,7 +84,7 @@ void ModelsTest::historyModelFollowsTheWorkspace()
     // A new draw comes in as the last row.
     const int before = model.rowCount();
     const QString next = workspace.issueText();
-    QVERIFY(workspace.addManualDraw(next, DrawNumbers{1, 2, 3, 4, 5, 6, 7, 8}));
+    QVERIFY(ManualDrawEntry(workspace).add(next, DrawNumbers{1, 2, 3, 4, 5, 6, 7, 8}));
     QCOMPARE(model.rowCount(), before + 1);
     QCOMPARE(model.index(before, 0).data().toString(), next);
     QCOMPARE(model.index(before, 8).data().toString(), QStringLiteral("8"));
@@ -98,12 +101,13 @@ void ModelsTest::formulaModelFollowsTheWorkspace()
     for (const char* text :
          {"第一码+第二大小+5=下期杀第一", "和数个位+连跳号+3=下期杀第一", "第八码+第四单双+11=下期杀第一",
           "第一码+7=下期生第一", "第三码*2-总跨度=下期杀第一"})
-        QVERIFY(workspace.addTypedFormula(QString::fromUtf8(text)));
+        QVERIFY(FormulaEntry(workspace).addTyped(QString::fromUtf8(text)));
     QCOMPARE(model.rowCount(), 4);
     QCOMPARE(model.columnCount(), int(FormulaListModel::ColumnCount));
     QCOMPARE(model.index(3, FormulaListModel::FormulaColumn).data().toString(),
              QStringLiteral("第三码*2-总跨度=下期杀第一"));
-    QCOMPARE(model.index(3, FormulaListModel::IdxColumn).data().toInt(), workspace.formulaList()[3].idx);
+    QCOMPARE(model.index(3, FormulaListModel::IdxColumn).data().toInt(),
+             workspace.formulaList().rows()[3].idx);
 
     workspace.toggleSelection(2);
     QCOMPARE(model.index(1, 0).data(Qt::BackgroundRole).value<QBrush>().color(),
@@ -113,15 +117,15 @@ void ModelsTest::formulaModelFollowsTheWorkspace()
     for (int column = FormulaListModel::LimitColumn; column <= FormulaListModel::LastHitsColumn; ++column)
         QVERIFY(model.sortByColumn(column));
     model.markSameComputedValue(0);
-    workspace.setRetrievalPeriodsIndex(1); // a pass with the same rows
+    QVERIFY(SettingsMenu(workspace).setRetrievalPeriodsIndex(1)); // a pass with the same rows
     QVERIFY(!model.isSortedOrder());
-    workspace.setChineseDisplay(false);
+    QVERIFY(workspace.setChineseDisplay(false));
     QCOMPARE(model.index(0, FormulaListModel::FormulaColumn).data().toString(), QStringLiteral("L1A+L2B+5"));
-    workspace.selectPosition(2);
+    QVERIFY(workspace.selectPosition(2));
     QCOMPARE(model.rowCount(), 0);
-    workspace.selectPosition(1);
+    QVERIFY(workspace.selectPosition(1));
     QCOMPARE(model.rowCount(), 4);
-    QVERIFY(workspace.addTypedFormula(QStringLiteral("第一码+9=下期杀第一")));
+    QVERIFY(FormulaEntry(workspace).addTyped(QStringLiteral("第一码+9=下期杀第一")));
     QCOMPARE(model.rowCount(), 5);
 }
 
@@ -144,11 +148,11 @@ void ModelsTest::sortedOrderListsBothKinds()
     // Kill formulas first: their pass writes their statistics to the table.
     for (const char* text :
          {"第一码+第二大小+5=下期杀第一", "和数个位+连跳号+3=下期杀第一", "第二码+13=下期杀第一"})
-        QVERIFY(workspace.addTypedFormula(QString::fromUtf8(text)));
+        QVERIFY(FormulaEntry(workspace).addTyped(QString::fromUtf8(text)));
     for (const char* text : {"第一码+7=下期生第一", "第八码+第四单双+11=下期生第一", "总跨度+2=下期生第一"})
-        QVERIFY(workspace.addTypedFormula(QString::fromUtf8(text)));
+        QVERIFY(FormulaEntry(workspace).addTyped(QString::fromUtf8(text)));
     QVERIFY(!workspace.currentKindIsKill());
-    Result<std::vector<FormulaRecord>> stored = workspace.database().readAllFormulas(1);
+    Result<std::vector<FormulaRecord>> stored = m_session->openDatabase()->formulas().read(1);
     QVERIFY(stored);
 
     FormulaListModel model(workspace);
@@ -175,7 +179,7 @@ void ModelsTest::sortedOrderListsBothKinds()
         const QString text = cell(FormulaListModel::FormulaColumn).toString();
         if (listNumber != 0) {
             ++listed;
-            QCOMPARE(text, workspace.formulaList()[std::size_t(listNumber - 1)].displayText);
+            QCOMPARE(text, workspace.formulaList().row(listNumber).displayText);
             QCOMPARE(cell(FormulaListModel::KindColumn).toString(), QStringLiteral("生"));
             QCOMPARE(cell(FormulaListModel::ComputedColumn).toString(), workspace.computedValue(listNumber));
             QCOMPARE(cell(FormulaListModel::NumberColumn, Qt::BackgroundRole).value<QBrush>().color(),
@@ -200,7 +204,7 @@ void ModelsTest::sortedOrderListsBothKinds()
     QCOMPARE(listed, 3);
 
     // The next pass shows the list order again.
-    workspace.Yansuan();
+    QVERIFY(workspace.Yansuan());
     QVERIFY(!model.isSortedOrder());
     QCOMPARE(model.rowCount(), 3);
 }
@@ -219,11 +223,11 @@ void ModelsTest::otherColumnsKeepTheOrder()
     QVERIFY(m_session->start());
     Workspace& workspace = m_session->workspace();
     for (const char* text : {"第一码+9=下期生第一", "第一码+7=下期生第一", "第一码+3=下期杀第一"})
-        QVERIFY(workspace.addTypedFormula(QString::fromUtf8(text)));
+        QVERIFY(FormulaEntry(workspace).addTyped(QString::fromUtf8(text)));
     FormulaListModel model(workspace);
     QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
 
-    QVERIFY(model.sortByColumn(column));
+    QVERIFY(!model.sortByColumn(column));
     QVERIFY(!model.isSortedOrder());
     QCOMPARE(model.rowCount(), 1);
     QCOMPARE(model.index(0, FormulaListModel::FormulaColumn).data().toString(),
@@ -236,16 +240,13 @@ void ModelsTest::unevaluableFormulaIsMarked()
     QVERIFY(m_session->start());
     Workspace& workspace = m_session->workspace();
     // A code the engine cannot evaluate can only come from the table itself (an older import).
-    QVERIFY(workspace.database().appendFormula(1,
-                                               NewFormula{QStringLiteral("L1A+L2某某+5"),
-                                                          QStringLiteral("第一码+第二某某+5=下期生第一"),
-                                                          false, std::nullopt},
-                                               1));
-    QVERIFY(workspace.database().appendFormula(
-        1, NewFormula{QStringLiteral("L1A+5"), QStringLiteral("第一码+5=下期生第一"), false, std::nullopt},
-        2));
-    workspace.AddGongshi();
-    workspace.Yansuan();
+    QVERIFY(m_session->openDatabase()->formulas().append(
+        1, {NewFormula{QStringLiteral("L1A+L2某某+5"), QStringLiteral("第一码+第二某某+5=下期生第一"), false,
+                       std::nullopt, 1},
+            NewFormula{QStringLiteral("L1A+5"), QStringLiteral("第一码+5=下期生第一"), false, std::nullopt,
+                       2}}));
+    QVERIFY(workspace.AddGongshi());
+    QVERIFY(workspace.Yansuan());
     FormulaListModel model(workspace);
     QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
 
@@ -267,22 +268,24 @@ void ModelsTest::accuracyToolTip()
     QVERIFY(m_session->seedHistory(QStringLiteral("gdklsf-168bet-funyule.txt"), 4));
     QVERIFY(m_session->start());
     Workspace& workspace = m_session->workspace();
-    QVERIFY(workspace.addTypedFormula(QStringLiteral("第一码+5=下期杀第一")));
+    QVERIFY(FormulaEntry(workspace).addTyped(QStringLiteral("第一码+5=下期杀第一")));
     FormulaListModel model(workspace);
 
-    const FormulaListResult& result = workspace.results().front();
+    const FormulaListResult& result = workspace.formulaList().results().front();
     QVERIFY(result.totalWeight > 0); // three window draws: weights 1, 4, 9
     const QString tip = model.index(0, FormulaListModel::MaxMissesColumn).data(Qt::ToolTipRole).toString();
     const QString percent =
         QString::number(100.0 * double(result.hitWeight) / double(result.totalWeight), 'f', 2);
     QVERIFY2(tip.contains(percent + QLatin1Char('%')), qPrintable(tip));
     QVERIFY(tip.contains(QString::number(result.totalWeight)));
-    QVERIFY(model.index(0, FormulaListModel::FormulaColumn).data(Qt::ToolTipRole).isNull());
+    // The formula column's tooltip is the whole text, however narrow the column.
+    QCOMPARE(model.index(0, FormulaListModel::FormulaColumn).data(Qt::ToolTipRole).toString(),
+             QStringLiteral("第一码+5=下期杀第一"));
 
     // An empty history gives no window to speak of.
-    UiSession empty;
+    TestSession empty;
     QVERIFY(empty.start());
-    QVERIFY(empty.workspace().addTypedFormula(QStringLiteral("第一码+5=下期杀第一")));
+    QVERIFY(FormulaEntry(empty.workspace()).addTyped(QStringLiteral("第一码+5=下期杀第一")));
     FormulaListModel emptyModel(empty.workspace());
     QCOMPARE(emptyModel.index(0, FormulaListModel::LastHitsColumn).data(Qt::ToolTipRole).toString(),
              QStringLiteral("没有可验证的历史期数"));

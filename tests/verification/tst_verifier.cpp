@@ -1,4 +1,4 @@
-#include "formulas/DrawTable.h"
+#include "core/DrawTable.h"
 #include "formulas/NumberRules.h"
 #include "oracle/StatisticsPrinting.h"
 #include "oracle/SyntheticHistory.h"

@@ -29,6 +29,17 @@ Result<std::optional<QStringList>> CliArguments::takeOption(const QString& name,
     return std::optional<QStringList>(values);
 }
 
+Result<bool> CliArguments::takeFlag(const QString& name)
+{
+    const qsizetype at = m_words.indexOf(name);
+    if (at < 0)
+        return false;
+    if (m_words.indexOf(name, at + 1) >= 0)
+        return Failure{QStringLiteral("option %1 given twice").arg(name)};
+    m_words.removeAt(at);
+    return true;
+}
+
 Result<std::optional<QString>> CliArguments::takeChoice(const QString& name, const QStringList& allowed)
 {
     const Result<std::optional<QStringList>> option = takeOption(name, 1);

@@ -18,6 +18,8 @@ public:
     // Takes "--name" with its `valueCount` values out of the words. Empty when the option is
     // absent; fails when it lacks values or is given twice.
     Result<std::optional<QStringList>> takeOption(const QString& name, int valueCount);
+    // Takes "--name" without values; fails when it is given twice.
+    Result<bool> takeFlag(const QString& name);
     // Takes a one-value option and checks the value against `allowed`.
     Result<std::optional<QString>> takeChoice(const QString& name, const QStringList& allowed);
     // The first word when it is not an option (a command or subcommand name).

@@ -1,6 +1,8 @@
 #include "app/cli/CliContext.h"
 
+#include "app/cli/CommandTable.h"
 #include "core/DataFolder.h"
+#include "core/Database.h"
 
 #include <cstdio>
 #include <utility>
@@ -26,36 +28,50 @@ QString oneLine(const QString& text)
     return line;
 }
 
+std::unique_ptr<Settings> settingsOf(const GlobalOptions& options)
+{
+    if (options.settingsFile.isEmpty())
+        return std::make_unique<Settings>();
+    return std::make_unique<Settings>(options.settingsFile);
+}
+
 } // namespace
 
-CliContext::CliContext(QString requestedDataFolder, QString settingsFile)
-    : m_requestedDataFolder(std::move(requestedDataFolder)), m_settingsFile(std::move(settingsFile))
+CliSession::CliSession(const CliContext& context)
+    : m_settings(settingsOf(context.options())), m_prompts(context, context.options().yes),
+      m_workspace(std::make_unique<Workspace>(*m_settings, m_prompts, m_desktop, context.options().clock)),
+      m_dataFolder(context.dataFolder())
 {
 }
 
+Status CliSession::start(const WorkspaceStartOptions& options)
+{
+    return m_workspace->start(m_dataFolder, options);
+}
+
+Result<std::unique_ptr<CliSession>> CliContext::startSession(const WorkspaceStartOptions& options) const
+{
+    auto session = std::make_unique<CliSession>(*this);
+    if (Status started = session->start(options); !started)
+        return started.failure();
+    return Result<std::unique_ptr<CliSession>>(std::move(session));
+}
+
+CliContext::CliContext(GlobalOptions options) : m_options(std::move(options)) {}
+
 QString CliContext::dataFolder() const
 {
-    return resolveDataFolder(m_requestedDataFolder);
+    return resolveDataFolder(m_options.dataFolder);
 }
 
 std::unique_ptr<Settings> CliContext::openSettings() const
 {
-    if (m_settingsFile.isEmpty())
-        return std::make_unique<Settings>();
-    return std::make_unique<Settings>(m_settingsFile);
+    return settingsOf(m_options);
 }
 
 Result<std::unique_ptr<Database>> CliContext::openDatabase() const
 {
     return Database::open(dataFolder());
-}
-
-Result<std::vector<Draw>> CliContext::readHistory() const
-{
-    Result<std::unique_ptr<Database>> database = openDatabase();
-    if (!database)
-        return Failure{database.error()};
-    return (*database)->readHistory();
 }
 
 void CliContext::print(const QString& line) const
@@ -79,18 +95,6 @@ int CliContext::usage(const QString& message) const
 {
     printError(message + QStringLiteral("; usage: ") + usageText());
     return ExitUsage;
-}
-
-QString CliContext::usageText()
-{
-    return QStringLiteral(
-        "quorvel-cli [--data-dir DIR] [--settings-file FILE] "
-        "params ISSUE N1..N8 [--prev P1..P8] [--per-day D] [--path manual|online] | "
-        "history import FILE [--per-day D] [--path manual|online] | history list | "
-        "formulas add TEXT... [--kind kill|keep] | formulas list [--position P] [--kind kill|keep] | "
-        "eval TEXT | "
-        "verify [--position P] [--kind kill|keep] [--periods N] [--exclude-current on|off] [--weighted "
-        "on|off]");
 }
 
 QString field(const QString& text)

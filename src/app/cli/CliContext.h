@@ -1,12 +1,18 @@
 #pragma once
 
-#include "core/Database.h"
+#include "app/cli/CliPrompts.h"
+#include "core/Clock.h"
 #include "core/Result.h"
 #include "core/Settings.h"
+#include "workspace/Workspace.h"
 
 #include <QString>
 
 #include <memory>
+
+namespace quorvel {
+class Database;
+}
 
 namespace quorvel::cli {
 
@@ -17,28 +23,58 @@ enum ExitCode
     ExitUsage = 2
 };
 
-// What every command shares: the data folder and settings store chosen on the command line,
-// UTF-8 output on stdout and one-line messages on stderr.
+// The options every command shares, as given before the command.
+struct GlobalOptions
+{
+    QString dataFolder;   // --data-dir
+    QString settingsFile; // --settings-file
+    bool yes = false;     // --yes: every question of the operation is answered OK
+    Clock clock;          // --today
+};
+
+// A workspace as a command works with it, with the settings, prompts and desktop it runs on.
+class CliContext;
+
+class CliSession
+{
+public:
+    explicit CliSession(const CliContext& context);
+    Status start(const WorkspaceStartOptions& options);
+
+    Settings& settings() { return *m_settings; }
+    CliPrompts& prompts() { return m_prompts; }
+    Workspace& workspace() { return *m_workspace; }
+
+private:
+    std::unique_ptr<Settings> m_settings;
+    CliPrompts m_prompts;
+    CliDesktop m_desktop;
+    std::unique_ptr<Workspace> m_workspace;
+    QString m_dataFolder;
+};
+
+// What every command shares: the global options, UTF-8 output on stdout and one-line messages
+// on stderr.
 class CliContext
 {
 public:
-    CliContext(QString requestedDataFolder, QString settingsFile);
+    explicit CliContext(GlobalOptions options);
 
+    const GlobalOptions& options() const { return m_options; }
     QString dataFolder() const;
     std::unique_ptr<Settings> openSettings() const;
     Result<std::unique_ptr<Database>> openDatabase() const;
-    Result<std::vector<Draw>> readHistory() const; // the stored draws, oldest first
+    // A workspace started on the data folder; the failure of its start is the command's failure.
+    Result<std::unique_ptr<CliSession>> startSession(const WorkspaceStartOptions& options) const;
 
     void print(const QString& line) const;      // one line on stdout
-    void printError(const QString& line) const; // one line on stderr
+    void printError(const QString& line) const; // one line on stderr, whatever line breaks it holds
     int fail(const QString& message) const;     // prints the message, returns ExitFailure
-    int usage(const QString& message) const;    // prints the message and the usage, returns ExitUsage
-
-    static QString usageText();
+    int fail(const Failure& failure) const { return fail(failure.message); }
+    int usage(const QString& message) const; // prints the message and the usage, returns ExitUsage
 
 private:
-    QString m_requestedDataFolder;
-    QString m_settingsFile;
+    GlobalOptions m_options;
 };
 
 // A value for one tab-separated field: tabs and line breaks become blanks.

@@ -2,27 +2,20 @@
 
 #include "app/cli/CliContext.h"
 
-#include <QDir>
-
 namespace quorvel::cli {
 
-CliPrompts::CliPrompts(const CliContext& context) : m_context(context) {}
-
-void CliPrompts::setSubject(const QString& subject)
+CliPrompts::CliPrompts(const CliContext& context, bool answerYes) : m_context(context), m_answerYes(answerYes)
 {
-    m_subject = subject;
 }
 
 void CliPrompts::notice(const QString& title, const QString& message)
 {
-    ++m_noticeCount;
-    const QString text = title + QStringLiteral(": ") + message;
-    m_context.printError(m_subject.isEmpty() ? text : m_subject + QStringLiteral(": ") + text);
+    m_context.printError(title + QStringLiteral(": ") + message);
 }
 
 bool CliPrompts::question(const QString&, const QString&)
 {
-    return false;
+    return m_answerYes;
 }
 
 std::optional<QString> CliPrompts::inputText(const QString&, const QString&, const QString&)
@@ -33,16 +26,6 @@ std::optional<QString> CliPrompts::inputText(const QString&, const QString&, con
 QString CliPrompts::openFileName(const QString&, const QString&, const QString&)
 {
     return QString();
-}
-
-void CliPrompts::showFile(const QString& path)
-{
-    m_context.printError(QStringLiteral("written: ") + QDir::toNativeSeparators(path));
-}
-
-void CliPrompts::openUrl(const QUrl& url)
-{
-    m_context.printError(QStringLiteral("see: ") + url.toString());
 }
 
 } // namespace quorvel::cli

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "workspace/Desktop.h"
 #include "workspace/Prompts.h"
 
 #include <QString>
@@ -8,30 +9,37 @@ namespace quorvel::cli {
 
 class CliContext;
 
-// The prompts of a run without a window: notices become lines on stderr (prefixed with what
-// the command is working on), questions and input boxes are answered with "cancel" since
-// nobody is there to answer them, files to be shown are named on stderr.
+// The prompts of a run without a window: notices become lines on stderr; questions are answered
+// OK with --yes and Cancel without it; input boxes and file dialogs are cancelled, since nobody is
+// there to answer them (commands take those answers as arguments instead).
 class CliPrompts : public Prompts
 {
 public:
-    explicit CliPrompts(const CliContext& context);
-
-    // Text naming the item being processed, put before every notice; empty for none.
-    void setSubject(const QString& subject);
-    int noticeCount() const { return m_noticeCount; }
+    CliPrompts(const CliContext& context, bool answerYes);
 
     void notice(const QString& title, const QString& message) override;
     bool question(const QString& title, const QString& message) override;
     std::optional<QString> inputText(const QString& title, const QString& prompt,
                                      const QString& defaultText) override;
     QString openFileName(const QString& title, const QString& folder, const QString& filter) override;
-    void showFile(const QString& path) override;
-    void openUrl(const QUrl& url) override;
 
 private:
     const CliContext& m_context;
-    QString m_subject;
-    int m_noticeCount = 0;
+    bool m_answerYes;
+};
+
+// The desktop of a run without a window: nothing is opened (commands print the paths of the files
+// they write); the clipboard lives for the run.
+class CliDesktop : public Desktop
+{
+public:
+    void showFile(const QString&) override {}
+    void openUrl(const QUrl&) override {}
+    void setClipboardText(const QString& text) override { m_clipboard = text; }
+    QString clipboardText() const override { return m_clipboard; }
+
+private:
+    QString m_clipboard;
 };
 
 } // namespace quorvel::cli

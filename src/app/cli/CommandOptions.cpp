@@ -7,19 +7,19 @@
 namespace quorvel::cli {
 namespace CommandOptions {
 
-Result<int> drawsPerDay(CliArguments& arguments)
+Result<std::optional<int>> drawsPerDay(CliArguments& arguments)
 {
     const Result<std::optional<QStringList>> option = arguments.takeOption(QStringLiteral("--per-day"), 1);
     if (!option)
         return Failure{option.error()};
     if (!option->has_value())
-        return kDefaultDrawsPerDay;
+        return std::optional<int>();
     bool ok = false;
     const int d = (**option).first().toInt(&ok);
     // The sequence number has two digits, so a day holds at most 99 draws.
     if (!ok || d < 1 || d > 99)
         return Failure{QStringLiteral("--per-day takes a whole number 1..99")};
-    return d;
+    return std::optional<int>(d);
 }
 
 Result<EntryPath> entryPath(CliArguments& arguments, EntryPath fallback)

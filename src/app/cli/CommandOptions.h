@@ -14,8 +14,8 @@ class CliArguments;
 // Options several commands share, read and checked in one place.
 namespace CommandOptions {
 
-// --per-day D: a whole number 1..99 (default 84).
-Result<int> drawsPerDay(CliArguments& arguments);
+// --per-day D: a whole number 1..99; empty when absent.
+Result<std::optional<int>> drawsPerDay(CliArguments& arguments);
 // --path manual|online.
 Result<EntryPath> entryPath(CliArguments& arguments, EntryPath fallback);
 // --kind kill|keep: true for kill; empty when absent.

@@ -3,8 +3,10 @@
 #include "app/cli/CliArguments.h"
 #include "app/cli/CliContext.h"
 #include "app/cli/CommandOptions.h"
+#include "core/Database.h"
+#include "core/DrawTable.h"
+#include "core/HistoryTable.h"
 #include "formulas/CompiledFormula.h"
-#include "formulas/DrawTable.h"
 #include "formulas/FormulaText.h"
 #include "formulas/NumberRules.h"
 #include "history/DrawEntry.h"
@@ -36,6 +38,8 @@ int EvalCommand::run(const CliContext& context, CliArguments& arguments)
     // A bare code is tried first: read as a typed display text, a code would lose its first
     // characters to the assumed bracket of the prefix form.
     const QString text = words->first().trimmed();
+    if (text.isEmpty())
+        return context.usage(QStringLiteral("eval needs a formula text or code"));
     QString code = text;
     QString position;
     QString kind;
@@ -55,10 +59,13 @@ int EvalCommand::run(const CliContext& context, CliArguments& arguments)
             kind = CommandOptions::kindName(*parsed->kill);
     }
 
-    const Result<std::vector<Draw>> draws = context.readHistory();
-    if (!draws)
-        return context.fail(draws.error());
-    const DrawTable table(*draws);
+    Result<std::unique_ptr<Database>> database = context.openDatabase();
+    if (!database)
+        return context.fail(database.error());
+    const Result<DrawTable> history = (*database)->history().readAll();
+    if (!history)
+        return context.fail(history.error());
+    const DrawTable& table = *history;
     const std::vector<double> values = compiled->evaluate(table);
 
     context.print(field(code) + QLatin1Char('\t') + position + QLatin1Char('\t') + kind);

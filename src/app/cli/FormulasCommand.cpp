@@ -2,10 +2,11 @@
 
 #include "app/cli/CliArguments.h"
 #include "app/cli/CliContext.h"
-#include "app/cli/CliPrompts.h"
 #include "app/cli/CommandOptions.h"
+#include "core/Database.h"
+#include "core/FormulaTables.h"
 #include "core/TermTable.h"
-#include "workspace/Workspace.h"
+#include "workspace/FormulaEntry.h"
 
 namespace quorvel::cli {
 
@@ -40,29 +41,21 @@ int FormulasCommand::add(const CliContext& context, CliArguments& arguments)
         return context.usage(QStringLiteral("formulas add needs at least one formula text"));
 
     const bool kill = kind->value_or(false);
-    const std::unique_ptr<Settings> settings = context.openSettings();
-    CliPrompts prompts(context);
-    Workspace workspace(*settings, prompts);
     WorkspaceStartOptions options;
     options.kill = kill;
     options.verifyAtStart = false;
-    if (!workspace.start(context.dataFolder(), options))
-        return ExitFailure; // the notice has said why
-
-    bool allAdded = true;
-    for (const QString& text : *texts) {
-        prompts.setSubject(field(text));
-        const int noticesBefore = prompts.noticeCount();
-        const Status added = workspace.addTypedFormula(text, kill);
-        if (!added) {
-            allAdded = false;
-            if (prompts.noticeCount() == noticesBefore)
-                context.printError(field(text) + QStringLiteral(": ") + added.error());
-        } else if (prompts.noticeCount() != noticesBefore) {
-            allAdded = false; // stored, but a later step of the refresh failed
-        }
-    }
-    return allAdded ? ExitSuccess : ExitFailure;
+    const Result<std::unique_ptr<CliSession>> session = context.startSession(options);
+    if (!session)
+        return context.fail(session.failure());
+    // All texts in one transaction, with one refresh at the end.
+    const Result<TypedFormulaOutcome> outcome =
+        FormulaEntry((*session)->workspace())
+            .addTyped(*texts, kind->has_value() ? *kind : std::optional<bool>());
+    if (!outcome)
+        return context.fail(outcome.failure());
+    for (const TypedFormulaRefusal& refusal : outcome->refused)
+        context.printError(field(refusal.text) + QStringLiteral(": ") + refusal.failure.message);
+    return outcome->refused.empty() ? ExitSuccess : ExitFailure;
 }
 
 int FormulasCommand::list(const CliContext& context, CliArguments& arguments)
@@ -85,7 +78,7 @@ int FormulasCommand::list(const CliContext& context, CliArguments& arguments)
     const int first = position->value_or(1);
     const int last = position->value_or(kPositionCount);
     for (int p = first; p <= last; ++p) {
-        const Result<std::vector<FormulaRecord>> records = (*database)->readAllFormulas(p);
+        const Result<std::vector<FormulaRecord>> records = (*database)->formulas().read(p);
         if (!records)
             return context.fail(records.error());
         for (const FormulaRecord& record : *records) {

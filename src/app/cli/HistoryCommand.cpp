@@ -3,6 +3,9 @@
 #include "app/cli/CliArguments.h"
 #include "app/cli/CliContext.h"
 #include "app/cli/CommandOptions.h"
+#include "core/Database.h"
+#include "core/HistoryTable.h"
+#include "core/LotteryType.h"
 #include "history/DrawEntry.h"
 #include "history/HistoryTextImport.h"
 
@@ -20,7 +23,7 @@ int HistoryCommand::run(const CliContext& context, CliArguments& arguments)
 
 int HistoryCommand::import(const CliContext& context, CliArguments& arguments)
 {
-    const Result<int> drawsPerDay = CommandOptions::drawsPerDay(arguments);
+    const Result<std::optional<int>> drawsPerDay = CommandOptions::drawsPerDay(arguments);
     if (!drawsPerDay)
         return context.usage(drawsPerDay.error());
     const Result<EntryPath> path = CommandOptions::entryPath(arguments, EntryPath::Online);
@@ -32,11 +35,20 @@ int HistoryCommand::import(const CliContext& context, CliArguments& arguments)
     if (words->size() != 1)
         return context.usage(QStringLiteral("history import needs one file"));
 
+    // D as given, else the one of the chosen lottery type, as the window uses it.
+    HistoryTextImport::DaySequence days;
+    if (drawsPerDay->has_value()) {
+        days = {**drawsPerDay, QStringLiteral("--per-day 所设")};
+    } else {
+        const int type = context.openSettings()->lotteryTypeIndex();
+        days = {drawsPerDayOf(type), isLotteryTypeIndex(type) ? lotteryTypes()[std::size_t(type)].caption
+                                                              : QStringLiteral("未选择彩种时")};
+    }
     Result<std::unique_ptr<Database>> database = context.openDatabase();
     if (!database)
         return context.fail(database.error());
     const Result<HistoryTextImport::Summary> summary =
-        HistoryTextImport::importFile(**database, words->first(), *drawsPerDay, *path);
+        HistoryTextImport::importFile(**database, words->first(), days, *path);
     if (!summary)
         return context.fail(summary.error());
     context.print(QStringLiteral("imported %1, skipped %2").arg(summary->imported).arg(summary->skipped));
@@ -51,12 +63,15 @@ int HistoryCommand::list(const CliContext& context, CliArguments& arguments)
     if (!words->isEmpty())
         return context.usage(QStringLiteral("history list takes no arguments"));
 
-    const Result<std::vector<Draw>> draws = context.readHistory();
-    if (!draws)
-        return context.fail(draws.error());
-    for (const Draw& draw : *draws) {
-        QString line = DrawEntry::issueText(draw.issue);
-        for (const int n : draw.numbers())
+    Result<std::unique_ptr<Database>> database = context.openDatabase();
+    if (!database)
+        return context.fail(database.error());
+    const Result<DrawTable> history = (*database)->history().readAll();
+    if (!history)
+        return context.fail(history.error());
+    for (int t = 0; t < history->drawCount(); ++t) {
+        QString line = DrawEntry::issueText(history->issues()[std::size_t(t)]);
+        for (const int n : history->numbers(t))
             line += QStringLiteral(" %1").arg(n, 2, 10, QLatin1Char('0'));
         context.print(line);
     }

@@ -5,6 +5,7 @@
 #include "app/cli/CommandOptions.h"
 #include "core/DrawParameters.h"
 #include "core/IssueNumber.h"
+#include "core/LotteryType.h"
 #include "core/TermTable.h"
 
 namespace quorvel::cli {
@@ -34,7 +35,7 @@ int ParamsCommand::run(const CliContext& context, CliArguments& arguments)
         arguments.takeOption(QStringLiteral("--prev"), kPositionCount);
     if (!previousWords)
         return context.usage(previousWords.error());
-    const Result<int> drawsPerDay = CommandOptions::drawsPerDay(arguments);
+    const Result<std::optional<int>> drawsPerDay = CommandOptions::drawsPerDay(arguments);
     if (!drawsPerDay)
         return context.usage(drawsPerDay.error());
     const Result<EntryPath> path = CommandOptions::entryPath(arguments, EntryPath::Manual);
@@ -60,7 +61,8 @@ int ParamsCommand::run(const CliContext& context, CliArguments& arguments)
         previous = *read;
     }
 
-    const ParameterValues values = computeDrawParameters(*numbers, *issue, previous, *drawsPerDay, *path);
+    const ParameterValues values =
+        computeDrawParameters(*numbers, *issue, previous, drawsPerDay->value_or(kDefaultDrawsPerDay), *path);
     for (int i = 0; i < kTermCount; ++i)
         context.print(termTable()[std::size_t(i)].code + QLatin1Char('\t') +
                       QString::number(values[std::size_t(i)]));

@@ -2,7 +2,6 @@
 
 #include "app/cli/CliArguments.h"
 #include "app/cli/CliContext.h"
-#include "app/cli/CliPrompts.h"
 #include "app/cli/CommandOptions.h"
 #include "workspace/Workspace.h"
 
@@ -65,24 +64,21 @@ int VerifyCommand::run(const CliContext& context, CliArguments& arguments)
     if (weighted->has_value())
         verification.weighted = **weighted;
 
-    CliPrompts prompts(context);
-    Workspace workspace(*settings, prompts);
     WorkspaceStartOptions options;
     options.position = position->value_or(1);
     options.kill = kind->value_or(false);
     options.verification = verification;
     options.verifyAtStart = false;
-    if (!workspace.start(context.dataFolder(), options))
-        return ExitFailure; // the notice has said why
+    const Result<std::unique_ptr<CliSession>> session = context.startSession(options);
+    if (!session)
+        return context.fail(session.failure());
+    Workspace& workspace = (*session)->workspace();
 
-    // A full fill has selected every formula, so each gets its computed value.
-    const int noticesBefore = prompts.noticeCount();
-    workspace.Yansuan();
-    if (prompts.noticeCount() != noticesBefore)
-        return ExitFailure;
-
-    const std::vector<FormulaListRow>& rows = workspace.formulaList();
-    const std::vector<FormulaListResult>& results = workspace.results();
+    // A full fill has selected every formula, so each gets its computed value. The results are
+    // printed even when they could not be written back.
+    const Status verified = workspace.Yansuan();
+    const std::vector<FormulaListRow>& rows = workspace.formulaList().rows();
+    const std::vector<FormulaListResult>& results = workspace.formulaList().results();
     for (std::size_t i = 0; i < rows.size(); ++i) {
         const int listNumber = int(i + 1);
         const FormulaListResult& result = results[i];
@@ -98,6 +94,10 @@ int VerifyCommand::run(const CliContext& context, CliArguments& arguments)
                                  field(rows[i].code)};
         context.print(fields.join(QLatin1Char('\t')));
     }
+    if (!verified)
+        return context.fail(verified.failure());
+    if (workspace.isReadOnly())
+        return context.fail(QStringLiteral("统计未保存：") + workspace.readOnlyReason());
     return ExitSuccess;
 }
 

@@ -2,15 +2,47 @@
 
 #include "app/cli/CliArguments.h"
 #include "app/cli/CliContext.h"
-#include "app/cli/EvalCommand.h"
-#include "app/cli/FormulasCommand.h"
-#include "app/cli/HistoryCommand.h"
-#include "app/cli/ParamsCommand.h"
-#include "app/cli/VerifyCommand.h"
+#include "app/cli/CommandTable.h"
 
 #include <QCoreApplication>
+#include <QDate>
 
+using namespace quorvel;
 using namespace quorvel::cli;
+
+namespace {
+
+// The options before (or anywhere around) the command that every command shares.
+Result<GlobalOptions> globalOptions(CliArguments& arguments)
+{
+    GlobalOptions options;
+    const auto dataFolder = arguments.takeOption(QStringLiteral("--data-dir"), 1);
+    if (!dataFolder)
+        return dataFolder.failure();
+    const auto settingsFile = arguments.takeOption(QStringLiteral("--settings-file"), 1);
+    if (!settingsFile)
+        return settingsFile.failure();
+    const auto yes = arguments.takeFlag(QStringLiteral("--yes"));
+    if (!yes)
+        return yes.failure();
+    const auto today = arguments.takeOption(QStringLiteral("--today"), 1);
+    if (!today)
+        return today.failure();
+    if (*dataFolder)
+        options.dataFolder = (**dataFolder).first();
+    if (*settingsFile)
+        options.settingsFile = (**settingsFile).first();
+    options.yes = *yes;
+    if (*today) {
+        const QDate date = QDate::fromString((**today).first(), QStringLiteral("yyyy-MM-dd"));
+        if (!date.isValid())
+            return Failure{QStringLiteral("--today takes a date YYYY-MM-DD")};
+        options.clock = Clock(date);
+    }
+    return options;
+}
+
+} // namespace
 
 int main(int argc, char* argv[])
 {
@@ -21,29 +53,16 @@ int main(int argc, char* argv[])
     QStringList words = QCoreApplication::arguments();
     words.removeFirst();
     CliArguments arguments(words);
-    const CliContext plain{QString(), QString()};
+    const Result<GlobalOptions> options = globalOptions(arguments);
+    if (!options)
+        return CliContext(GlobalOptions{}).usage(options.error());
+    const CliContext context(*options);
 
-    const auto dataFolder = arguments.takeOption(QStringLiteral("--data-dir"), 1);
-    if (!dataFolder)
-        return plain.usage(dataFolder.error());
-    const auto settingsFile = arguments.takeOption(QStringLiteral("--settings-file"), 1);
-    if (!settingsFile)
-        return plain.usage(settingsFile.error());
-    const CliContext context(dataFolder->value_or(QStringList{QString()}).first(),
-                             settingsFile->value_or(QStringList{QString()}).first());
-
-    const std::optional<QString> command = arguments.takeCommandWord();
-    if (!command)
+    const std::optional<QString> name = arguments.takeCommandWord();
+    if (!name)
         return context.usage(QStringLiteral("no command given"));
-    if (*command == QLatin1String("params"))
-        return ParamsCommand::run(context, arguments);
-    if (*command == QLatin1String("history"))
-        return HistoryCommand::run(context, arguments);
-    if (*command == QLatin1String("formulas"))
-        return FormulasCommand::run(context, arguments);
-    if (*command == QLatin1String("eval"))
-        return EvalCommand::run(context, arguments);
-    if (*command == QLatin1String("verify"))
-        return VerifyCommand::run(context, arguments);
-    return context.usage(QStringLiteral("unknown command %1").arg(*command));
+    const CliCommand* command = findCommand(*name);
+    if (!command)
+        return context.usage(QStringLiteral("unknown command %1").arg(*name));
+    return command->run(context, arguments);
 }

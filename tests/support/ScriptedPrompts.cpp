@@ -1,4 +1,4 @@
-#include "ScriptedPromptsHelper.h"
+#include "support/ScriptedPrompts.h"
 
 namespace quorvel {
 

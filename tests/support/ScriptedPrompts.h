@@ -1,5 +1,6 @@
 #pragma once
 
+#include "workspace/Desktop.h"
 #include "workspace/Prompts.h"
 
 #include <QList>
@@ -15,8 +16,9 @@ namespace quorvel {
 // Prompts answered from a script: tests queue the answers in advance and read afterwards every
 // notice, question and input box that was shown, with its title and message. A question or
 // input box with no answer queued is answered with Cancel and counted as unexpected, so a
-// test never blocks and can assert that nothing was asked that it did not plan for.
-class ScriptedPrompts : public Prompts
+// test never blocks and can assert that nothing was asked that it did not plan for. It is the
+// session's Desktop as well: files shown, addresses opened and the clipboard are recorded.
+class ScriptedPrompts : public Prompts, public Desktop
 {
 public:
     enum class Kind
@@ -61,6 +63,8 @@ public:
     QString openFileName(const QString& title, const QString& folder, const QString& filter) override;
     void showFile(const QString& path) override;
     void openUrl(const QUrl& url) override;
+    void setClipboardText(const QString& text) override { m_clipboard = text; }
+    QString clipboardText() const override { return m_clipboard; }
 
 private:
     QList<Record> m_records;
@@ -73,6 +77,7 @@ private:
     std::deque<InputAnswer> m_inputAnswers;
     std::deque<QString> m_fileNames;
     int m_unexpectedCalls = 0;
+    QString m_clipboard;
 };
 
 } // namespace quorvel

@@ -1,0 +1,53 @@
+#include "app/cli/CommandTable.h"
+
+#include "app/cli/EvalCommand.h"
+#include "app/cli/FormulasCommand.h"
+#include "app/cli/HistoryCommand.h"
+#include "app/cli/ParamsCommand.h"
+#include "app/cli/VerifyCommand.h"
+
+namespace quorvel::cli {
+
+const std::vector<CliCommand>& commandTable()
+{
+    static const std::vector<CliCommand> table{
+        {QStringLiteral("params"),
+         {QStringLiteral("params ISSUE N1..N8 [--prev P1..P8] [--per-day D] [--path manual|online]")},
+         &ParamsCommand::run},
+        {QStringLiteral("history"),
+         {QStringLiteral("history import FILE [--per-day D] [--path manual|online]"),
+          QStringLiteral("history list")},
+         &HistoryCommand::run},
+        {QStringLiteral("formulas"),
+         {QStringLiteral("formulas add TEXT... [--kind kill|keep]"),
+          QStringLiteral("formulas list [--position P] [--kind kill|keep]")},
+         &FormulasCommand::run},
+        {QStringLiteral("eval"), {QStringLiteral("eval TEXT")}, &EvalCommand::run},
+        {QStringLiteral("verify"),
+         {QStringLiteral("verify [--position P] [--kind kill|keep] [--periods N] [--exclude-current on|off] "
+                         "[--weighted on|off]")},
+         &VerifyCommand::run},
+    };
+    return table;
+}
+
+const CliCommand* findCommand(const QString& name)
+{
+    for (const CliCommand& command : commandTable()) {
+        if (command.name == name)
+            return &command;
+    }
+    return nullptr;
+}
+
+QString usageText()
+{
+    QStringList forms;
+    for (const CliCommand& command : commandTable())
+        forms << command.usage;
+    return QStringLiteral(
+               "quorvel-cli [--data-dir DIR] [--settings-file FILE] [--yes] [--today YYYY-MM-DD] ") +
+           forms.join(QStringLiteral(" | "));
+}
+
+} // namespace quorvel::cli

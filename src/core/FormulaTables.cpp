@@ -1,0 +1,284 @@
+#include "core/FormulaTables.h"
+
+#include "core/Database.h"
+#include "core/Schema.h"
+#include "core/SqlConnection.h"
+#include "core/TermTable.h"
+
+#include <QStringList>
+
+namespace quorvel {
+
+namespace {
+
+constexpr auto kColumns = "rowid, idx, gongshi, gongshiCN, bolKill, intGsLim, intGsErrCon, intGsTrueCon, "
+                          "intGsErrLst, intGsTrueLst";
+
+Result<QString> checkedTable(int position)
+{
+    if (position < 1 || position > kPositionCount)
+        return Failure{
+            QStringLiteral("公式表位置 %1 无效（应为 1 到 %2）").arg(position).arg(kPositionCount)};
+    return Database::formulaTableName(position);
+}
+
+FormulaRecord readFormula(const QSqlQuery& query)
+{
+    FormulaRecord record;
+    record.rowId = query.value(0).toLongLong();
+    record.idx = sql::readOptionalInt(query.value(1));
+    record.code = query.value(2).toString();
+    record.displayText = query.value(3).toString();
+    record.kill = query.value(4).toInt() != 0;
+    record.limit = sql::readOptionalInt(query.value(5));
+    // Statistics count only when all four were written by a verification.
+    bool complete = true;
+    for (int column = 6; column <= 9; ++column)
+        complete = complete && !query.value(column).isNull();
+    if (complete)
+        record.statistics = RunStatistics{query.value(6).toInt(), query.value(7).toInt(),
+                                          query.value(8).toInt(), query.value(9).toInt()};
+    return record;
+}
+
+} // namespace
+
+FormulaTables::FormulaTables(SqlConnection& connection) : m_connection(connection) {}
+
+Result<std::vector<FormulaRecord>> FormulaTables::read(int position, std::optional<bool> kill) const
+{
+    const Result<QString> table = checkedTable(position);
+    if (!table)
+        return table.failure();
+    const QString what = QStringLiteral("读取 %1 的公式").arg(*table);
+    QSqlQuery query(m_connection.db());
+    query.setForwardOnly(true);
+    const QString condition = kill ? QStringLiteral("WHERE bolKill = ? ") : QString();
+    if (Status status = sql::prepare(query,
+                                     QStringLiteral("SELECT %1 FROM %2 %3ORDER BY idx, rowid")
+                                         .arg(QLatin1String(kColumns), *table, condition),
+                                     what);
+        !status)
+        return status.failure();
+    if (kill)
+        query.addBindValue(*kill ? 1 : 0);
+    if (Status status = sql::exec(query, what); !status)
+        return status.failure();
+    std::vector<FormulaRecord> records;
+    while (query.next())
+        records.push_back(readFormula(query));
+    if (query.lastError().isValid())
+        return sql::queryFailure(what, query);
+    return records;
+}
+
+Result<int> FormulaTables::count(int position) const
+{
+    const Result<QString> table = checkedTable(position);
+    if (!table)
+        return table.failure();
+    const Result<QVariant> count =
+        sql::scalar(m_connection.db(), QStringLiteral("SELECT COUNT(*) FROM %1").arg(*table),
+                    QStringLiteral("统计 %1 的公式").arg(*table));
+    if (!count)
+        return count.failure();
+    return count->toInt();
+}
+
+Status FormulaTables::append(int position, const std::vector<NewFormula>& formulas)
+{
+    const Result<QString> table = checkedTable(position);
+    if (!table)
+        return table.failure();
+    if (formulas.empty())
+        return success();
+    QSqlDatabase db = m_connection.db();
+    const QString what = QStringLiteral("保存公式到 %1").arg(*table);
+    return m_connection.transaction(what, [&]() -> Status {
+        QSqlQuery query(db);
+        if (Status status =
+                sql::prepare(query,
+                             QStringLiteral("INSERT INTO %1 (idx, gongshi, gongshiCN, bolKill, intGsLim) "
+                                            "VALUES (?, ?, ?, ?, ?)")
+                                 .arg(*table),
+                             what);
+            !status)
+            return status;
+        for (const NewFormula& formula : formulas) {
+            query.bindValue(0, sql::optionalInt(formula.idx));
+            query.bindValue(1, formula.code);
+            query.bindValue(2, formula.displayText);
+            query.bindValue(3, formula.kill ? 1 : 0);
+            query.bindValue(4, sql::optionalInt(formula.limit));
+            if (Status status = sql::exec(query, what + QStringLiteral("（") + formula.displayText +
+                                                     QStringLiteral("）"));
+                !status)
+                return status;
+        }
+        return success();
+    });
+}
+
+Status FormulaTables::deleteByIdx(int position, int idx)
+{
+    const Result<QString> table = checkedTable(position);
+    if (!table)
+        return table.failure();
+    QSqlDatabase db = m_connection.db();
+    const QString what = QStringLiteral("删除 %1 中编号 %2 的公式").arg(*table).arg(idx);
+    return m_connection.transaction(what, [&]() -> Status {
+        QSqlQuery query(db);
+        if (Status status =
+                sql::prepare(query, QStringLiteral("DELETE FROM %1 WHERE idx = ?").arg(*table), what);
+            !status)
+            return status;
+        query.addBindValue(idx);
+        return sql::exec(query, what);
+    });
+}
+
+Status FormulaTables::deleteAll(int position)
+{
+    const Result<QString> table = checkedTable(position);
+    if (!table)
+        return table.failure();
+    const QString what = QStringLiteral("删除 %1 的全部公式").arg(*table);
+    return m_connection.transaction(what, [&]() -> Status {
+        return m_connection.exec(QStringLiteral("DELETE FROM %1").arg(*table), what);
+    });
+}
+
+Status FormulaTables::renumber(int position)
+{
+    const Result<QString> table = checkedTable(position);
+    if (!table)
+        return table.failure();
+    QSqlDatabase db = m_connection.db();
+    const QString what = QStringLiteral("重新编号 %1 的公式").arg(*table);
+    return m_connection.transaction(what, [&]() -> Status {
+        std::vector<qint64> rowIds;
+        {
+            QSqlQuery select(db);
+            select.setForwardOnly(true);
+            if (!select.exec(QStringLiteral("SELECT rowid FROM %1 ORDER BY rowid").arg(*table)))
+                return sql::queryFailure(what, select);
+            while (select.next())
+                rowIds.push_back(select.value(0).toLongLong());
+        }
+        QSqlQuery update(db);
+        if (Status status = sql::prepare(
+                update, QStringLiteral("UPDATE %1 SET idx = ? WHERE rowid = ?").arg(*table), what);
+            !status)
+            return status;
+        for (std::size_t i = 0; i < rowIds.size(); ++i) {
+            update.bindValue(0, int(i + 1));
+            update.bindValue(1, rowIds[i]);
+            if (Status status = sql::exec(update, what); !status)
+                return status;
+        }
+        return success();
+    });
+}
+
+Status FormulaTables::update(int position, const std::vector<FormulaRowUpdate>& updates)
+{
+    const Result<QString> table = checkedTable(position);
+    if (!table)
+        return table.failure();
+    if (updates.empty())
+        return success();
+    QSqlDatabase db = m_connection.db();
+    const QString what = QStringLiteral("保存 %1 的公式统计").arg(*table);
+    return m_connection.transaction(what, [&]() -> Status {
+        QSqlQuery renumber(db);
+        if (Status status = sql::prepare(
+                renumber, QStringLiteral("UPDATE %1 SET idx = ? WHERE rowid = ?").arg(*table), what);
+            !status)
+            return status;
+        QSqlQuery withStatistics(db);
+        if (Status status =
+                sql::prepare(withStatistics,
+                             QStringLiteral("UPDATE %1 SET idx = ?, intGsErrCon = ?, intGsTrueCon = ?, "
+                                            "intGsErrLst = ?, intGsTrueLst = ? WHERE rowid = ?")
+                                 .arg(*table),
+                             what);
+            !status)
+            return status;
+        for (const FormulaRowUpdate& row : updates) {
+            QSqlQuery* query = &renumber;
+            if (row.statistics) {
+                withStatistics.bindValue(0, row.idx);
+                withStatistics.bindValue(1, row.statistics->maxMisses);
+                withStatistics.bindValue(2, row.statistics->maxHits);
+                withStatistics.bindValue(3, row.statistics->lastMisses);
+                withStatistics.bindValue(4, row.statistics->lastHits);
+                withStatistics.bindValue(5, row.rowId);
+                query = &withStatistics;
+            } else {
+                renumber.bindValue(0, row.idx);
+                renumber.bindValue(1, row.rowId);
+            }
+            if (Status status = sql::exec(*query, what); !status)
+                return status;
+        }
+        return success();
+    });
+}
+
+Status FormulaTables::setLimit(int position, int idx, std::optional<int> limit)
+{
+    const Result<QString> table = checkedTable(position);
+    if (!table)
+        return table.failure();
+    QSqlDatabase db = m_connection.db();
+    const QString what = QStringLiteral("保存 %1 中编号 %2 的公式的极限值").arg(*table).arg(idx);
+    return m_connection.transaction(what, [&]() -> Status {
+        QSqlQuery query(db);
+        if (Status status = sql::prepare(
+                query, QStringLiteral("UPDATE %1 SET intGsLim = ? WHERE idx = ?").arg(*table), what);
+            !status)
+            return status;
+        query.addBindValue(sql::optionalInt(limit));
+        query.addBindValue(idx);
+        return sql::exec(query, what);
+    });
+}
+
+Status FormulaTables::rebuild(int position)
+{
+    const Result<QString> table = checkedTable(position);
+    if (!table)
+        return table.failure();
+    const QString what = QStringLiteral("整理公式表 %1").arg(*table);
+    const QString& tmp = schema::kRebuildTable;
+    // One transaction from the first statement to the last: an interruption anywhere leaves the
+    // table as it was, so no formula ever exists only in the scratch table.
+    return m_connection.transaction(what, [&]() -> Status {
+        const QStringList statements{
+            QStringLiteral("DROP TABLE IF EXISTS %1").arg(tmp),
+            // GROUP BY treats empty limits as equal; MIN(rowid) keeps each formula where it was
+            // first stored, so the user's order survives.
+            QStringLiteral(
+                "CREATE TABLE %1 AS SELECT bolKill AS BolKill, gongshi, gongshiCN, intGsLim FROM %2 "
+                "GROUP BY bolKill, gongshi, gongshiCN, intGsLim ORDER BY MIN(rowid)")
+                .arg(tmp, *table),
+            QStringLiteral("DROP TABLE %1").arg(*table),
+            schema::formulaTableDefinition(*table),
+            QStringLiteral("INSERT INTO %1 (gongshi, gongshiCN, bolKill, intGsLim) "
+                           "SELECT gongshi, gongshiCN, BolKill, intGsLim FROM %2 ORDER BY rowid")
+                .arg(*table, tmp),
+            // The table was created empty inside this transaction, so its rowids run 1..n in
+            // stored order.
+            QStringLiteral("UPDATE %1 SET idx = rowid").arg(*table),
+            // The scratch table stays, empty, with the layout the rebuild gives it.
+            QStringLiteral("DELETE FROM %1").arg(tmp),
+        };
+        for (const QString& statement : statements) {
+            if (Status status = m_connection.exec(statement, what); !status)
+                return status;
+        }
+        return success();
+    });
+}
+
+} // namespace quorvel

@@ -1,0 +1,40 @@
+#pragma once
+
+#include "core/FormulaRecord.h"
+#include "core/Result.h"
+
+#include <optional>
+#include <vector>
+
+namespace quorvel {
+
+class SqlConnection;
+
+// The formula tables `Gongshi1`..`Gongshi8` of formula.db, one per position; kill and keep
+// formulas of a position share its table. Positions outside 1..8 are refused.
+class FormulaTables
+{
+public:
+    explicit FormulaTables(SqlConnection& connection);
+
+    // Formulas of a position (of one kind, or both), in idx order (stored order among equal idx).
+    Result<std::vector<FormulaRecord>> read(int position, std::optional<bool> kill = std::nullopt) const;
+    Result<int> count(int position) const;
+
+    Status append(int position, const std::vector<NewFormula>& formulas); // one transaction
+    Status deleteByIdx(int position, int idx);
+    Status deleteAll(int position);
+    Status renumber(int position); // idx = 1..n in stored order
+    // Writes the numbers and statistics of the rows given, in one transaction.
+    Status update(int position, const std::vector<FormulaRowUpdate>& updates);
+    Status setLimit(int position, int idx, std::optional<int> limit);
+
+    // Removes duplicates (same kind, code, display text and limit) keeping the first of each in
+    // stored order, empties the run statistics and renumbers idx 1..n.
+    Status rebuild(int position);
+
+private:
+    SqlConnection& m_connection;
+};
+
+} // namespace quorvel

@@ -1,0 +1,350 @@
+#include "core/HistoryTable.h"
+
+#include "core/DrawParameters.h"
+#include "core/Schema.h"
+#include "core/SqlConnection.h"
+#include "core/TermTable.h"
+
+#include <QDir>
+#include <QStringList>
+
+#include <sqlite3.h>
+
+#include <algorithm>
+#include <memory>
+#include <set>
+
+namespace quorvel {
+
+namespace {
+
+QString issueText(qint32 issue)
+{
+    return QStringLiteral("%1").arg(issue, 8, 10, QLatin1Char('0'));
+}
+
+const QString& insertStatement()
+{
+    static const QString sql = [] {
+        QStringList marks;
+        for (int i = 0; i <= kTermCount; ++i)
+            marks << QStringLiteral("?");
+        return QStringLiteral("INSERT INTO Lishi (strQQH, %1) VALUES (%2)")
+            .arg(schema::parameterColumnList(), marks.join(QStringLiteral(", ")));
+    }();
+    return sql;
+}
+
+QString selectStatement(const QString& tail)
+{
+    return QStringLiteral("SELECT strQQH, %1 FROM Lishi %2").arg(schema::parameterColumnList(), tail);
+}
+
+// Reads one row selected by selectStatement(): the issue, then the values in term order.
+Draw readDraw(const QSqlQuery& query)
+{
+    Draw draw;
+    draw.issue = query.value(0).toInt();
+    for (int i = 0; i < kTermCount; ++i)
+        draw.values[std::size_t(i)] = query.value(i + 1).toInt();
+    return draw;
+}
+
+Result<std::optional<Draw>> selectOne(const QSqlDatabase& db, const QString& tail, const QString& what)
+{
+    QSqlQuery query(db);
+    query.setForwardOnly(true);
+    if (!query.exec(selectStatement(tail)))
+        return sql::queryFailure(what, query);
+    if (!query.next())
+        return std::optional<Draw>();
+    return std::optional<Draw>(readDraw(query));
+}
+
+struct SqliteCloser
+{
+    void operator()(sqlite3* handle) const { sqlite3_close_v2(handle); }
+};
+struct StatementFinalizer
+{
+    void operator()(sqlite3_stmt* statement) const { sqlite3_finalize(statement); }
+};
+
+} // namespace
+
+HistoryTable::HistoryTable(SqlConnection& connection) : m_connection(connection) {}
+
+Status HistoryTable::insert(const std::vector<Draw>& draws)
+{
+    if (draws.empty())
+        return success();
+    QSqlDatabase db = m_connection.db();
+    const QString what = QStringLiteral("保存开奖号码");
+    return m_connection.transaction(what, [&]() -> Status {
+        QSqlQuery insert(db);
+        if (Status status = sql::prepare(insert, insertStatement(), what); !status)
+            return status;
+        QSqlQuery exists(db);
+        if (Status status =
+                sql::prepare(exists, QStringLiteral("SELECT 1 FROM Lishi WHERE strQQH = ?"), what);
+            !status)
+            return status;
+        std::vector<qint32> inserted;
+        inserted.reserve(draws.size());
+        for (const Draw& draw : draws) {
+            insert.bindValue(0, draw.issue);
+            for (int i = 0; i < kTermCount; ++i)
+                insert.bindValue(i + 1, draw.values[std::size_t(i)]);
+            if (insert.exec()) {
+                inserted.push_back(draw.issue);
+                continue;
+            }
+            // Tell a repeated issue (stored before or earlier in this batch) from other faults.
+            const QSqlError error = insert.lastError();
+            exists.bindValue(0, draw.issue);
+            const bool duplicate = exists.exec() && exists.next();
+            exists.finish();
+            if (duplicate)
+                return Failure{QStringLiteral("期号 %1 已经存在，未重复保存").arg(issueText(draw.issue))};
+            return Failure{sql::errorText(QStringLiteral("保存期号 %1").arg(issueText(draw.issue)), error)};
+        }
+        return updatePreviousDrawParameters(inserted);
+    });
+}
+
+Status HistoryTable::updatePreviousDrawParameters(const std::vector<qint32>& insertedIssues)
+{
+    QSqlDatabase db = m_connection.db();
+    const QString what = QStringLiteral("更新后一期的上期参数");
+    const std::set<qint32> inserted(insertedIssues.begin(), insertedIssues.end());
+    // The stored draws that directly follow an inserted one and were not inserted themselves.
+    QSqlQuery next(db);
+    if (Status status = sql::prepare(
+            next, QStringLiteral("SELECT strQQH FROM Lishi WHERE strQQH > ? ORDER BY strQQH LIMIT 1"), what);
+        !status)
+        return status;
+    std::set<qint32> successors;
+    for (const qint32 issue : inserted) {
+        next.bindValue(0, issue);
+        if (Status status = sql::exec(next, what); !status)
+            return status;
+        if (next.next() && inserted.count(next.value(0).toInt()) == 0)
+            successors.insert(next.value(0).toInt());
+        next.finish();
+    }
+    if (successors.empty())
+        return success();
+
+    QSqlQuery update(db);
+    if (Status status =
+            sql::prepare(update, QStringLiteral("UPDATE Lishi SET L5N = ?, L6N = ? WHERE strQQH = ?"), what);
+        !status)
+        return status;
+    for (const qint32 issue : successors) {
+        const Result<std::optional<Draw>> draw =
+            selectOne(db, QStringLiteral("WHERE strQQH = %1").arg(issue), what);
+        const Result<std::optional<Draw>> previous =
+            selectOne(db, QStringLiteral("WHERE strQQH < %1 ORDER BY strQQH DESC LIMIT 1").arg(issue), what);
+        if (!draw)
+            return draw.failure();
+        if (!previous)
+            return previous.failure();
+        const std::optional<DrawNumbers> previousNumbers =
+            *previous ? std::optional<DrawNumbers>((**previous).numbers()) : std::nullopt;
+        const PreviousDrawRelation relation = relationToPrevious((**draw).numbers(), previousNumbers);
+        update.bindValue(0, relation.repeatedNumbers);
+        update.bindValue(1, relation.samePositions);
+        update.bindValue(2, issue);
+        if (Status status = sql::exec(update, what); !status)
+            return status;
+    }
+    return success();
+}
+
+// The bulk read goes through SQLite's own interface on a read-only connection of its own: the
+// history is read whole at every start and reload, and reading it value by value through Qt Sql
+// costs a variant per value. It sees what is committed, which is all there is between operations.
+Result<DrawTable> HistoryTable::readAll() const
+{
+    const QString what = QStringLiteral("读取历史号码");
+    const QByteArray path = QDir::toNativeSeparators(m_connection.filePath()).toUtf8();
+    sqlite3* rawHandle = nullptr;
+    const int opened = sqlite3_open_v2(path.constData(), &rawHandle, SQLITE_OPEN_READONLY, nullptr);
+    std::unique_ptr<sqlite3, SqliteCloser> handle(rawHandle);
+    auto failure = [&](const char* reason) {
+        return Failure{QStringLiteral("%1失败：%2").arg(what, QString::fromUtf8(reason))};
+    };
+    if (opened != SQLITE_OK)
+        return failure(handle ? sqlite3_errmsg(handle.get()) : sqlite3_errstr(opened));
+    sqlite3_busy_timeout(handle.get(), 5000);
+
+    // The count first, so every column is laid out at its final size; both reads share one
+    // snapshot of the file.
+    if (sqlite3_exec(handle.get(), "BEGIN", nullptr, nullptr, nullptr) != SQLITE_OK)
+        return failure(sqlite3_errmsg(handle.get()));
+    const QByteArray countSql = QByteArrayLiteral("SELECT COUNT(*) FROM Lishi");
+    const QByteArray rowsSql = selectStatement(QStringLiteral("ORDER BY strQQH")).toUtf8();
+    sqlite3_stmt* rawStatement = nullptr;
+    if (sqlite3_prepare_v2(handle.get(), countSql.constData(), -1, &rawStatement, nullptr) != SQLITE_OK)
+        return failure(sqlite3_errmsg(handle.get()));
+    std::unique_ptr<sqlite3_stmt, StatementFinalizer> countStatement(rawStatement);
+    if (sqlite3_step(countStatement.get()) != SQLITE_ROW)
+        return failure(sqlite3_errmsg(handle.get()));
+    const std::size_t count = std::size_t(sqlite3_column_int64(countStatement.get(), 0));
+
+    if (sqlite3_prepare_v2(handle.get(), rowsSql.constData(), -1, &rawStatement, nullptr) != SQLITE_OK)
+        return failure(sqlite3_errmsg(handle.get()));
+    std::unique_ptr<sqlite3_stmt, StatementFinalizer> rows(rawStatement);
+    std::vector<qint32> issues;
+    issues.reserve(count);
+    std::vector<qint32> columns(count * std::size_t(kTermCount));
+    std::size_t row = 0;
+    int step = SQLITE_ROW;
+    while ((step = sqlite3_step(rows.get())) == SQLITE_ROW) {
+        if (row == count)
+            return failure("读取期间历史号码发生变化");
+        issues.push_back(sqlite3_column_int(rows.get(), 0));
+        for (int term = 0; term < kTermCount; ++term)
+            columns[std::size_t(term) * count + row] = sqlite3_column_int(rows.get(), term + 1);
+        ++row;
+    }
+    if (step != SQLITE_DONE)
+        return failure(sqlite3_errmsg(handle.get()));
+    if (row != count)
+        return failure("读取期间历史号码发生变化");
+    return DrawTable(std::move(issues), std::move(columns));
+}
+
+Result<std::vector<qint32>> HistoryTable::issues() const
+{
+    QSqlQuery query(m_connection.db());
+    query.setForwardOnly(true);
+    if (!query.exec(QStringLiteral("SELECT strQQH FROM Lishi ORDER BY strQQH")))
+        return sql::queryFailure(QStringLiteral("读取期号"), query);
+    std::vector<qint32> issues;
+    while (query.next())
+        issues.push_back(query.value(0).toInt());
+    if (query.lastError().isValid())
+        return sql::queryFailure(QStringLiteral("读取期号"), query);
+    return issues;
+}
+
+Result<std::optional<Draw>> HistoryTable::newest() const
+{
+    return selectOne(m_connection.db(), QStringLiteral("ORDER BY strQQH DESC LIMIT 1"),
+                     QStringLiteral("读取最新一期号码"));
+}
+
+Result<std::optional<Draw>> HistoryTable::oldest() const
+{
+    return selectOne(m_connection.db(), QStringLiteral("ORDER BY strQQH LIMIT 1"),
+                     QStringLiteral("读取最早一期号码"));
+}
+
+Result<int> HistoryTable::count() const
+{
+    const Result<QVariant> count = sql::scalar(
+        m_connection.db(), QStringLiteral("SELECT COUNT(*) FROM Lishi"), QStringLiteral("统计历史号码"));
+    if (!count)
+        return count.failure();
+    return count->toInt();
+}
+
+Result<std::vector<std::optional<DrawNumbers>>>
+HistoryTable::numbersOf(const std::vector<qint32>& issues) const
+{
+    const QString what = QStringLiteral("读取已保存的号码");
+    QSqlQuery query(m_connection.db());
+    query.setForwardOnly(true);
+    if (Status status =
+            sql::prepare(query,
+                         QStringLiteral("SELECT L1A, L2A, L3A, L4A, L5A, L6A, L7A, L8A FROM Lishi "
+                                        "WHERE strQQH = ?"),
+                         what);
+        !status)
+        return status.failure();
+    std::vector<std::optional<DrawNumbers>> numbers;
+    numbers.reserve(issues.size());
+    for (const qint32 issue : issues) {
+        query.bindValue(0, issue);
+        if (Status status = sql::exec(query, what); !status)
+            return status.failure();
+        if (query.next()) {
+            DrawNumbers drawn{};
+            for (int p = 0; p < kPositionCount; ++p)
+                drawn[std::size_t(p)] = query.value(p).toInt();
+            numbers.push_back(drawn);
+        } else {
+            numbers.push_back(std::nullopt);
+        }
+        query.finish();
+    }
+    return numbers;
+}
+
+Result<int> HistoryTable::deleteNewest(int count)
+{
+    if (count <= 0)
+        return 0;
+    QSqlDatabase db = m_connection.db();
+    const QString what = QStringLiteral("删除最新 %1 期号码").arg(count);
+    int deleted = 0;
+    const Status status = m_connection.transaction(what, [&]() -> Status {
+        QSqlQuery query(db);
+        if (Status status =
+                sql::prepare(query,
+                             QStringLiteral("DELETE FROM Lishi WHERE strQQH IN "
+                                            "(SELECT strQQH FROM Lishi ORDER BY strQQH DESC LIMIT ?)"),
+                             what);
+            !status)
+            return status;
+        query.addBindValue(count);
+        if (Status status = sql::exec(query, what); !status)
+            return status;
+        deleted = query.numRowsAffected();
+        return success();
+    });
+    if (!status)
+        return status.failure();
+    return deleted;
+}
+
+Result<int> HistoryTable::deleteAfter(qint32 issue)
+{
+    QSqlDatabase db = m_connection.db();
+    const QString what = QStringLiteral("删除期号 %1 之后的号码").arg(issueText(issue));
+    int deleted = 0;
+    const Status status = m_connection.transaction(what, [&]() -> Status {
+        QSqlQuery query(db);
+        if (Status status = sql::prepare(query, QStringLiteral("DELETE FROM Lishi WHERE strQQH > ?"), what);
+            !status)
+            return status;
+        query.addBindValue(issue);
+        if (Status status = sql::exec(query, what); !status)
+            return status;
+        deleted = query.numRowsAffected();
+        return success();
+    });
+    if (!status)
+        return status.failure();
+    return deleted;
+}
+
+Result<int> HistoryTable::deleteAll()
+{
+    QSqlDatabase db = m_connection.db();
+    const QString what = QStringLiteral("删除全部历史号码");
+    int deleted = 0;
+    const Status status = m_connection.transaction(what, [&]() -> Status {
+        QSqlQuery query(db);
+        if (!query.exec(QStringLiteral("DELETE FROM Lishi")))
+            return sql::queryFailure(what, query);
+        deleted = query.numRowsAffected();
+        return success();
+    });
+    if (!status)
+        return status.failure();
+    return deleted;
+}
+
+} // namespace quorvel

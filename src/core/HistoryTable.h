@@ -1,0 +1,47 @@
+#pragma once
+
+#include "core/Draw.h"
+#include "core/DrawTable.h"
+#include "core/Result.h"
+
+#include <optional>
+#include <vector>
+
+namespace quorvel {
+
+class SqlConnection;
+
+// The history `Lishi` in formula.db: one row per draw with its 124 parameters, in issue order.
+class HistoryTable
+{
+public:
+    explicit HistoryTable(SqlConnection& connection);
+
+    // Stores draws (any order, all new) in one transaction: an issue already stored stores nothing.
+    // A stored draw that now follows one of them gets its previous-draw parameters (`L5N`, `L6N`)
+    // computed again from its new predecessor, so the stored values never depend on the order in
+    // which the draws arrived.
+    Status insert(const std::vector<Draw>& draws);
+
+    // The whole history, read straight into the columns of a draw table.
+    Result<DrawTable> readAll() const;
+    Result<std::vector<qint32>> issues() const; // oldest first
+    Result<std::optional<Draw>> newest() const;
+    Result<std::optional<Draw>> oldest() const;
+    Result<int> count() const;
+    // The numbers of the stored draws among `issues` (in the order of `issues`; none for those
+    // not stored).
+    Result<std::vector<std::optional<DrawNumbers>>> numbersOf(const std::vector<qint32>& issues) const;
+
+    // Deletions report how many draws they removed.
+    Result<int> deleteNewest(int count);
+    Result<int> deleteAfter(qint32 issue); // keeps `issue` and every older draw
+    Result<int> deleteAll();
+
+private:
+    Status updatePreviousDrawParameters(const std::vector<qint32>& insertedIssues);
+
+    SqlConnection& m_connection;
+};
+
+} // namespace quorvel

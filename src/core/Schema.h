@@ -1,0 +1,32 @@
+#pragma once
+
+// The table layout of formula.db, for the storage classes of this folder.
+
+#include <QString>
+#include <QStringList>
+
+namespace quorvel::schema {
+
+// Version of the layout written into `PRAGMA user_version`.
+constexpr int kVersion = 1;
+
+inline const QString kHistoryTable = QStringLiteral("Lishi");
+// Ranking scratch table: one row per number with its total, kill and keep counts.
+inline const QString kRankingTable = QStringLiteral("ErrarrLei");
+// Scratch table of the formula-table rebuild; empty between rebuilds.
+inline const QString kRebuildTable = QStringLiteral("Tmp");
+
+// Lishi: the issue, the 124 parameter columns in term order, then the work columns.
+QString historyDefinition();
+QStringList historyWorkColumnDefinitions(); // "canshu REAL", ...
+QString formulaTableDefinition(const QString& table);
+// Formula columns that a rebuild or an older file may lack and that can be added empty.
+QStringList formulaNumberColumns(); // idx, intGsLim, intGsErrCon, ...
+QStringList formulaTextColumns();   // gongshi, gongshiCN, bolKill: a table without them is unusable
+QString rankingDefinition();
+QString rebuildTableDefinition();
+
+// "L1A, L2A, ..." in term order.
+const QString& parameterColumnList();
+
+} // namespace quorvel::schema

@@ -1,0 +1,160 @@
+#include "ui/FormulaPanel.h"
+
+#include "ui/FailureNotice.h"
+#include "ui/FormulaListModel.h"
+#include "ui/GridView.h"
+#include "ui/WaitCursor.h"
+#include "workspace/FormulaEntry.h"
+#include "workspace/Workspace.h"
+
+#include <QHBoxLayout>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QTabBar>
+#include <QVBoxLayout>
+
+namespace quorvel {
+
+FormulaPanel::FormulaPanel(Workspace& workspace, Prompts& prompts, QWidget* parent)
+    : QWidget(parent), m_workspace(workspace), m_prompts(prompts)
+{
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+
+    m_displayTabs = new QTabBar(this);
+    m_displayTabs->setObjectName(QStringLiteral("TabStrip1"));
+    m_displayTabs->addTab(QStringLiteral("公式中文显示"));
+    m_displayTabs->addTab(QStringLiteral("公式英文显示"));
+    m_displayTabs->setExpanding(false);
+    m_displayTabs->setDrawBase(false);
+    m_displayTabs->setCurrentIndex(m_workspace.chineseDisplay() ? 0 : 1);
+    connect(m_displayTabs, &QTabBar::currentChanged, this, &FormulaPanel::chooseDisplay);
+    layout->addWidget(m_displayTabs);
+
+    m_model = new FormulaListModel(m_workspace, this);
+    m_grid = new GridView(this);
+    m_grid->setObjectName(QStringLiteral("MSFlexGrid2"));
+    m_grid->setModel(m_model);
+    for (int column = 0; column < FormulaListModel::ColumnCount; ++column)
+        m_grid->setColumnWidth(column, FormulaListModel::columnWidthPixels(column));
+    // Five-digit row numbers fit their column.
+    m_grid->setColumnWidth(FormulaListModel::NumberColumn,
+                           qMax(FormulaListModel::columnWidthPixels(FormulaListModel::NumberColumn),
+                                fontMetrics().horizontalAdvance(QStringLiteral("88888")) + 10));
+    m_grid->setColumnHidden(FormulaListModel::IdxColumn, true);
+    // The formula column takes the room the window leaves; on a 1366 pixel screen it gives up
+    // part of its design width so the statistics stay in view without scrolling sideways.
+    m_grid->setElasticColumn(FormulaListModel::FormulaColumn,
+                             FormulaListModel::columnWidthPixels(FormulaListModel::FormulaColumn) * 3 / 4);
+    m_grid->viewport()->installEventFilter(this);
+    connect(m_grid, &QAbstractItemView::clicked, this, &FormulaPanel::cellClicked);
+    connect(m_grid, &QAbstractItemView::doubleClicked, this, &FormulaPanel::cellDoubleClicked);
+    layout->addWidget(m_grid, 1);
+
+    auto* typed = new QHBoxLayout;
+    typed->setContentsMargins(0, 6, 0, 0);
+    m_formulaBox = new QLineEdit(this);
+    m_formulaBox->setObjectName(QStringLiteral("Text2"));
+    m_formulaBox->setPlaceholderText(QStringLiteral("例如：第一码+第三大小+7=下期杀第一"));
+    typed->addWidget(m_formulaBox, 1);
+    m_addButton = new QPushButton(QStringLiteral("添加所输公式(&A)"), this);
+    m_addButton->setObjectName(QStringLiteral("Command1"));
+    m_addButton->setAutoDefault(false);
+    connect(m_addButton, &QPushButton::clicked, this, &FormulaPanel::addTypedFormula);
+    connect(m_formulaBox, &QLineEdit::returnPressed, m_addButton, &QPushButton::click);
+    typed->addWidget(m_addButton);
+    layout->addLayout(typed);
+
+    createMenu();
+
+    connect(&m_workspace, &Workspace::formulaListChanged, m_grid, &GridView::scrollNewestIntoView);
+    connect(&m_workspace, &Workspace::displayModeChanged, this, [this](bool chinese) {
+        const QSignalBlocker blocker(m_displayTabs);
+        m_displayTabs->setCurrentIndex(chinese ? 0 : 1);
+    });
+}
+
+void FormulaPanel::createMenu()
+{
+    m_formulaMenu = new QMenu(QStringLiteral("管理"), this);
+    m_formulaMenu->setObjectName(QStringLiteral("mnuMang"));
+    const struct
+    {
+        const char* name;
+        const char* caption;
+    } items[] = {
+        {"mnuExl", "导出到EXCEL表格(&E)"}, {"mnuCulate", "查询该公式历史计算式(&U)"},
+        {"mnuDelGS", "删除该公式(&D)"},    {"mnuDelXzGS", "删除选中所有公式(&C)"},
+        {"mnuDelLst", "删除最后公式(&E)"}, {"mnuDelNXzGS", "删除未选中公式(&X)"},
+    };
+    for (const auto& item : items) {
+        QAction* action = m_formulaMenu->addAction(QString::fromUtf8(item.caption));
+        action->setObjectName(QLatin1String(item.name));
+        // The operations behind these items are not part of this version yet.
+        action->setEnabled(false);
+    }
+}
+
+void FormulaPanel::chooseDisplay(int tab)
+{
+    WaitCursor wait;
+    reportFailure(m_prompts, m_workspace.setChineseDisplay(tab == 0));
+}
+
+void FormulaPanel::cellClicked(const QModelIndex& index)
+{
+    if (!index.isValid())
+        return;
+    if (index.column() == FormulaListModel::FormulaColumn) {
+        if (const int listNumber = m_model->listNumberAt(index.row()); listNumber != 0)
+            m_workspace.toggleSelection(listNumber);
+    } else if (index.column() == FormulaListModel::ComputedColumn) {
+        m_model->markSameComputedValue(index.row());
+    }
+}
+
+void FormulaPanel::cellDoubleClicked(const QModelIndex& index)
+{
+    if (!index.isValid())
+        return;
+    if (m_model->sortByColumn(index.column()))
+        m_grid->scrollNewestIntoView();
+}
+
+void FormulaPanel::addTypedFormula()
+{
+    const QString text = m_formulaBox->text();
+    Status added = success();
+    {
+        WaitCursor wait;
+        added = FormulaEntry(m_workspace).addTyped(text);
+    }
+    if (added) {
+        m_formulaBox->clear();
+        return;
+    }
+    reportFailure(m_prompts, added);
+    if (text.trimmed().isEmpty())
+        m_formulaBox->setFocus(Qt::OtherFocusReason);
+}
+
+bool FormulaPanel::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_grid->viewport() && event->type() == QEvent::MouseButtonRelease) {
+        auto* mouse = static_cast<QMouseEvent*>(event);
+        if (mouse->button() == Qt::RightButton) {
+            // The menu acts on the formula under the pointer.
+            const QModelIndex index = m_grid->indexAt(mouse->position().toPoint());
+            if (index.isValid())
+                m_grid->setCurrentIndex(index);
+            m_formulaMenu->popup(mouse->globalPosition().toPoint());
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+} // namespace quorvel

@@ -1,0 +1,49 @@
+#pragma once
+
+#include <QWidget>
+
+class QLineEdit;
+class QMenu;
+class QModelIndex;
+class QPushButton;
+class QTabBar;
+
+namespace quorvel {
+
+class FormulaListModel;
+class GridView;
+class Prompts;
+class Workspace;
+
+// The formula side of the main window: the display tabs `TabStrip1`, the formula list
+// `MSFlexGrid2` with its menu `mnuMang`, and typed entry (`Text2`, `Command1`).
+class FormulaPanel : public QWidget
+{
+    Q_OBJECT
+public:
+    FormulaPanel(Workspace& workspace, Prompts& prompts, QWidget* parent = nullptr);
+
+    GridView* grid() const { return m_grid; }
+    QMenu* formulaMenu() const { return m_formulaMenu; }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void createMenu();
+    void chooseDisplay(int tab);
+    void cellClicked(const QModelIndex& index);
+    void cellDoubleClicked(const QModelIndex& index);
+    void addTypedFormula();
+
+    Workspace& m_workspace;
+    Prompts& m_prompts;
+    FormulaListModel* m_model = nullptr;
+    QTabBar* m_displayTabs = nullptr;   // `TabStrip1`
+    GridView* m_grid = nullptr;         // `MSFlexGrid2`
+    QLineEdit* m_formulaBox = nullptr;  // `Text2`
+    QPushButton* m_addButton = nullptr; // `Command1`
+    QMenu* m_formulaMenu = nullptr;     // `mnuMang`
+};
+
+} // namespace quorvel

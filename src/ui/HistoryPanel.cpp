@@ -1,0 +1,224 @@
+#include "ui/HistoryPanel.h"
+
+#include "core/TermTable.h"
+#include "ui/FailureNotice.h"
+#include "ui/GridView.h"
+#include "ui/HistoryModel.h"
+#include "ui/NumberEntryBox.h"
+#include "ui/WaitCursor.h"
+#include "workspace/ManualDrawEntry.h"
+#include "workspace/Workspace.h"
+
+#include <QCheckBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QShortcut>
+#include <QVBoxLayout>
+
+#include <optional>
+
+namespace quorvel {
+
+namespace {
+
+QPushButton* commandButton(const char* name, const QString& caption, QWidget* parent)
+{
+    auto* button = new QPushButton(caption, parent);
+    button->setObjectName(QLatin1String(name));
+    button->setAutoDefault(false);
+    // The operations behind these buttons are not part of this version yet.
+    button->setEnabled(false);
+    return button;
+}
+
+} // namespace
+
+HistoryPanel::HistoryPanel(Workspace& workspace, Prompts& prompts, QWidget* parent)
+    : QWidget(parent), m_workspace(workspace), m_prompts(prompts)
+{
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+
+    m_model = new HistoryModel(m_workspace, this);
+    m_grid = new GridView(this);
+    m_grid->setObjectName(QStringLiteral("MSFlexGrid1"));
+    m_grid->setModel(m_model);
+    int gridWidth = 0;
+    for (int column = 0; column < HistoryModel::kColumnCount; ++column) {
+        m_grid->setColumnWidth(column, HistoryModel::columnWidthPixels(column));
+        gridWidth += HistoryModel::columnWidthPixels(column);
+    }
+    m_grid->setMinimumWidth(gridWidth + m_grid->verticalScrollBar()->sizeHint().width() +
+                            2 * m_grid->frameWidth());
+    m_grid->viewport()->installEventFilter(this);
+    layout->addWidget(m_grid, 1);
+    layout->addWidget(createEntryBox());
+
+    m_onlineUpdateButton = commandButton("Command21", QStringLiteral("开奖历史号在线更新(&O)"), this);
+    m_onlineUpdateButton->setToolTip(QStringLiteral("从官方服务器更新历史号码"));
+    m_deleteNewestButton = commandButton("Command3", QStringLiteral("删除最后历史(&D)"), this);
+    m_textExportButton = commandButton("cmdLsdcTxt", QStringLiteral("历史号码导出文本文件(&X)"), this);
+    m_spreadsheetButton = commandButton("cmdDcexl", QStringLiteral("导出列表到Excel"), this);
+    auto* buttons = new QGridLayout;
+    buttons->addWidget(m_onlineUpdateButton, 0, 0);
+    buttons->addWidget(m_deleteNewestButton, 0, 1);
+    buttons->addWidget(m_textExportButton, 1, 0);
+    buttons->addWidget(m_spreadsheetButton, 1, 1);
+    layout->addLayout(buttons);
+
+    m_resultsCheck =
+        new QCheckBox(QStringLiteral("历史列表显示公式各期验算结果(时间较长，请耐性等待...)"), this);
+    m_resultsCheck->setObjectName(QStringLiteral("Check1"));
+    m_resultsCheck->setEnabled(false);
+    layout->addWidget(m_resultsCheck);
+    m_formulaScroll = new QScrollBar(Qt::Horizontal, this);
+    m_formulaScroll->setObjectName(QStringLiteral("HScroll1"));
+    m_formulaScroll->setEnabled(false);
+    layout->addWidget(m_formulaScroll);
+
+    createMenu();
+
+    // The model has refreshed itself by the time this runs (it connected first).
+    connect(&m_workspace, &Workspace::historyChanged, m_grid, &GridView::scrollNewestIntoView);
+    connect(&m_workspace, &Workspace::issueTextChanged, this, [this](const QString& text) {
+        if (m_issueBox->text() != text)
+            m_issueBox->setText(text);
+    });
+}
+
+QWidget* HistoryPanel::createEntryBox()
+{
+    auto* entry = new QGroupBox(this);
+    auto* layout = new QGridLayout(entry);
+    auto* prompt = new QLabel(QStringLiteral("手工输入已经开出的历史号码记录下一期:"), entry);
+    prompt->setObjectName(QStringLiteral("Label12"));
+    layout->addWidget(prompt, 0, 0, 1, 9);
+
+    auto* issueLabel = new QLabel(QStringLiteral("期号："), entry);
+    issueLabel->setObjectName(QStringLiteral("lblIssue"));
+    m_issueBox = new QLineEdit(m_workspace.issueText(), entry);
+    m_issueBox->setObjectName(QStringLiteral("Text1"));
+    m_issueBox->setMaxLength(16);
+    m_issueBox->setToolTip(QStringLiteral("期号（Alt+Q）"));
+    issueLabel->setBuddy(m_issueBox);
+    // The caption carries no mnemonic, so the shortcut to the issue box is set apart.
+    auto* issueShortcut = new QShortcut(QKeySequence(Qt::ALT | Qt::Key_Q), this);
+    connect(issueShortcut, &QShortcut::activated, this, &HistoryPanel::focusIssueBox);
+    auto* issueRow = new QHBoxLayout;
+    issueRow->addWidget(issueLabel);
+    issueRow->addWidget(m_issueBox);
+    issueRow->addStretch(1);
+    layout->addLayout(issueRow, 1, 0, 1, 9);
+    connect(m_issueBox, &QLineEdit::textEdited, this,
+            [this](const QString& text) { m_workspace.setIssueText(text); });
+
+    const int boxWidth = fontMetrics().horizontalAdvance(QStringLiteral("000")) + 12;
+    for (int position = 1; position <= kPositionCount; ++position) {
+        auto* box = new NumberEntryBox(position, position == kPositionCount, entry);
+        box->setObjectName(QStringLiteral("txtIpt%1").arg(position));
+        box->setFixedWidth(boxWidth);
+        box->setToolTip(positionName(position));
+        m_numberBoxes[std::size_t(position - 1)] = box;
+        layout->addWidget(box, 2, position - 1);
+        connect(box, &NumberEntryBox::numberCompleted, this, &HistoryPanel::numberCompleted);
+        if (position == 1)
+            connect(box, &NumberEntryBox::focusEntered, this, &HistoryPanel::clearNumberBoxes);
+        if (position == kPositionCount) {
+            connect(box, &NumberEntryBox::keyTypedInLastBox, this, [this] {
+                if (m_model->rowCount() + 1 >= GridView::kScrollRowThreshold)
+                    m_grid->scrollNewestIntoView();
+            });
+        }
+    }
+    layout->setColumnStretch(kPositionCount, 1);
+    return entry;
+}
+
+void HistoryPanel::createMenu()
+{
+    m_historyMenu = new QMenu(QStringLiteral("历史管理"), this);
+    m_historyMenu->setObjectName(QStringLiteral("mnuLsgl"));
+    const struct
+    {
+        const char* name;
+        const char* caption;
+    } items[] = {
+        {"mnuDcls", "导出历史号码(&O)"},
+        {"mnuDlAll", "删除所有历史(&A）"},
+        {"mnuDlzd", "删除到选定期(&D)"},
+        {"mnuEszhzd", "删除最后指定数量期历史(&E)"},
+    };
+    for (const auto& item : items) {
+        QAction* action = m_historyMenu->addAction(QString::fromUtf8(item.caption));
+        action->setObjectName(QLatin1String(item.name));
+        action->setEnabled(false);
+    }
+}
+
+void HistoryPanel::focusFirstNumberBox()
+{
+    m_numberBoxes[0]->setFocus(Qt::OtherFocusReason);
+}
+
+void HistoryPanel::focusIssueBox()
+{
+    m_issueBox->setFocus(Qt::ShortcutFocusReason);
+    m_issueBox->selectAll();
+}
+
+void HistoryPanel::numberCompleted(int position)
+{
+    if (position < kPositionCount) {
+        m_numberBoxes[std::size_t(position)]->setFocus(Qt::TabFocusReason);
+        return;
+    }
+    storeDraw();
+}
+
+void HistoryPanel::storeDraw()
+{
+    DrawNumbers numbers{};
+    for (int p = 0; p < kPositionCount; ++p)
+        numbers[std::size_t(p)] = m_numberBoxes[std::size_t(p)]->number();
+    std::optional<Result<Status>> stored;
+    {
+        WaitCursor wait;
+        stored = ManualDrawEntry(m_workspace).add(m_issueBox->text(), numbers);
+    }
+    // A refused draw keeps its numbers in the boxes for correction.
+    if (!*stored) {
+        reportFailure(m_prompts, stored->failure());
+        return;
+    }
+    reportFailure(m_prompts, **stored);
+    clearNumberBoxes();
+    focusFirstNumberBox();
+    m_grid->scrollNewestIntoView();
+}
+
+void HistoryPanel::clearNumberBoxes()
+{
+    for (NumberEntryBox* box : m_numberBoxes)
+        box->clear();
+}
+
+bool HistoryPanel::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_grid->viewport() && event->type() == QEvent::MouseButtonRelease) {
+        auto* mouse = static_cast<QMouseEvent*>(event);
+        if (mouse->button() == Qt::RightButton) {
+            m_historyMenu->popup(mouse->globalPosition().toPoint());
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+} // namespace quorvel

@@ -1,0 +1,108 @@
+#include "ui/SetupMenu.h"
+
+#include "core/LotteryType.h"
+#include "core/Settings.h"
+#include "ui/FailureNotice.h"
+#include "ui/WaitCursor.h"
+#include "workspace/SettingsMenu.h"
+#include "workspace/Workspace.h"
+
+namespace quorvel {
+
+namespace {
+
+QString arrayName(const char* name, int index)
+{
+    return QStringLiteral("%1_%2").arg(QLatin1String(name)).arg(index);
+}
+
+const char* const kRetrievalCaptions[Settings::kRetrievalPeriodsCount] = {
+    "前所有期", "前100期", "前200期",  "前300期",  "前500期",
+    "前600期",  "前800期", "前1000期", "前1500期", "前3000期"};
+
+QAction* addItem(QMenu* menu, const QString& name, const QString& caption, bool checkable = true)
+{
+    QAction* action = menu->addAction(caption);
+    action->setObjectName(name);
+    action->setCheckable(checkable);
+    return action;
+}
+
+} // namespace
+
+SetupMenu::SetupMenu(Workspace& workspace, Prompts& prompts, QWidget* parent)
+    : QMenu(QStringLiteral("设置"), parent), m_workspace(workspace), m_prompts(prompts)
+{
+    setObjectName(QStringLiteral("mnuSetup"));
+    const QString resultCaptions[2] = {QStringLiteral("历史列表公式验算结果显示在下期(&N)"),
+                                       QStringLiteral("历史列表公式验算结果显示在当期(&T)")};
+    for (int index = 0; index < 2; ++index) {
+        QAction* action = addItem(this, arrayName("mnuYsXs", index), resultCaptions[index]);
+        m_resultDisplayActions[std::size_t(index)] = action;
+        connect(action, &QAction::triggered, this,
+                [this, index] { SettingsMenu(m_workspace).setResultsAtCurrentPeriod(index == 1); });
+    }
+
+    QMenu* retrieval = addMenu(QStringLiteral("检索期数设置(&Q)"));
+    retrieval->setObjectName(QStringLiteral("mnuQsJs"));
+    retrieval->menuAction()->setObjectName(QStringLiteral("mnuQsJs"));
+    m_excludeCurrentAction =
+        addItem(retrieval, QStringLiteral("mnuBuhan"), QStringLiteral("检索期数前溯不含当前期"));
+    connect(m_excludeCurrentAction, &QAction::triggered, this,
+            [this] { SettingsMenu(m_workspace).toggleExcludeCurrentPeriod(); });
+    retrieval->addSeparator();
+    for (int index = 0; index < Settings::kRetrievalPeriodsCount; ++index) {
+        QAction* action =
+            addItem(retrieval, arrayName("mnuQs", index), QString::fromUtf8(kRetrievalCaptions[index]));
+        m_retrievalActions[std::size_t(index)] = action;
+        connect(action, &QAction::triggered, this, [this, index] {
+            WaitCursor wait;
+            reportFailure(m_prompts, SettingsMenu(m_workspace).setRetrievalPeriodsIndex(index));
+        });
+    }
+
+    m_weightedAction =
+        addItem(this, QStringLiteral("mnuZqlJq"), QStringLiteral("正确率使用期数加权算法(&A)"));
+    connect(m_weightedAction, &QAction::triggered, this,
+            [this] { SettingsMenu(m_workspace).toggleWeightedAccuracy(); });
+
+    QAction* historyDays =
+        addItem(this, QStringLiteral("mnuSetDay"), QStringLiteral("历史号码更新检索天数设置(&D)"), false);
+    connect(historyDays, &QAction::triggered, this, [this] { SettingsMenu(m_workspace).editHistoryDays(); });
+
+    QMenu* lottery = addMenu(QStringLiteral("彩种选择"));
+    lottery->setObjectName(QStringLiteral("mnuCaizhong"));
+    lottery->menuAction()->setObjectName(QStringLiteral("mnuCaizhong"));
+    for (int index = 0; index < kLotteryTypeCount; ++index) {
+        QAction* action =
+            addItem(lottery, arrayName("mnuKL10", index), lotteryTypes()[std::size_t(index)].caption);
+        m_lotteryActions[std::size_t(index)] = action;
+        connect(action, &QAction::triggered, this,
+                [this, index] { SettingsMenu(m_workspace).pickLotteryType(index); });
+    }
+
+    QAction* restore = addItem(this, QStringLiteral("meuHfmr"), QStringLiteral("恢复默认设置(&R)"), false);
+    connect(restore, &QAction::triggered, this, [this] { SettingsMenu(m_workspace).restoreDefaults(); });
+
+    connect(&m_workspace.settings(), &Settings::changed, this, &SetupMenu::syncChecks);
+    syncChecks();
+}
+
+void SetupMenu::syncChecks()
+{
+    const Settings& settings = m_workspace.settings();
+    const bool atCurrent = settings.resultsAtCurrentPeriod();
+    m_resultDisplayActions[0]->setChecked(!atCurrent);
+    m_resultDisplayActions[1]->setChecked(atCurrent);
+    const int retrieval = settings.retrievalPeriodsIndex();
+    for (int index = 0; index < Settings::kRetrievalPeriodsCount; ++index)
+        m_retrievalActions[std::size_t(index)]->setChecked(index == retrieval);
+    const VerificationSettings verification = m_workspace.verificationSettings();
+    m_excludeCurrentAction->setChecked(verification.excludeCurrentPeriod);
+    m_weightedAction->setChecked(verification.weighted);
+    const int lottery = settings.lotteryTypeIndex();
+    for (int index = 0; index < kLotteryTypeCount; ++index)
+        m_lotteryActions[std::size_t(index)]->setChecked(index == lottery);
+}
+
+} // namespace quorvel

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QMenu>
+
+#include <array>
+
+class QAction;
+
+namespace quorvel {
+
+class Prompts;
+class Workspace;
+
+// The settings menu `mnuSetup` "设置" that `Command9` pops up: result display, retrieval periods,
+// weighting, history days, lottery type, restore defaults. Its check marks follow the settings.
+class SetupMenu : public QMenu
+{
+    Q_OBJECT
+public:
+    SetupMenu(Workspace& workspace, Prompts& prompts, QWidget* parent = nullptr);
+
+private:
+    void syncChecks();
+
+    Workspace& m_workspace;
+    Prompts& m_prompts;
+    std::array<QAction*, 2> m_resultDisplayActions{}; // `mnuYsXs_0`, `mnuYsXs_1`
+    std::array<QAction*, 10> m_retrievalActions{};    // `mnuQs_0`..`mnuQs_9`
+    std::array<QAction*, 8> m_lotteryActions{};       // `mnuKL10_0`..`mnuKL10_7`
+    QAction* m_excludeCurrentAction = nullptr;        // `mnuBuhan`
+    QAction* m_weightedAction = nullptr;              // `mnuZqlJq`
+};
+
+} // namespace quorvel

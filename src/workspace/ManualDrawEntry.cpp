@@ -1,0 +1,30 @@
+#include "workspace/ManualDrawEntry.h"
+
+#include "core/Database.h"
+#include "core/HistoryTable.h"
+#include "core/Settings.h"
+#include "history/DrawEntry.h"
+#include "workspace/Workspace.h"
+
+namespace quorvel {
+
+ManualDrawEntry::ManualDrawEntry(Workspace& workspace) : m_workspace(workspace) {}
+
+Result<Status> ManualDrawEntry::add(const QString& issueText, const DrawNumbers& numbers)
+{
+    const Result<Database*> storage = m_workspace.storage();
+    if (!storage)
+        return storage.failure();
+    const Result<Draw> draw = DrawEntry::prepareManualDraw(issueText, numbers, *m_workspace.history(),
+                                                           m_workspace.settings().lotteryTypeIndex());
+    if (!draw)
+        return Failure{draw.error(), QStringLiteral("号码输入有误")};
+    if (Status stored = (*storage)->history().insert({*draw}); !stored)
+        return stored.failure();
+    m_workspace.historyStored({*draw});
+    const Status verified = m_workspace.Yansuan();
+    const Status proposed = m_workspace.QihaoXianshi();
+    return verified ? proposed : verified;
+}
+
+} // namespace quorvel
