@@ -4,6 +4,7 @@
 #include "formulas/NumberRules.h"
 
 #include <algorithm>
+#include <limits>
 
 namespace quorvel {
 
@@ -41,24 +42,36 @@ DisplayColumn HistoryDisplay::computeColumn(const DrawTable& table, int position
     DisplayColumn column(drawCount);
     const Result<CompiledFormula> compiled = CompiledFormula::compile(formula.code);
     if (compiled && drawCount > 0) {
-        const std::vector<double> values = compiled->evaluate(table);
+        // Folded numbers by draw; kNoFold for an empty value.
+        constexpr int kNoFold = std::numeric_limits<int>::min();
+        std::vector<int> folds(static_cast<std::size_t>(drawCount));
+        if (compiled->isTermSum()) {
+            std::vector<qint64> sums(static_cast<std::size_t>(drawCount));
+            sumTermColumns(table, compiled->sumTerms(), compiled->sumConstant(), 0, drawCount, sums.data());
+            for (std::size_t t = 0; t < sums.size(); ++t)
+                folds[t] = int(foldWhole(sums[t]));
+        } else {
+            const std::vector<double> values = compiled->evaluate(table);
+            for (std::size_t t = 0; t < values.size(); ++t)
+                folds[t] = fold(values[t]).value_or(kNoFold);
+        }
         const qint32* drawn = table.numbersAt(position);
-        std::vector<std::optional<int>> folds(values.size());
-        for (std::size_t t = 0; t < values.size(); ++t)
-            folds[t] = fold(values[t]);
         // Whether the number named from draw t - 1 was right for draw t; an empty one is a miss.
         const auto colourOfHit = [&](int t) {
-            const std::optional<int>& named = folds[std::size_t(t - 1)];
-            const bool right = named && ((*named != drawn[t]) == formula.kill);
+            const int named = folds[std::size_t(t - 1)];
+            const bool right = named != kNoFold && ((named != drawn[t]) == formula.kill);
             return right ? CellColour::Blue : CellColour::Green;
+        };
+        const auto number = [&](int t) {
+            const int named = folds[std::size_t(t)];
+            return named == kNoFold ? std::nullopt : std::optional<int>(named);
         };
         for (int t = 0; t < drawCount; ++t) {
             if (mode == DisplayMode::NextDraw) {
                 if (t > 0)
-                    column.set(t, folds[std::size_t(t - 1)], colourOfHit(t));
+                    column.set(t, number(t - 1), colourOfHit(t));
             } else {
-                column.set(t, folds[std::size_t(t)],
-                           t + 1 < drawCount ? colourOfHit(t + 1) : CellColour::None);
+                column.set(t, number(t), t + 1 < drawCount ? colourOfHit(t + 1) : CellColour::None);
             }
         }
     }
