@@ -2,6 +2,7 @@
 // and against a floor (a plain loop that only adds a formula's columns) on a deterministic
 // synthetic history, and prints the rates and their ratios.
 
+#include "PredictionBench.h"
 #include "StartupBench.h"
 #include "core/DrawTable.h"
 #include "formulas/CompiledFormula.h"
@@ -214,6 +215,8 @@ int main(int argc, char** argv)
     const double verifyRatio = engineVerify / oracleVerify;
     std::printf("verify: engine=%.0f oracle=%.2f ratio=%.0f\n", engineVerify, oracleVerify, verifyRatio);
     std::printf("verify-pass: engine=%.0f\n", verifierPassRate(table, codes));
+
+    bench::printPredictionFigures(draws);
 
     const SearchFigures search = searchRates(table);
     const double fraction = search.engine / search.floor;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QString>
 #include <QtGlobal>
 
 #include <cmath>
@@ -43,6 +44,24 @@ inline std::optional<int> fold(double value)
     if (isEmptyValue(value) || std::fabs(value) > 9.0e18)
         return std::nullopt;
     return static_cast<int>(foldWhole(static_cast<qint64>(roundHalfEven(value))));
+}
+
+// A value as the program writes it: whole numbers without decimals, others with up to 6
+// decimals and no trailing zeros; "-0" reads "0". The empty value has no text.
+inline QString valueText(double value)
+{
+    if (isEmptyValue(value))
+        return QString();
+    QString text = QString::number(value, 'f', 6);
+    if (text.contains(QLatin1Char('.'))) {
+        while (text.endsWith(QLatin1Char('0')))
+            text.chop(1);
+        if (text.endsWith(QLatin1Char('.')))
+            text.chop(1);
+    }
+    if (text == QLatin1String("-0"))
+        text = QStringLiteral("0");
+    return text;
 }
 
 } // namespace quorvel

@@ -67,6 +67,11 @@ QVariant nullableInteger(const std::optional<qint64>& value)
 
 } // namespace
 
+std::optional<qint64> foldedNumber(const std::optional<double>& value)
+{
+    return foldWholeNumber(wholeNumber(value));
+}
+
 std::optional<double> modulo(std::optional<double> dividend, std::optional<double> divisor)
 {
     if (!dividend || !divisor || std::isnan(*dividend) || std::isnan(*divisor))

@@ -50,10 +50,14 @@ public:
 
     Columns columns() const;
 
+    // The connection holding `Lishi`, for further reference statements over the same history.
+    QSqlDatabase database() const { return db(); }
+    // "UPDATE [Lishi] SET [canshu]=" + code; false when the statement fails.
+    bool evaluate(const QString& code);
+
 private:
     QSqlDatabase db() const;
     bool exec(const QString& statement);
-    bool evaluate(const QString& code);
     // Writes PreCanshu(t) = predicted(canshu(t - 1)) for t = 2..R, walking the draws in issue order.
     void walkPreCanshu(const std::function<std::optional<qint64>(std::optional<double>)>& predicted);
     std::vector<bool> flags(const QString& column) const;
@@ -66,6 +70,10 @@ private:
 // and integer constants written as reals so that "/" divides as real numbers, as the program's
 // own database dialect does.
 QString sqliteExpression(const QString& code);
+
+// ((v - 1) MOD 20) + 1 of a value v made whole (halves to even), with the registered MOD; empty
+// for an empty value and for values no 64-bit whole number holds.
+std::optional<qint64> foldedNumber(const std::optional<double>& value);
 
 // The registered MOD on whole numbers: both operands rounded half to even, remainder with the
 // sign of the dividend; empty when an operand is empty or the divisor rounds to 0.

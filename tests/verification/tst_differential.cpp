@@ -2,14 +2,17 @@
 #include "formulas/CompiledFormula.h"
 #include "formulas/NumberRules.h"
 #include "oracle/Oracle.h"
+#include "oracle/PredictionOracle.h"
 #include "oracle/RandomFormula.h"
 #include "oracle/StatisticsPrinting.h"
 #include "oracle/SyntheticHistory.h"
+#include "verification/Prediction.h"
 #include "verification/Verifier.h"
 
 #include <QTest>
 
 #include <cmath>
+#include <numeric>
 
 using namespace quorvel;
 
@@ -74,6 +77,8 @@ private slots:
     void engineMatchesOracle_data();
     void engineMatchesOracle();
     void codeThatNeitherEvaluates();
+    void predictionMatchesOracle_data();
+    void predictionMatchesOracle();
 };
 
 void TestDifferential::engineMatchesOracle_data()
@@ -195,6 +200,88 @@ void TestDifferential::codeThatNeitherEvaluates()
          {QStringLiteral("L1A+L2某某+5"), QStringLiteral("L1A+L9Z"), QStringLiteral("L1A+*3")}) {
         QVERIFY2(!reference.verify(code, 1, true, settings).evaluable, qPrintable(code));
         QVERIFY2(!Verifier(table, 1, true, settings).verify(code, true).evaluable, qPrintable(code));
+    }
+}
+
+void TestDifferential::predictionMatchesOracle_data()
+{
+    QTest::addColumn<std::vector<Draw>>("draws");
+    QTest::addColumn<int>("runs");
+    std::mt19937_64 random(testSeed());
+    QTest::newRow("single draw") << oracle::randomHistory(1, random) << 4;
+    QTest::newRow("120 random draws") << oracle::randomHistory(120, random) << 60;
+    QTest::newRow("639 real draws") << oracle::readHistoryFile(
+                                           QStringLiteral(QUORVEL_TEST_DATA "/cqxync-168bet-funyule.txt"), 97)
+                                    << 20;
+}
+
+void TestDifferential::predictionMatchesOracle()
+{
+    QFETCH(std::vector<Draw>, draws);
+    QFETCH(int, runs);
+    QVERIFY(!draws.empty());
+
+    const int drawCount = int(draws.size());
+    const quint64 seed = testSeed();
+    std::mt19937_64 random(seed ^ quint64(drawCount) ^ 0x5eed);
+    const auto uniform = [&](int low, int high) { return low + int(random() % quint64(high - low + 1)); };
+    oracle::RandomFormula codes(random);
+    oracle::Oracle history(draws);
+    const DrawTable table(draws);
+    const std::array<SortKey, 3> keyChoices{SortKey::MaxMisses, SortKey::MaxHits, SortKey::LastMisses};
+
+    for (int run = 0; run < runs; ++run) {
+        PredictionParams params;
+        for (std::vector<PredictionFormula>& formulas : params.tables) {
+            const int count = uniform(0, 14);
+            // Unique idx in shuffled stored order; statistics small so that the sort keys tie often.
+            std::vector<int> idx(static_cast<std::size_t>(count));
+            std::iota(idx.begin(), idx.end(), 1);
+            std::shuffle(idx.begin(), idx.end(), random);
+            for (int i = 0; i < count; ++i) {
+                PredictionFormula formula;
+                formula.idx = idx[std::size_t(i)] * 3;
+                formula.kill = uniform(0, 1) == 1;
+                formula.code = uniform(1, 20) == 1 ? QStringLiteral("L1A+L9Z") : codes.any();
+                if (uniform(1, 8) > 1)
+                    formula.statistics =
+                        RunStatistics{uniform(0, 3), uniform(0, 3), uniform(0, 3), uniform(0, 3)};
+                formulas.push_back(formula);
+            }
+        }
+        for (int k = 1; k <= 16; ++k)
+            params.selection.marks.push_back(uniform(1, 4) > 1);
+        params.selection.selectedBeyond = uniform(0, 1) == 1;
+        params.method = uniform(0, 1) ? PredictionMethod::BestFormulas : PredictionMethod::SelectedFormulas;
+        params.kill = uniform(0, 1) == 1;
+        params.shownPosition = uniform(1, kPositionCount);
+        params.quota = std::array{0, 1, 2, 3, 5, 17, 20, 25}[std::size_t(uniform(0, 7))];
+        for (SortKey& key : params.keys)
+            key = keyChoices[std::size_t(uniform(0, 2))];
+
+        const QString context =
+            QStringLiteral("seed %1, %2 draws, run %3: %4, %5, p* %6, quota %7")
+                .arg(seed)
+                .arg(drawCount)
+                .arg(run)
+                .arg(params.method == PredictionMethod::BestFormulas ? "best" : "selected")
+                .arg(params.kill ? "kill" : "keep")
+                .arg(params.shownPosition)
+                .arg(params.quota);
+        oracle::PredictionOracle reference(history, params.tables);
+        const PredictionResult expected = reference.run(params);
+        const PredictionResult actual = Prediction(table).run(params);
+        QVERIFY2(actual.positions.size() == expected.positions.size(), qPrintable(context));
+        for (std::size_t q = 0; q < expected.positions.size(); ++q)
+            QVERIFY2(actual.positions[q] == expected.positions[q],
+                     qPrintable(context + QStringLiteral(": counts of position %1 differ").arg(q + 1)));
+        QVERIFY2(actual.quota == expected.quota && actual.usedFormulas == expected.usedFormulas &&
+                     actual.visitedAtLastPosition == expected.visitedAtLastPosition,
+                 qPrintable(context + QStringLiteral(": used %1/%2, visited %3/%4")
+                                          .arg(actual.usedFormulas)
+                                          .arg(expected.usedFormulas)
+                                          .arg(actual.visitedAtLastPosition)
+                                          .arg(expected.visitedAtLastPosition)));
     }
 }
 

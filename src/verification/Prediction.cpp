@@ -1,0 +1,211 @@
+#include "verification/Prediction.h"
+
+#include "formulas/CompiledFormula.h"
+#include "formulas/NumberRules.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace quorvel {
+
+namespace {
+
+std::optional<int> keyValue(const PredictionFormula& formula, SortKey key)
+{
+    if (!formula.statistics)
+        return std::nullopt;
+    switch (key) {
+    case SortKey::MaxMisses:
+        return formula.statistics->maxMisses;
+    case SortKey::MaxHits:
+        return formula.statistics->maxHits;
+    case SortKey::LastMisses:
+        return formula.statistics->lastMisses;
+    }
+    return std::nullopt;
+}
+
+// A formula of the best-formula walk with its list number.
+struct RankedFormula
+{
+    const PredictionFormula* formula = nullptr;
+    int listNumber = 0;
+};
+
+bool isNumber(const std::optional<int>& n)
+{
+    return n && *n >= 1 && *n <= kHighestNumber;
+}
+
+// Kept counts stand in the keep array; the kill array then holds nothing.
+void moveToKeep(PositionCounts& counts)
+{
+    counts.keep = counts.kill;
+    counts.kill.fill(0);
+}
+
+} // namespace
+
+QString sortKeyColumn(SortKey key)
+{
+    switch (key) {
+    case SortKey::MaxMisses:
+        return QStringLiteral("intGsErrCon");
+    case SortKey::MaxHits:
+        return QStringLiteral("intGsTrueCon");
+    case SortKey::LastMisses:
+        return QStringLiteral("intGsErrLst");
+    }
+    return QString();
+}
+
+bool sortKeyDescending(SortKey key)
+{
+    return key == SortKey::LastMisses;
+}
+
+ListSelection ListSelection::allExcept(const std::vector<int>& unselected)
+{
+    ListSelection selection;
+    selection.selectedBeyond = true;
+    for (const int listNumber : unselected) {
+        if (listNumber < 1)
+            continue;
+        if (selection.marks.size() < std::size_t(listNumber))
+            selection.marks.resize(std::size_t(listNumber), 1);
+        selection.marks[std::size_t(listNumber - 1)] = 0;
+    }
+    return selection;
+}
+
+std::vector<const PredictionFormula*> formulasInListOrder(const std::vector<PredictionFormula>& table,
+                                                          bool kill)
+{
+    std::vector<const PredictionFormula*> list;
+    for (const PredictionFormula& formula : table) {
+        if (formula.kill == kill)
+            list.push_back(&formula);
+    }
+    std::stable_sort(list.begin(), list.end(),
+                     [](const PredictionFormula* a, const PredictionFormula* b) { return a->idx < b->idx; });
+    return list;
+}
+
+std::optional<int> Prediction::computedNumber(const QString& code) const
+{
+    if (m_table.isEmpty())
+        return std::nullopt;
+    const Result<CompiledFormula> compiled = CompiledFormula::compile(code);
+    if (!compiled)
+        return std::nullopt;
+    return fold(compiled->valueAt(m_table, m_table.drawCount() - 1));
+}
+
+std::optional<int> Prediction::quotaFromText(const QString& text)
+{
+    bool ok = false;
+    double value = text.trimmed().toDouble(&ok);
+    if (!ok || !std::isfinite(value))
+        value = 0;
+    const double whole = roundHalfEven(value);
+    if (whole < -32768 || whole > 32767)
+        return std::nullopt;
+    return int(whole);
+}
+
+PositionCounts Prediction::countSelected(const std::vector<PredictionFormula>& formulas, bool kill,
+                                         const ListSelection& selection, int& used) const
+{
+    PositionCounts counts;
+    const std::vector<const PredictionFormula*> list = formulasInListOrder(formulas, kill);
+    for (std::size_t k = 1; k <= list.size(); ++k) {
+        // An unselected formula's value is not needed: it adds to nothing.
+        if (!selection.isSelected(int(k)))
+            continue;
+        const std::optional<int> n = computedNumber(list[k - 1]->code);
+        if (!isNumber(n))
+            continue;
+        ++used;
+        ++counts.total[std::size_t(*n)];
+        ++counts.kill[std::size_t(*n)];
+    }
+    if (!kill)
+        moveToKeep(counts);
+    return counts;
+}
+
+PredictionResult Prediction::run(const PredictionParams& params) const
+{
+    PredictionResult result;
+    const int shown = std::clamp(params.shownPosition, 1, kPositionCount);
+
+    if (params.method == PredictionMethod::SelectedFormulas) {
+        result.quota = 1;
+        for (int q = 1; q <= shown; ++q)
+            result.positions.push_back(countSelected(params.tables[std::size_t(q - 1)], params.kill,
+                                                     params.selection, result.usedFormulas));
+        return result;
+    }
+
+    result.quota = params.quota;
+    std::array<bool, kHighestNumber + 1> taken{}; // by an earlier position
+    // Goal per position: kill until at most Q numbers stand, keep until Q numbers are kept.
+    const int limit = params.kill ? kHighestNumber - params.quota : params.quota;
+
+    for (int q = 1; q <= shown; ++q) {
+        const std::vector<const PredictionFormula*> list =
+            formulasInListOrder(params.tables[std::size_t(q - 1)], params.kill);
+        std::vector<RankedFormula> order;
+        order.reserve(list.size());
+        for (std::size_t k = 0; k < list.size(); ++k)
+            order.push_back({list[k], int(k) + 1});
+        // Stable on the list order, so formulas tying on all three keys come in idx order.
+        std::stable_sort(order.begin(), order.end(), [&](const RankedFormula& a, const RankedFormula& b) {
+            for (const SortKey key : params.keys) {
+                const std::optional<int> va = keyValue(*a.formula, key);
+                const std::optional<int> vb = keyValue(*b.formula, key);
+                if (va == vb)
+                    continue;
+                return sortKeyDescending(key) ? vb < va : va < vb;
+            }
+            return false;
+        });
+
+        PositionCounts counts;
+        std::array<bool, kHighestNumber + 1> claimed{};
+        int covered = 0;
+        int visited = 0;
+        for (std::size_t i = 0; i < order.size() && covered < limit; ++i) {
+            ++visited;
+            if (!params.selection.isSelected(order[i].listNumber))
+                continue;
+            const std::optional<int> n = computedNumber(order[i].formula->code);
+            if (isNumber(n)) {
+                claimed[std::size_t(*n)] = true;
+                ++counts.total[std::size_t(*n)];
+                ++counts.kill[std::size_t(*n)];
+            }
+            // Recounted after every selected formula, also one that claimed nothing: the numbers
+            // taken by earlier positions count as covered from the first selected formula on.
+            covered = 0;
+            for (int number = 1; number <= kHighestNumber; ++number) {
+                const std::size_t m = std::size_t(number);
+                covered += params.kill ? (claimed[m] || taken[m]) : (claimed[m] && !taken[m]);
+            }
+        }
+
+        for (int number = 1; number <= kHighestNumber; ++number) {
+            const std::size_t m = std::size_t(number);
+            // Kill: the numbers left standing here are not available to later positions.
+            if (params.kill ? !claimed[m] : claimed[m])
+                taken[m] = true;
+        }
+        if (!params.kill)
+            moveToKeep(counts);
+        result.positions.push_back(counts);
+        result.visitedAtLastPosition = visited;
+    }
+    return result;
+}
+
+} // namespace quorvel
