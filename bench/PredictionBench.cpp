@@ -1,6 +1,6 @@
 #include "PredictionBench.h"
 
-#include "formulas/DrawTable.h"
+#include "core/DrawTable.h"
 #include "oracle/Oracle.h"
 #include "oracle/PredictionOracle.h"
 #include "search/CandidateGenerator.h"

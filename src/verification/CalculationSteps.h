@@ -1,6 +1,6 @@
 #pragma once
 
-#include "formulas/DrawTable.h"
+#include "core/DrawTable.h"
 
 #include <QString>
 #include <QStringList>

@@ -2,7 +2,7 @@
 
 #include "core/FormulaRecord.h"
 #include "core/TermTable.h"
-#include "formulas/DrawTable.h"
+#include "core/DrawTable.h"
 
 #include <QString>
 
