@@ -1,12 +1,10 @@
 #include "history/HistoryTextImport.h"
 
 #include "core/IssueNumber.h"
+#include "core/TextFile.h"
 #include "history/DrawEntry.h"
 
-#include <QDir>
-#include <QFile>
 #include <QRegularExpression>
-#include <QStringDecoder>
 
 #include <algorithm>
 #include <map>
@@ -29,31 +27,15 @@ bool sameNumbers(const DrawNumbers& a, const DrawNumbers& b)
 
 } // namespace
 
-Result<QString> HistoryTextImport::decode(const QByteArray& bytes)
+Result<std::vector<HistoryTextImport::Line>> HistoryTextImport::parse(const QString& text)
 {
-    {
-        QStringDecoder utf8(QStringConverter::Utf8);
-        QString text = utf8(bytes);
-        if (!utf8.hasError()) {
-            if (text.startsWith(QChar(0xFEFF)))
-                text.remove(0, 1);
-            return text;
-        }
-    }
-    QStringDecoder gb18030("GB18030");
-    if (!gb18030.isValid())
-        return Failure{QStringLiteral("文件不是UTF-8文本，且本机无法解码GB18030文本")};
-    QString text = gb18030(bytes);
-    if (gb18030.hasError())
-        return Failure{QStringLiteral("文件既不是UTF-8文本也不是GB18030文本")};
-    return text;
+    return parseLines(TextFile::splitLines(text));
 }
 
-Result<std::vector<HistoryTextImport::Line>> HistoryTextImport::parse(const QString& text)
+Result<std::vector<HistoryTextImport::Line>> HistoryTextImport::parseLines(const QStringList& rawLines)
 {
     static const QRegularExpression separators(QStringLiteral("[\\s,，]+"));
     std::vector<Line> lines;
-    const QStringList rawLines = text.split(QLatin1Char('\n'));
     for (qsizetype i = 0; i < rawLines.size(); ++i) {
         const int lineNumber = int(i + 1);
         const QString trimmed = rawLines[i].trimmed();
@@ -87,18 +69,13 @@ Result<std::vector<HistoryTextImport::Line>> HistoryTextImport::parse(const QStr
 Result<HistoryTextImport::Summary> HistoryTextImport::importFile(Database& database, const QString& filePath,
                                                                  int drawsPerDay, EntryPath path)
 {
-    QFile file(filePath);
-    if (!file.open(QIODevice::ReadOnly))
-        return Failure{
-            QStringLiteral("无法打开%1：%2").arg(QDir::toNativeSeparators(filePath), file.errorString())};
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        return Failure{
-            QStringLiteral("无法读取%1：%2").arg(QDir::toNativeSeparators(filePath), file.errorString())};
-    const Result<QString> text = decode(bytes);
-    if (!text)
-        return Failure{text.error()};
-    return importText(database, *text, drawsPerDay, path);
+    const Result<QStringList> rawLines = TextFile::readLines(filePath, kMaxFileBytes);
+    if (!rawLines)
+        return Failure{rawLines.error()};
+    const Result<std::vector<Line>> lines = parseLines(*rawLines);
+    if (!lines)
+        return Failure{lines.error()};
+    return storeLines(database, *lines, drawsPerDay, path);
 }
 
 Result<HistoryTextImport::Summary> HistoryTextImport::importText(Database& database, const QString& text,
@@ -107,6 +84,13 @@ Result<HistoryTextImport::Summary> HistoryTextImport::importText(Database& datab
     const Result<std::vector<Line>> lines = parse(text);
     if (!lines)
         return Failure{lines.error()};
+    return storeLines(database, *lines, drawsPerDay, path);
+}
+
+Result<HistoryTextImport::Summary> HistoryTextImport::storeLines(Database& database,
+                                                                 const std::vector<Line>& lines,
+                                                                 int drawsPerDay, EntryPath path)
+{
     const Result<std::vector<Draw>> stored = database.readHistory();
     if (!stored)
         return Failure{stored.error()};
@@ -118,7 +102,7 @@ Result<HistoryTextImport::Summary> HistoryTextImport::importText(Database& datab
         byIssue.emplace(draw.issue, draw.numbers());
     std::map<qint32, int> newIssues; // issue -> line number
     Summary summary;
-    for (const Line& line : *lines) {
+    for (const Line& line : lines) {
         if (const auto seen = newIssues.find(line.issue); seen != newIssues.end()) {
             if (!sameNumbers(byIssue.at(line.issue), line.numbers)) {
                 return lineFailure(line.lineNumber, QStringLiteral("期号%1在第%2行已出现，号码不同")
