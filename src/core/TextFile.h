@@ -12,7 +12,7 @@ namespace quorvel {
 // The text files the program reads and writes. Reading accepts what users trade: UTF-8 (with or
 // without a byte order mark) when the bytes are strictly valid UTF-8, otherwise GB18030, with
 // CR LF, LF or CR line ends. Writing always produces GB18030 with CR LF after every line and no
-// byte order mark, the format other tools for these lotteries read.
+// byte order mark, the format users trade formula and history files in.
 class TextFile
 {
 public:

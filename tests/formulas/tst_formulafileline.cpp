@@ -44,8 +44,6 @@ void TestFormulaFileLine::classify_data()
                                   << "[第二杀]第一码+连跳号+3" << 2 << -1;
     QTest::newRow("MOD of imported codes") << "第一码 MOD 3+1=下期生第二" << formula << "L1A MOD 3+1"
                                            << "第一码 MOD 3+1=下期生第二" << 2 << 0;
-    QTest::newRow("suffix naming no position") << "第一码+5=下期杀第九" << formula << "L1A+5"
-                                               << "第一码+5=下期杀第九" << 0 << 1;
 
     QTest::newRow("empty line") << "" << skip << ""
                                 << "" << 0 << -1;
@@ -78,10 +76,6 @@ void TestFormulaFileLine::classify_data()
                                         << "" << 0 << -1;
     QTest::newRow("unclosed parenthesis") << "(第一码+5=下期杀第一" << unknown << "(L1A+5"
                                           << "" << 0 << -1;
-    QTest::newRow("decimal point") << "第一码+0.5=下期杀第一" << unknown << "L1A+0.5"
-                                   << "" << 0 << -1;
-    QTest::newRow("full-width plus") << "第一码＋5=下期杀第一" << unknown << "L1A＋5"
-                                     << "" << 0 << -1;
 }
 
 void TestFormulaFileLine::classify()

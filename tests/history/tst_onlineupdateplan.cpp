@@ -49,9 +49,6 @@ void TestOnlineUpdatePlan::compute_data()
     QTest::newRow("oldest H + 1 days old replaces the history")
         << dec7 << 3 << 84 << 25120384 << 25120750 << true << 4 << qint64(420) << 25120401 << 25120784
         << false << 4 * 84 << 25120401 << 25120784;
-    QTest::newRow("oldest 5 days old with H = 3")
-        << dec7 << 3 << 84 << 25120201 << 25120784 << true << 4 << qint64(420) << 25120401 << 25120784
-        << false << 4 * 84 << 25120401 << 25120784;
     QTest::newRow("empty history over a month end")
         << QDate(2025, 12, 1) << 3 << 84 << 0 << 0 << false << 4 << qint64(420) << 25112801 << 25120184
         << false << 4 * 84 << 25112801 << 25120184;
@@ -73,8 +70,6 @@ void TestOnlineUpdatePlan::compute_data()
     QTest::newRow("newest after today (clock set back)")
         << dec7 << 3 << 84 << 25120601 << 25120901 << false << -1 << qint64(0) << 25120902 << 25120784 << true
         << 0 << 0 << 0;
-    QTest::newRow("H = 10, D = 71") << dec7 << 10 << 71 << 0 << 0 << false << 11 << qint64(852) << 25112701
-                                    << 25120771 << false << 11 * 71 << 25112701 << 25120771;
 }
 
 void TestOnlineUpdatePlan::compute()
