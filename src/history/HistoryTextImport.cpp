@@ -3,12 +3,12 @@
 #include "core/Database.h"
 #include "core/HistoryTable.h"
 #include "core/IssueNumber.h"
+#include "core/TextFile.h"
 #include "history/DrawEntry.h"
 
 #include <QDir>
 #include <QFile>
 #include <QRegularExpression>
-#include <QStringDecoder>
 
 #include <algorithm>
 #include <map>
@@ -39,32 +39,11 @@ QString numbersText(const DrawNumbers& numbers)
 
 } // namespace
 
-Result<QString> HistoryTextImport::decode(const QByteArray& bytes)
-{
-    {
-        QStringDecoder utf8(QStringConverter::Utf8);
-        QString text = utf8(bytes);
-        if (!utf8.hasError()) {
-            if (text.startsWith(QChar(0xFEFF)))
-                text.remove(0, 1);
-            return text;
-        }
-    }
-    QStringDecoder gb18030("GB18030");
-    if (!gb18030.isValid())
-        return Failure{QStringLiteral("文件不是UTF-8文本，且本机无法解码GB18030文本")};
-    QString text = gb18030(bytes);
-    if (gb18030.hasError())
-        return Failure{QStringLiteral("文件既不是UTF-8文本也不是GB18030文本")};
-    return text;
-}
-
 Result<std::vector<HistoryTextImport::Line>> HistoryTextImport::parse(const QString& text)
 {
-    static const QRegularExpression lineEnds(QStringLiteral("\r\n|\n|\r"));
     static const QRegularExpression separators(QStringLiteral("[ \t,，\u3000]+"));
     std::vector<Line> lines;
-    const QStringList rawLines = text.split(lineEnds);
+    const QStringList rawLines = TextFile::splitLines(text);
     for (qsizetype i = 0; i < rawLines.size(); ++i) {
         const int lineNumber = int(i + 1);
         const QString& raw = rawLines[i];
@@ -148,7 +127,7 @@ Result<HistoryTextImport::Summary> HistoryTextImport::importFile(Database& datab
     const Result<QByteArray> bytes = readFile(filePath);
     if (!bytes)
         return bytes.failure();
-    const Result<QString> text = decode(*bytes);
+    const Result<QString> text = TextFile::decode(*bytes);
     if (!text)
         return text.failure();
     return importText(database, *text, days, path);

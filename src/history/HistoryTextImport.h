@@ -14,7 +14,8 @@ namespace quorvel {
 
 // Reads draws from a text file, one per line: the issue YYMMDDNN and the eight numbers in
 // drawing order, separated by blanks, tabs or commas. Blank lines and lines starting with '#'
-// are ignored. The file may be UTF-8 (with or without a byte order mark) or GB18030.
+// are ignored. The file may be UTF-8 (with or without a byte order mark) or GB18030, with CR LF,
+// LF or CR line ends (TextFile).
 class HistoryTextImport
 {
 public:
@@ -44,9 +45,6 @@ public:
         int skipped = 0;          // issues already stored with the same numbers, or repeated in the file
         std::vector<Draw> stored; // the draws stored, oldest first
     };
-
-    // UTF-8 when the bytes are valid UTF-8 (a leading byte order mark is dropped), else GB18030.
-    static Result<QString> decode(const QByteArray& bytes);
 
     // Every draw line of a text, in file order. The first malformed line (wrong fields, numbers
     // outside 1..20 or repeated, a control character) fails the whole text with "line N: <reason>".
