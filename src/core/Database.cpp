@@ -211,9 +211,11 @@ void Database::probeWritable()
     QSqlQuery(db).exec(QStringLiteral("ROLLBACK"));
     if (reason.isEmpty())
         return;
+    // A write-protected file is named; otherwise it is the folder that takes no journal.
     const QFileInfo file(filePath());
-    const QString where = file.exists() && !QFileInfo(m_dataFolder).isWritable() ? nativePath(m_dataFolder)
-                                                                                 : nativePath(filePath());
+    const QString where = !file.isWritable() || QFileInfo(m_dataFolder).isWritable()
+                              ? nativePath(filePath())
+                              : nativePath(m_dataFolder);
     m_connection->setReadOnly(
         QStringLiteral("公式数据库 %1 无法写入（%2），修改都不能保存").arg(where, reason));
 }

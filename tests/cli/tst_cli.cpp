@@ -1,8 +1,13 @@
 #include "core/TermTable.h"
+#include "support/CliRun.h"
+#include "support/ReadOnlyScope.h"
 
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QSettings>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -10,24 +15,7 @@
 
 using namespace quorvel;
 
-namespace {
-
-struct Run
-{
-    int exitCode = -1;
-    QStringList out; // stdout lines
-    QStringList err; // stderr lines
-};
-
-QStringList lines(const QByteArray& bytes)
-{
-    QString text = QString::fromUtf8(bytes);
-    if (text.endsWith(QLatin1Char('\n')))
-        text.chop(1);
-    return text.isEmpty() ? QStringList() : text.split(QLatin1Char('\n'));
-}
-
-} // namespace
+using Run = CliResult;
 
 class TestCli : public QObject
 {
@@ -47,55 +35,37 @@ private Q_SLOTS:
     void evalPrintsValuesPerDraw();
     void verifyPrintsListAndWritesBack();
     void verifyTakesUnsetOptionsFromSettings();
+    void failuresAreOneLineOnStderr();
+    void readOnlyDatabaseStillVerifies();
+    void importTakesDrawsPerDayFromTheLotteryType();
+    void manyFormulasAddedInOneRun();
 
 private:
     Run cli(const QStringList& arguments) const;
     QString writeFile(const QString& name, const QByteArray& bytes) const;
     void importDraws(const QString& text);
 
-    std::unique_ptr<QTemporaryDir> m_folder;
+    std::unique_ptr<CliRun> m_run;
 };
 
 void TestCli::init()
 {
-    m_folder = std::make_unique<QTemporaryDir>();
-    QVERIFY(m_folder->isValid());
+    m_run = std::make_unique<CliRun>();
 }
 
 Run TestCli::cli(const QStringList& arguments) const
 {
-    QProcess process;
-    process.setProgram(QStringLiteral(QUORVEL_CLI_PATH));
-    process.setArguments(QStringList{QStringLiteral("--data-dir"), m_folder->filePath(QStringLiteral("data")),
-                                     QStringLiteral("--settings-file"),
-                                     m_folder->filePath(QStringLiteral("settings.ini"))} +
-                         arguments);
-    process.start();
-    Run run;
-    if (!process.waitForFinished(300000) || process.exitStatus() != QProcess::NormalExit) {
-        qWarning("quorvel-cli did not finish: %s", qPrintable(process.errorString()));
-        return run;
-    }
-    run.exitCode = process.exitCode();
-    run.out = lines(process.readAllStandardOutput());
-    run.err = lines(process.readAllStandardError());
-    return run;
+    return (*m_run)(arguments);
 }
 
 QString TestCli::writeFile(const QString& name, const QByteArray& bytes) const
 {
-    const QString path = m_folder->filePath(name);
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
-        qWarning("cannot write %s", qPrintable(path));
-    return path;
+    return m_run->writeFile(name, bytes);
 }
 
 void TestCli::importDraws(const QString& text)
 {
-    const Run run = cli({QStringLiteral("history"), QStringLiteral("import"),
-                         writeFile(QStringLiteral("draws.txt"), text.toUtf8())});
-    QCOMPARE(run.exitCode, 0);
+    QVERIFY(m_run->importDraws(text));
 }
 
 void TestCli::paramsOfTheWorkedExample_data()
@@ -166,7 +136,9 @@ void TestCli::exitCodes_data()
     QTest::addColumn<QString>("errorMentions");
 
     QTest::newRow("no command") << QString() << 2 << QStringLiteral("usage");
-    QTest::newRow("unknown command") << QStringLiteral("predict") << 2 << QStringLiteral("predict");
+    QTest::newRow("unknown command") << QStringLiteral("frobnicate") << 2 << QStringLiteral("frobnicate");
+    QTest::newRow("--today that is no date")
+        << QStringLiteral("--today 2026-13-01 history list") << 2 << QStringLiteral("--today");
     QTest::newRow("params with 7 numbers")
         << QStringLiteral("params 25120705 3 4 6 15 20 11 9") << 2 << QStringLiteral("usage");
     QTest::newRow("params with 9 numbers")
@@ -437,6 +409,80 @@ void TestCli::verifyTakesUnsetOptionsFromSettings()
     run = cli({QStringLiteral("verify"), QStringLiteral("--position"), QStringLiteral("5")});
     QCOMPARE(run.exitCode, 0);
     QVERIFY(run.out.isEmpty());
+}
+
+void TestCli::failuresAreOneLineOnStderr()
+{
+    QVERIFY(m_run->importDraws(QStringLiteral("25120701 1 2 3 4 5 6 7 8\n")));
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("damage"));
+        db.setDatabaseName(QDir(m_run->dataFolder()).filePath(QStringLiteral("formula.db")));
+        QVERIFY(db.open());
+        QVERIFY(QSqlQuery(db).exec(QStringLiteral("DROP TABLE Lishi")));
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("damage"));
+    const Run run = cli({QStringLiteral("verify")});
+    QCOMPARE(run.exitCode, 1);
+    QCOMPARE(run.err.size(), 1);
+    QVERIFY(run.err.first().contains(QStringLiteral("Lishi")));
+    QCOMPARE(cli({QStringLiteral("eval"), QString()}).exitCode, 2);
+}
+
+void TestCli::readOnlyDatabaseStillVerifies()
+{
+    QVERIFY(m_run->importDraws(QStringLiteral("25120701 1 2 3 4 5 6 7 8\n25120702 2 3 4 5 6 7 8 9\n")));
+    QCOMPARE(
+        cli({QStringLiteral("formulas"), QStringLiteral("add"), QStringLiteral("[第一生]第一码+1")}).exitCode,
+        0);
+    const QString file = QDir(m_run->dataFolder()).filePath(QStringLiteral("formula.db"));
+    ReadOnlyScope readOnly(file, ReadOnlyScope::What::File);
+    const Run run = cli({QStringLiteral("verify")});
+    // The results are printed; that they could not be saved is the one failure.
+    QCOMPARE(run.out.size(), 1);
+    QCOMPARE(run.out.first().section(QLatin1Char('\t'), 2, 2), QStringLiteral("3"));
+    QCOMPARE(run.exitCode, 1);
+    QCOMPARE(run.err.size(), 1);
+    QVERIFY2(run.err.first().contains(QDir::toNativeSeparators(file)), qPrintable(run.err.first()));
+}
+
+void TestCli::importTakesDrawsPerDayFromTheLotteryType()
+{
+    const QString ninetieth =
+        writeFile(QStringLiteral("late.txt"), QByteArrayLiteral("25120790 1 2 3 4 5 6 7 8\n"));
+    {
+        QSettings settings(m_run->settingsPath(), QSettings::IniFormat);
+        settings.setValue(QStringLiteral("IniSetting/GsZl"), QStringLiteral("0"));
+    }
+    Run run = cli({QStringLiteral("history"), QStringLiteral("import"), ninetieth});
+    QCOMPARE(run.exitCode, 1);
+    QVERIFY2(run.err.first().contains(QStringLiteral("广东快乐十分")) &&
+                 run.err.first().contains(QStringLiteral("84")),
+             qPrintable(run.err.first()));
+    {
+        QSettings settings(m_run->settingsPath(), QSettings::IniFormat);
+        settings.setValue(QStringLiteral("IniSetting/GsZl"), QStringLiteral("3")); // 重庆幸运农场, 97 a day
+    }
+    run = cli({QStringLiteral("history"), QStringLiteral("import"), ninetieth});
+    QCOMPARE(run.exitCode, 0);
+    QCOMPARE(run.out, QStringList{QStringLiteral("imported 1, skipped 0")});
+}
+
+void TestCli::manyFormulasAddedInOneRun()
+{
+    const Run run = cli({QStringLiteral("formulas"), QStringLiteral("add"),
+                         QStringLiteral("[第一生]第一码+1"), QStringLiteral("第一码+某某"),
+                         QStringLiteral("第二码+2=下期杀第二"), QStringLiteral("[第二杀]第三码+3")});
+    QCOMPARE(run.exitCode, 1);
+    QCOMPARE(run.err.size(), 1);
+    QVERIFY(run.err.first().startsWith(QStringLiteral("第一码+某某: ")));
+    const Run list = cli({QStringLiteral("formulas"), QStringLiteral("list")});
+    QStringList stored;
+    for (const QString& line : list.out)
+        stored << line.section(QLatin1Char('\t'), 0, 3);
+    // The suffix form's kind goes on to the prefix form after it.
+    QCOMPARE(stored, (QStringList{QStringLiteral("1\t1\tkeep\tL1A+1"), QStringLiteral("2\t1\tkill\tL2A+2"),
+                                  QStringLiteral("2\t2\tkill\tL3A+3")}));
 }
 
 QTEST_GUILESS_MAIN(TestCli)
