@@ -3,6 +3,7 @@
 // synthetic history, and prints the rates and their ratios.
 
 #include "StartupBench.h"
+#include "XlsxBench.h"
 #include "formulas/CompiledFormula.h"
 #include "formulas/DrawTable.h"
 #include "formulas/NumberRules.h"
@@ -228,6 +229,8 @@ int main(int argc, char** argv)
     else
         std::printf("startup: draws=%d formulas=%d ms=failed\n", bench::kStartupDraws,
                     bench::kStartupFormulas);
+
+    bench::printXlsxExport();
 
     std::printf("bench: verify_ratio=%.0f search_fraction=%.2f\n", verifyRatio, fraction);
     return 0;
