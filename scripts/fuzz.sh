@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
 # Builds every fuzz target (tests/fuzz/fuzz_<name>.cpp) with clang, libFuzzer and the address and
 # undefined-behaviour sanitizers into build-fuzz/, runs each for SECONDS seconds (default 60)
-# from its committed seed corpus tests/fuzz/corpus/<name>/, and prints one line per target:
+# from its committed seed corpus tests/fuzz/corpus/<name>/ (with the words of
+# tests/fuzz/<name>.dict when there is one), and prints one line per target:
 #   fuzz: target=<name> seconds=S executions=N findings=K
 # Inputs that broke a target are kept in build-fuzz/fuzz-run/findings/<name>/ with their reports
-# in build-fuzz/fuzz-run/reports/<name>/; the script exits with 1 when any target had a finding. The normal build and test do not need clang.
+# in build-fuzz/fuzz-run/reports/<name>/; the script exits with 1 when any target had a finding.
+# The normal build and test do not need clang.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-60}
@@ -52,10 +54,14 @@ for target in "${targets[@]}"; do
     log=$run/$name.log
     rm -rf "$findings" "$run/reports/$name"
     mkdir -p "$corpus" "$findings" tests/fuzz/corpus/"$name"
+    dictionary=()
+    if [ -f tests/fuzz/"$name".dict ]; then
+        dictionary=(-dict=tests/fuzz/"$name".dict)
+    fi
     set +e
     ASAN_OPTIONS=$fast_asan build-fuzz/"$target" -max_total_time="$seconds" -timeout=10 \
         -rss_limit_mb=2048 -print_final_stats=1 -artifact_prefix="$findings/" \
-        "$corpus" tests/fuzz/corpus/"$name" >"$log" 2>&1
+        "${dictionary[@]}" "$corpus" tests/fuzz/corpus/"$name" >"$log" 2>&1
     set -e
     executions=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -n 1)
     if [ -z "$executions" ]; then # a run that died before its statistics: its last status line
