@@ -8,6 +8,7 @@
 #include <xlsxwriter.h>
 
 #include <cmath>
+#include <cstdio>
 #include <filesystem>
 #include <system_error>
 
@@ -272,8 +273,13 @@ void Workbook::discard()
 {
     m_failed = true;
     if (m_workbook != nullptr) {
-        // Closing is the only way to release the library's buffers; its file is removed below.
-        workbook_close(m_workbook);
+        // Freed without packing the rows written so far (which closing would do, for nothing).
+        // Freeing leaves the sheet's scratch file open, so it is closed here.
+        if (m_sheet != nullptr && m_sheet->optimize_tmpfile != nullptr) {
+            std::fclose(m_sheet->optimize_tmpfile);
+            m_sheet->optimize_tmpfile = nullptr;
+        }
+        lxw_workbook_free(m_workbook);
         m_workbook = nullptr;
         m_sheet = nullptr;
     }

@@ -204,12 +204,15 @@ void TestWorkbook::abandonedWorkbookLeavesTheTargetAlone()
     QTemporaryDir folder;
     const QString path = folder.filePath(QStringLiteral("LSJS.xlsx"));
     QVERIFY(Workbook::write(path, {{WorkbookCell::text("kept")}}).ok());
+    const auto openFiles = [] { return QDir(QStringLiteral("/proc/self/fd")).count(); };
+    const uint filesBefore = openFiles();
     {
         Result<std::unique_ptr<Workbook>> workbook = Workbook::create(path);
         QVERIFY(workbook.ok());
         const WorkbookCell cell = WorkbookCell::text("never finished");
         QVERIFY((*workbook)->appendRow({&cell, 1}).ok());
     }
+    QCOMPARE(openFiles(), filesBefore); // the scratch file of its rows is closed as well
     QCOMPARE(readSheet(path).at("A1").value, QStringLiteral("kept"));
     QCOMPARE(folderEntries(folder.path()), QStringList{QStringLiteral("LSJS.xlsx")});
 }
@@ -218,24 +221,30 @@ void TestWorkbook::failureNamesWhatFailed_data()
 {
     QTest::addColumn<QString>("target"); // relative to a fresh folder
     QTest::addColumn<QString>("folderMade");
+    QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("reason");
 
-    QTest::newRow("missing folder") << "missing/lishi.xlsx" << QString() << "无法在";
+    QTest::newRow("missing folder") << "missing/lishi.xlsx" << QString() << "x"
+                                    << "无法在";
     QTest::newRow("a folder holds the name") << "ErrarrLei.xlsx"
                                              << "ErrarrLei.xlsx"
+                                             << "x"
                                              << "同名文件夹";
+    QTest::newRow("text longer than a cell holds")
+        << "LSJS.xlsx" << QString() << QString(32768, u'a') << "第1行第1列的文字超过 32767 个字符";
 }
 
 void TestWorkbook::failureNamesWhatFailed()
 {
     QFETCH(QString, target);
     QFETCH(QString, folderMade);
+    QFETCH(QString, text);
     QFETCH(QString, reason);
     QTemporaryDir folder;
     if (!folderMade.isEmpty())
         QVERIFY(QDir(folder.path()).mkdir(folderMade));
     const QStringList before = folderEntries(folder.path());
-    const Status written = Workbook::write(folder.filePath(target), {{WorkbookCell::text("x")}});
+    const Status written = Workbook::write(folder.filePath(target), {{WorkbookCell::text(text)}});
     QVERIFY(!written.ok());
     QVERIFY2(written.error().contains(QDir::toNativeSeparators(folder.filePath(target))),
              qPrintable(written.error()));
