@@ -238,6 +238,16 @@ Status Workbook::appendRow(std::span<const WorkbookCell> cells)
                             .arg(libraryError(error)));
     }
     ++m_rowCount;
+    return scratchStatus();
+}
+
+Status Workbook::scratchStatus()
+{
+    // The library writes the rows to its scratch file without checking the writes; a full disk
+    // would give a cut-off sheet in a workbook it reports as written.
+    if (m_sheet != nullptr && m_sheet->optimize_tmpfile != nullptr && std::ferror(m_sheet->optimize_tmpfile))
+        return fail(QStringLiteral("无法写入 %1：临时文件夹 %2 写入失败（磁盘可能已满）")
+                        .arg(native(m_path), native(QDir::tempPath())));
     return success();
 }
 
@@ -245,6 +255,10 @@ Status Workbook::finish()
 {
     if (m_failed || m_finished)
         return Failure{QStringLiteral("无法写入 %1：工作簿已关闭").arg(native(m_path))};
+    if (m_sheet != nullptr && m_sheet->optimize_tmpfile != nullptr)
+        std::fflush(m_sheet->optimize_tmpfile);
+    if (Status written = scratchStatus(); !written)
+        return written;
     const lxw_error closed = workbook_close(m_workbook);
     m_workbook = nullptr;
     m_sheet = nullptr;

@@ -77,6 +77,7 @@ private:
     Workbook(QString path, QString temporaryPath);
     Status open();
     lxw_format* fillFormat(quint32 colour);
+    Status scratchStatus();
     Status fail(const QString& message);
     void discard();
 

@@ -8,7 +8,12 @@
 #include <QTest>
 #include <QXmlStreamReader>
 
+#include <csignal>
 #include <map>
+
+#ifdef Q_OS_UNIX
+#include <sys/resource.h>
+#endif
 
 using namespace quorvel;
 
@@ -106,6 +111,7 @@ private slots:
     void failureNamesWhatFailed_data();
     void failureNamesWhatFailed();
     void replacementFailureKeepsNothingHalfWritten();
+    void fullDiskFailsTheWorkbook();
 };
 
 void TestWorkbook::gridText_data()
@@ -268,6 +274,32 @@ void TestWorkbook::replacementFailureKeepsNothingHalfWritten()
     QVERIFY(!(*workbook)->appendRow({&cell, 1}).ok());
     QCOMPARE(folderEntries(folder.path()), QStringList{QStringLiteral("lishi.xlsx")});
     QVERIFY(QFileInfo(path).isDir());
+}
+
+void TestWorkbook::fullDiskFailsTheWorkbook()
+{
+    // A file size limit stands in for a full disk: the rows' scratch file outgrows it while the
+    // packed workbook (the same text on every row) would still fit.
+#ifndef Q_OS_UNIX
+    QSKIP("file size limits are a Unix feature");
+#else
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("lishi.xlsx"));
+    rlimit previous{};
+    QVERIFY(getrlimit(RLIMIT_FSIZE, &previous) == 0);
+    const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit limited = previous;
+    limited.rlim_cur = 256 * 1024;
+    QVERIFY(setrlimit(RLIMIT_FSIZE, &limited) == 0);
+    const Status written = Workbook::write(path, 20000, [](int, std::vector<WorkbookCell>& cells) {
+        cells.push_back(WorkbookCell::text(QStringLiteral("the same text on every row")));
+    });
+    setrlimit(RLIMIT_FSIZE, &previous);
+    std::signal(SIGXFSZ, previousHandler);
+    QVERIFY(!written.ok());
+    QVERIFY2(written.error().contains(QStringLiteral("磁盘可能已满")), qPrintable(written.error()));
+    QVERIFY(folderEntries(folder.path()).isEmpty());
+#endif
 }
 
 QTEST_GUILESS_MAIN(TestWorkbook)
