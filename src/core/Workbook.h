@@ -42,7 +42,8 @@ struct WorkbookCell
 //
 // The workbook is written under a temporary name in the target's folder and renamed over the
 // target by finish(), so a file at the target path is only ever replaced by a complete workbook.
-// A workbook destroyed before finish() leaves the target as it was and removes its temporary file.
+// A workbook destroyed before finish(), or whose append or finish failed, leaves the target as it
+// was and removes its temporary file; a failed workbook takes no further rows.
 class Workbook
 {
 public:
