@@ -4,6 +4,7 @@
 
 #include "PredictionBench.h"
 #include "StartupBench.h"
+#include "XlsxBench.h"
 #include "core/DrawTable.h"
 #include "formulas/CompiledFormula.h"
 #include "formulas/NumberRules.h"
@@ -231,6 +232,8 @@ int main(int argc, char** argv)
     else
         std::printf("startup: draws=%d formulas=%d ms=failed\n", bench::kStartupDraws,
                     bench::kStartupFormulas);
+
+    bench::printXlsxExport();
 
     std::printf("bench: verify_ratio=%.0f search_fraction=%.2f\n", verifyRatio, fraction);
     return 0;

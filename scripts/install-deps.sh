@@ -2,7 +2,7 @@
 # Installs what building, running and testing Quorvel needs on Debian 12 (run as root).
 set -euo pipefail
 packages=(cmake g++ make pkgconf qt6-base-dev libqt6sql6-sqlite libsqlite3-dev libxlsxwriter-dev fonts-wqy-microhei
-          qt6-translations-l10n xvfb xauth)
+          qt6-translations-l10n xvfb xauth unzip)
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
