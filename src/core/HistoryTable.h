@@ -39,6 +39,7 @@ public:
     Result<int> deleteAll();
 
 private:
+    Result<DrawTable> readThroughConnection(const QString& what) const;
     Status updatePreviousDrawParameters(const std::vector<qint32>& insertedIssues);
 
     SqlConnection& m_connection;

@@ -214,14 +214,7 @@ Status Workspace::ArrGs()
     const std::vector<FormulaRowUpdate> updates = m_list.writeBackUpdates();
     if (Status written = m_database->formulas().update(m_position, updates); !written)
         return written;
-    const bool renumbered =
-        std::any_of(updates.begin(), updates.end(), [this](const FormulaRowUpdate& update) {
-            return std::any_of(m_list.rows().begin(), m_list.rows().end(),
-                               [&update](const FormulaListRow& row) {
-                                   return row.rowId == update.rowId && row.idx != update.idx;
-                               });
-        });
-    m_list.applyWriteBack(updates);
+    const bool renumbered = m_list.applyWriteBack(updates);
     if (renumbered)
         Q_EMIT formulaListChanged();
     return success();

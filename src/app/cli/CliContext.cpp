@@ -4,6 +4,7 @@
 #include "core/DataFolder.h"
 #include "core/Database.h"
 
+#include <charconv>
 #include <cstdio>
 #include <utility>
 
@@ -79,6 +80,12 @@ void CliContext::print(const QString& line) const
     writeLine(stdout, line);
 }
 
+void CliContext::print(const TabLine& line) const
+{
+    std::fwrite(line.bytes().constData(), 1, std::size_t(line.bytes().size()), stdout);
+    std::fputc('\n', stdout);
+}
+
 void CliContext::printError(const QString& line) const
 {
     std::fflush(stdout);
@@ -105,6 +112,39 @@ QString field(const QString& text)
             c = u' ';
     }
     return value;
+}
+
+void TabLine::separate()
+{
+    if (m_empty) {
+        m_bytes.reserve(160);
+        m_empty = false;
+        return;
+    }
+    m_bytes.append('\t');
+}
+
+TabLine& TabLine::operator<<(qint64 number)
+{
+    separate();
+    char digits[24];
+    const auto end = std::to_chars(digits, digits + sizeof digits, number).ptr;
+    m_bytes.append(digits, end - digits);
+    return *this;
+}
+
+TabLine& TabLine::operator<<(const QString& text)
+{
+    separate();
+    const qsizetype start = m_bytes.size();
+    m_bytes.append(text.toUtf8());
+    // Tabs and line breaks inside a field become blanks.
+    for (qsizetype i = start; i < m_bytes.size(); ++i) {
+        char& c = m_bytes[i];
+        if (c == '\t' || c == '\n' || c == '\r')
+            c = ' ';
+    }
+    return *this;
 }
 
 } // namespace quorvel::cli
