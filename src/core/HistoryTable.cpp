@@ -269,59 +269,36 @@ Result<int> HistoryTable::deleteNewest(int count)
 {
     if (count <= 0)
         return 0;
-    QSqlDatabase db = m_connection.db();
-    const QString what = QStringLiteral("删除最新 %1 期号码").arg(count);
-    int deleted = 0;
-    const Status status = m_connection.transaction(what, [&]() -> Status {
-        QSqlQuery query(db);
-        if (Status status =
-                sql::prepare(query,
-                             QStringLiteral("DELETE FROM Lishi WHERE strQQH IN "
-                                            "(SELECT strQQH FROM Lishi ORDER BY strQQH DESC LIMIT ?)"),
-                             what);
-            !status)
-            return status;
-        query.addBindValue(count);
-        if (Status status = sql::exec(query, what); !status)
-            return status;
-        deleted = query.numRowsAffected();
-        return success();
-    });
-    if (!status)
-        return status.failure();
-    return deleted;
+    return deleteWhere(
+        QStringLiteral("WHERE strQQH IN (SELECT strQQH FROM Lishi ORDER BY strQQH DESC LIMIT ?)"), count,
+        QStringLiteral("删除最新 %1 期号码").arg(count));
 }
 
 Result<int> HistoryTable::deleteAfter(qint32 issue)
 {
-    QSqlDatabase db = m_connection.db();
-    const QString what = QStringLiteral("删除期号 %1 之后的号码").arg(issueText(issue));
-    int deleted = 0;
-    const Status status = m_connection.transaction(what, [&]() -> Status {
-        QSqlQuery query(db);
-        if (Status status = sql::prepare(query, QStringLiteral("DELETE FROM Lishi WHERE strQQH > ?"), what);
-            !status)
-            return status;
-        query.addBindValue(issue);
-        if (Status status = sql::exec(query, what); !status)
-            return status;
-        deleted = query.numRowsAffected();
-        return success();
-    });
-    if (!status)
-        return status.failure();
-    return deleted;
+    return deleteWhere(QStringLiteral("WHERE strQQH > ?"), issue,
+                       QStringLiteral("删除期号 %1 之后的号码").arg(issueText(issue)));
 }
 
 Result<int> HistoryTable::deleteAll()
 {
+    return deleteWhere(QString(), std::nullopt, QStringLiteral("删除全部历史号码"));
+}
+
+Result<int> HistoryTable::deleteWhere(const QString& condition, std::optional<qint32> value,
+                                      const QString& what)
+{
     QSqlDatabase db = m_connection.db();
-    const QString what = QStringLiteral("删除全部历史号码");
     int deleted = 0;
     const Status status = m_connection.transaction(what, [&]() -> Status {
         QSqlQuery query(db);
-        if (!query.exec(QStringLiteral("DELETE FROM Lishi")))
-            return sql::queryFailure(what, query);
+        if (Status prepared = sql::prepare(query, QStringLiteral("DELETE FROM Lishi ") + condition, what);
+            !prepared)
+            return prepared;
+        if (value)
+            query.addBindValue(*value);
+        if (Status done = sql::exec(query, what); !done)
+            return done;
         deleted = query.numRowsAffected();
         return success();
     });

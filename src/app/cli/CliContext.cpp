@@ -3,6 +3,7 @@
 #include "app/cli/CommandTable.h"
 #include "core/DataFolder.h"
 #include "core/Database.h"
+#include "core/HistoryTable.h"
 
 #include <charconv>
 #include <cstdio>
@@ -75,6 +76,14 @@ Result<std::unique_ptr<Database>> CliContext::openDatabase() const
     return Database::open(dataFolder());
 }
 
+Result<DrawTable> CliContext::readHistory() const
+{
+    Result<std::unique_ptr<Database>> database = openDatabase();
+    if (!database)
+        return database.failure();
+    return (*database)->history().readAll();
+}
+
 void CliContext::print(const QString& line) const
 {
     writeLine(stdout, line);
@@ -82,7 +91,7 @@ void CliContext::print(const QString& line) const
 
 void CliContext::print(const TabLine& line) const
 {
-    std::fwrite(line.bytes().constData(), 1, std::size_t(line.bytes().size()), stdout);
+    std::fwrite(line.bytes().data(), 1, line.bytes().size(), stdout);
     std::fputc('\n', stdout);
 }
 
@@ -121,7 +130,7 @@ void TabLine::separate()
         m_empty = false;
         return;
     }
-    m_bytes.append('\t');
+    m_bytes += '\t';
 }
 
 TabLine& TabLine::operator<<(qint64 number)
@@ -129,17 +138,18 @@ TabLine& TabLine::operator<<(qint64 number)
     separate();
     char digits[24];
     const auto end = std::to_chars(digits, digits + sizeof digits, number).ptr;
-    m_bytes.append(digits, end - digits);
+    m_bytes.append(digits, std::size_t(end - digits));
     return *this;
 }
 
 TabLine& TabLine::operator<<(const QString& text)
 {
     separate();
-    const qsizetype start = m_bytes.size();
-    m_bytes.append(text.toUtf8());
+    const std::size_t start = m_bytes.size();
+    const QByteArray utf8 = text.toUtf8();
+    m_bytes.append(utf8.constData(), std::size_t(utf8.size()));
     // Tabs and line breaks inside a field become blanks.
-    for (qsizetype i = start; i < m_bytes.size(); ++i) {
+    for (std::size_t i = start; i < m_bytes.size(); ++i) {
         char& c = m_bytes[i];
         if (c == '\t' || c == '\n' || c == '\r')
             c = ' ';

@@ -2,6 +2,7 @@
 
 #include "app/cli/CliPrompts.h"
 #include "core/Clock.h"
+#include "core/DrawTable.h"
 #include "core/Result.h"
 #include "core/Settings.h"
 #include "workspace/Workspace.h"
@@ -9,6 +10,7 @@
 #include <QString>
 
 #include <memory>
+#include <string>
 
 namespace quorvel {
 class Database;
@@ -65,6 +67,7 @@ public:
     QString dataFolder() const;
     std::unique_ptr<Settings> openSettings() const;
     Result<std::unique_ptr<Database>> openDatabase() const;
+    Result<DrawTable> readHistory() const; // the stored draws, oldest first
     // A workspace started on the data folder; the failure of its start is the command's failure.
     Result<std::unique_ptr<CliSession>> startSession(const WorkspaceStartOptions& options) const;
 
@@ -89,11 +92,11 @@ class TabLine
 public:
     TabLine& operator<<(qint64 number);
     TabLine& operator<<(const QString& text); // passed through field()
-    const QByteArray& bytes() const { return m_bytes; }
+    const std::string& bytes() const { return m_bytes; }
 
 private:
     void separate();
-    QByteArray m_bytes;
+    std::string m_bytes;
     bool m_empty = true;
 };
 

@@ -63,12 +63,9 @@ int HistoryCommand::list(const CliContext& context, CliArguments& arguments)
     if (!words->isEmpty())
         return context.usage(QStringLiteral("history list takes no arguments"));
 
-    Result<std::unique_ptr<Database>> database = context.openDatabase();
-    if (!database)
-        return context.fail(database.error());
-    const Result<DrawTable> history = (*database)->history().readAll();
+    const Result<DrawTable> history = context.readHistory();
     if (!history)
-        return context.fail(history.error());
+        return context.fail(history.failure());
     for (int t = 0; t < history->drawCount(); ++t) {
         QString line = DrawEntry::issueText(history->issues()[std::size_t(t)]);
         for (const int n : history->numbers(t))
