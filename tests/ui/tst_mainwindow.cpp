@@ -4,6 +4,7 @@
 #include "ui/FormulaListModel.h"
 #include "ui/GridView.h"
 #include "ui/MainWindow.h"
+#include "ui/Translations.h"
 #include "ui/UserManual.h"
 #include "workspace/FormulaEntry.h"
 
@@ -18,6 +19,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMessageBox>
 #include <QPalette>
 #include <QRadioButton>
 #include <QScrollBar>
@@ -46,6 +48,7 @@ private Q_SLOTS:
     void popupMenus();
     void documentationButtons_data();
     void documentationButtons();
+    void qtButtonsSpeakChinese();
 
     void typedDrawIsStoredAndNextIssueProposed();
     void refusedDrawKeepsNumbers_data();
@@ -409,6 +412,14 @@ void MainWindowTest::documentationButtons()
     const QString text = QString::fromUtf8(page.readAll());
     QVERIFY(text.contains(QStringLiteral("id=\"%1\"").arg(section)));
     QVERIFY(!text.contains(QStringLiteral("&amp;")));
+}
+
+void MainWindowTest::qtButtonsSpeakChinese()
+{
+    QVERIFY(installChineseTranslations(*QCoreApplication::instance()));
+    QMessageBox box(QMessageBox::Question, QStringLiteral("t"), QStringLiteral("m"),
+                    QMessageBox::Ok | QMessageBox::Cancel);
+    QCOMPARE(box.button(QMessageBox::Cancel)->text(), QStringLiteral("取消"));
 }
 
 // ---- manual draw entry ---------------------------------------------------------------------------
