@@ -157,7 +157,8 @@ SearchFigures searchRates(const DrawTable& table)
 {
     SearchFigures figures;
     const GenerationSettings settings = benchSettings(0);
-    const CandidateScorer scorer(table, settings.position, settings.kill, kWindowPeriods);
+    const CandidateScorer scorer(table, kWindowPeriods);
+    ScoreBuffers buffers;
     const AcceptanceBounds bounds = searchBounds();
     figures.evaluatedDraws = scorer.evaluatedDrawCount();
 
@@ -167,7 +168,8 @@ SearchFigures searchRates(const DrawTable& table)
         int accepted = 0;
         for (int i = 0; i < kSearchCandidates; ++i) {
             generator.generate(settings, candidate);
-            accepted += bounds.accepts(scorer.score(candidate).statistics());
+            accepted += bounds.accepts(
+                scorer.score(candidate, settings.position, settings.kill, buffers).statistics());
         }
         g_sink = g_sink + accepted;
     });
