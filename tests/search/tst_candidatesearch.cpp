@@ -9,6 +9,7 @@
 #include "search/AcceptanceScorer.h"
 #include "search/CandidateGenerator.h"
 #include "search/CandidateScorer.h"
+#include "search/SearchScoring.h"
 
 #include <QTest>
 
@@ -92,6 +93,8 @@ private slots:
     void scorerMatchesOracle();
     void earlyExitAgreesWithFullScore_data();
     void earlyExitAgreesWithFullScore();
+    void searchScoreMatchesOracle_data();
+    void searchScoreMatchesOracle();
 };
 
 void TestCandidateSearch::composition_data()
@@ -582,6 +585,61 @@ void TestCandidateSearch::earlyExitAgreesWithFullScore()
     // the keep defaults 96).
     if (boundsName == "wide" || boundsName == "random" || (boundsName == "kill defaults" && drawCount > 2))
         QVERIFY(accepted > 0);
+}
+
+void TestCandidateSearch::searchScoreMatchesOracle_data()
+{
+    QTest::addColumn<int>("drawCount");
+    QTest::addColumn<int>("periods");
+
+    QTest::newRow("two draws, N 300") << 2 << 300;
+    QTest::newRow("60 draws, N beyond the history") << 60 << 5000;
+    QTest::newRow("350 draws, N 300") << 350 << 300;
+    QTest::newRow("350 draws, all") << 350 << 0;
+}
+
+void TestCandidateSearch::searchScoreMatchesOracle()
+{
+    QFETCH(int, drawCount);
+    QFETCH(int, periods);
+
+    const quint64 seed = testSeed();
+    std::mt19937_64 random(seed + quint64(drawCount) + quint64(periods));
+    const std::vector<Draw> draws = oracle::randomHistory(drawCount, random);
+    oracle::RandomFormula formulas(random);
+    QStringList codes;
+    for (int i = 0; i < 40; ++i)
+        codes << (i % 3 == 0 ? formulas.termSum() : formulas.expression());
+    codes << QStringLiteral("L1A/(L2B-L2B)") << QStringLiteral("L1A+*2");
+    AcceptanceBounds bounds;
+    bounds.values = {1, 32768, 0, 64, 1, 32768, 0, 0};
+
+    oracle::Oracle reference(draws);
+    for (const bool kill : {true, false}) {
+        const int position = kill ? 2 : 7;
+        const std::vector<Result<ScoredCode>> scored =
+            SearchScoring::scoreCodes(DrawTable(draws), codes, position, kill, periods, bounds);
+        QCOMPARE(qsizetype(scored.size()), codes.size());
+        QVERIFY(!scored.back().ok()); // not of the grammar
+        for (qsizetype i = 0; i + 1 < codes.size(); ++i) {
+            const QString context =
+                QStringLiteral("seed %1, code %2, %3").arg(seed).arg(codes[i], kill ? "kill" : "keep");
+            QVERIFY2(scored[std::size_t(i)].ok(), qPrintable(context));
+            const std::optional<RunStatistics> expected =
+                reference.verifyCandidate(codes[i], position, kill, periods);
+            QVERIFY2(expected, qPrintable(context));
+            const ScoredCode& result = *scored[std::size_t(i)];
+            QVERIFY2(result.statistics == *expected,
+                     qPrintable(context + QStringLiteral(": engine %1, oracle %2")
+                                              .arg(QString::fromLatin1(toString(result.statistics)),
+                                                   QString::fromLatin1(toString(*expected)))));
+            QCOMPARE(result.accepted, bounds.accepts(*expected));
+        }
+        // A value that is always empty predicts nothing: every outcome a miss for either kind.
+        const int outcomes = std::min(periods == 0 ? drawCount : periods + 1, drawCount - 1);
+        QCOMPARE(scored[std::size_t(codes.size() - 2)]->statistics,
+                 (RunStatistics{outcomes, 0, outcomes, 0}));
+    }
 }
 
 QTEST_GUILESS_MAIN(TestCandidateSearch)
