@@ -2,6 +2,7 @@
 // and against a floor (a plain loop that only adds a formula's columns) on a deterministic
 // synthetic history, and prints the rates and their ratios.
 
+#include "SearchRunBench.h"
 #include "StartupBench.h"
 #include "formulas/CompiledFormula.h"
 #include "formulas/DrawTable.h"
@@ -222,6 +223,7 @@ int main(int argc, char** argv)
     const int nodeCount = 2 * kOperandCount + 1; // terms, "+" operators and the constant
     std::printf("search: engine=%.0f floor=%.0f fraction=%.2f noderows=%.3g\n", search.engine, search.floor,
                 fraction, search.engine * nodeCount * search.evaluatedDraws);
+    bench::printSearchRunFigures(table, search.floor);
 
     const std::optional<double> startup = bench::startupMilliseconds();
     if (startup)

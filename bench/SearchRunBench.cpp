@@ -1,0 +1,147 @@
+#include "SearchRunBench.h"
+
+#include "search/FoundList.h"
+#include "search/ParameterTuning.h"
+#include "search/SearchEngine.h"
+#include "search/SearchRun.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QThread>
+#include <QTimer>
+
+#include <algorithm>
+#include <array>
+#include <cstdio>
+#include <limits>
+#include <memory>
+#include <vector>
+
+namespace quorvel::bench {
+
+namespace {
+
+constexpr int kPeriods = 300;
+constexpr int kOperands = 8;
+constexpr quint64 kSeed = 20240604;
+constexpr quint64 kCandidates = 4000000;
+constexpr int kRepeats = 5;
+constexpr int kLatencyMilliseconds = 3000;
+constexpr int kTickMilliseconds = 5;
+constexpr int kTuningSamples = 1000;
+
+AcceptanceBounds defaultBounds(bool kill)
+{
+    AcceptanceBounds bounds;
+    if (kill)
+        bounds.values = {2, 32768, 0, 64, 2, 32768, 0, 0};
+    else
+        bounds.values = {96, 32768, 0, 2, 96, 32768, 0, 0};
+    return bounds;
+}
+
+SearchParameters parameters(const std::shared_ptr<const DrawTable>& history, bool kill, int threads)
+{
+    SearchParameters parameters;
+    parameters.history = history;
+    parameters.generation.position = 1;
+    parameters.generation.kill = kill;
+    parameters.generation.operandCount = kOperands;
+    parameters.bounds = defaultBounds(kill);
+    parameters.periods = kPeriods;
+    parameters.seed = kSeed;
+    parameters.candidateLimit = kCandidates;
+    parameters.threads = threads;
+    return parameters;
+}
+
+// Best rate of a few runs, each filling a FoundList as the window would.
+double searchRate(const std::shared_ptr<const DrawTable>& history, bool kill, int threads)
+{
+    double best = 0;
+    for (int r = 0; r < kRepeats; ++r) {
+        std::vector<FoundFormula> found;
+        QElapsedTimer timer;
+        timer.start();
+        const SearchOutcome outcome = SearchRun::runToEnd(parameters(history, kill, threads), found);
+        FoundList list;
+        list.append(found);
+        const double seconds = double(timer.nsecsElapsed()) / 1e9;
+        best = std::max(best, double(outcome.tried) / seconds);
+    }
+    return best;
+}
+
+// Delays of timer events on this thread while a search runs on every core, in milliseconds.
+double latencyP99(const std::shared_ptr<const DrawTable>& history)
+{
+    SearchEngine engine;
+    SearchParameters search = parameters(history, false, 0);
+    search.candidateLimit.reset();
+    // The window's share of the work: taking the found formulas into its list.
+    FoundList list;
+    QObject::connect(&engine, &SearchEngine::formulasFound, [&list](const FoundBatch& batch) {
+        for (const FoundFormula& formula : batch)
+            list.append(formula);
+    });
+    search.foundListRoom = std::numeric_limits<int>::max(); // runs for the whole measurement
+    engine.start(search);
+
+    std::vector<double> delays;
+    QElapsedTimer clock;
+    clock.start();
+    qint64 expected = clock.nsecsElapsed() + qint64(kTickMilliseconds) * 1000000;
+    QEventLoop loop;
+    QTimer tick;
+    tick.setTimerType(Qt::PreciseTimer);
+    tick.setInterval(kTickMilliseconds);
+    QObject::connect(&tick, &QTimer::timeout, [&] {
+        const qint64 now = clock.nsecsElapsed();
+        delays.push_back(std::max<double>(0, double(now - expected) / 1e6));
+        expected = now + qint64(kTickMilliseconds) * 1000000;
+        if (now > qint64(kLatencyMilliseconds) * 1000000)
+            loop.quit();
+    });
+    tick.start();
+    loop.exec();
+    engine.stop();
+    engine.waitForThreads();
+    std::sort(delays.begin(), delays.end());
+    return delays.empty() ? 0 : delays[std::min(delays.size() - 1, delays.size() * 99 / 100)];
+}
+
+// TuneAll of one kind: 8 positions of kTuningSamples samples, each with its full statistics.
+double tuneAllMilliseconds(const std::shared_ptr<const DrawTable>& history)
+{
+    TuningParameters parameters;
+    parameters.history = history;
+    parameters.generation.kill = true;
+    parameters.periods = kPeriods;
+    parameters.samples = kTuningSamples;
+    parameters.seed = kSeed;
+    std::array<int, kPositionCount> operands;
+    operands.fill(kOperands);
+    QElapsedTimer timer;
+    timer.start();
+    const std::array<TuningResult, kPositionCount> results = ParameterTuning::tuneAll(parameters, operands);
+    const double milliseconds = double(timer.nsecsElapsed()) / 1e6;
+    return results.back().samples == kTuningSamples ? milliseconds : -1;
+}
+
+} // namespace
+
+void printSearchRunFigures(const DrawTable& table, double floorRate)
+{
+    const auto history = std::make_shared<const DrawTable>(table);
+    const double keep = searchRate(history, false, 1);
+    std::printf("search-run: kind=keep threads=1 cps=%.0f floor_ratio=%.2f\n", keep, keep / floorRate);
+    const double kill = searchRate(history, true, 1);
+    std::printf("search-run: kind=kill threads=1 cps=%.0f floor_ratio=%.2f\n", kill, kill / floorRate);
+    const double keepTwo = searchRate(history, false, 2);
+    std::printf("search-run: kind=keep threads=2 cps=%.0f scaling=%.2f\n", keepTwo, keepTwo / keep);
+    std::printf("search-latency: p99_ms=%.1f\n", latencyP99(history));
+    std::printf("tune-all: samples=%d ms=%.0f\n", kTuningSamples, tuneAllMilliseconds(history));
+}
+
+} // namespace quorvel::bench
