@@ -7,9 +7,10 @@ std::optional<int> SchemePlan::targetOf(int position) const
     const std::optional<int>& target = targets[std::size_t(position - 1)];
     if (!target)
         return std::nullopt;
-    if (mode == SchemeCountMode::New)
-        return *target;
-    const int missing = *target - existingCounts[std::size_t(position - 1)];
+    // A target of 0 asks for no formula: searched, the position would still take the candidate it
+    // tries first whenever that one is accepted.
+    const int missing =
+        mode == SchemeCountMode::New ? *target : *target - existingCounts[std::size_t(position - 1)];
     return missing > 0 ? std::optional(missing) : std::nullopt;
 }
 

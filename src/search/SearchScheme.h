@@ -39,9 +39,8 @@ struct SchemePlan
     // `ModelDsip`: formulas each table holds when the scheme starts; 0 where the target is empty.
     std::array<int, kPositionCount> existingCounts{};
 
-    // Formulas to find for a position; empty when it is skipped (no number, or in the hold mode a
-    // table that already holds the target). A new-mode target of 0 or below still tries one
-    // candidate, as the position is complete once its found count is not below the target.
+    // Formulas to find for a position; empty when it is skipped: no number, nothing to find (a
+    // target of 0 or below in the new mode), or in the hold mode a table that already holds it.
     std::optional<int> targetOf(int position) const;
 
     // `ModelDsip` from the rows every table holds.
