@@ -96,8 +96,11 @@ SearchProgress SearchEngine::progress()
     const CandidateRuns runs =
         m_shownScorer->score(candidate, settings.position, settings.kill, m_shownBuffers);
     progress.shown = FoundFormula{CandidateGenerator::code(candidate),
-                                  CandidateGenerator::displayText(candidate, settings), settings.position,
-                                  runs.statistics(), index};
+                                  CandidateGenerator::displayText(candidate, settings),
+                                  settings.position,
+                                  runs.statistics(),
+                                  index,
+                                  settings.kill};
     return progress;
 }
 

@@ -35,8 +35,12 @@ FoundFormula foundFormula(const int* terms, int count, int constant, const Gener
                           const RunStatistics& statistics, quint64 index)
 {
     const Candidate candidate{std::vector<int>(terms, terms + count), constant};
-    return {CandidateGenerator::code(candidate), CandidateGenerator::displayText(candidate, settings),
-            settings.position, statistics, index};
+    return {CandidateGenerator::code(candidate),
+            CandidateGenerator::displayText(candidate, settings),
+            settings.position,
+            statistics,
+            index,
+            settings.kill};
 }
 
 } // namespace

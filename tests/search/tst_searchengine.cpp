@@ -66,7 +66,7 @@ std::vector<FoundFormula> expectedFormulas(const SearchParameters& parameters, q
         if (parameters.bounds.accepts(statistics))
             found.push_back({CandidateGenerator::code(candidate),
                              CandidateGenerator::displayText(candidate, settings), settings.position,
-                             statistics, index});
+                             statistics, index, settings.kill});
     }
     return found;
 }
@@ -211,10 +211,13 @@ void TestSearchEngine::pauseContinueLiveSettingsAndStop()
     // Kind, position and display form change from the next candidates on; the bounds stay.
     GenerationSettings changed = parameters.generation;
     changed.position = 6;
+    changed.kill = false;
     changed.shape = FormulaText::Shape::Suffix;
     engine.setLiveSettings(changed);
     QTRY_VERIFY(!delivered.isEmpty() && delivered.back().position == 6);
-    QVERIFY(delivered.back().displayText.endsWith(QStringLiteral("=下期杀第六")));
+    QVERIFY(delivered.back().displayText.endsWith(QStringLiteral("=下期生第六")));
+    QVERIFY(!delivered.back().kill);
+    QVERIFY(delivered.front().kill);
     QVERIFY(kKillDefaults.accepts(delivered.back().statistics));
 
     engine.stop();
