@@ -121,11 +121,13 @@ private:
     AcceptanceLimits m_limits;
     std::unique_ptr<AcceptanceScorer> m_scorer;
 
-    std::atomic<quint64> m_nextBatch{0};
-    std::atomic<bool> m_stopRequested{false};
+    // Read by every thread all the time; written rarely.
+    alignas(64) std::atomic<bool> m_stopRequested{false};
     std::atomic<quint64> m_neededEnd; // candidates from here on are not needed any more
-    std::atomic<quint64> m_tried{0};
-    std::atomic<int> m_found{0};
+    // Written often, each on a cache line of its own.
+    alignas(64) std::atomic<quint64> m_nextBatch{0};
+    alignas(64) std::atomic<quint64> m_tried{0};
+    alignas(64) std::atomic<int> m_found{0};
 
     QMutex m_mergeMutex;
     std::map<quint64, Batch> m_pending; // finished batches waiting for the ones before them
