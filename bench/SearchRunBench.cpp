@@ -26,7 +26,7 @@ constexpr int kPeriods = 300;
 constexpr int kOperands = 8;
 constexpr quint64 kSeed = 20240604;
 constexpr quint64 kCandidates = 4000000;
-constexpr int kRepeats = 5;
+constexpr int kRepeats = 7;
 constexpr int kLatencyMilliseconds = 3000;
 constexpr int kTickMilliseconds = 5;
 constexpr int kTuningSamples = 1000;
@@ -56,19 +56,27 @@ SearchParameters parameters(const std::shared_ptr<const DrawTable>& history, boo
     return parameters;
 }
 
-// Best rate of a few runs, each filling a FoundList as the window would.
+// Candidates per second of one run that fills a FoundList as the window would.
 double searchRate(const std::shared_ptr<const DrawTable>& history, bool kill, int threads)
 {
-    double best = 0;
+    std::vector<FoundFormula> found;
+    QElapsedTimer timer;
+    timer.start();
+    const SearchOutcome outcome = SearchRun::runToEnd(parameters(history, kill, threads), found);
+    FoundList list;
+    list.append(found);
+    return double(outcome.tried) / (double(timer.nsecsElapsed()) / 1e9);
+}
+
+// Best rates of a few runs for each thread count; the runs alternate so that a change of the
+// machine's load touches every count alike.
+std::vector<double> bestRates(const std::shared_ptr<const DrawTable>& history, bool kill,
+                              const std::vector<int>& threadCounts)
+{
+    std::vector<double> best(threadCounts.size(), 0.0);
     for (int r = 0; r < kRepeats; ++r) {
-        std::vector<FoundFormula> found;
-        QElapsedTimer timer;
-        timer.start();
-        const SearchOutcome outcome = SearchRun::runToEnd(parameters(history, kill, threads), found);
-        FoundList list;
-        list.append(found);
-        const double seconds = double(timer.nsecsElapsed()) / 1e9;
-        best = std::max(best, double(outcome.tried) / seconds);
+        for (std::size_t t = 0; t < threadCounts.size(); ++t)
+            best[t] = std::max(best[t], searchRate(history, kill, threadCounts[t]));
     }
     return best;
 }
@@ -134,11 +142,12 @@ double tuneAllMilliseconds(const std::shared_ptr<const DrawTable>& history)
 void printSearchRunFigures(const DrawTable& table, double floorRate)
 {
     const auto history = std::make_shared<const DrawTable>(table);
-    const double keep = searchRate(history, false, 1);
+    const std::vector<double> keepRates = bestRates(history, false, {1, 2});
+    const double keep = keepRates[0];
+    const double keepTwo = keepRates[1];
     std::printf("search-run: kind=keep threads=1 cps=%.0f floor_ratio=%.2f\n", keep, keep / floorRate);
-    const double kill = searchRate(history, true, 1);
+    const double kill = bestRates(history, true, {1})[0];
     std::printf("search-run: kind=kill threads=1 cps=%.0f floor_ratio=%.2f\n", kill, kill / floorRate);
-    const double keepTwo = searchRate(history, false, 2);
     std::printf("search-run: kind=keep threads=2 cps=%.0f scaling=%.2f\n", keepTwo, keepTwo / keep);
     std::printf("search-latency: p99_ms=%.1f\n", latencyP99(history));
     std::printf("tune-all: samples=%d ms=%.0f\n", kTuningSamples, tuneAllMilliseconds(history));
