@@ -15,16 +15,7 @@ namespace quorvel::cli {
 
 QString EvalCommand::valueText(double value)
 {
-    QString text = QString::number(value, 'f', 6);
-    if (text.contains(QLatin1Char('.'))) {
-        while (text.endsWith(QLatin1Char('0')))
-            text.chop(1);
-        if (text.endsWith(QLatin1Char('.')))
-            text.chop(1);
-    }
-    if (text == QLatin1String("-0"))
-        text = QStringLiteral("0");
-    return text;
+    return quorvel::valueText(value);
 }
 
 int EvalCommand::run(const CliContext& context, CliArguments& arguments)
