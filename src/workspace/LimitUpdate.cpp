@@ -1,0 +1,34 @@
+#include "workspace/LimitUpdate.h"
+
+#include "core/Database.h"
+#include "core/FormulaTables.h"
+#include "verification/LimitValues.h"
+#include "workspace/Prompts.h"
+#include "workspace/Workspace.h"
+
+namespace quorvel {
+
+LimitUpdate::LimitUpdate(Workspace& workspace) : m_workspace(workspace) {}
+
+Result<std::optional<int>> LimitUpdate::run()
+{
+    const Result<Database*> storage = m_workspace.storage();
+    if (!storage)
+        return storage.failure();
+    if (!m_workspace.prompts().question(LimitValues::questionTitle(), LimitValues::questionText()))
+        return std::optional<int>();
+
+    Database& database = **storage;
+    const int position = m_workspace.currentPosition();
+    const Result<std::vector<FormulaRecord>> table = database.formulas().read(position);
+    if (!table)
+        return table.failure();
+    const std::vector<LimitChange> changes = LimitValues::raisedLimits(*table);
+    if (Status written = database.formulas().setLimits(position, changes); !written)
+        return written.failure();
+    if (Status refreshed = m_workspace.refreshFormulasAndVerify(); !refreshed)
+        return refreshed.failure();
+    return std::optional<int>(int(changes.size()));
+}
+
+} // namespace quorvel
