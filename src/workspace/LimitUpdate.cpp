@@ -10,14 +10,16 @@ namespace quorvel {
 
 LimitUpdate::LimitUpdate(Workspace& workspace) : m_workspace(workspace) {}
 
-Result<std::optional<int>> LimitUpdate::run()
+bool LimitUpdate::confirm()
+{
+    return m_workspace.prompts().question(LimitValues::questionTitle(), LimitValues::questionText());
+}
+
+Result<int> LimitUpdate::apply()
 {
     const Result<Database*> storage = m_workspace.storage();
     if (!storage)
         return storage.failure();
-    if (!m_workspace.prompts().question(LimitValues::questionTitle(), LimitValues::questionText()))
-        return std::optional<int>();
-
     Database& database = **storage;
     const int position = m_workspace.currentPosition();
     const Result<std::vector<FormulaRecord>> table = database.formulas().read(position);
@@ -28,7 +30,7 @@ Result<std::optional<int>> LimitUpdate::run()
         return written.failure();
     if (Status refreshed = m_workspace.refreshFormulasAndVerify(); !refreshed)
         return refreshed.failure();
-    return std::optional<int>(int(changes.size()));
+    return int(changes.size());
 }
 
 } // namespace quorvel

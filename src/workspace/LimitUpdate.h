@@ -2,8 +2,6 @@
 
 #include "core/Result.h"
 
-#include <optional>
-
 namespace quorvel {
 
 class Workspace;
@@ -17,8 +15,10 @@ class LimitUpdate
 public:
     explicit LimitUpdate(Workspace& workspace);
 
-    // How many limit values were raised; empty when the question was cancelled.
-    Result<std::optional<int>> run();
+    // The question first (OK and Cancel); true for OK.
+    bool confirm();
+    // The update itself: how many limit values were raised.
+    Result<int> apply();
 
 private:
     Workspace& m_workspace;

@@ -105,16 +105,13 @@ void TestListFilters::limitUpdateRaisesBothKindsAfterQuestion()
     QVERIFY(before[2].statistics && before[2].statistics->maxMisses > 0);
 
     m_session->prompts().queueQuestionAnswer(false);
-    const Result<std::optional<int>> cancelled = LimitUpdate(workspace).run();
-    QVERIFY(cancelled && !cancelled->has_value());
+    QVERIFY(!LimitUpdate(workspace).confirm());
     QCOMPARE(m_session->prompts().last(ScriptedPrompts::Kind::Question).message,
              QStringLiteral("是否将每条公式的最大连错更新为其极限值？"));
-    QCOMPARE(stored()[0].limit, std::optional<int>(0));
 
-    m_session->prompts().queueQuestionAnswer(true);
-    const Result<std::optional<int>> raised = LimitUpdate(workspace).run();
+    const Result<int> raised = LimitUpdate(workspace).apply();
     QVERIFY2(raised, qPrintable(raised.error()));
-    QCOMPARE(raised->value_or(-1), 2);
+    QCOMPARE(*raised, 2);
     const std::vector<FormulaRecord> after = stored();
     QCOMPARE(after[0].limit, std::optional<int>(before[0].statistics->maxMisses));
     QCOMPARE(after[1].limit, std::optional<int>(999));
