@@ -1,12 +1,16 @@
 #include "core/Database.h"
 #include "core/FormulaTables.h"
 #include "core/RankingTable.h"
+#include "oracle/PredictionOracle.h"
+#include "oracle/RandomFormula.h"
 #include "support/TestSession.h"
 #include "workspace/PredictionRun.h"
 #include "workspace/PredictionState.h"
 #include "workspace/Workspace.h"
 
 #include <QTest>
+
+#include <random>
 
 using namespace quorvel;
 
@@ -49,6 +53,8 @@ private Q_SLOTS:
     void countsShownPositionsAndHandsOverLastPage();
     void marksAreSharedByListNumberAcrossTables();
     void bestMethodWaitsForAcceptedSettings();
+    void agreesWithTheStatementsOnRealDraws_data();
+    void agreesWithTheStatementsOnRealDraws();
 
 private:
     std::unique_ptr<TestSession> m_session;
@@ -151,6 +157,75 @@ void TestPredictionRun::bestMethodWaitsForAcceptedSettings()
     // Two different numbers kept: 4, 4, then 9.
     QCOMPARE(keptCounts(state.counts(1)), countsWith({{4, 2}, {9, 1}}));
     QCOMPARE(state.usedFormulas(), 0);
+}
+
+void TestPredictionRun::agreesWithTheStatementsOnRealDraws_data()
+{
+    QTest::addColumn<bool>("best");
+    QTest::addColumn<bool>("kill");
+    QTest::newRow("selected formulas, keep") << false << false;
+    QTest::newRow("selected formulas, kill") << false << true;
+    QTest::newRow("best formulas, keep") << true << false;
+    QTest::newRow("best formulas, kill") << true << true;
+}
+
+void TestPredictionRun::agreesWithTheStatementsOnRealDraws()
+{
+    QFETCH(bool, best);
+    QFETCH(bool, kill);
+    m_session = std::make_unique<TestSession>();
+    QVERIFY(m_session->seedHistory(QStringLiteral("gdklsf-168bet-funyule.txt")));
+    constexpr quint64 seed = 20240617;
+    std::mt19937_64 random(seed);
+    oracle::RandomFormula codes(random);
+    for (int q = 1; q <= 4; ++q) {
+        std::vector<NewFormula> formulas;
+        for (int i = 0; i < 25; ++i)
+            formulas.push_back(NewFormula{codes.any(), QStringLiteral("f"), random() % 3 != 0 ? kill : !kill,
+                                          std::nullopt, std::nullopt});
+        QVERIFY(m_session->openDatabase()->formulas().append(q, formulas).ok());
+    }
+    // The start verifies position 4 and stores its statistics; the other tables have none.
+    WorkspaceStartOptions options;
+    options.position = 4;
+    options.kill = kill;
+    Workspace& workspace = m_session->open(options);
+    for (int listNumber : {2, 5, 11})
+        workspace.toggleSelection(listNumber);
+    PredictionState state;
+    state.acceptBestFormulaSettings({{SortKey::LastMisses, SortKey::MaxMisses, SortKey::MaxHits}, 3});
+    const PredictionMethod method =
+        best ? PredictionMethod::BestFormulas : PredictionMethod::SelectedFormulas;
+    QVERIFY(PredictionRun(workspace, state).run(method));
+
+    PredictionParams params;
+    params.method = method;
+    params.kill = kill;
+    params.shownPosition = 4;
+    params.selection = ListSelection{workspace.formulaList().selectionMarks(), true};
+    const std::unique_ptr<Database> database = m_session->openDatabase();
+    for (int q = 1; q <= 4; ++q) {
+        const Result<std::vector<FormulaRecord>> records = database->formulas().read(q);
+        QVERIFY(records);
+        for (const FormulaRecord& record : *records)
+            params.tables[std::size_t(q - 1)].push_back(
+                {record.idx.value_or(0), record.code, record.kill, record.statistics});
+    }
+    // The statements run on a copy of the stored history.
+    const DrawTable& stored = *workspace.history();
+    std::vector<Draw> draws(std::size_t(stored.drawCount()));
+    for (int t = 0; t < stored.drawCount(); ++t) {
+        draws[std::size_t(t)].issue = stored.issues()[std::size_t(t)];
+        for (int term = 0; term < kTermCount; ++term)
+            draws[std::size_t(t)].values[std::size_t(term)] = stored.column(term)[t];
+    }
+    oracle::Oracle history(draws);
+    const PredictionResult expected = oracle::PredictionOracle(history, params.tables).run(params);
+    for (int q = 1; q <= 4; ++q)
+        QVERIFY2(state.counts(q) == expected.positions[std::size_t(q - 1)],
+                 qPrintable(QStringLiteral("seed %1: counts of position %2 differ").arg(seed).arg(q)));
+    if (!best)
+        QCOMPARE(state.usedFormulas(), expected.usedFormulas);
 }
 
 QTEST_GUILESS_MAIN(TestPredictionRun)
