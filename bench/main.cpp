@@ -2,6 +2,7 @@
 // and against a floor (a plain loop that only adds a formula's columns) on a deterministic
 // synthetic history, and prints the rates and their ratios.
 
+#include "DisplayBench.h"
 #include "PredictionBench.h"
 #include "StartupBench.h"
 #include "XlsxBench.h"
@@ -218,6 +219,7 @@ int main(int argc, char** argv)
     std::printf("verify-pass: engine=%.0f\n", verifierPassRate(table, codes));
 
     bench::printPredictionFigures(draws);
+    bench::printDisplayFigures();
 
     const SearchFigures search = searchRates(table);
     const double fraction = search.engine / search.floor;
