@@ -215,7 +215,9 @@ void HistoryPanel::connectResultsDisplay()
 {
     m_grid->horizontalHeader()->setDefaultSectionSize(
         HistoryModel::columnWidthPixels(HistoryModel::kColumnCount));
-    // A reset of the model (every fill) gives the header its sections anew.
+    // The default size is the formula columns'; the nine columns of the draws keep their own,
+    // also after a reset of the model (every fill) gives the header its sections anew.
+    fitColumns();
     connect(m_model, &QAbstractItemModel::modelReset, this, &HistoryPanel::fitColumns);
     m_formulaScroll->setMinimum(1);
     m_formulaScroll->setMaximum(1);

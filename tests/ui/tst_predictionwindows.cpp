@@ -250,6 +250,7 @@ void PredictionWindowsTest::perDrawDisplayAndFormulaPages()
     auto* pages = child<QScrollBar>(QStringLiteral("HScroll1"));
     auto* history = child<GridView>(QStringLiteral("MSFlexGrid1"));
     QVERIFY(!pages->isEnabled());
+    QCOMPARE(history->columnWidth(0), 100);
 
     click(check);
     QVERIFY(pages->isEnabled());
@@ -259,6 +260,9 @@ void PredictionWindowsTest::perDrawDisplayAndFormulaPages()
     QCOMPARE(model->columnCount(), 9 + 501);
     QCOMPARE(model->headerData(9, Qt::Horizontal).toString(), QStringLiteral("1公式"));
     QCOMPARE(model->headerData(509, Qt::Horizontal).toString(), QStringLiteral("501式"));
+    QCOMPARE(history->columnWidth(0), 100);
+    QCOMPARE(history->columnWidth(1), 40);
+    QCOMPARE(history->columnWidth(9), 50);
     // Next-draw mode: the oldest row is emptied and white; a draw whose first number is 3 is a hit.
     QVERIFY(model->index(0, 9).data().toString().isEmpty());
     QCOMPARE(model->index(0, 9).data(Qt::BackgroundRole).value<QBrush>().color(), QColor(Qt::white));
@@ -286,6 +290,7 @@ void PredictionWindowsTest::perDrawDisplayAndFormulaPages()
 
     click(check);
     QCOMPARE(model->columnCount(), 9);
+    QCOMPARE(history->columnWidth(0), 100);
     QVERIFY(!pages->isEnabled());
 }
 

@@ -28,7 +28,8 @@ CalculationStepsWindow::CalculationStepsWindow(Workspace& workspace, QWidget* pa
     for (int column = 0; column < CalculationStepsModel::kColumnCount; ++column)
         m_grid->setColumnWidth(column, CalculationStepsModel::columnWidthPixels(column));
     layout->addWidget(m_grid, 1);
-    resize(1100, 600);
+    // Wide enough for the four columns at their design widths.
+    resize(1220, 600);
 }
 
 void CalculationStepsWindow::showFormula(const QString& code, const QString& displayText)
