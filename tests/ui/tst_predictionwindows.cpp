@@ -117,6 +117,8 @@ void PredictionWindowsTest::rankingWindowAfterSelectedMethod()
     auto* summary = ranking->findChild<QLineEdit*>(QStringLiteral("Text1"));
     QCOMPARE(summary->text(), QStringLiteral("7 15 "));
     auto* distribution = ranking->findChild<GridView*>(QStringLiteral("MSFlexGrid3_1"));
+    QAbstractItemModelTester distributionTester(distribution->model(),
+                                                QAbstractItemModelTester::FailureReportingMode::QtTest);
     QCOMPARE(distribution->model()->rowCount(), 3);
     QCOMPARE(distribution->model()->index(2, 2).data().toString().split(u' ', Qt::SkipEmptyParts).size(), 18);
     QVERIFY(!ranking->findChild<QPushButton*>(QStringLiteral("Command1"))->isEnabled());
@@ -136,7 +138,8 @@ void PredictionWindowsTest::rankingWindowAfterSelectedMethod()
     auto* detail = child<QDialog>(QStringLiteral("frmXxlb"));
     QTRY_VERIFY(detail && detail->isVisible());
     QVERIFY(detail->isModal());
-    const QAbstractItemModel* rows = detail->findChild<GridView*>(QStringLiteral("MSFlexGrid1"))->model();
+    QAbstractItemModel* rows = detail->findChild<GridView*>(QStringLiteral("MSFlexGrid1"))->model();
+    QAbstractItemModelTester detailTester(rows, QAbstractItemModelTester::FailureReportingMode::QtTest);
     // Room for the five formulas used, the two of the list shown filled in.
     QCOMPARE(rows->rowCount(), 5);
     QCOMPARE(rows->index(1, 1).data().toString(), QStringLiteral("公式15"));
@@ -230,7 +233,8 @@ void PredictionWindowsTest::stepsWindowFromFormulaMenu()
 
     auto* window = child<QWidget>(QStringLiteral("frmGsbz"));
     QTRY_VERIFY(window && window->isVisible());
-    const QAbstractItemModel* grid = window->findChild<GridView*>(QStringLiteral("MSFlexGrid1"))->model();
+    QAbstractItemModel* grid = window->findChild<GridView*>(QStringLiteral("MSFlexGrid1"))->model();
+    QAbstractItemModelTester tester(grid, QAbstractItemModelTester::FailureReportingMode::QtTest);
     QCOMPARE(grid->rowCount(), 60);
     QCOMPARE(grid->headerData(2, Qt::Horizontal).toString(), QStringLiteral("公式L1A+L3B+7"));
     QCOMPARE(grid->index(0, 0).data().toString(), QStringLiteral("14102884"));
