@@ -2,6 +2,7 @@
 // and against a floor (a plain loop that only adds a formula's columns) on a deterministic
 // synthetic history, and prints the rates and their ratios.
 
+#include "DisplayBench.h"
 #include "PredictionBench.h"
 #include "ProgramBench.h"
 #include "SearchRunBench.h"
@@ -237,8 +238,10 @@ int main(int argc, char** argv)
         std::printf("verify: engine=%.0f oracle=%.2f ratio=%.0f\n", engineVerify, oracleVerify, *verifyRatio);
         std::printf("verify-pass: engine=%.0f\n", verifierPassRate(table, codes));
     }
-    if (runs("predict"))
+    if (runs("predict")) {
         bench::printPredictionFigures(draws);
+        bench::printDisplayFigures();
+    }
     std::optional<double> fraction;
     if (runs("search")) {
         const SearchFigures search = searchRates(table);

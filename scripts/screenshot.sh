@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Makes docs/screenshot.png: stores the real Guangdong draws of the test data and a dozen formulas
+# Makes docs/screenshot.png (and the ranking and calculation steps windows, docs/ranking.png and
+# docs/steps.png): stores the real Guangdong draws of the test data and a dozen formulas
 # in a temporary data folder with quorvel-cli, then photographs the main window at 1366x768 on a
 # virtual display. Builds nothing: run scripts/build.sh first (BUILD_DIR picks another build).
 set -euo pipefail
@@ -46,3 +47,10 @@ mkdir -p docs
 xvfb-run -a -s "-screen 0 1920x1080x24" \
     "$build/quorvel" --data-dir "$data" --settings-file "$settings" --screenshot docs/screenshot.png
 echo "screenshot: wrote docs/screenshot.png"
+# The ranking after "计算公式(&C)" (the selected-formula method) and the steps of the first formula.
+for tool in frmErrarrLei:ranking frmGsbz:steps; do
+    xvfb-run -a -s "-screen 0 1920x1080x24" \
+        "$build/quorvel" --data-dir "$data" --settings-file "$settings" \
+        --screenshot "docs/${tool#*:}.png" --screenshot-window "${tool%%:*}"
+    echo "screenshot: wrote docs/${tool#*:}.png"
+done

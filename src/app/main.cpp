@@ -3,10 +3,13 @@
 #include "ui/DesktopServices.h"
 #include "ui/DialogPrompts.h"
 #include "ui/FailureNotice.h"
+#include "ui/GridView.h"
 #include "ui/MainWindow.h"
 #include "ui/Translations.h"
 #include "workspace/Workspace.h"
 
+#include <QAbstractButton>
+#include <QAction>
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QFont>
@@ -39,6 +42,25 @@ void addChineseFontFallback(QApplication& app)
     app.setFont(font);
 }
 
+// For a picture of a tool window: opens it the way the user does (the ranking by computing the
+// prediction, the calculation steps from the formula menu on the first formula) and returns it.
+QWidget* openToolWindow(quorvel::MainWindow& window, const QString& name)
+{
+    if (name == QLatin1String("frmErrarrLei")) {
+        if (auto* compute = window.findChild<QAbstractButton*>(QStringLiteral("Command23")))
+            compute->click();
+    } else if (name == QLatin1String("frmGsbz")) {
+        auto* formulas = window.findChild<quorvel::GridView*>(QStringLiteral("MSFlexGrid2"));
+        auto* steps = window.findChild<QAction*>(QStringLiteral("mnuCulate"));
+        if (formulas && steps && formulas->model()->rowCount() > 0) {
+            formulas->setCurrentIndex(formulas->model()->index(0, 1));
+            steps->trigger();
+        }
+    }
+    QWidget* tool = window.findChild<QWidget*>(name);
+    return tool && tool->isWindow() && tool->isVisible() ? tool : nullptr;
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
@@ -66,7 +88,12 @@ int main(int argc, char* argv[])
                                               QStringLiteral("Start, show the window at 1366x768, save a "
                                                              "picture of it as PNG to <file> and exit."),
                                               QStringLiteral("file"));
-    parser.addOptions({dataDirOption, settingsFileOption, quitOption, screenshotOption});
+    const QCommandLineOption toolWindowOption(
+        QStringLiteral("screenshot-window"),
+        QStringLiteral(
+            "With --screenshot: photograph the tool window <name> (frmErrarrLei, frmGsbz) instead."),
+        QStringLiteral("name"));
+    parser.addOptions({dataDirOption, settingsFileOption, quitOption, screenshotOption, toolWindowOption});
     parser.process(app);
 
     std::unique_ptr<quorvel::Settings> settings =
@@ -106,17 +133,30 @@ int main(int argc, char* argv[])
         window.show();
         int status = 0;
         // Grab once the window has been laid out, scrolled and painted.
-        QTimer::singleShot(200, &window, [&window, &file, &status] {
-            if (!window.grab().save(file, "PNG")) {
-                std::fprintf(stderr, "quorvel: cannot write %s\n", qPrintable(file));
-                status = 1;
+        const QString toolName = parser.value(toolWindowOption);
+        QTimer::singleShot(200, &window, [&window, &file, &status, toolName] {
+            QWidget* shown = &window;
+            if (!toolName.isEmpty()) {
+                shown = openToolWindow(window, toolName);
+                if (!shown) {
+                    std::fprintf(stderr, "quorvel: cannot open %s\n", qPrintable(toolName));
+                    status = 1;
+                    QApplication::exit(status);
+                    return;
+                }
             }
-            QApplication::exit(status);
+            // The tool window is painted before it is grabbed.
+            QTimer::singleShot(200, shown, [shown, &file, &status] {
+                if (!shown->grab().save(file, "PNG")) {
+                    std::fprintf(stderr, "quorvel: cannot write %s\n", qPrintable(file));
+                    status = 1;
+                }
+                QApplication::exit(status);
+            });
         });
         app.exec();
         return status;
     }
-
     // The design size fits a 1366x768 screen; a smaller screen gets the window at its size.
     if (const QScreen* screen = window.screen())
         window.resize(window.size().boundedTo(screen->availableGeometry().size()));

@@ -48,4 +48,11 @@ struct FormulaRowUpdate
     std::optional<RunStatistics> statistics; // empty: the number only
 };
 
+// A limit value `intGsLim` to be written into one stored row.
+struct LimitChange
+{
+    qint64 rowId = 0;
+    int limit = 0;
+};
+
 } // namespace quorvel

@@ -320,6 +320,31 @@ Status FormulaTables::setLimit(int position, int idx, std::optional<int> limit)
     });
 }
 
+Status FormulaTables::setLimits(int position, const std::vector<LimitChange>& changes)
+{
+    const Result<QString> table = checkedTable(position);
+    if (!table)
+        return table.failure();
+    if (changes.empty())
+        return success();
+    QSqlDatabase db = m_connection.db();
+    const QString what = QStringLiteral("更新 %1 的极限值").arg(*table);
+    return m_connection.transaction(what, [&]() -> Status {
+        QSqlQuery query(db);
+        if (Status status = sql::prepare(
+                query, QStringLiteral("UPDATE %1 SET intGsLim = ? WHERE rowid = ?").arg(*table), what);
+            !status)
+            return status;
+        for (const LimitChange& change : changes) {
+            query.bindValue(0, change.limit);
+            query.bindValue(1, change.rowId);
+            if (Status status = sql::exec(query, what); !status)
+                return status;
+        }
+        return success();
+    });
+}
+
 Status FormulaTables::rebuild(int position)
 {
     const Result<QString> table = checkedTable(position);

@@ -28,6 +28,8 @@ public:
     // Writes the numbers and statistics of the rows given, in one transaction.
     Status update(int position, const std::vector<FormulaRowUpdate>& updates);
     Status setLimit(int position, int idx, std::optional<int> limit);
+    // Writes the limit values of the rows given, in one transaction.
+    Status setLimits(int position, const std::vector<LimitChange>& changes);
 
     // Removes duplicates (same kind, code, display text and limit) keeping the first of each in
     // stored order, empties the run statistics and renumbers idx 1..n.

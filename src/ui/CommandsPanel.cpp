@@ -4,9 +4,19 @@
 #include "core/TermTable.h"
 #include "ui/FailureNotice.h"
 #include "ui/SetupMenu.h"
+#include "ui/ToolWindows.h"
 #include "ui/UserManual.h"
 #include "ui/WaitCursor.h"
+#include "ui/tools/FormulaFilterWindow.h"
+#include "ui/tools/RankingWindow.h"
+#include "ui/tools/SortSettingsWindow.h"
+#include "verification/FormulaFilter.h"
+#include "verification/LimitValues.h"
 #include "workspace/Desktop.h"
+#include "workspace/FormulaFilters.h"
+#include "workspace/LimitUpdate.h"
+#include "workspace/PredictionRun.h"
+#include "workspace/PredictionState.h"
 #include "workspace/Workspace.h"
 
 #include <QCursor>
@@ -28,8 +38,10 @@ QString arrayName(const char* name, int index)
 
 } // namespace
 
-CommandsPanel::CommandsPanel(Workspace& workspace, Prompts& prompts, QWidget* parent)
-    : QWidget(parent), m_workspace(workspace), m_prompts(prompts)
+CommandsPanel::CommandsPanel(Workspace& workspace, Prompts& prompts, ToolWindows& toolWindows,
+                             QWidget* parent)
+    : QWidget(parent), m_workspace(workspace), m_prompts(prompts), m_toolWindows(toolWindows),
+      m_prediction(std::make_unique<PredictionState>())
 {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -63,6 +75,7 @@ CommandsPanel::CommandsPanel(Workspace& workspace, Prompts& prompts, QWidget* pa
         buttons->addWidget(commands[slot], slot / 2, slot % 2);
     layout->addLayout(buttons);
     layout->addStretch(1);
+    connectPredictionCommands();
 
     m_setupMenu = new SetupMenu(m_workspace, m_prompts, this);
     connect(m_settingsButton, &QPushButton::clicked, this, [this] { m_setupMenu->popup(QCursor::pos()); });
@@ -75,6 +88,8 @@ CommandsPanel::CommandsPanel(Workspace& workspace, Prompts& prompts, QWidget* pa
     connect(&m_workspace.settings(), &Settings::changed, this, &CommandsPanel::syncOptions);
     syncOptions();
 }
+
+CommandsPanel::~CommandsPanel() = default;
 
 QPushButton* CommandsPanel::button(const char* name, const char* caption, bool built)
 {
@@ -166,6 +181,89 @@ void CommandsPanel::openManual(const char* section)
         return;
     }
     m_workspace.desktop().openUrl(*url);
+}
+
+// ---- prediction and filters ---------------------------------------------------------------------
+
+void CommandsPanel::connectPredictionCommands()
+{
+    const auto wire = [this](const char* name, void (CommandsPanel::*slot)()) {
+        auto* command = findChild<QPushButton*>(QLatin1String(name));
+        Q_ASSERT(command);
+        command->setEnabled(true);
+        connect(command, &QPushButton::clicked, this, slot);
+    };
+    wire("Command23", &CommandsPanel::computePrediction);
+    wire("Command7", &CommandsPanel::filterByRanges);
+    wire("Command133", &CommandsPanel::filterByLimits);
+    wire("cmdUpdLim", &CommandsPanel::updateLimits);
+}
+
+void CommandsPanel::computePrediction()
+{
+    const PredictionMethod method = PredictionRun::chosenMethod(m_workspace.settings());
+    if (method == PredictionMethod::SelectedFormulas) {
+        runPrediction(method);
+        return;
+    }
+    // The best-formula method runs once its sort settings window is closed, with what was accepted
+    // last (nothing at all before the first acceptance).
+    SortSettingsWindow& settings = m_toolWindows.window<SortSettingsWindow>([this] {
+        auto* created = new SortSettingsWindow(*m_prediction, m_prompts, window());
+        connect(created, &QDialog::finished, this, [this] { runPrediction(PredictionMethod::BestFormulas); });
+        return created;
+    });
+    settings.ask();
+}
+
+void CommandsPanel::runPrediction(PredictionMethod method)
+{
+    std::optional<Result<PredictionOutcome>> outcome;
+    {
+        WaitCursor wait;
+        outcome = PredictionRun(m_workspace, *m_prediction).run(method);
+    }
+    if (!reportFailure(m_prompts, outcome->ok() ? success() : Status(outcome->failure())))
+        return;
+    if (!(*outcome)->computed)
+        return;
+    // The ranking is shown even when its hand-over table could not be written.
+    reportFailure(m_prompts, (*outcome)->handOver);
+    RankingWindow& ranking = m_toolWindows.window<RankingWindow>(
+        [this] { return new RankingWindow(m_workspace, *m_prediction, m_toolWindows, window()); });
+    ranking.showRanking();
+}
+
+void CommandsPanel::filterByRanges()
+{
+    FormulaFilterWindow& filter = m_toolWindows.window<FormulaFilterWindow>([this] {
+        auto* created = new FormulaFilterWindow(m_workspace, window());
+        connect(created, &FormulaFilterWindow::filtered, this, [this](int remaining) {
+            m_prompts.notice(FormulaFilter::resultTitle(), FormulaFilter::resultMessage(remaining));
+        });
+        return created;
+    });
+    filter.ask();
+}
+
+void CommandsPanel::filterByLimits()
+{
+    const int remaining = FormulaFilters(m_workspace).applyLimitFilter();
+    m_prompts.notice(FormulaFilter::resultTitle(), FormulaFilter::resultMessage(remaining));
+}
+
+void CommandsPanel::updateLimits()
+{
+    LimitUpdate update(m_workspace);
+    if (!update.confirm())
+        return;
+    std::optional<Result<int>> raised;
+    {
+        WaitCursor wait;
+        raised = update.apply();
+    }
+    if (!raised->ok())
+        reportFailure(m_prompts, Status(raised->failure()), LimitValues::questionTitle());
 }
 
 } // namespace quorvel

@@ -3,6 +3,7 @@
 #include <QWidget>
 
 #include <array>
+#include <memory>
 
 class QPushButton;
 class QRadioButton;
@@ -10,8 +11,11 @@ class QRadioButton;
 namespace quorvel {
 
 class Desktop;
+enum class PredictionMethod;
+class PredictionState;
 class Prompts;
 class SetupMenu;
+class ToolWindows;
 class Workspace;
 
 // The command side of the main window: position, kind and prediction method options, and the
@@ -20,7 +24,9 @@ class CommandsPanel : public QWidget
 {
     Q_OBJECT
 public:
-    CommandsPanel(Workspace& workspace, Prompts& prompts, QWidget* parent = nullptr);
+    CommandsPanel(Workspace& workspace, Prompts& prompts, ToolWindows& toolWindows,
+                  QWidget* parent = nullptr);
+    ~CommandsPanel() override;
 
     SetupMenu* setupMenu() const { return m_setupMenu; }
 
@@ -33,6 +39,13 @@ private:
     void choosePosition(int position);
     void chooseKind(bool kill);
     void openManual(const char* section);
+    // The prediction and the filters: `Command23`, `Command7`, `Command133`, `cmdUpdLim`.
+    void connectPredictionCommands();
+    void computePrediction();
+    void runPrediction(PredictionMethod method);
+    void filterByRanges();
+    void filterByLimits();
+    void updateLimits();
 
     Workspace& m_workspace;
     Prompts& m_prompts;
@@ -44,6 +57,8 @@ private:
     QPushButton* m_slidesButton = nullptr;            // `Command139`
     QPushButton* m_videoButton = nullptr;             // `Command6`
     SetupMenu* m_setupMenu = nullptr;                 // `mnuSetup`
+    ToolWindows& m_toolWindows;
+    std::unique_ptr<PredictionState> m_prediction; // counts and ranking of the last `Command23`
 };
 
 } // namespace quorvel

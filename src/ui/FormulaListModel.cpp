@@ -94,6 +94,19 @@ int FormulaListModel::listNumberAt(int row) const
     return listNumber <= m_workspace.formulaList().count() ? listNumber : 0;
 }
 
+std::optional<std::pair<QString, QString>> FormulaListModel::formulaAt(int row) const
+{
+    if (const int listNumber = listNumberAt(row); listNumber != 0) {
+        const FormulaListRow& formula = m_workspace.formulaList().row(listNumber);
+        return std::make_pair(formula.code, formula.displayText);
+    }
+    if (m_sorted && row >= 0 && row < int(m_sortedRows.size())) {
+        const FormulaRecord& stored = m_sortedRows[std::size_t(row)].stored;
+        return std::make_pair(stored.code, stored.displayText);
+    }
+    return std::nullopt;
+}
+
 bool FormulaListModel::isEvaluable(int row) const
 {
     const int listNumber = listNumberAt(row);

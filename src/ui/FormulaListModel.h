@@ -61,6 +61,8 @@ public:
     // the sorted order.
     int listNumberAt(int row) const;
     bool isSortedOrder() const { return m_sorted; }
+    // Code and display text of the formula shown in a row (either order); empty past the end.
+    std::optional<std::pair<QString, QString>> formulaAt(int row) const;
 
     // Double click: columns 5..9 sort every formula of the table ascending by that column (true);
     // any other column leaves the order as it is (false).

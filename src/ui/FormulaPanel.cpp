@@ -3,7 +3,9 @@
 #include "ui/FailureNotice.h"
 #include "ui/FormulaListModel.h"
 #include "ui/GridView.h"
+#include "ui/ToolWindows.h"
 #include "ui/WaitCursor.h"
+#include "ui/tools/CalculationStepsWindow.h"
 #include "workspace/FormulaEntry.h"
 #include "workspace/Workspace.h"
 
@@ -17,8 +19,8 @@
 
 namespace quorvel {
 
-FormulaPanel::FormulaPanel(Workspace& workspace, Prompts& prompts, QWidget* parent)
-    : QWidget(parent), m_workspace(workspace), m_prompts(prompts)
+FormulaPanel::FormulaPanel(Workspace& workspace, Prompts& prompts, ToolWindows& toolWindows, QWidget* parent)
+    : QWidget(parent), m_workspace(workspace), m_prompts(prompts), m_toolWindows(toolWindows)
 {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -96,6 +98,9 @@ void FormulaPanel::createMenu()
         // The operations behind these items are not part of this version yet.
         action->setEnabled(false);
     }
+    QAction* steps = m_formulaMenu->findChild<QAction*>(QStringLiteral("mnuCulate"));
+    steps->setEnabled(true);
+    connect(steps, &QAction::triggered, this, &FormulaPanel::showCalculationSteps);
 }
 
 void FormulaPanel::chooseDisplay(int tab)
@@ -139,6 +144,17 @@ void FormulaPanel::addTypedFormula()
     reportFailure(m_prompts, added);
     if (text.trimmed().isEmpty())
         m_formulaBox->setFocus(Qt::OtherFocusReason);
+}
+
+void FormulaPanel::showCalculationSteps()
+{
+    const std::optional<std::pair<QString, QString>> formula =
+        m_model->formulaAt(m_grid->currentIndex().row());
+    if (!formula)
+        return;
+    CalculationStepsWindow& steps = m_toolWindows.window<CalculationStepsWindow>(
+        [this] { return new CalculationStepsWindow(m_workspace, window()); });
+    steps.showFormula(formula->first, formula->second);
 }
 
 bool FormulaPanel::eventFilter(QObject* watched, QEvent* event)

@@ -13,6 +13,7 @@ namespace quorvel {
 class FormulaListModel;
 class GridView;
 class Prompts;
+class ToolWindows;
 class Workspace;
 
 // The formula side of the main window: the display tabs `TabStrip1`, the formula list
@@ -21,7 +22,7 @@ class FormulaPanel : public QWidget
 {
     Q_OBJECT
 public:
-    FormulaPanel(Workspace& workspace, Prompts& prompts, QWidget* parent = nullptr);
+    FormulaPanel(Workspace& workspace, Prompts& prompts, ToolWindows& toolWindows, QWidget* parent = nullptr);
 
     GridView* grid() const { return m_grid; }
     QMenu* formulaMenu() const { return m_formulaMenu; }
@@ -35,6 +36,7 @@ private:
     void cellClicked(const QModelIndex& index);
     void cellDoubleClicked(const QModelIndex& index);
     void addTypedFormula();
+    void showCalculationSteps(); // `mnuCulate`, for the formula the menu was opened on
 
     Workspace& m_workspace;
     Prompts& m_prompts;
@@ -44,6 +46,7 @@ private:
     QLineEdit* m_formulaBox = nullptr;  // `Text2`
     QPushButton* m_addButton = nullptr; // `Command1`
     QMenu* m_formulaMenu = nullptr;     // `mnuMang`
+    ToolWindows& m_toolWindows;
 };
 
 } // namespace quorvel

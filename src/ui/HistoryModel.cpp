@@ -1,6 +1,9 @@
 #include "ui/HistoryModel.h"
 
+#include "core/Settings.h"
 #include "core/TermTable.h"
+#include "verification/HistoryDisplay.h"
+#include "workspace/VerificationDisplay.h"
 #include "workspace/Workspace.h"
 
 #include <QBrush>
@@ -10,7 +13,8 @@ namespace quorvel {
 
 namespace {
 constexpr int kTwipsPerPixel = 15;
-}
+constexpr int kFormulaWidthTwips = 760;
+} // namespace
 
 HistoryModel::HistoryModel(Workspace& workspace, QObject* parent)
     : QAbstractTableModel(parent), m_workspace(workspace)
@@ -19,11 +23,80 @@ HistoryModel::HistoryModel(Workspace& workspace, QObject* parent)
     m_markedPosition = m_workspace.currentPosition();
     connect(&m_workspace, &Workspace::historyChanged, this, &HistoryModel::reload);
     connect(&m_workspace, &Workspace::currentPositionChanged, this, &HistoryModel::markPosition);
+    connect(&m_workspace, &Workspace::currentPositionChanged, this, &HistoryModel::refreshDisplay);
+    connect(&m_workspace, &Workspace::formulaListChanged, this, &HistoryModel::refreshDisplay);
+    connect(&m_workspace.settings(), &Settings::changed, this, [this](const SettingKey& key) {
+        if (key.id == SettingKey::ResultsAtCurrentPeriod)
+            refreshDisplay();
+    });
 }
 
 int HistoryModel::columnWidthPixels(int column)
 {
+    if (column >= kColumnCount)
+        return kFormulaWidthTwips / kTwipsPerPixel;
     return (column == kIssueColumn ? kIssueWidthTwips : kNumberWidthTwips) / kTwipsPerPixel;
+}
+
+void HistoryModel::setResultsShown(bool shown)
+{
+    if (shown == resultsShown())
+        return;
+    beginResetModel();
+    if (shown)
+        rebuildDisplay();
+    else
+        m_display.reset();
+    endResetModel();
+}
+
+int HistoryModel::formulaColumnCount() const
+{
+    return m_display ? m_display->formulaCount() : 0;
+}
+
+void HistoryModel::rebuildDisplay()
+{
+    m_display =
+        VerificationDisplay::forList(m_workspace, VerificationDisplay::modeOf(m_workspace.settings()));
+}
+
+void HistoryModel::refreshDisplay()
+{
+    if (!m_display)
+        return;
+    beginResetModel();
+    rebuildDisplay();
+    endResetModel();
+}
+
+QVariant HistoryModel::displayData(int draw, int listNumber, int role) const
+{
+    switch (role) {
+    case Qt::DisplayRole:
+        return HistoryDisplay::cellText(m_display->cell(listNumber, draw));
+    case Qt::BackgroundRole:
+        switch (m_display->cell(listNumber, draw).colour) {
+        case CellColour::Blue:
+            return QBrush(QColor(0, 0, 255));
+        case CellColour::Green:
+            return QBrush(QColor(0, 255, 0));
+        case CellColour::White:
+            return QBrush(Qt::white);
+        case CellColour::None:
+            return {};
+        }
+        return {};
+    case Qt::ForegroundRole:
+        // Readable on the blue of a hit.
+        if (m_display->cell(listNumber, draw).colour == CellColour::Blue)
+            return QBrush(Qt::white);
+        return {};
+    case Qt::TextAlignmentRole:
+        return QVariant(Qt::AlignCenter);
+    default:
+        return {};
+    }
 }
 
 int HistoryModel::rowCount(const QModelIndex& parent) const
@@ -33,7 +106,7 @@ int HistoryModel::rowCount(const QModelIndex& parent) const
 
 int HistoryModel::columnCount(const QModelIndex& parent) const
 {
-    return parent.isValid() ? 0 : kColumnCount;
+    return parent.isValid() ? 0 : kColumnCount + formulaColumnCount();
 }
 
 QVariant HistoryModel::data(const QModelIndex& index, int role) const
@@ -45,6 +118,8 @@ QVariant HistoryModel::data(const QModelIndex& index, int role) const
     const int column = index.column();
     if (draw >= history.drawCount())
         return {};
+    if (column >= kColumnCount)
+        return m_display ? displayData(draw, column - kColumnCount + 1, role) : QVariant();
     switch (role) {
     case Qt::DisplayRole:
         if (column == kIssueColumn)
@@ -71,6 +146,9 @@ QVariant HistoryModel::data(const QModelIndex& index, int role) const
 
 QVariant HistoryModel::headerData(int section, Qt::Orientation orientation, int role) const
 {
+    if (orientation == Qt::Horizontal && section >= kColumnCount && section < columnCount() &&
+        role == Qt::DisplayRole)
+        return HistoryDisplay::formulaHeader(section - kColumnCount + 1);
     if (orientation != Qt::Horizontal || section < 0 || section >= kColumnCount)
         return QAbstractTableModel::headerData(section, orientation, role);
     if (role == Qt::DisplayRole)
@@ -83,6 +161,8 @@ void HistoryModel::reload()
     beginResetModel();
     m_rows = m_workspace.history()->drawCount();
     m_markedPosition = m_workspace.currentPosition();
+    if (m_display)
+        rebuildDisplay();
     endResetModel();
 }
 

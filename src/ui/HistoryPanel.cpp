@@ -7,6 +7,7 @@
 #include "ui/HistoryModel.h"
 #include "ui/NumberEntryBox.h"
 #include "ui/WaitCursor.h"
+#include "verification/HistoryDisplay.h"
 #include "workspace/ManualDrawEntry.h"
 #include "workspace/Workspace.h"
 
@@ -14,6 +15,7 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -77,7 +79,6 @@ HistoryPanel::HistoryPanel(Workspace& workspace, Prompts& prompts, QWidget* pare
     m_resultsCheck =
         new QCheckBox(QStringLiteral("历史列表显示公式各期验算结果(时间较长，请耐性等待...)"), this);
     m_resultsCheck->setObjectName(QStringLiteral("Check1"));
-    m_resultsCheck->setEnabled(false);
     layout->addWidget(m_resultsCheck);
     m_formulaScroll = new QScrollBar(Qt::Horizontal, this);
     m_formulaScroll->setObjectName(QStringLiteral("HScroll1"));
@@ -85,6 +86,7 @@ HistoryPanel::HistoryPanel(Workspace& workspace, Prompts& prompts, QWidget* pare
     layout->addWidget(m_formulaScroll);
 
     createMenu();
+    connectResultsDisplay();
 
     m_maintenance = new HistoryMaintenance(m_workspace, m_prompts, *this);
     m_onlineUpdateButton->setEnabled(true);
@@ -230,6 +232,62 @@ void HistoryPanel::clearNumberBoxes()
 {
     for (NumberEntryBox* box : m_numberBoxes)
         box->clear();
+}
+
+void HistoryPanel::connectResultsDisplay()
+{
+    m_grid->horizontalHeader()->setDefaultSectionSize(
+        HistoryModel::columnWidthPixels(HistoryModel::kColumnCount));
+    // The default size is the formula columns'; the nine columns of the draws keep their own,
+    // also after a reset of the model (every fill) gives the header its sections anew.
+    fitColumns();
+    connect(m_model, &QAbstractItemModel::modelReset, this, &HistoryPanel::fitColumns);
+    m_formulaScroll->setMinimum(1);
+    m_formulaScroll->setMaximum(1);
+    m_formulaScroll->setSingleStep(HistoryDisplay::kScrollPage);
+    m_formulaScroll->setPageStep(HistoryDisplay::kScrollPage);
+    connect(m_resultsCheck, &QCheckBox::toggled, this, &HistoryPanel::showResults);
+    connect(m_formulaScroll, &QScrollBar::valueChanged, this, &HistoryPanel::jumpToFormulaPage);
+    connect(&m_workspace, &Workspace::formulaListChanged, this, [this] {
+        m_formulaScroll->setMaximum(HistoryDisplay::scrollMaximum(m_model->formulaColumnCount()));
+    });
+}
+
+void HistoryPanel::showResults(bool shown)
+{
+    Status verified = success();
+    {
+        WaitCursor wait;
+        m_model->setResultsShown(shown);
+        m_formulaScroll->setValue(1);
+        m_formulaScroll->setMaximum(HistoryDisplay::scrollMaximum(m_model->formulaColumnCount()));
+        m_formulaScroll->setEnabled(shown);
+        // The pass fills the statistics the display is read with.
+        verified = m_workspace.Yansuan();
+        m_grid->scrollNewestIntoView();
+    }
+    reportFailure(m_prompts, verified);
+}
+
+void HistoryPanel::jumpToFormulaPage(int value)
+{
+    // The bar stops at the first formula of a page: 1, 501, 1001, ...
+    const int first = (value - 1) / HistoryDisplay::kScrollPage * HistoryDisplay::kScrollPage + 1;
+    if (first != value) {
+        m_formulaScroll->setValue(first);
+        return;
+    }
+    if (!m_model->resultsShown())
+        return;
+    const int column = HistoryDisplay::gridColumnOfFormula(first);
+    m_grid->horizontalScrollBar()->setValue(first == 1 ? 0
+                                                       : m_grid->horizontalHeader()->sectionPosition(column));
+}
+
+void HistoryPanel::fitColumns()
+{
+    for (int column = 0; column < HistoryModel::kColumnCount; ++column)
+        m_grid->setColumnWidth(column, HistoryModel::columnWidthPixels(column));
 }
 
 bool HistoryPanel::eventFilter(QObject* watched, QEvent* event)

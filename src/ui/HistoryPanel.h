@@ -44,6 +44,11 @@ private:
     void numberCompleted(int position);
     void storeDraw();
     void clearNumberBoxes();
+    // The per-draw verification display: `Check1` and the formula pages of `HScroll1`.
+    void connectResultsDisplay();
+    void showResults(bool shown);
+    void jumpToFormulaPage(int value);
+    void fitColumns();
 
     Workspace& m_workspace;
     Prompts& m_prompts;

@@ -9,13 +9,6 @@
 
 namespace quorvel {
 
-// A limit value the update raises: the stored row and its new `intGsLim`.
-struct LimitChange
-{
-    qint64 rowId = 0;
-    int limit = 0;
-};
-
 // `cmdUpdLim`: every formula's limit value is raised to its stored maximum consecutive misses
 // where that is higher, for both kinds of a table. An empty limit reads 0, so it is raised to the
 // max misses; a formula without stored statistics keeps its limit.

@@ -15,7 +15,7 @@ QString numbersFollowedByBlanks(const std::vector<int>& numbers)
     return text;
 }
 
-int sortValue(const RankingRow& row, int column)
+int sortValue(const RankedNumber& row, int column)
 {
     switch (column) {
     case 1:
@@ -30,9 +30,9 @@ int sortValue(const RankingRow& row, int column)
 }
 
 // Orders rows by a column; rows tying on it come in ascending number.
-void sortRows(std::vector<RankingRow>& rows, int column, bool descending)
+void sortRows(std::vector<RankedNumber>& rows, int column, bool descending)
 {
-    std::sort(rows.begin(), rows.end(), [&](const RankingRow& a, const RankingRow& b) {
+    std::sort(rows.begin(), rows.end(), [&](const RankedNumber& a, const RankedNumber& b) {
         const int va = sortValue(a, column);
         const int vb = sortValue(b, column);
         if (va != vb)
@@ -44,10 +44,10 @@ void sortRows(std::vector<RankingRow>& rows, int column, bool descending)
 }
 
 // Counts from the highest down, each with the numbers having it in rank order.
-std::vector<DistributionRow> distributionOf(const std::vector<RankingRow>& rows)
+std::vector<DistributionRow> distributionOf(const std::vector<RankedNumber>& rows)
 {
     std::map<int, std::vector<int>, std::greater<>> byCount;
-    for (const RankingRow& row : rows)
+    for (const RankedNumber& row : rows)
         byCount[row.total].push_back(row.number);
     std::vector<DistributionRow> distribution;
     for (const auto& [count, numbers] : byCount)
@@ -57,7 +57,7 @@ std::vector<DistributionRow> distributionOf(const std::vector<RankingRow>& rows)
 
 } // namespace
 
-QString RankingRow::label() const
+QString RankedNumber::label() const
 {
     return isDropped() ? QStringLiteral("滤杀") : QStringLiteral("保留");
 }
@@ -67,9 +67,9 @@ QString DistributionRow::text() const
     return numbersFollowedByBlanks(numbers);
 }
 
-std::vector<RankingRow> Ranking::rowsOf(const PositionCounts& counts) const
+std::vector<RankedNumber> Ranking::rowsOf(const PositionCounts& counts) const
 {
-    std::vector<RankingRow> rows;
+    std::vector<RankedNumber> rows;
     for (int n = 1; n <= kHighestNumber; ++n) {
         const std::size_t i = std::size_t(n);
         rows.push_back({0, n, counts.total[i], counts.kill[i], counts.keep[i], PickMark::None});
@@ -93,7 +93,7 @@ void Ranking::activate(const std::vector<PositionCounts>& positions, int quota)
         sortRows(page.rows, 2, true);
 
         int i = 0; // numbers picked or passed over the quota
-        for (RankingRow& row : page.rows) {
+        for (RankedNumber& row : page.rows) {
             if (page.done)
                 break;
             const std::size_t number = std::size_t(row.number);
@@ -136,7 +136,7 @@ bool Ranking::resort(int page, int column)
     bool& descending = m_directionFlags[std::size_t(page - 1)];
     descending = !descending;
     RankingPage& shown = m_pages[std::size_t(page - 1)];
-    for (RankingRow& row : shown.rows)
+    for (RankedNumber& row : shown.rows)
         row.pick = PickMark::None;
     if (column >= 1 && column <= 4)
         sortRows(shown.rows, column, descending);

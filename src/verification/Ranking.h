@@ -24,7 +24,7 @@ enum class PickMark
 };
 
 // One row of a ranking grid `MSFlexGrid1`.
-struct RankingRow
+struct RankedNumber
 {
     int rank = 0;   // column 0, 1..20
     int number = 0; // column 1, `num`
@@ -52,7 +52,7 @@ struct DistributionRow
 struct RankingPage
 {
     int position = 0;
-    std::vector<RankingRow> rows;              // in the order shown
+    std::vector<RankedNumber> rows;            // in the order shown
     std::vector<DistributionRow> distribution; // highest count first
     bool done = false;                         // the page picked all its numbers
     bool resorted = false; // rows come from a click on the grid (re-sort header, no picks)
@@ -96,7 +96,7 @@ public:
     static QStringList distributionHeaders();
 
 private:
-    std::vector<RankingRow> rowsOf(const PositionCounts& counts) const;
+    std::vector<RankedNumber> rowsOf(const PositionCounts& counts) const;
 
     std::vector<RankingPage> m_pages;
     std::vector<PositionCounts> m_counts;

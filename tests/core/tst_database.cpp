@@ -427,6 +427,10 @@ void TestDatabase::deleteRenumberAndLimit()
     const auto records = db->formulas().read(4);
     QCOMPARE(records->at(0).limit, std::optional<int>(8));
     QCOMPARE(records->at(1).limit, std::nullopt);
+    // By stored row, whatever the numbers say.
+    QVERIFY(db->formulas().setLimits(4, {{records->at(2).rowId, 6}, {records->at(1).rowId, 4}}).ok());
+    QCOMPARE(db->formulas().read(4)->at(2).limit, std::optional<int>(6));
+    QCOMPARE(db->formulas().read(4)->at(1).limit, std::optional<int>(4));
 
     QVERIFY(db->formulas().deleteAll(4).ok());
     QCOMPARE(*db->formulas().count(4), 0);

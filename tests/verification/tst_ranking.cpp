@@ -31,7 +31,7 @@ std::vector<PositionCounts> pagesOf(const QStringList& pages)
 QString describePicks(const RankingPage& page)
 {
     QStringList parts;
-    for (const RankingRow& row : page.rows) {
+    for (const RankedNumber& row : page.rows) {
         if (row.pick == PickMark::None) {
             if (page.done)
                 parts << QString::number(row.number);
@@ -53,7 +53,7 @@ QString describeDistribution(const RankingPage& page)
 QString rankedNumbers(const RankingPage& page)
 {
     QStringList numbers;
-    for (const RankingRow& row : page.rows)
+    for (const RankedNumber& row : page.rows)
         numbers << QString::number(row.number);
     return numbers.join(u' ');
 }
@@ -141,8 +141,8 @@ void TestRanking::labels()
     // Kill counts rank the most-killed numbers first; those read "保留", the unkilled "滤杀".
     Ranking ranking;
     ranking.activate({countsOf("4:2")}, 1);
-    const RankingRow& top = ranking.pages().front().rows.front();
-    const RankingRow& next = ranking.pages().front().rows[1];
+    const RankedNumber& top = ranking.pages().front().rows.front();
+    const RankedNumber& next = ranking.pages().front().rows[1];
     QCOMPARE(top.number, 4);
     QCOMPARE(top.label(), QStringLiteral("保留"));
     QCOMPARE(top.textColour(), kRankingBlackText);
@@ -160,7 +160,7 @@ void TestRanking::resort()
     QVERIFY(ranking.pages()[1].resorted);
     QCOMPARE(rankedNumbers(ranking.pages()[1]).left(8), QStringLiteral("3 4 5 1 "));
     QVERIFY(std::all_of(ranking.pages()[1].rows.begin(), ranking.pages()[1].rows.end(),
-                        [](const RankingRow& row) { return row.pick == PickMark::None; }));
+                        [](const RankedNumber& row) { return row.pick == PickMark::None; }));
     QVERIFY(ranking.resort(2, 2)); // reversed: ascending
     QCOMPARE(rankedNumbers(ranking.pages()[1]).right(5), QStringLiteral("5 3 4"));
     QVERIFY(ranking.resort(2, 0)); // column 0: order kept, flag reversed all the same

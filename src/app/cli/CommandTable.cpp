@@ -1,9 +1,14 @@
 #include "app/cli/CommandTable.h"
 
+#include "app/cli/DisplayCommand.h"
 #include "app/cli/EvalCommand.h"
+#include "app/cli/FilterCommand.h"
 #include "app/cli/FormulasCommand.h"
 #include "app/cli/HistoryCommand.h"
+#include "app/cli/LimitsCommand.h"
 #include "app/cli/ParamsCommand.h"
+#include "app/cli/PredictCommand.h"
+#include "app/cli/StepsCommand.h"
 #include "app/cli/VerifyCommand.h"
 
 namespace quorvel::cli {
@@ -29,6 +34,21 @@ const std::vector<CliCommand>& commandTable()
          {QStringLiteral("verify [--position P] [--kind kill|keep] [--periods N] [--exclude-current on|off] "
                          "[--weighted on|off]")},
          &VerifyCommand::run},
+        {QStringLiteral("predict"),
+         {QStringLiteral("predict [--position P] [--kind kill|keep] [--method selected|best] [--quota Q] "
+                         "[--keys A,B,C] [--unselect L1,L2,...]")},
+         &PredictCommand::run},
+        {QStringLiteral("steps"),
+         {QStringLiteral("steps --list-no N [--position P] [--kind kill|keep]")},
+         &StepsCommand::run},
+        {QStringLiteral("filter"),
+         {QStringLiteral("filter limit [--position P] [--kind kill|keep]"),
+          QStringLiteral("filter range LO HI LO HI LO HI LO HI [--position P] [--kind kill|keep]")},
+         &FilterCommand::run},
+        {QStringLiteral("limits"), {QStringLiteral("limits update [--position P]")}, &LimitsCommand::run},
+        {QStringLiteral("display"),
+         {QStringLiteral("display [--position P] [--kind kill|keep] [--mode next|same]")},
+         &DisplayCommand::run},
     };
     return table;
 }

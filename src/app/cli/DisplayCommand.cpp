@@ -1,0 +1,73 @@
+#include "app/cli/DisplayCommand.h"
+
+#include "app/cli/CliArguments.h"
+#include "app/cli/CliContext.h"
+#include "app/cli/CommandOptions.h"
+#include "history/DrawEntry.h"
+#include "workspace/VerificationDisplay.h"
+
+namespace quorvel::cli {
+
+namespace {
+
+QLatin1Char colourLetter(CellColour colour)
+{
+    switch (colour) {
+    case CellColour::Blue:
+        return QLatin1Char('b');
+    case CellColour::Green:
+        return QLatin1Char('g');
+    case CellColour::White:
+        return QLatin1Char('w');
+    case CellColour::None:
+        break;
+    }
+    return QLatin1Char('-');
+}
+
+} // namespace
+
+int DisplayCommand::run(const CliContext& context, CliArguments& arguments)
+{
+    const Result<std::optional<int>> position = CommandOptions::position(arguments);
+    if (!position)
+        return context.usage(position.error());
+    const Result<std::optional<bool>> kind = CommandOptions::kind(arguments);
+    if (!kind)
+        return context.usage(kind.error());
+    const Result<std::optional<QString>> mode =
+        arguments.takeChoice(QStringLiteral("--mode"), {QStringLiteral("next"), QStringLiteral("same")});
+    if (!mode)
+        return context.usage(mode.error());
+    const Result<QStringList> words = arguments.positional();
+    if (!words)
+        return context.usage(words.error());
+    if (!words->isEmpty())
+        return context.usage(QStringLiteral("display takes no positional arguments"));
+
+    WorkspaceStartOptions options;
+    options.position = position->value_or(1);
+    options.kill = kind->value_or(false);
+    options.verifyAtStart = false;
+    const Result<std::unique_ptr<CliSession>> session = context.startSession(options);
+    if (!session)
+        return context.fail(session.failure());
+    const Workspace& workspace = (*session)->workspace();
+    const DisplayMode shown =
+        mode->has_value() ? (**mode == QLatin1String("same") ? DisplayMode::SameDraw : DisplayMode::NextDraw)
+                          : VerificationDisplay::modeOf(workspace.settings());
+    const std::shared_ptr<const HistoryDisplay> display = VerificationDisplay::forList(workspace, shown);
+    const DrawTable& history = *workspace.history();
+    for (int draw = 0; draw < history.drawCount(); ++draw) {
+        QString line = DrawEntry::issueText(history.issues()[std::size_t(draw)]);
+        for (int listNumber = 1; listNumber <= display->formulaCount(); ++listNumber) {
+            const DisplayCell cell = display->cell(listNumber, draw);
+            line += QLatin1Char('\t') + HistoryDisplay::cellText(cell) + QLatin1Char(':') +
+                    colourLetter(cell.colour);
+        }
+        context.print(line);
+    }
+    return ExitSuccess;
+}
+
+} // namespace quorvel::cli

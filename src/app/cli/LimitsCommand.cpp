@@ -1,0 +1,43 @@
+#include "app/cli/LimitsCommand.h"
+
+#include "app/cli/CliArguments.h"
+#include "app/cli/CliContext.h"
+#include "app/cli/CommandOptions.h"
+#include "workspace/LimitUpdate.h"
+
+namespace quorvel::cli {
+
+int LimitsCommand::run(const CliContext& context, CliArguments& arguments)
+{
+    if (arguments.takeCommandWord() != QLatin1String("update"))
+        return context.usage(QStringLiteral("limits needs update"));
+    const Result<std::optional<int>> position = CommandOptions::position(arguments);
+    if (!position)
+        return context.usage(position.error());
+    const Result<QStringList> words = arguments.positional();
+    if (!words)
+        return context.usage(words.error());
+    if (!words->isEmpty())
+        return context.usage(QStringLiteral("limits update takes no positional arguments"));
+    // The update asks first; without --yes nobody is there to say OK.
+    if (!context.options().yes)
+        return context.usage(
+            QStringLiteral("limits update changes the formula table: give --yes to confirm"));
+
+    WorkspaceStartOptions options;
+    options.position = position->value_or(1);
+    options.verifyAtStart = false;
+    const Result<std::unique_ptr<CliSession>> session = context.startSession(options);
+    if (!session)
+        return context.fail(session.failure());
+    LimitUpdate update((*session)->workspace());
+    if (!update.confirm())
+        return context.fail(QStringLiteral("极限值没有更新"));
+    const Result<int> raised = update.apply();
+    if (!raised)
+        return context.fail(raised.failure());
+    context.print(QStringLiteral("raised %1").arg(*raised));
+    return ExitSuccess;
+}
+
+} // namespace quorvel::cli

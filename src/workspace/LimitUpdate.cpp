@@ -1,0 +1,36 @@
+#include "workspace/LimitUpdate.h"
+
+#include "core/Database.h"
+#include "core/FormulaTables.h"
+#include "verification/LimitValues.h"
+#include "workspace/Prompts.h"
+#include "workspace/Workspace.h"
+
+namespace quorvel {
+
+LimitUpdate::LimitUpdate(Workspace& workspace) : m_workspace(workspace) {}
+
+bool LimitUpdate::confirm()
+{
+    return m_workspace.prompts().question(LimitValues::questionTitle(), LimitValues::questionText());
+}
+
+Result<int> LimitUpdate::apply()
+{
+    const Result<Database*> storage = m_workspace.storage();
+    if (!storage)
+        return storage.failure();
+    Database& database = **storage;
+    const int position = m_workspace.currentPosition();
+    const Result<std::vector<FormulaRecord>> table = database.formulas().read(position);
+    if (!table)
+        return table.failure();
+    const std::vector<LimitChange> changes = LimitValues::raisedLimits(*table);
+    if (Status written = database.formulas().setLimits(position, changes); !written)
+        return written.failure();
+    if (Status refreshed = m_workspace.refreshFormulasAndVerify(); !refreshed)
+        return refreshed.failure();
+    return int(changes.size());
+}
+
+} // namespace quorvel
