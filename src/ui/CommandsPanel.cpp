@@ -3,10 +3,14 @@
 #include "core/Settings.h"
 #include "core/TermTable.h"
 #include "ui/FailureNotice.h"
+#include "ui/FormulaFileCommands.h"
 #include "ui/SetupMenu.h"
+#include "ui/ToolWindows.h"
+#include "ui/tools/ParameterReferenceWindow.h"
 #include "ui/UserManual.h"
 #include "ui/WaitCursor.h"
 #include "workspace/Desktop.h"
+#include "workspace/FormulaMaintenance.h"
 #include "workspace/Workspace.h"
 
 #include <QCursor>
@@ -28,8 +32,8 @@ QString arrayName(const char* name, int index)
 
 } // namespace
 
-CommandsPanel::CommandsPanel(Workspace& workspace, Prompts& prompts, QWidget* parent)
-    : QWidget(parent), m_workspace(workspace), m_prompts(prompts)
+CommandsPanel::CommandsPanel(Workspace& workspace, Prompts& prompts, ToolWindows& toolWindows, QWidget* parent)
+    : QWidget(parent), m_workspace(workspace), m_prompts(prompts), m_toolWindows(toolWindows)
 {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -46,14 +50,14 @@ CommandsPanel::CommandsPanel(Workspace& workspace, Prompts& prompts, QWidget* pa
         button("Command7", "公式过滤设置(&F)", false),
         button("Command133", "滤非极限公式(&L)", false),
         button("cmdUpdLim", "更新极限值(&U)", false),
-        button("Command4", "公式参数对照说明(&I)", false),
-        button("Command8", "选中所有公式(&S)", false),
-        button("Command5", "反选所有公式(&O)", false),
-        button("Command2", "清空所有公式(&C)", false),
-        button("Command10", "读取公式文本(N)", false),
-        button("Command11", "所有类公式中文导出", false),
-        button("Command20", "所选类公式中文导出", false),
-        button("cmdGsgx", "公式在线更新（&W)", false),
+        m_referenceButton = button("Command4", "公式参数对照说明(&I)", true),
+        m_selectAllButton = button("Command8", "选中所有公式(&S)", true),
+        m_invertButton = button("Command5", "反选所有公式(&O)", true),
+        m_clearButton = button("Command2", "清空所有公式(&C)", true),
+        m_importButton = button("Command10", "读取公式文本(N)", true),
+        m_exportAllButton = button("Command11", "所有类公式中文导出", true),
+        m_exportShownButton = button("Command20", "所选类公式中文导出", true),
+        m_onlineFormulasButton = button("cmdGsgx", "公式在线更新（&W)", true),
         m_settingsButton = button("Command9", "软件设置(&T)", true),
         m_manualButton = button("Command18", "使用说明文档下载(&L)", true),
         m_slidesButton = button("Command139", "幻灯图示说明下载(&P)", true),
@@ -69,6 +73,7 @@ CommandsPanel::CommandsPanel(Workspace& workspace, Prompts& prompts, QWidget* pa
     connect(m_manualButton, &QPushButton::clicked, this, [this] { openManual(UserManual::kManualSection); });
     connect(m_slidesButton, &QPushButton::clicked, this, [this] { openManual(UserManual::kSlidesSection); });
     connect(m_videoButton, &QPushButton::clicked, this, [this] { openManual(UserManual::kVideoSection); });
+    connectFormulaLibrary();
 
     connect(&m_workspace, &Workspace::currentPositionChanged, this, &CommandsPanel::syncOptions);
     connect(&m_workspace, &Workspace::currentKindChanged, this, &CommandsPanel::syncOptions);
@@ -166,6 +171,35 @@ void CommandsPanel::openManual(const char* section)
         return;
     }
     m_workspace.desktop().openUrl(*url);
+}
+
+void CommandsPanel::connectFormulaLibrary()
+{
+    for (QPushButton* selection : {m_selectAllButton, m_invertButton, m_clearButton})
+        selection->setToolTip(QStringLiteral("执行公式列表中序号为蓝色的公式"));
+    connect(m_selectAllButton, &QPushButton::clicked, this, [this] { FormulaMaintenance(m_workspace).selectAll(); });
+    connect(m_invertButton, &QPushButton::clicked, this,
+            [this] { FormulaMaintenance(m_workspace).invertSelection(); });
+    connect(m_clearButton, &QPushButton::clicked, this, [this] {
+        WaitCursor wait;
+        reportFailure(m_prompts, FormulaMaintenance(m_workspace).clearAll());
+    });
+
+    m_formulaFileCommands = new FormulaFileCommands(m_workspace, m_prompts, window());
+    connect(m_importButton, &QPushButton::clicked, m_formulaFileCommands, &FormulaFileCommands::importFile);
+    connect(m_onlineFormulasButton, &QPushButton::clicked, m_formulaFileCommands,
+            &FormulaFileCommands::updateOnline);
+    connect(m_exportAllButton, &QPushButton::clicked, m_formulaFileCommands, &FormulaFileCommands::exportAll);
+    connect(m_exportShownButton, &QPushButton::clicked, m_formulaFileCommands,
+            &FormulaFileCommands::exportShown);
+    connect(m_referenceButton, &QPushButton::clicked, this, &CommandsPanel::openParameterReference);
+}
+
+void CommandsPanel::openParameterReference()
+{
+    m_toolWindows
+        .window<ParameterReferenceWindow>([this] { return new ParameterReferenceWindow(m_workspace, window()); })
+        .open();
 }
 
 } // namespace quorvel

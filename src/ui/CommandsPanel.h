@@ -10,8 +10,10 @@ class QRadioButton;
 namespace quorvel {
 
 class Desktop;
+class FormulaFileCommands;
 class Prompts;
 class SetupMenu;
+class ToolWindows;
 class Workspace;
 
 // The command side of the main window: position, kind and prediction method options, and the
@@ -20,9 +22,10 @@ class CommandsPanel : public QWidget
 {
     Q_OBJECT
 public:
-    CommandsPanel(Workspace& workspace, Prompts& prompts, QWidget* parent = nullptr);
+    CommandsPanel(Workspace& workspace, Prompts& prompts, ToolWindows& toolWindows, QWidget* parent = nullptr);
 
     SetupMenu* setupMenu() const { return m_setupMenu; }
+    FormulaFileCommands* formulaFileCommands() const { return m_formulaFileCommands; }
 
 private:
     QWidget* createPositionFrame();
@@ -33,9 +36,12 @@ private:
     void choosePosition(int position);
     void chooseKind(bool kill);
     void openManual(const char* section);
+    void connectFormulaLibrary();
+    void openParameterReference();
 
     Workspace& m_workspace;
     Prompts& m_prompts;
+    ToolWindows& m_toolWindows;
     std::array<QRadioButton*, 8> m_positionOptions{}; // `optXing1`..`optXing8`
     std::array<QRadioButton*, 2> m_kindOptions{};     // `Option2_0` kill, `Option2_1` keep
     std::array<QRadioButton*, 2> m_methodOptions{};   // `Option6_0` best formulas, `Option6_1` selected
@@ -44,6 +50,15 @@ private:
     QPushButton* m_slidesButton = nullptr;            // `Command139`
     QPushButton* m_videoButton = nullptr;             // `Command6`
     SetupMenu* m_setupMenu = nullptr;                 // `mnuSetup`
+    QPushButton* m_referenceButton = nullptr;         // `Command4`
+    QPushButton* m_selectAllButton = nullptr;         // `Command8`
+    QPushButton* m_invertButton = nullptr;            // `Command5`
+    QPushButton* m_clearButton = nullptr;             // `Command2`
+    QPushButton* m_importButton = nullptr;            // `Command10`
+    QPushButton* m_exportAllButton = nullptr;         // `Command11`
+    QPushButton* m_exportShownButton = nullptr;       // `Command20`
+    QPushButton* m_onlineFormulasButton = nullptr;    // `cmdGsgx`
+    FormulaFileCommands* m_formulaFileCommands = nullptr;
 };
 
 } // namespace quorvel

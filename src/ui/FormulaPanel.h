@@ -2,6 +2,7 @@
 
 #include <QWidget>
 
+class QAction;
 class QLineEdit;
 class QMenu;
 class QModelIndex;
@@ -31,6 +32,7 @@ protected:
 
 private:
     void createMenu();
+    void connectDeletions();
     void chooseDisplay(int tab);
     void cellClicked(const QModelIndex& index);
     void cellDoubleClicked(const QModelIndex& index);
@@ -44,6 +46,7 @@ private:
     QLineEdit* m_formulaBox = nullptr;  // `Text2`
     QPushButton* m_addButton = nullptr; // `Command1`
     QMenu* m_formulaMenu = nullptr;     // `mnuMang`
+    QAction* m_deleteThisAction = nullptr; // `mnuDelGS`
 };
 
 } // namespace quorvel

@@ -4,6 +4,7 @@
 #include "core/Settings.h"
 #include "ui/FailureNotice.h"
 #include "ui/WaitCursor.h"
+#include "workspace/OnlineFormulaUpdate.h"
 #include "workspace/SettingsMenu.h"
 #include "workspace/Workspace.h"
 
@@ -69,6 +70,12 @@ SetupMenu::SetupMenu(Workspace& workspace, Prompts& prompts, QWidget* parent)
     QAction* historyDays =
         addItem(this, QStringLiteral("mnuSetDay"), QStringLiteral("历史号码更新检索天数设置(&D)"), false);
     connect(historyDays, &QAction::triggered, this, [this] { SettingsMenu(m_workspace).editHistoryDays(); });
+
+    QAction* formulaAddress =
+        addItem(this, QStringLiteral("mnuGsUrl"), QStringLiteral("公式下载地址设置(&W)"), false);
+    connect(formulaAddress, &QAction::triggered, this, [this] {
+        reportFailure(m_prompts, OnlineFormulaUpdate::editAddress(m_workspace), OnlineFormulaUpdate::kTitle);
+    });
 
     QMenu* lottery = addMenu(QStringLiteral("彩种选择"));
     lottery->setObjectName(QStringLiteral("mnuCaizhong"));
