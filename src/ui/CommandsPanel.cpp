@@ -6,9 +6,9 @@
 #include "ui/FormulaFileCommands.h"
 #include "ui/SetupMenu.h"
 #include "ui/ToolWindows.h"
-#include "ui/tools/ParameterReferenceWindow.h"
 #include "ui/UserManual.h"
 #include "ui/WaitCursor.h"
+#include "ui/tools/ParameterReferenceWindow.h"
 #include "workspace/Desktop.h"
 #include "workspace/FormulaMaintenance.h"
 #include "workspace/Workspace.h"
@@ -32,7 +32,8 @@ QString arrayName(const char* name, int index)
 
 } // namespace
 
-CommandsPanel::CommandsPanel(Workspace& workspace, Prompts& prompts, ToolWindows& toolWindows, QWidget* parent)
+CommandsPanel::CommandsPanel(Workspace& workspace, Prompts& prompts, ToolWindows& toolWindows,
+                             QWidget* parent)
     : QWidget(parent), m_workspace(workspace), m_prompts(prompts), m_toolWindows(toolWindows)
 {
     auto* layout = new QVBoxLayout(this);
@@ -177,7 +178,8 @@ void CommandsPanel::connectFormulaLibrary()
 {
     for (QPushButton* selection : {m_selectAllButton, m_invertButton, m_clearButton})
         selection->setToolTip(QStringLiteral("执行公式列表中序号为蓝色的公式"));
-    connect(m_selectAllButton, &QPushButton::clicked, this, [this] { FormulaMaintenance(m_workspace).selectAll(); });
+    connect(m_selectAllButton, &QPushButton::clicked, this,
+            [this] { FormulaMaintenance(m_workspace).selectAll(); });
     connect(m_invertButton, &QPushButton::clicked, this,
             [this] { FormulaMaintenance(m_workspace).invertSelection(); });
     connect(m_clearButton, &QPushButton::clicked, this, [this] {
@@ -198,7 +200,8 @@ void CommandsPanel::connectFormulaLibrary()
 void CommandsPanel::openParameterReference()
 {
     m_toolWindows
-        .window<ParameterReferenceWindow>([this] { return new ParameterReferenceWindow(m_workspace, window()); })
+        .window<ParameterReferenceWindow>(
+            [this] { return new ParameterReferenceWindow(m_workspace, window()); })
         .open();
 }
 

@@ -22,7 +22,8 @@ class CommandsPanel : public QWidget
 {
     Q_OBJECT
 public:
-    CommandsPanel(Workspace& workspace, Prompts& prompts, ToolWindows& toolWindows, QWidget* parent = nullptr);
+    CommandsPanel(Workspace& workspace, Prompts& prompts, ToolWindows& toolWindows,
+                  QWidget* parent = nullptr);
 
     SetupMenu* setupMenu() const { return m_setupMenu; }
     FormulaFileCommands* formulaFileCommands() const { return m_formulaFileCommands; }

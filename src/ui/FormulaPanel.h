@@ -46,6 +46,7 @@ private:
     QLineEdit* m_formulaBox = nullptr;  // `Text2`
     QPushButton* m_addButton = nullptr; // `Command1`
     QMenu* m_formulaMenu = nullptr;     // `mnuMang`
+
     QAction* m_deleteThisAction = nullptr; // `mnuDelGS`
 };
 
