@@ -123,13 +123,16 @@ private:
     {
         Table& target = table(position);
         if (target.rebuilt) {
-            std::vector<NewFormula> kept(target.pending.begin(),
-                                         target.pending.begin() + std::ptrdiff_t(target.checked));
+            // Only the formulas appended since the last rebuild can be duplicates.
+            std::size_t next = target.checked;
             for (std::size_t i = target.checked; i < target.pending.size(); ++i) {
-                if (target.kept.insert(keyOf(target.pending[i])).second)
-                    kept.push_back(std::move(target.pending[i]));
+                if (!target.kept.insert(keyOf(target.pending[i])).second)
+                    continue;
+                if (next != i)
+                    target.pending[next] = std::move(target.pending[i]);
+                ++next;
             }
-            target.pending = std::move(kept);
+            target.pending.resize(next);
             target.checked = target.pending.size();
             return success();
         }
