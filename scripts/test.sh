@@ -4,6 +4,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
+scripts/check-layers.sh
 scripts/build.sh -DQUORVEL_WERROR=ON
 ctest --test-dir build --output-on-failure -j2
 smoke=$(mktemp -d)

@@ -4,16 +4,15 @@
 #include "ui/DialogPrompts.h"
 #include "ui/FailureNotice.h"
 #include "ui/MainWindow.h"
+#include "ui/Translations.h"
 #include "workspace/Workspace.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QFont>
 #include <QFontDatabase>
-#include <QLibraryInfo>
 #include <QScreen>
 #include <QTimer>
-#include <QTranslator>
 
 #include <cstdio>
 #include <memory>
@@ -40,19 +39,6 @@ void addChineseFontFallback(QApplication& app)
     app.setFont(font);
 }
 
-// Qt's own buttons and dialogs (OK, Cancel, Yes, No, the file dialog) in Chinese.
-void installChineseTranslations(QApplication& app)
-{
-    const QString folder = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
-    for (const char* name : {"qtbase_zh_CN", "qt_zh_CN"}) {
-        auto* translator = new QTranslator(&app);
-        if (translator->load(QLatin1String(name), folder))
-            QApplication::installTranslator(translator);
-        else
-            delete translator;
-    }
-}
-
 } // namespace
 
 int main(int argc, char* argv[])
@@ -61,7 +47,7 @@ int main(int argc, char* argv[])
     QApplication::setOrganizationName(QStringLiteral("Quorvel"));
     QApplication::setApplicationName(QStringLiteral("Quorvel"));
     addChineseFontFallback(app);
-    installChineseTranslations(app);
+    quorvel::installChineseTranslations(app);
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Quorvel: 快乐十分 formula analysis"));

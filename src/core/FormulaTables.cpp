@@ -2,10 +2,15 @@
 
 #include "core/Database.h"
 #include "core/Schema.h"
+#include "core/SnapshotReader.h"
 #include "core/SqlConnection.h"
 #include "core/TermTable.h"
 
 #include <QStringList>
+
+#include <algorithm>
+
+#include <sqlite3.h>
 
 namespace quorvel {
 
@@ -41,6 +46,18 @@ FormulaRecord readFormula(const QSqlQuery& query)
     return record;
 }
 
+// Records read in stored order, ordered by idx as an ascending SQL order puts them: rows without a
+// number first, stored order among equal numbers.
+std::vector<FormulaRecord> inIdxOrder(std::vector<FormulaRecord> records)
+{
+    std::stable_sort(records.begin(), records.end(), [](const FormulaRecord& a, const FormulaRecord& b) {
+        if (!a.idx || !b.idx)
+            return !a.idx && b.idx.has_value();
+        return *a.idx < *b.idx;
+    });
+    return records;
+}
+
 } // namespace
 
 FormulaTables::FormulaTables(SqlConnection& connection) : m_connection(connection) {}
@@ -51,25 +68,63 @@ Result<std::vector<FormulaRecord>> FormulaTables::read(int position, std::option
     if (!table)
         return table.failure();
     const QString what = QStringLiteral("读取 %1 的公式").arg(*table);
+    const QString condition = kill ? QStringLiteral("WHERE bolKill = ? ") : QString();
+    // Read in stored order, which needs no sort, and ordered by idx here.
+    const QString statement =
+        QStringLiteral("SELECT %1 FROM %2 %3ORDER BY rowid").arg(QLatin1String(kColumns), *table, condition);
+    std::vector<FormulaRecord> records;
+    // Every start and refill reads a whole table: outside a transaction through a snapshot of the
+    // file; inside one only the program's own connection sees what it has written.
+    if (!m_connection.inTransaction()) {
+        Result<SnapshotReader> reader = SnapshotReader::open(m_connection.filePath(), what);
+        if (!reader)
+            return reader.failure();
+        const auto optionalInt = [](sqlite3_stmt* row, int column) {
+            return sqlite3_column_type(row, column) == SQLITE_NULL
+                       ? std::nullopt
+                       : std::optional<int>(sqlite3_column_int(row, column));
+        };
+        const Status read = reader->each(
+            statement.toUtf8(),
+            [&kill](sqlite3_stmt* query) {
+                if (kill)
+                    sqlite3_bind_int(query, 1, *kill ? 1 : 0);
+            },
+            [&](sqlite3_stmt* row) -> Status {
+                FormulaRecord record;
+                record.rowId = sqlite3_column_int64(row, 0);
+                record.idx = optionalInt(row, 1);
+                record.code = SnapshotReader::text(row, 2);
+                record.displayText = SnapshotReader::text(row, 3);
+                record.kill = sqlite3_column_int(row, 4) != 0;
+                record.limit = optionalInt(row, 5);
+                // Statistics count only when all four were written by a verification.
+                bool complete = true;
+                for (int column = 6; column <= 9; ++column)
+                    complete = complete && sqlite3_column_type(row, column) != SQLITE_NULL;
+                if (complete)
+                    record.statistics = RunStatistics{sqlite3_column_int(row, 6), sqlite3_column_int(row, 7),
+                                                      sqlite3_column_int(row, 8), sqlite3_column_int(row, 9)};
+                records.push_back(std::move(record));
+                return success();
+            });
+        if (!read)
+            return read.failure();
+        return inIdxOrder(std::move(records));
+    }
     QSqlQuery query(m_connection.db());
     query.setForwardOnly(true);
-    const QString condition = kill ? QStringLiteral("WHERE bolKill = ? ") : QString();
-    if (Status status = sql::prepare(query,
-                                     QStringLiteral("SELECT %1 FROM %2 %3ORDER BY idx, rowid")
-                                         .arg(QLatin1String(kColumns), *table, condition),
-                                     what);
-        !status)
+    if (Status status = sql::prepare(query, statement, what); !status)
         return status.failure();
     if (kill)
         query.addBindValue(*kill ? 1 : 0);
     if (Status status = sql::exec(query, what); !status)
         return status.failure();
-    std::vector<FormulaRecord> records;
     while (query.next())
         records.push_back(readFormula(query));
     if (query.lastError().isValid())
         return sql::queryFailure(what, query);
-    return records;
+    return inIdxOrder(std::move(records));
 }
 
 Result<int> FormulaTables::count(int position) const

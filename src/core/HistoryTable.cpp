@@ -2,6 +2,7 @@
 
 #include "core/DrawParameters.h"
 #include "core/Schema.h"
+#include "core/SnapshotReader.h"
 #include "core/SqlConnection.h"
 #include "core/TermTable.h"
 
@@ -60,15 +61,6 @@ Result<std::optional<Draw>> selectOne(const QSqlDatabase& db, const QString& tai
         return std::optional<Draw>();
     return std::optional<Draw>(readDraw(query));
 }
-
-struct SqliteCloser
-{
-    void operator()(sqlite3* handle) const { sqlite3_close_v2(handle); }
-};
-struct StatementFinalizer
-{
-    void operator()(sqlite3_stmt* statement) const { sqlite3_finalize(statement); }
-};
 
 } // namespace
 
@@ -161,58 +153,49 @@ Status HistoryTable::updatePreviousDrawParameters(const std::vector<qint32>& ins
     return success();
 }
 
-// The bulk read goes through SQLite's own interface on a read-only connection of its own: the
-// history is read whole at every start and reload, and reading it value by value through Qt Sql
-// costs a variant per value. It sees what is committed, which is all there is between operations.
 Result<DrawTable> HistoryTable::readAll() const
 {
     const QString what = QStringLiteral("读取历史号码");
-    const QByteArray path = QDir::toNativeSeparators(m_connection.filePath()).toUtf8();
-    sqlite3* rawHandle = nullptr;
-    const int opened = sqlite3_open_v2(path.constData(), &rawHandle, SQLITE_OPEN_READONLY, nullptr);
-    std::unique_ptr<sqlite3, SqliteCloser> handle(rawHandle);
-    auto failure = [&](const char* reason) {
-        return Failure{QStringLiteral("%1失败：%2").arg(what, QString::fromUtf8(reason))};
-    };
-    if (opened != SQLITE_OK)
-        return failure(handle ? sqlite3_errmsg(handle.get()) : sqlite3_errstr(opened));
-    sqlite3_busy_timeout(handle.get(), 5000);
-
-    // The count first, so every column is laid out at its final size; both reads share one
-    // snapshot of the file.
-    if (sqlite3_exec(handle.get(), "BEGIN", nullptr, nullptr, nullptr) != SQLITE_OK)
-        return failure(sqlite3_errmsg(handle.get()));
-    const QByteArray countSql = QByteArrayLiteral("SELECT COUNT(*) FROM Lishi");
-    const QByteArray rowsSql = selectStatement(QStringLiteral("ORDER BY strQQH")).toUtf8();
-    sqlite3_stmt* rawStatement = nullptr;
-    if (sqlite3_prepare_v2(handle.get(), countSql.constData(), -1, &rawStatement, nullptr) != SQLITE_OK)
-        return failure(sqlite3_errmsg(handle.get()));
-    std::unique_ptr<sqlite3_stmt, StatementFinalizer> countStatement(rawStatement);
-    if (sqlite3_step(countStatement.get()) != SQLITE_ROW)
-        return failure(sqlite3_errmsg(handle.get()));
-    const std::size_t count = std::size_t(sqlite3_column_int64(countStatement.get(), 0));
-
-    if (sqlite3_prepare_v2(handle.get(), rowsSql.constData(), -1, &rawStatement, nullptr) != SQLITE_OK)
-        return failure(sqlite3_errmsg(handle.get()));
-    std::unique_ptr<sqlite3_stmt, StatementFinalizer> rows(rawStatement);
+    // Inside a transaction only the program's own connection sees what it has written.
+    if (m_connection.inTransaction())
+        return readThroughConnection(what);
+    Result<SnapshotReader> reader = SnapshotReader::open(m_connection.filePath(), what);
+    if (!reader)
+        return reader.failure();
+    // The count first, so every column is laid out at its final size.
+    const Result<qint64> stored = reader->count(QByteArrayLiteral("SELECT COUNT(*) FROM Lishi"));
+    if (!stored)
+        return stored.failure();
+    const std::size_t count = std::size_t(*stored);
     std::vector<qint32> issues;
     issues.reserve(count);
     std::vector<qint32> columns(count * std::size_t(kTermCount));
-    std::size_t row = 0;
-    int step = SQLITE_ROW;
-    while ((step = sqlite3_step(rows.get())) == SQLITE_ROW) {
-        if (row == count)
-            return failure("读取期间历史号码发生变化");
-        issues.push_back(sqlite3_column_int(rows.get(), 0));
-        for (int term = 0; term < kTermCount; ++term)
-            columns[std::size_t(term) * count + row] = sqlite3_column_int(rows.get(), term + 1);
-        ++row;
-    }
-    if (step != SQLITE_DONE)
-        return failure(sqlite3_errmsg(handle.get()));
-    if (row != count)
-        return failure("读取期间历史号码发生变化");
+    const Status read = reader->each(selectStatement(QStringLiteral("ORDER BY strQQH")).toUtf8(), {},
+                                     [&](sqlite3_stmt* statement) -> Status {
+                                         const std::size_t row = issues.size();
+                                         issues.push_back(sqlite3_column_int(statement, 0));
+                                         for (int term = 0; term < kTermCount; ++term)
+                                             columns[std::size_t(term) * count + row] =
+                                                 sqlite3_column_int(statement, term + 1);
+                                         return success();
+                                     });
+    if (!read)
+        return read.failure();
     return DrawTable(std::move(issues), std::move(columns));
+}
+
+Result<DrawTable> HistoryTable::readThroughConnection(const QString& what) const
+{
+    QSqlQuery query(m_connection.db());
+    query.setForwardOnly(true);
+    if (!query.exec(selectStatement(QStringLiteral("ORDER BY strQQH"))))
+        return sql::queryFailure(what, query);
+    std::vector<Draw> draws;
+    while (query.next())
+        draws.push_back(readDraw(query));
+    if (query.lastError().isValid())
+        return sql::queryFailure(what, query);
+    return DrawTable(draws);
 }
 
 Result<std::vector<qint32>> HistoryTable::issues() const
@@ -286,59 +269,36 @@ Result<int> HistoryTable::deleteNewest(int count)
 {
     if (count <= 0)
         return 0;
-    QSqlDatabase db = m_connection.db();
-    const QString what = QStringLiteral("删除最新 %1 期号码").arg(count);
-    int deleted = 0;
-    const Status status = m_connection.transaction(what, [&]() -> Status {
-        QSqlQuery query(db);
-        if (Status status =
-                sql::prepare(query,
-                             QStringLiteral("DELETE FROM Lishi WHERE strQQH IN "
-                                            "(SELECT strQQH FROM Lishi ORDER BY strQQH DESC LIMIT ?)"),
-                             what);
-            !status)
-            return status;
-        query.addBindValue(count);
-        if (Status status = sql::exec(query, what); !status)
-            return status;
-        deleted = query.numRowsAffected();
-        return success();
-    });
-    if (!status)
-        return status.failure();
-    return deleted;
+    return deleteWhere(
+        QStringLiteral("WHERE strQQH IN (SELECT strQQH FROM Lishi ORDER BY strQQH DESC LIMIT ?)"), count,
+        QStringLiteral("删除最新 %1 期号码").arg(count));
 }
 
 Result<int> HistoryTable::deleteAfter(qint32 issue)
 {
-    QSqlDatabase db = m_connection.db();
-    const QString what = QStringLiteral("删除期号 %1 之后的号码").arg(issueText(issue));
-    int deleted = 0;
-    const Status status = m_connection.transaction(what, [&]() -> Status {
-        QSqlQuery query(db);
-        if (Status status = sql::prepare(query, QStringLiteral("DELETE FROM Lishi WHERE strQQH > ?"), what);
-            !status)
-            return status;
-        query.addBindValue(issue);
-        if (Status status = sql::exec(query, what); !status)
-            return status;
-        deleted = query.numRowsAffected();
-        return success();
-    });
-    if (!status)
-        return status.failure();
-    return deleted;
+    return deleteWhere(QStringLiteral("WHERE strQQH > ?"), issue,
+                       QStringLiteral("删除期号 %1 之后的号码").arg(issueText(issue)));
 }
 
 Result<int> HistoryTable::deleteAll()
 {
+    return deleteWhere(QString(), std::nullopt, QStringLiteral("删除全部历史号码"));
+}
+
+Result<int> HistoryTable::deleteWhere(const QString& condition, std::optional<qint32> value,
+                                      const QString& what)
+{
     QSqlDatabase db = m_connection.db();
-    const QString what = QStringLiteral("删除全部历史号码");
     int deleted = 0;
     const Status status = m_connection.transaction(what, [&]() -> Status {
         QSqlQuery query(db);
-        if (!query.exec(QStringLiteral("DELETE FROM Lishi")))
-            return sql::queryFailure(what, query);
+        if (Status prepared = sql::prepare(query, QStringLiteral("DELETE FROM Lishi ") + condition, what);
+            !prepared)
+            return prepared;
+        if (value)
+            query.addBindValue(*value);
+        if (Status done = sql::exec(query, what); !done)
+            return done;
         deleted = query.numRowsAffected();
         return success();
     });

@@ -39,6 +39,8 @@ public:
     Result<int> deleteAll();
 
 private:
+    Result<int> deleteWhere(const QString& condition, std::optional<qint32> value, const QString& what);
+    Result<DrawTable> readThroughConnection(const QString& what) const;
     Status updatePreviousDrawParameters(const std::vector<qint32>& insertedIssues);
 
     SqlConnection& m_connection;

@@ -135,3 +135,5 @@ private:
 };
 
 } // namespace quorvel
+
+Q_DECLARE_METATYPE(quorvel::SettingKey)

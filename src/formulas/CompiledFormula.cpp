@@ -499,12 +499,54 @@ struct CompiledFormula::Program : ProgramCode
 {
 };
 
+// The shape of every formula the search makes, "L1A+L3B+...+7" (or "+-2" at the end), read without
+// the parser: the program the parser would build, or false for any other code.
+bool compileTermSum(QStringView code, ProgramCode& program)
+{
+    program.instructions.reserve(std::size_t(code.count(u'+') + 1));
+    qsizetype start = 0;
+    while (start <= code.size()) {
+        qsizetype end = code.indexOf(u'+', start);
+        if (end < 0)
+            end = code.size();
+        const QStringView token = code.mid(start, end - start);
+        const bool first = program.instructions.empty();
+        Instruction instruction;
+        instruction.op = first ? Op::Load : Op::Add;
+        if (const int term = token.size() == 3 ? termIndexOfCode(token) : -1; term >= 0) {
+            instruction.operand = Operand::Column;
+            instruction.term = term;
+        } else {
+            // Only the last operand of a sum after a term may be a whole-number constant.
+            const qsizetype digits = token.startsWith(u'-') ? 1 : 0;
+            if (first || end != code.size() || token.size() <= digits || token.size() - digits > 15)
+                return false;
+            for (qsizetype i = digits; i < token.size(); ++i) {
+                if (token[i] < u'0' || token[i] > u'9')
+                    return false;
+            }
+            instruction.operand = Operand::Constant;
+            instruction.integer = token.toLongLong();
+            instruction.constant = double(instruction.integer);
+        }
+        program.nodeCount += first ? 1 : 2;
+        program.instructions.push_back(instruction);
+        start = end + 1;
+    }
+    program.maxDepth = 1;
+    return true;
+}
+
 Result<CompiledFormula> CompiledFormula::compile(QStringView code)
 {
     auto program = std::make_unique<Program>();
-    Parser parser(code, *program);
-    if (!parser.run())
-        return Failure{QStringLiteral("无法识别的公式代码: %1（%2）").arg(code.toString(), parser.error())};
+    if (!compileTermSum(code, *program)) {
+        *program = Program();
+        Parser parser(code, *program);
+        if (!parser.run())
+            return Failure{
+                QStringLiteral("无法识别的公式代码: %1（%2）").arg(code.toString(), parser.error())};
+    }
     detectTermSum(*program);
     CompiledFormula formula;
     formula.m_program = std::move(program);

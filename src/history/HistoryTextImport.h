@@ -8,6 +8,7 @@
 #include <QByteArray>
 #include <QString>
 
+#include <optional>
 #include <vector>
 
 namespace quorvel {
@@ -46,6 +47,32 @@ public:
         std::vector<Draw> stored; // the draws stored, oldest first
     };
 
+    // A line that cannot be imported, and why.
+    struct Refusal
+    {
+        int lineNumber = 0;
+        QString text; // the line as read, shortened and with control characters made visible
+        QString reason;
+    };
+
+    // What an import would do, worked out without storing anything: the new draws with their
+    // parameters, the lines already stored, and the refused lines. A line is refused when it is
+    // malformed, its sequence is above D, its issue is stored with other numbers, or the file
+    // gives its issue with other numbers elsewhere (then every line of that issue is refused).
+    struct Plan
+    {
+        static constexpr int kListedRefusals = 100;
+
+        std::vector<Draw> draws; // the new draws, oldest first
+        int alreadyStored = 0;   // stored with the same numbers, or a copy of an earlier line
+        int refusedCount = 0;
+        // The first kListedRefusals refusals: each line's own faults in line order, then those
+        // found against the rest of the file and the stored history.
+        std::vector<Refusal> refused;
+    };
+
+    // One line of a text: empty for a blank or comment line, a failure giving what is wrong with it.
+    static Result<std::optional<Line>> parseLine(const QString& raw, int lineNumber);
     // Every draw line of a text, in file order. The first malformed line (wrong fields, numbers
     // outside 1..20 or repeated, a control character) fails the whole text with "line N: <reason>".
     static Result<std::vector<Line>> parse(const QString& text);
@@ -61,6 +88,17 @@ public:
                                       EntryPath path);
     static Result<Summary> importText(Database& database, const QString& text, const DaySequence& days,
                                       EntryPath path);
+
+    // The plan of an import (see Plan); fails only when the file or the stored history cannot be
+    // read. Each new draw's previous draw is the one just before it among the stored draws and
+    // the new ones.
+    static Result<Plan> planFile(const Database& database, const QString& filePath, const DaySequence& days,
+                                 EntryPath path);
+    static Result<Plan> planText(const Database& database, const QString& text, const DaySequence& days,
+                                 EntryPath path);
+    // Stores the new draws of a plan in one transaction (refused lines are left out). Fails, storing
+    // nothing, when one of them has been stored since the plan was made.
+    static Result<Summary> store(Database& database, Plan plan);
 };
 
 } // namespace quorvel

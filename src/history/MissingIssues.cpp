@@ -31,5 +31,24 @@ std::vector<qint32> find(std::span<const qint32> storedIssues, int drawsPerDay)
     return missing;
 }
 
+QStringList byDay(std::span<const qint32> missing)
+{
+    QStringList lines;
+    std::size_t first = 0;
+    while (first < missing.size()) {
+        const qint32 day = missing[first] / 100;
+        std::size_t end = first;
+        QStringList sequences;
+        for (; end < missing.size() && missing[end] / 100 == day; ++end)
+            sequences << QStringLiteral("%1").arg(missing[end] % 100, 2, 10, QLatin1Char('0'));
+        lines << QStringLiteral("%1：%2（%3期）")
+                     .arg(day, 6, 10, QLatin1Char('0'))
+                     .arg(sequences.join(QLatin1Char(' ')))
+                     .arg(sequences.size());
+        first = end;
+    }
+    return lines;
+}
+
 } // namespace MissingIssues
 } // namespace quorvel

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QStringList>
 #include <QtGlobal>
 
 #include <span>
@@ -15,6 +16,9 @@ namespace MissingIssues {
 // ascending (as the history holds them); stored issues with a sequence above D are simply not
 // asked for. Nothing is missing from a history of fewer than two draws.
 std::vector<qint32> find(std::span<const qint32> storedIssues, int drawsPerDay);
+
+// The missing issues (ascending) one day to a line: "261207：01 05 06（3期）".
+QStringList byDay(std::span<const qint32> missing);
 
 } // namespace MissingIssues
 } // namespace quorvel

@@ -3,6 +3,7 @@
 #include "core/TermTable.h"
 #include "ui/FailureNotice.h"
 #include "ui/GridView.h"
+#include "ui/HistoryMaintenance.h"
 #include "ui/HistoryModel.h"
 #include "ui/NumberEntryBox.h"
 #include "ui/WaitCursor.h"
@@ -85,6 +86,18 @@ HistoryPanel::HistoryPanel(Workspace& workspace, Prompts& prompts, QWidget* pare
 
     createMenu();
 
+    m_maintenance = new HistoryMaintenance(m_workspace, m_prompts, *this);
+    m_onlineUpdateButton->setEnabled(true);
+    m_deleteNewestButton->setEnabled(true);
+    m_textExportButton->setEnabled(true);
+    connect(m_onlineUpdateButton, &QPushButton::clicked, m_maintenance, &HistoryMaintenance::updateOnline);
+    connect(m_deleteNewestButton, &QPushButton::clicked, m_maintenance,
+            &HistoryMaintenance::deleteNewestDraw);
+    connect(m_textExportButton, &QPushButton::clicked, m_maintenance, &HistoryMaintenance::exportText);
+    connect(m_deleteAllAction, &QAction::triggered, m_maintenance, &HistoryMaintenance::deleteAll);
+    connect(m_deleteAfterAction, &QAction::triggered, m_maintenance, &HistoryMaintenance::deleteAfterIssue);
+    connect(m_deleteNewestAction, &QAction::triggered, m_maintenance, &HistoryMaintenance::deleteNewestCount);
+
     // The model has refreshed itself by the time this runs (it connected first).
     connect(&m_workspace, &Workspace::historyChanged, m_grid, &GridView::scrollNewestIntoView);
     connect(&m_workspace, &Workspace::issueTextChanged, this, [this](const QString& text) {
@@ -149,17 +162,27 @@ void HistoryPanel::createMenu()
     {
         const char* name;
         const char* caption;
+        QAction** slot; // the built items
     } items[] = {
-        {"mnuDcls", "导出历史号码(&O)"},
-        {"mnuDlAll", "删除所有历史(&A）"},
-        {"mnuDlzd", "删除到选定期(&D)"},
-        {"mnuEszhzd", "删除最后指定数量期历史(&E)"},
+        {"mnuDcls", "导出历史号码(&O)", nullptr},
+        {"mnuDlAll", "删除所有历史(&A）", &m_deleteAllAction},
+        {"mnuDlzd", "删除到选定期(&D)", &m_deleteAfterAction},
+        {"mnuEszhzd", "删除最后指定数量期历史(&E)", &m_deleteNewestAction},
     };
     for (const auto& item : items) {
         QAction* action = m_historyMenu->addAction(QString::fromUtf8(item.caption));
         action->setObjectName(QLatin1String(item.name));
-        action->setEnabled(false);
+        action->setEnabled(item.slot != nullptr);
+        if (item.slot)
+            *item.slot = action;
     }
+    m_historyMenu->addSeparator();
+    QAction* import = m_historyMenu->addAction(QStringLiteral("从文本文件导入历史号码(&I)"));
+    import->setObjectName(QStringLiteral("mnuDrls"));
+    connect(import, &QAction::triggered, this, [this] { m_maintenance->importFile(); });
+    QAction* missing = m_historyMenu->addAction(QStringLiteral("检查缺失期号(&M)"));
+    missing->setObjectName(QStringLiteral("mnuJcqh"));
+    connect(missing, &QAction::triggered, this, [this] { m_maintenance->showMissing(); });
 }
 
 void HistoryPanel::focusFirstNumberBox()

@@ -4,6 +4,7 @@
 
 #include <array>
 
+class QAction;
 class QCheckBox;
 class QLineEdit;
 class QMenu;
@@ -13,6 +14,7 @@ class QScrollBar;
 namespace quorvel {
 
 class GridView;
+class HistoryMaintenance;
 class HistoryModel;
 class NumberEntryBox;
 class Prompts;
@@ -56,6 +58,10 @@ private:
     QCheckBox* m_resultsCheck = nullptr;            // `Check1`
     QScrollBar* m_formulaScroll = nullptr;          // `HScroll1`
     QMenu* m_historyMenu = nullptr;                 // `mnuLsgl`
+    QAction* m_deleteAllAction = nullptr;           // `mnuDlAll`
+    QAction* m_deleteAfterAction = nullptr;         // `mnuDlzd`
+    QAction* m_deleteNewestAction = nullptr;        // `mnuEszhzd`
+    HistoryMaintenance* m_maintenance = nullptr;
 };
 
 } // namespace quorvel

@@ -5,6 +5,7 @@
 #include "ui/FailureNotice.h"
 #include "ui/WaitCursor.h"
 #include "workspace/OnlineFormulaUpdate.h"
+#include "workspace/ResultsAddressSetting.h"
 #include "workspace/SettingsMenu.h"
 #include "workspace/Workspace.h"
 
@@ -70,6 +71,9 @@ SetupMenu::SetupMenu(Workspace& workspace, Prompts& prompts, QWidget* parent)
     QAction* historyDays =
         addItem(this, QStringLiteral("mnuSetDay"), QStringLiteral("历史号码更新检索天数设置(&D)"), false);
     connect(historyDays, &QAction::triggered, this, [this] { SettingsMenu(m_workspace).editHistoryDays(); });
+    QAction* resultsAddress =
+        addItem(this, QStringLiteral("mnuKjUrl"), QStringLiteral("开奖数据地址设置(&K)"), false);
+    connect(resultsAddress, &QAction::triggered, this, [this] { ResultsAddressSetting(m_workspace).edit(); });
 
     QAction* formulaAddress =
         addItem(this, QStringLiteral("mnuGsUrl"), QStringLiteral("公式下载地址设置(&W)"), false);

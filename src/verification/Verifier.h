@@ -66,6 +66,7 @@ private:
     bool m_kill;
     VerificationSettings m_settings;
     VerificationWindow m_window;
+    qint64 m_largestValue = 0;
 };
 
 } // namespace quorvel

@@ -117,7 +117,7 @@ std::vector<FormulaRowUpdate> FormulaList::writeBackUpdates() const
     return updates;
 }
 
-void FormulaList::applyWriteBack(const std::vector<FormulaRowUpdate>& updates)
+bool FormulaList::applyWriteBack(const std::vector<FormulaRowUpdate>& updates)
 {
     std::unordered_map<qint64, const FormulaRowUpdate*> byRow;
     for (const FormulaRowUpdate& update : updates)
@@ -130,10 +130,14 @@ void FormulaList::applyWriteBack(const std::vector<FormulaRowUpdate>& updates)
         if (found->second->statistics)
             stored.statistics = found->second->statistics;
     }
+    bool renumbered = false;
     for (FormulaListRow& row : m_rows) {
-        if (const auto found = byRow.find(row.rowId); found != byRow.end())
+        if (const auto found = byRow.find(row.rowId); found != byRow.end() && row.idx != found->second->idx) {
             row.idx = found->second->idx;
+            renumbered = true;
+        }
     }
+    return renumbered;
 }
 
 } // namespace quorvel

@@ -51,8 +51,9 @@ public:
     // rows with the statistics of their list numbers. Only rows whose number or statistics change
     // are listed.
     std::vector<FormulaRowUpdate> writeBackUpdates() const;
-    // Takes the numbers and statistics of a completed write-back as stored.
-    void applyWriteBack(const std::vector<FormulaRowUpdate>& updates);
+    // Takes the numbers and statistics of a completed write-back as stored; true when a formula
+    // of the list changed its number.
+    bool applyWriteBack(const std::vector<FormulaRowUpdate>& updates);
 
 private:
     void setRows(const std::vector<FormulaRecord>& tableRows, bool kill);

@@ -10,7 +10,6 @@
 #include "history/DrawEntry.h"
 
 #include <algorithm>
-#include <unordered_map>
 
 namespace quorvel {
 
@@ -215,17 +214,7 @@ Status Workspace::ArrGs()
     const std::vector<FormulaRowUpdate> updates = m_list.writeBackUpdates();
     if (Status written = m_database->formulas().update(m_position, updates); !written)
         return written;
-    // By row, not by scanning the list for every update: a first pass over many formulas writes
-    // every row.
-    std::unordered_map<qint64, int> listedIdx;
-    for (const FormulaListRow& row : m_list.rows())
-        listedIdx.emplace(row.rowId, row.idx);
-    const bool renumbered =
-        std::any_of(updates.begin(), updates.end(), [&listedIdx](const FormulaRowUpdate& update) {
-            const auto listed = listedIdx.find(update.rowId);
-            return listed != listedIdx.end() && listed->second != update.idx;
-        });
-    m_list.applyWriteBack(updates);
+    const bool renumbered = m_list.applyWriteBack(updates);
     if (renumbered)
         Q_EMIT formulaListChanged();
     return success();

@@ -631,6 +631,9 @@ void TestDatabase::nestedTransactionsCommitTogether()
             return stored;
         if (Status stored = db->formulas().append(1, {formula(QStringLiteral("L1A"), true)}); !stored)
             return stored;
+        // Inside the transaction the reads see what it wrote.
+        if (db->history().readAll()->drawCount() != 1 || db->formulas().read(1)->size() != 1)
+            return Failure{QStringLiteral("unseen")};
         return Failure{QStringLiteral("stop")};
     });
     QCOMPARE(failed.error(), QStringLiteral("stop"));

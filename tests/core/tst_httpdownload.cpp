@@ -25,7 +25,7 @@ private:
 
 void TestHttpDownload::initTestCase()
 {
-    QVERIFY(m_server.listen());
+    QVERIFY(m_server.isListening());
     const QByteArray page(3000, 'x');
     m_server.setAnswer("/page", {200, page, true, 1, 0, false});
     m_server.setAnswer("/unannounced", {200, page, false, 3, 0, false});

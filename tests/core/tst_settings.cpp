@@ -2,6 +2,7 @@
 #include "core/Settings.h"
 
 #include <QSettings>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -25,6 +26,7 @@ private slots:
     void unreadableValuesFallBack();
     void retrievalPeriods();
     void lotteryTypes();
+    void writesAreCheckedAndAnnounced();
 
 private:
     QString iniPath() const { return m_folder->filePath(QStringLiteral("Quorvel.ini")); }
@@ -246,6 +248,31 @@ void TestSettings::lotteryTypes()
     QCOMPARE(lotteryTypeCode(0), QStringLiteral("gd"));
     QVERIFY(lotteryTypeCode(kNoLotteryType).isEmpty());
     QVERIFY(lotteryTypeCode(8).isEmpty());
+}
+
+void TestSettings::writesAreCheckedAndAnnounced()
+{
+    Settings settings(iniPath());
+    QSignalSpy changed(&settings, &Settings::changed);
+    // A value the key cannot hold is refused and nothing is written.
+    QVERIFY(!settings.setValue({SettingKey::HistoryDays}, 11));
+    QVERIFY(!settings.setValue(SettingKey::operandCount(3), 1));
+    QCOMPARE(changed.count(), 0);
+    QVERIFY(settings.rawValue(QStringLiteral("IniSetting"), QStringLiteral("IniSerchDay")).isEmpty());
+
+    QVERIFY(settings.setValue(SettingKey::categoryBound(2, false, 5), 1.5));
+    QCOMPARE(changed.count(), 1);
+    QCOMPARE(changed.first().first().value<SettingKey>(), SettingKey::categoryBound(2, false, 5));
+    QCOMPARE(settings.rawValue(QStringLiteral("2"), QStringLiteral("15")), QStringLiteral("1.5"));
+
+    // Restoring the defaults writes every key of the table that has a value to restore.
+    settings.setLotteryTypeIndex(4);
+    changed.clear();
+    settings.restoreDefaults();
+    QCOMPARE(changed.count(), 5);
+    QCOMPARE(settings.rawValue(QStringLiteral("IniSetting"), QStringLiteral("IniSerchDay")),
+             QStringLiteral("6"));
+    QCOMPARE(settings.lotteryTypeIndex(), 4);
 }
 
 QTEST_GUILESS_MAIN(TestSettings)

@@ -210,6 +210,9 @@ void TestCompiledFormula::termSum_data()
         << "L1A+L3B+-2" << true << QStringList{"L1A", "L3B"} << qint64(-2);
     QTest::newRow("repeated term") << "L1A+l1a+L2K" << true << QStringList{"L1A", "L1A", "L2K"} << qint64(0);
     QTest::newRow("single term") << "L8Q" << true << QStringList{"L8Q"} << qint64(0);
+    QTest::newRow("constant with leading zeros")
+        << "L1A+L2B+007" << true << QStringList{"L1A", "L2B"} << qint64(7);
+    QTest::newRow("blank inside the sum") << "L1A + L2B+3" << true << QStringList{"L1A", "L2B"} << qint64(3);
     QTest::newRow("constants anywhere") << "7+L1A-3+(L2B)" << true << QStringList{"L1A", "L2B"} << qint64(4);
     QTest::newRow("product is not a sum") << "L1A*2+1" << false << QStringList{} << qint64(0);
     QTest::newRow("subtracted term is not a sum") << "L1A-L2B" << false << QStringList{} << qint64(0);

@@ -8,6 +8,7 @@
 #include "fuzz/FuzzSupport.h"
 
 #include "core/DrawParameters.h"
+#include "core/TextFile.h"
 #include "history/HistoryTextImport.h"
 
 #include <QDate>
@@ -40,7 +41,7 @@ bool areEightDifferentNumbers(const DrawNumbers& numbers)
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    const Result<QString> text = HistoryTextImport::decode(fuzz::bytesOf(data, size));
+    const Result<QString> text = TextFile::decode(fuzz::bytesOf(data, size));
     if (!text)
         return 0;
     const Result<std::vector<HistoryTextImport::Line>> lines = HistoryTextImport::parse(*text);

@@ -75,6 +75,7 @@ private Q_SLOTS:
     void entryPathAndDrawsPerDayReachTheParameters();
     void importsRealFiles_data();
     void importsRealFiles();
+    void planSortsEveryLineWithoutStoring();
     void missingFileFails();
     void oversizedInputIsRefused();
 };
@@ -287,6 +288,52 @@ void TestHistoryImport::importsRealFiles()
     QVERIFY(again.ok());
     QCOMPARE(again->imported, 0);
     QCOMPARE(again->skipped, int(issues.size()));
+}
+
+void TestHistoryImport::planSortsEveryLineWithoutStoring()
+{
+    QTemporaryDir folder;
+    const std::unique_ptr<Database> database = openDatabase(folder);
+    QVERIFY(database);
+    const DrawNumbers a = numbers({1, 2, 3, 4, 5, 6, 7, 8});
+    QVERIFY(database->history()
+                .insert({makeDraw(a, 25120701, std::nullopt, 84, EntryPath::Online),
+                         makeDraw(a, 25120702, a, 84, EntryPath::Online)})
+                .ok());
+    const QString text = QStringLiteral("25120701 1 2 3 4 5 6 7 8\n"         // 1 stored, same numbers
+                                        "25120702 1 2 3 4 5 6 7 9\n"         // 2 stored, other numbers
+                                        "25120703 1 2 3 4 5 6 7\n"           // 3 malformed
+                                        "25120704 1 2 3 4 5 6 7 8\n"         // 4 contradicted by line 6
+                                        "25120785 1 2 3 4 5 6 7 8\n"         // 5 sequence above D
+                                        "25120704 8 7 6 5 4 3 2 1\n"         // 6
+                                        "25120705 11 12 13 14 15 16 17 18\n" // 7 new
+                                        "25120705 11 12 13 14 15 16 17 18\n" // 8 a copy of line 7
+                                        "25120706 1 2 3 4 5 6 7 8\n");       // 9 new
+    const Result<HistoryTextImport::Plan> plan =
+        HistoryTextImport::planText(*database, text, perDay(84), EntryPath::Online);
+    QVERIFY2(plan.ok(), qPrintable(plan.error()));
+    QCOMPARE(plan->draws.size(), std::size_t(2));
+    QCOMPARE(plan->alreadyStored, 2);
+    QCOMPARE(plan->refusedCount, 5);
+    QList<int> refusedLines;
+    for (const HistoryTextImport::Refusal& refusal : plan->refused) {
+        refusedLines << refusal.lineNumber;
+        QVERIFY(!refusal.reason.isEmpty());
+    }
+    std::sort(refusedLines.begin(), refusedLines.end());
+    QCOMPARE(refusedLines, (QList<int>{2, 3, 4, 5, 6}));
+    QCOMPARE(storedHistory(*database).size(), std::size_t(2));
+    // The new draws follow the stored ones, the refused lines left out of the chain.
+    QCOMPARE(plan->draws[0].values, computeDrawParameters(numbers({11, 12, 13, 14, 15, 16, 17, 18}), 25120705,
+                                                          a, 84, EntryPath::Online));
+
+    const Result<HistoryTextImport::Summary> summary = HistoryTextImport::store(*database, *plan);
+    QVERIFY(summary.ok());
+    QCOMPARE(summary->imported, 2);
+    QCOMPARE(storedHistory(*database).size(), std::size_t(4));
+    // Storing the same plan again finds its draws stored and stores nothing.
+    QVERIFY(!HistoryTextImport::store(*database, *plan).ok());
+    QCOMPARE(storedHistory(*database).size(), std::size_t(4));
 }
 
 void TestHistoryImport::missingFileFails()

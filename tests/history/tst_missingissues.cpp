@@ -11,6 +11,7 @@ class TestMissingIssues : public QObject
 private slots:
     void find_data();
     void find();
+    void byDay();
 };
 
 void TestMissingIssues::find_data()
@@ -48,6 +49,14 @@ void TestMissingIssues::find()
     const std::vector<qint32> issues(stored.begin(), stored.end());
     const std::vector<qint32> found = MissingIssues::find(issues, drawsPerDay);
     QCOMPARE(QList<qint32>(found.begin(), found.end()), missing);
+}
+
+void TestMissingIssues::byDay()
+{
+    const std::vector<qint32> missing{1010102, 1010105, 25120784, 25120801};
+    QCOMPARE(MissingIssues::byDay(missing),
+             (QStringList{QStringLiteral("010101：02 05（2期）"), QStringLiteral("251207：84（1期）"),
+                          QStringLiteral("251208：01（1期）")}));
 }
 
 QTEST_GUILESS_MAIN(TestMissingIssues)

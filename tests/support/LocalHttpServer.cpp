@@ -4,27 +4,29 @@
 #include <QPointer>
 #include <QTcpServer>
 #include <QTcpSocket>
-#include <QThread>
 #include <QTimer>
 
 namespace quorvel {
 
-// The sockets live on the thread that serves.
-class LocalHttpServer::Engine : public QObject
+// Lives on the server's thread: accepts connections and writes the configured answers.
+class LocalHttpServer::Worker : public QObject
 {
 public:
-    explicit Engine(LocalHttpServer& owner) : m_owner(owner), m_server(this)
+    explicit Worker(LocalHttpServer& owner) : m_owner(owner) {}
+
+    quint16 listen()
     {
-        connect(&m_server, &QTcpServer::newConnection, this, [this] {
-            while (QTcpSocket* socket = m_server.nextPendingConnection()) {
+        m_server = new QTcpServer(this);
+        if (!m_server->listen(QHostAddress::LocalHost))
+            return 0;
+        connect(m_server, &QTcpServer::newConnection, this, [this] {
+            while (QTcpSocket* socket = m_server->nextPendingConnection()) {
                 connect(socket, &QTcpSocket::readyRead, this, [this, socket] { serve(socket); });
                 connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
             }
         });
+        return m_server->serverPort();
     }
-
-    bool listen() { return m_server.listen(QHostAddress::LocalHost); }
-    quint16 port() const { return m_server.serverPort(); }
 
 private:
     void serve(QTcpSocket* socket)
@@ -33,27 +35,20 @@ private:
         request.append(socket->readAll());
         if (!request.contains("\r\n\r\n"))
             return;
-        const QByteArray path = request.split(' ').value(1);
+        const Answer answer = m_owner.answerFor(request.split(' ').value(1));
         m_requests.erase(socket);
-        Answer answer;
-        {
-            QMutexLocker lock(&m_owner.m_mutex);
-            m_owner.m_lastRequestPath = path;
-            const auto found = m_owner.m_answers.find(path);
-            if (found != m_owner.m_answers.end())
-                answer = found->second;
-        }
 
         QByteArray head = "HTTP/1.0 " + QByteArray::number(answer.status) + " Status\r\n";
         if (answer.announceLength)
             head += "Content-Length: " + QByteArray::number(answer.body.size()) + "\r\n";
-        socket->write(head + "Content-Type: text/plain\r\nConnection: close\r\n\r\n");
+        socket->write(head + "Content-Type: text/plain; charset=utf-8\r\nConnection: close\r\n\r\n");
         if (answer.stall)
             return;
-        const qsizetype part = (answer.body.size() + answer.chunks - 1) / answer.chunks;
-        for (int i = 0; i < answer.chunks; ++i) {
+        const int chunks = std::max(1, answer.chunks);
+        const qsizetype part = (answer.body.size() + chunks - 1) / chunks;
+        for (int i = 0; i < chunks; ++i) {
             const QByteArray piece = answer.body.mid(i * part, part);
-            const bool last = i == answer.chunks - 1;
+            const bool last = i == chunks - 1;
             QPointer<QTcpSocket> guard(socket);
             QTimer::singleShot(i * answer.chunkGapMs, this, [guard, piece, last] {
                 if (!guard)
@@ -66,76 +61,71 @@ private:
     }
 
     LocalHttpServer& m_owner;
-    QTcpServer m_server; // a child, so that it moves with the engine to the serving thread
+    QTcpServer* m_server = nullptr;
     std::map<QTcpSocket*, QByteArray> m_requests;
 };
 
-LocalHttpServer::LocalHttpServer() = default;
+LocalHttpServer::LocalHttpServer()
+{
+    m_worker = new Worker(*this);
+    m_worker->moveToThread(&m_thread);
+    QObject::connect(&m_thread, &QThread::finished, m_worker, &QObject::deleteLater);
+    m_thread.start();
+    QMetaObject::invokeMethod(
+        m_worker, [this] { return m_worker->listen(); }, Qt::BlockingQueuedConnection, &m_port);
+}
 
 LocalHttpServer::~LocalHttpServer()
 {
-    if (m_thread) {
-        QObject::connect(m_thread, &QThread::finished, m_engine, &QObject::deleteLater);
-        m_thread->quit();
-        m_thread->wait();
-        delete m_thread;
-    } else {
-        delete m_engine;
-    }
-}
-
-bool LocalHttpServer::listenOnEngine()
-{
-    if (!m_engine->listen())
-        return false;
-    QMutexLocker lock(&m_mutex);
-    m_port = m_engine->port();
-    return true;
-}
-
-bool LocalHttpServer::listen()
-{
-    Q_ASSERT(!m_engine);
-    m_engine = new Engine(*this);
-    return listenOnEngine();
-}
-
-bool LocalHttpServer::listenOnOwnThread()
-{
-    Q_ASSERT(!m_engine);
-    m_thread = new QThread;
-    m_engine = new Engine(*this);
-    m_engine->moveToThread(m_thread);
-    m_thread->start();
-    bool listening = false;
-    QMetaObject::invokeMethod(
-        m_engine, [this, &listening] { listening = listenOnEngine(); }, Qt::BlockingQueuedConnection);
-    return listening;
+    m_thread.quit();
+    m_thread.wait();
 }
 
 void LocalHttpServer::setAnswer(const QByteArray& path, const Answer& answer)
 {
-    QMutexLocker lock(&m_mutex);
+    const QMutexLocker lock(&m_mutex);
     m_answers[path] = answer;
 }
 
 LocalHttpServer::Answer LocalHttpServer::answer(const QByteArray& path) const
 {
-    QMutexLocker lock(&m_mutex);
+    const QMutexLocker lock(&m_mutex);
     const auto found = m_answers.find(path);
     return found == m_answers.end() ? Answer{} : found->second;
 }
 
-QByteArray LocalHttpServer::lastRequestPath() const
+LocalHttpServer::Answer LocalHttpServer::answerFor(const QByteArray& path)
 {
-    QMutexLocker lock(&m_mutex);
-    return m_lastRequestPath;
+    const QMutexLocker lock(&m_mutex);
+    m_requests.append(path);
+    auto found = m_answers.find(path);
+    if (found == m_answers.end())
+        found = m_answers.find(path.left(path.indexOf('?')));
+    if (found == m_answers.end())
+        return Answer{404, "not found"};
+    return found->second;
 }
 
 QUrl LocalHttpServer::url(const char* path) const
 {
-    QMutexLocker lock(&m_mutex);
-    return QUrl(QStringLiteral("http://127.0.0.1:%1%2").arg(m_port).arg(QLatin1String(path)));
+    return QUrl(base(path));
+}
+
+QString LocalHttpServer::base(const char* path) const
+{
+    return QStringLiteral("http://127.0.0.1:%1%2").arg(m_port).arg(QLatin1String(path));
+}
+
+QList<QByteArray> LocalHttpServer::requests() const
+{
+    const QMutexLocker lock(&m_mutex);
+    return m_requests;
+}
+
+QByteArray LocalHttpServer::lastRequestPath() const
+{
+    const QMutexLocker lock(&m_mutex);
+    return m_requests.isEmpty() ? QByteArray() : m_requests.last();
 }
 
 } // namespace quorvel

@@ -1,19 +1,21 @@
 #pragma once
 
 #include <QByteArray>
+#include <QList>
 #include <QMutex>
-#include <QObject>
+#include <QString>
+#include <QThread>
 #include <QUrl>
 
 #include <map>
 #include <memory>
 
-class QThread;
-
 namespace quorvel {
 
-// A minimal HTTP/1.0 server on 127.0.0.1 for network tests, answering each path as configured
-// (paths without an answer get an empty 200).
+// A minimal HTTP/1.0 server on 127.0.0.1 that answers each path as the test configures it. It
+// runs on a thread of its own, so it answers while the test waits in a blocking call too (a
+// quorvel-cli run). A request is answered by its whole path ("/page/?n=420"), else by the path
+// without the query ("/page/"), else with 404.
 class LocalHttpServer
 {
 public:
@@ -32,28 +34,27 @@ public:
     LocalHttpServer(const LocalHttpServer&) = delete;
     LocalHttpServer& operator=(const LocalHttpServer&) = delete;
 
-    // Serves on the calling thread: its event loop must run while a request is answered.
-    bool listen();
-    // Serves on a thread of its own, for a test that blocks while another process downloads.
-    bool listenOnOwnThread();
-
+    bool isListening() const { return m_port != 0; }
     void setAnswer(const QByteArray& path, const Answer& answer);
     Answer answer(const QByteArray& path) const;
-    QByteArray lastRequestPath() const;
+    // "http://127.0.0.1:PORT" + path.
     QUrl url(const char* path) const;
-
-    class Engine;
+    QString base(const char* path = "") const;
+    // The paths asked for so far, oldest first.
+    QList<QByteArray> requests() const;
+    QByteArray lastRequestPath() const;
 
 private:
-    friend class Engine;
-    bool listenOnEngine();
+    class Worker;
+    friend class Worker;
+    Answer answerFor(const QByteArray& path);
 
     mutable QMutex m_mutex;
     std::map<QByteArray, Answer> m_answers;
-    QByteArray m_lastRequestPath;
+    QList<QByteArray> m_requests;
+    QThread m_thread;
+    Worker* m_worker = nullptr;
     quint16 m_port = 0;
-    Engine* m_engine = nullptr;
-    QThread* m_thread = nullptr;
 };
 
 } // namespace quorvel

@@ -122,7 +122,7 @@ void FormulaLibraryWindowTest::onlineUpdateButton()
     QFETCH(int, status);
     QFETCH(int, rows);
     LocalHttpServer server;
-    QVERIFY(server.listen());
+    QVERIFY(server.isListening());
     QStringList lines;
     for (int i = 0; i < 40; ++i)
         lines << QStringLiteral("[第一生]第二码+%1　　　　连准：3期").arg(i);

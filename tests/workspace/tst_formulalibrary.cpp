@@ -117,7 +117,7 @@ private:
 
 void TestFormulaLibrary::initTestCase()
 {
-    QVERIFY(m_server.listen());
+    QVERIFY(m_server.isListening());
     const QStringList formulas{"第一码+1=下期杀第二", "第一码+2=下期杀第二"};
     m_server.setAnswer("/1024", {200, formulaFileOfSize(1024, formulas)});
     m_server.setAnswer("/1025", {200, formulaFileOfSize(1025, formulas)});

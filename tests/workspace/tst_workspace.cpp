@@ -10,8 +10,8 @@
 #include "oracle/RandomFormula.h"
 #include "oracle/StatisticsPrinting.h"
 #include "oracle/SyntheticHistory.h"
+#include "support/ReadOnlyScope.h"
 #include "support/TestSession.h"
-#include "verification/SelectionSort.h"
 #include "workspace/FormulaEntry.h"
 #include "workspace/ManualDrawEntry.h"
 #include "workspace/SettingsMenu.h"
@@ -125,8 +125,8 @@ private Q_SLOTS:
     void yansuanMatchesOracle_data();
     void yansuanMatchesOracle();
     void databaseFailureIsReturned();
-    void selectionSort_data();
-    void selectionSort();
+    void readOnlyDatabaseIsShownAndVerified();
+    void secondPassWritesNothingBack();
 };
 
 void TestWorkspace::startsOnEmptyFolder()
@@ -779,26 +779,46 @@ void TestWorkspace::databaseFailureIsReturned()
     QCOMPARE(results.count(), 0);
 }
 
-void TestWorkspace::selectionSort_data()
+void TestWorkspace::readOnlyDatabaseIsShownAndVerified()
 {
-    QTest::addColumn<QList<int>>("values");
-    QTest::addColumn<QList<int>>("sorted");
+    TestSession session;
+    QVERIFY(session.seedHistory(QStringLiteral("gdklsf-168bet-funyule.txt"), 50));
+    Workspace& setup = session.open();
+    QVERIFY(addFormula(setup, QStringLiteral("[第一生]第一码+1")).ok());
+    const std::vector<FormulaRecord> before = storedFormulas(session, 1);
 
-    QTest::newRow("zeros keep their places") << QList<int>{3, 0, 1, 0, 2} << QList<int>{1, 0, 2, 0, 3};
-    QTest::newRow("leading zero stays first") << QList<int>{0, 5, 4} << QList<int>{0, 4, 5};
-    QTest::newRow("repeated values") << QList<int>{2, 1, 2, 1} << QList<int>{1, 1, 2, 2};
-    QTest::newRow("all zeros") << QList<int>{0, 0, 0} << QList<int>{0, 0, 0};
-    QTest::newRow("empty") << QList<int>{} << QList<int>{};
+    const QString file = QDir(session.dataFolder()).filePath(QStringLiteral("formula.db"));
+    ReadOnlyScope readOnly(file, ReadOnlyScope::What::File);
+    const Status started = session.start();
+    QVERIFY2(started.ok(), qPrintable(started.error()));
+    Workspace& workspace = session.workspace();
+    QVERIFY(workspace.isReadOnly());
+    QVERIFY(workspace.readOnlyReason().contains(QDir::toNativeSeparators(file)));
+    QCOMPARE(workspace.history()->drawCount(), 50);
+    QCOMPARE(workspace.formulaList().count(), 1);
+    QVERIFY(!workspace.computedValue(1).isEmpty());
+    // Passes run on without saving; a change is refused with the reason.
+    QVERIFY(workspace.selectPosition(1).ok());
+    const Status refused = addFormula(workspace, QStringLiteral("[第一生]第一码+2"));
+    QVERIFY(!refused.ok());
+    QVERIFY(refused.error().contains(QDir::toNativeSeparators(file)));
+    QCOMPARE(storedFormulas(session, 1).size(), before.size());
 }
 
-void TestWorkspace::selectionSort()
+void TestWorkspace::secondPassWritesNothingBack()
 {
-    QFETCH(QList<int>, values);
-    QFETCH(QList<int>, sorted);
-
-    std::vector<int> array(values.begin(), values.end());
-    Selection_Sort(array);
-    QCOMPARE(QList<int>(array.begin(), array.end()), sorted);
+    TestSession session;
+    QVERIFY(session.seedHistory(QStringLiteral("gdklsf-168bet-funyule.txt"), 80));
+    Workspace& workspace = session.open();
+    for (int i = 1; i <= 3; ++i)
+        QVERIFY(addFormula(workspace, QStringLiteral("[第一生]第一码+%1").arg(i)).ok());
+    // After a pass has written its statistics, the same pass again changes no stored row.
+    QVERIFY(workspace.Yansuan().ok());
+    QVERIFY(workspace.formulaList().writeBackUpdates().empty());
+    const std::vector<FormulaRecord> stored = storedFormulas(session, 1);
+    for (std::size_t i = 0; i < stored.size(); ++i)
+        QCOMPARE(stored[i].statistics,
+                 std::optional<RunStatistics>(workspace.formulaList().results()[i].statistics));
 }
 
 QTEST_GUILESS_MAIN(TestWorkspace)

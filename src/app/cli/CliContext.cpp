@@ -3,7 +3,9 @@
 #include "app/cli/CommandTable.h"
 #include "core/DataFolder.h"
 #include "core/Database.h"
+#include "core/HistoryTable.h"
 
+#include <charconv>
 #include <cstdio>
 #include <utility>
 
@@ -74,9 +76,23 @@ Result<std::unique_ptr<Database>> CliContext::openDatabase() const
     return Database::open(dataFolder());
 }
 
+Result<DrawTable> CliContext::readHistory() const
+{
+    Result<std::unique_ptr<Database>> database = openDatabase();
+    if (!database)
+        return database.failure();
+    return (*database)->history().readAll();
+}
+
 void CliContext::print(const QString& line) const
 {
     writeLine(stdout, line);
+}
+
+void CliContext::print(const TabLine& line) const
+{
+    std::fwrite(line.bytes().data(), 1, line.bytes().size(), stdout);
+    std::fputc('\n', stdout);
 }
 
 void CliContext::printError(const QString& line) const
@@ -105,6 +121,40 @@ QString field(const QString& text)
             c = u' ';
     }
     return value;
+}
+
+void TabLine::separate()
+{
+    if (m_empty) {
+        m_bytes.reserve(160);
+        m_empty = false;
+        return;
+    }
+    m_bytes += '\t';
+}
+
+TabLine& TabLine::operator<<(qint64 number)
+{
+    separate();
+    char digits[24];
+    const auto end = std::to_chars(digits, digits + sizeof digits, number).ptr;
+    m_bytes.append(digits, std::size_t(end - digits));
+    return *this;
+}
+
+TabLine& TabLine::operator<<(const QString& text)
+{
+    separate();
+    const std::size_t start = m_bytes.size();
+    const QByteArray utf8 = text.toUtf8();
+    m_bytes.append(utf8.constData(), std::size_t(utf8.size()));
+    // Tabs and line breaks inside a field become blanks.
+    for (std::size_t i = start; i < m_bytes.size(); ++i) {
+        char& c = m_bytes[i];
+        if (c == '\t' || c == '\n' || c == '\r')
+            c = ' ';
+    }
+    return *this;
 }
 
 } // namespace quorvel::cli

@@ -2,6 +2,7 @@
 
 #include "app/cli/CliPrompts.h"
 #include "core/Clock.h"
+#include "core/DrawTable.h"
 #include "core/Result.h"
 #include "core/Settings.h"
 #include "workspace/Workspace.h"
@@ -9,6 +10,7 @@
 #include <QString>
 
 #include <memory>
+#include <string>
 
 namespace quorvel {
 class Database;
@@ -34,6 +36,7 @@ struct GlobalOptions
 
 // A workspace as a command works with it, with the settings, prompts and desktop it runs on.
 class CliContext;
+class TabLine;
 
 class CliSession
 {
@@ -64,10 +67,12 @@ public:
     QString dataFolder() const;
     std::unique_ptr<Settings> openSettings() const;
     Result<std::unique_ptr<Database>> openDatabase() const;
+    Result<DrawTable> readHistory() const; // the stored draws, oldest first
     // A workspace started on the data folder; the failure of its start is the command's failure.
     Result<std::unique_ptr<CliSession>> startSession(const WorkspaceStartOptions& options) const;
 
-    void print(const QString& line) const;      // one line on stdout
+    void print(const QString& line) const; // one line on stdout
+    void print(const TabLine& line) const;
     void printError(const QString& line) const; // one line on stderr, whatever line breaks it holds
     int fail(const QString& message) const;     // prints the message, returns ExitFailure
     int fail(const Failure& failure) const { return fail(failure.message); }
@@ -79,5 +84,20 @@ private:
 
 // A value for one tab-separated field: tabs and line breaks become blanks.
 QString field(const QString& text);
+
+// One output line of TAB-separated fields, built as UTF-8 bytes: commands that print a line per
+// formula or draw print tens of thousands of them.
+class TabLine
+{
+public:
+    TabLine& operator<<(qint64 number);
+    TabLine& operator<<(const QString& text); // passed through field()
+    const std::string& bytes() const { return m_bytes; }
+
+private:
+    void separate();
+    std::string m_bytes;
+    bool m_empty = true;
+};
 
 } // namespace quorvel::cli

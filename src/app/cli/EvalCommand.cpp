@@ -13,20 +13,6 @@
 
 namespace quorvel::cli {
 
-QString EvalCommand::valueText(double value)
-{
-    QString text = QString::number(value, 'f', 6);
-    if (text.contains(QLatin1Char('.'))) {
-        while (text.endsWith(QLatin1Char('0')))
-            text.chop(1);
-        if (text.endsWith(QLatin1Char('.')))
-            text.chop(1);
-    }
-    if (text == QLatin1String("-0"))
-        text = QStringLiteral("0");
-    return text;
-}
-
 int EvalCommand::run(const CliContext& context, CliArguments& arguments)
 {
     const Result<QStringList> words = arguments.positional();
@@ -59,12 +45,9 @@ int EvalCommand::run(const CliContext& context, CliArguments& arguments)
             kind = CommandOptions::kindName(*parsed->kill);
     }
 
-    Result<std::unique_ptr<Database>> database = context.openDatabase();
-    if (!database)
-        return context.fail(database.error());
-    const Result<DrawTable> history = (*database)->history().readAll();
+    const Result<DrawTable> history = context.readHistory();
     if (!history)
-        return context.fail(history.error());
+        return context.fail(history.failure());
     const DrawTable& table = *history;
     const std::vector<double> values = compiled->evaluate(table);
 

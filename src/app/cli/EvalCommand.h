@@ -13,9 +13,6 @@ class EvalCommand
 {
 public:
     static int run(const CliContext& context, CliArguments& arguments);
-
-    // A value as printed: whole numbers without decimals, others with up to 6 decimals.
-    static QString valueText(double value);
 };
 
 } // namespace quorvel::cli

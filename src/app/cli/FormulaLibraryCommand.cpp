@@ -130,9 +130,6 @@ int FormulaLibraryCommand::update(const CliContext& context, CliArguments& argum
         if (!ok || seconds < 1 || seconds > 3600)
             return context.usage(QStringLiteral("--timeout takes whole seconds 1..3600"));
     }
-    if (!context.options().yes)
-        return context.usage(
-            QStringLiteral("formulas update asks before it changes the library: answer with --yes"));
 
     // The update starts, as in a fresh window, on position 1, keep.
     const Result<std::unique_ptr<CliSession>> session = context.startSession(WorkspaceStartOptions{});
@@ -147,14 +144,19 @@ int FormulaLibraryCommand::update(const CliContext& context, CliArguments& argum
     if (seconds > 0)
         update.setIdleTimeout(std::chrono::seconds(seconds));
     QEventLoop loop;
-    QObject::connect(&update, &OnlineFormulaUpdate::finished, &loop, &QEventLoop::quit);
+    bool finished = false;
+    QObject::connect(&update, &OnlineFormulaUpdate::finished, &loop, [&] {
+        finished = true;
+        loop.quit();
+    });
     const Result<bool> started =
         update.start(*url ? std::optional<QUrl>(QUrl((**url).first())) : std::nullopt);
     if (!started)
         return context.fail(started.failure().title + QStringLiteral(": ") + started.error());
     if (!*started)
-        return context.fail(QStringLiteral("%1: 没有开始").arg(OnlineFormulaUpdate::kTitle));
-    loop.exec();
+        return context.fail(QStringLiteral("公式在线更新没有确认，未下载（加 --yes 确认）"));
+    if (!finished)
+        loop.exec();
 
     const Result<OnlineFormulaUpdateOutcome>& outcome = *update.outcome();
     if (!outcome)
@@ -170,8 +172,9 @@ int FormulaLibraryCommand::clear(const CliContext& context, CliArguments& argume
 {
     if (Status none = noPositionals(arguments, QStringLiteral("clear")); !none)
         return context.usage(none.error());
+    // The question is answered Cancel without --yes, which the operation does not report.
     if (!context.options().yes)
-        return context.usage(QStringLiteral("formulas clear deletes every formula: answer with --yes"));
+        return context.fail(QStringLiteral("清空所有公式没有确认，未删除（加 --yes 确认）"));
     const Result<std::unique_ptr<CliSession>> session = context.startSession(WorkspaceStartOptions{});
     if (!session)
         return context.fail(session.failure());

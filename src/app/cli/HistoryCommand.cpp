@@ -3,6 +3,7 @@
 #include "app/cli/CliArguments.h"
 #include "app/cli/CliContext.h"
 #include "app/cli/CommandOptions.h"
+#include "app/cli/HistoryMaintenanceCommand.h"
 #include "core/Database.h"
 #include "core/HistoryTable.h"
 #include "core/LotteryType.h"
@@ -18,7 +19,15 @@ int HistoryCommand::run(const CliContext& context, CliArguments& arguments)
         return import(context, arguments);
     if (subcommand == QLatin1String("list"))
         return list(context, arguments);
-    return context.usage(QStringLiteral("history needs import or list"));
+    if (subcommand == QLatin1String("update"))
+        return HistoryMaintenanceCommand::update(context, arguments);
+    if (subcommand == QLatin1String("delete"))
+        return HistoryMaintenanceCommand::remove(context, arguments);
+    if (subcommand == QLatin1String("export"))
+        return HistoryMaintenanceCommand::exportText(context, arguments);
+    if (subcommand == QLatin1String("missing"))
+        return HistoryMaintenanceCommand::missing(context, arguments);
+    return context.usage(QStringLiteral("history needs import, list, update, delete, export or missing"));
 }
 
 int HistoryCommand::import(const CliContext& context, CliArguments& arguments)
@@ -63,12 +72,9 @@ int HistoryCommand::list(const CliContext& context, CliArguments& arguments)
     if (!words->isEmpty())
         return context.usage(QStringLiteral("history list takes no arguments"));
 
-    Result<std::unique_ptr<Database>> database = context.openDatabase();
-    if (!database)
-        return context.fail(database.error());
-    const Result<DrawTable> history = (*database)->history().readAll();
+    const Result<DrawTable> history = context.readHistory();
     if (!history)
-        return context.fail(history.error());
+        return context.fail(history.failure());
     for (int t = 0; t < history->drawCount(); ++t) {
         QString line = DrawEntry::issueText(history->issues()[std::size_t(t)]);
         for (const int n : history->numbers(t))

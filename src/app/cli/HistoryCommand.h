@@ -5,7 +5,8 @@ namespace quorvel::cli {
 class CliArguments;
 class CliContext;
 
-// `history import FILE [--per-day D] [--path manual|online]` and `history list`.
+// `history import FILE [--per-day D] [--path manual|online]` and `history list`; the maintenance
+// subcommands run in HistoryMaintenanceCommand.
 class HistoryCommand
 {
 public:

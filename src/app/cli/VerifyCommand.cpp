@@ -82,17 +82,11 @@ int VerifyCommand::run(const CliContext& context, CliArguments& arguments)
     for (std::size_t i = 0; i < rows.size(); ++i) {
         const int listNumber = int(i + 1);
         const FormulaListResult& result = results[i];
-        const QStringList fields{QString::number(listNumber),
-                                 QString::number(rows[i].idx),
-                                 workspace.computedValue(listNumber),
-                                 QString::number(result.statistics.maxMisses),
-                                 QString::number(result.statistics.maxHits),
-                                 QString::number(result.statistics.lastMisses),
-                                 QString::number(result.statistics.lastHits),
-                                 QString::number(result.hitWeight),
-                                 QString::number(result.totalWeight),
-                                 field(rows[i].code)};
-        context.print(fields.join(QLatin1Char('\t')));
+        TabLine line;
+        line << listNumber << rows[i].idx << workspace.computedValue(listNumber)
+             << result.statistics.maxMisses << result.statistics.maxHits << result.statistics.lastMisses
+             << result.statistics.lastHits << result.hitWeight << result.totalWeight << rows[i].code;
+        context.print(line);
     }
     if (!verified)
         return context.fail(verified.failure());

@@ -1,0 +1,142 @@
+#include "workspace/HistoryDeletion.h"
+
+#include "core/Database.h"
+#include "core/HistoryTable.h"
+#include "history/DrawEntry.h"
+#include "workspace/Prompts.h"
+#include "workspace/Workspace.h"
+
+#include <algorithm>
+#include <limits>
+
+namespace quorvel {
+
+namespace {
+
+// Runs the refresh steps in order, all of them, and keeps the first failure.
+class Refresh
+{
+public:
+    Refresh& then(const Status& step)
+    {
+        if (m_status && !step)
+            m_status = step;
+        return *this;
+    }
+    const Status& status() const { return m_status; }
+
+private:
+    Status m_status = success();
+};
+
+} // namespace
+
+const QString HistoryDeletion::kCountTitle = QStringLiteral("删除期数");
+const QString HistoryDeletion::kCountPrompt =
+    QStringLiteral("请输入需要删除最后多少期历史号码（例如输入3，那么就将删除最后的3期历史号码）");
+
+HistoryDeletion::HistoryDeletion(Workspace& workspace) : m_workspace(workspace) {}
+
+std::optional<qint32> HistoryDeletion::wholeNumber(const QString& answer)
+{
+    const QString text = answer.trimmed();
+    if (text.isEmpty())
+        return std::nullopt;
+    qint64 value = 0;
+    for (const QChar c : text) {
+        if (c < u'0' || c > u'9')
+            return std::nullopt;
+        value = std::min<qint64>(value * 10 + (c.unicode() - u'0'), std::numeric_limits<qint32>::max());
+    }
+    return qint32(value);
+}
+
+Result<DeletionOutcome> HistoryDeletion::deleteNewestDraw()
+{
+    const Result<Database*> storage = m_workspace.storage();
+    if (!storage)
+        return storage.failure();
+    const Result<int> deleted = (*storage)->history().deleteNewest(1);
+    if (!deleted)
+        return deleted.failure();
+    Refresh refresh;
+    refresh.then(m_workspace.AddHaoma()).then(m_workspace.QihaoXianshi()).then(m_workspace.Yansuan());
+    return DeletionOutcome{*deleted, refresh.status()};
+}
+
+Result<DeletionOutcome> HistoryDeletion::deleteNewest(int count)
+{
+    const Result<Database*> storage = m_workspace.storage();
+    if (!storage)
+        return storage.failure();
+    const Result<int> deleted = (*storage)->history().deleteNewest(count);
+    if (!deleted)
+        return deleted.failure();
+    Refresh refresh;
+    refresh.then(m_workspace.CompactDb())
+        .then(m_workspace.AddGongshi())
+        .then(m_workspace.AddHaoma())
+        .then(m_workspace.Yansuan());
+    return DeletionOutcome{*deleted, refresh.status()};
+}
+
+Result<DeletionOutcome> HistoryDeletion::deleteAfter(qint32 keptIssue)
+{
+    const Result<Database*> storage = m_workspace.storage();
+    if (!storage)
+        return storage.failure();
+    const Result<int> deleted = (*storage)->history().deleteAfter(keptIssue);
+    if (!deleted)
+        return deleted.failure();
+    Refresh refresh;
+    refresh.then(m_workspace.CompactDb())
+        .then(m_workspace.AddGongshi())
+        .then(m_workspace.AddHaoma())
+        .then(m_workspace.Yansuan());
+    return DeletionOutcome{*deleted, refresh.status()};
+}
+
+Result<DeletionOutcome> HistoryDeletion::deleteAll()
+{
+    const Result<Database*> storage = m_workspace.storage();
+    if (!storage)
+        return storage.failure();
+    const Result<int> deleted = (*storage)->history().deleteAll();
+    if (!deleted)
+        return deleted.failure();
+    // The formula list keeps the statistics of the last pass; nothing is verified again.
+    Refresh refresh;
+    refresh.then(m_workspace.AddGongshi()).then(m_workspace.AddHaoma());
+    return DeletionOutcome{*deleted, refresh.status()};
+}
+
+Result<DeletionOutcome> HistoryDeletion::askAndDeleteNewest()
+{
+    const std::optional<QString> answer =
+        m_workspace.prompts().inputText(kCountTitle, kCountPrompt, QStringLiteral("1"));
+    const std::optional<qint32> count = answer ? wholeNumber(*answer) : std::nullopt;
+    if (!count || *count == 0)
+        return DeletionOutcome{};
+    return deleteNewest(*count);
+}
+
+Result<DeletionOutcome> HistoryDeletion::askAndDeleteAfter()
+{
+    const std::shared_ptr<const DrawTable> history = m_workspace.history();
+    // Nothing to keep back to: the box would have no issue to offer.
+    if (history->isEmpty())
+        return DeletionOutcome{};
+    const qint32 newest = history->issues().back();
+    const QString prompt =
+        QStringLiteral("请输入要保留的最后一期的期号：这一期和它以前的历史号码保留，之后的全部删除"
+                       "（最新一期是%1，默认删除最新一期）")
+            .arg(DrawEntry::issueText(newest));
+    const std::optional<QString> answer =
+        m_workspace.prompts().inputText(kCountTitle, prompt, DrawEntry::issueText(newest - 1));
+    const std::optional<qint32> kept = answer ? wholeNumber(*answer) : std::nullopt;
+    if (!kept || *kept == 0)
+        return DeletionOutcome{};
+    return deleteAfter(*kept);
+}
+
+} // namespace quorvel
