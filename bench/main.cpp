@@ -4,6 +4,7 @@
 
 #include "PredictionBench.h"
 #include "ProgramBench.h"
+#include "SearchRunBench.h"
 #include "XlsxBench.h"
 #include "core/DrawTable.h"
 #include "formulas/CompiledFormula.h"
@@ -169,7 +170,8 @@ SearchFigures searchRates(const DrawTable& table)
 {
     SearchFigures figures;
     const GenerationSettings settings = benchSettings(0);
-    const CandidateScorer scorer(table, settings.position, settings.kill, kWindowPeriods);
+    const CandidateScorer scorer(table, kWindowPeriods);
+    ScoreBuffers buffers;
     const AcceptanceBounds bounds = searchBounds();
     figures.evaluatedDraws = scorer.evaluatedDrawCount();
 
@@ -179,7 +181,8 @@ SearchFigures searchRates(const DrawTable& table)
         int accepted = 0;
         for (int i = 0; i < kSearchCandidates; ++i) {
             generator.generate(settings, candidate);
-            accepted += bounds.accepts(scorer.score(candidate).statistics());
+            accepted += bounds.accepts(
+                scorer.score(candidate, settings.position, settings.kill, buffers).statistics());
         }
         g_sink = g_sink + accepted;
     });
@@ -243,6 +246,7 @@ int main(int argc, char** argv)
         const int nodeCount = 2 * kOperandCount + 1; // terms, "+" operators and the constant
         std::printf("search: engine=%.0f floor=%.0f fraction=%.2f noderows=%.3g\n", search.engine,
                     search.floor, *fraction, search.engine * nodeCount * search.evaluatedDraws);
+        bench::printSearchRunFigures(table, search.floor);
     }
     if (runs("program"))
         bench::printProgramFigures();

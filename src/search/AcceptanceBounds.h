@@ -24,6 +24,29 @@ struct AcceptanceBounds
     // Accepted when every statistic lies within its bounds (inclusive, with the tolerance) and
     // the candidate currently sits at its longest miss run.
     bool accepts(const RunStatistics& statistics) const;
+    bool operator==(const AcceptanceBounds&) const = default;
+};
+
+// An inclusive range of whole numbers.
+struct WholeRange
+{
+    int low = 0;
+    int high = -1;
+    bool contains(int value) const { return low <= value && value <= high; }
+};
+
+// The bounds as the whole-number ranges they admit (the statistics are whole numbers, so
+// b - 0.0001 <= x is x >= the ceiling of b - 0.0001): what the search compares against.
+struct AcceptanceLimits
+{
+    WholeRange maxMisses;  // 最大连错
+    WholeRange maxHits;    // 最大连对
+    WholeRange lastMisses; // 最后连错
+    WholeRange lastHits;   // 最后连对
+
+    static AcceptanceLimits of(const AcceptanceBounds& bounds);
+    // The same verdict as AcceptanceBounds::accepts.
+    bool accepts(const RunStatistics& statistics) const;
 };
 
 } // namespace quorvel

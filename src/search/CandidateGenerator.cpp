@@ -11,11 +11,6 @@ namespace quorvel {
 
 namespace {
 
-quint64 clockSeed()
-{
-    return quint64(std::chrono::high_resolution_clock::now().time_since_epoch().count());
-}
-
 QString joinedTerms(const Candidate& candidate, QString Term::*text)
 {
     QString result;
@@ -29,26 +24,19 @@ QString joinedTerms(const Candidate& candidate, QString Term::*text)
 
 } // namespace
 
-CandidateGenerator::CandidateGenerator() : CandidateGenerator(clockSeed()) {}
-
-CandidateGenerator::CandidateGenerator(quint64 seed) : m_engine(seed) {}
-
-CandidateGenerator::CandidateGenerator(RandomSource source) : m_source(std::move(source)) {}
-
-double CandidateGenerator::nextUniform()
+CandidateGenerator::CandidateGenerator(quint64 seed, quint64 firstIndex)
+    : m_key(CandidateRandom::keyOf(seed)), m_next(firstIndex)
 {
-    if (m_source)
-        return m_source();
-    return double(m_engine() >> 11) * 0x1.0p-53;
 }
 
 void CandidateGenerator::generate(const GenerationSettings& settings, Candidate& candidate)
 {
-    const int operands = std::clamp(settings.operandCount, kMinimumOperands, kMaximumOperands);
-    candidate.terms.resize(std::size_t(operands));
-    for (int& term : candidate.terms)
-        term = std::clamp(int(nextUniform() * kTermCount), 0, kTermCount - 1);
-    candidate.constant = settings.constant ? *settings.constant : std::clamp(int(nextUniform() * 20), 0, 19);
+    CandidateRandom random(m_key, m_next++);
+    int terms[kMaximumOperands];
+    int constant = 0;
+    const int count = draw(settings, random, terms, constant);
+    candidate.terms.assign(terms, terms + count);
+    candidate.constant = constant;
 }
 
 Candidate CandidateGenerator::generate(const GenerationSettings& settings)
@@ -56,6 +44,17 @@ Candidate CandidateGenerator::generate(const GenerationSettings& settings)
     Candidate candidate;
     generate(settings, candidate);
     return candidate;
+}
+
+Candidate CandidateGenerator::candidateAt(quint64 seed, quint64 index, const GenerationSettings& settings)
+{
+    CandidateGenerator generator(seed, index);
+    return generator.generate(settings);
+}
+
+quint64 CandidateGenerator::clockSeed()
+{
+    return quint64(std::chrono::high_resolution_clock::now().time_since_epoch().count());
 }
 
 QString CandidateGenerator::code(const Candidate& candidate)

@@ -1,12 +1,13 @@
 #pragma once
 
+#include "core/TermTable.h"
 #include "formulas/FormulaText.h"
+#include "search/CandidateRandom.h"
 
 #include <QString>
 
-#include <functional>
+#include <algorithm>
 #include <optional>
-#include <random>
 #include <vector>
 
 namespace quorvel {
@@ -28,26 +29,47 @@ struct GenerationSettings
     int operandCount = 8;        // terms per candidate, 2..24
     std::optional<int> constant; // the specified end constant; empty: random 0..19
     FormulaText::Shape shape = FormulaText::Shape::Prefix;
+    bool operator==(const GenerationSettings&) const = default;
 };
 
-// Draws random candidates from the term table: operands uniformly from the 124 terms with
-// replacement, then the end constant.
+// Draws candidates from the term table: operands uniformly from the 124 terms with replacement,
+// then the end constant. Candidate i of a run is drawn from the stream CandidateRandom(seed, i).
 class CandidateGenerator
 {
 public:
-    // Uniform numbers in [0, 1).
-    using RandomSource = std::function<double()>;
-
     static constexpr int kMinimumOperands = 2;
     static constexpr int kMaximumOperands = 24;
+    static constexpr int kRandomConstants = 20; // a random end constant is 0..19
 
-    CandidateGenerator(); // seeded once from the clock
-    explicit CandidateGenerator(quint64 seed);
-    explicit CandidateGenerator(RandomSource source);
+    // Hands out candidates firstIndex, firstIndex + 1, ... of the run with `seed`.
+    explicit CandidateGenerator(quint64 seed, quint64 firstIndex = 0);
 
-    // Fills `candidate` (reusing its storage) with newly drawn operands and constant.
+    // Fills `candidate` (reusing its storage) with the next candidate's operands and constant.
     void generate(const GenerationSettings& settings, Candidate& candidate);
     Candidate generate(const GenerationSettings& settings);
+    quint64 nextIndex() const { return m_next; }
+
+    // Candidate `index` of the run with `seed`.
+    static Candidate candidateAt(quint64 seed, quint64 index, const GenerationSettings& settings);
+
+    static int operandCountOf(const GenerationSettings& settings)
+    {
+        return std::clamp(settings.operandCount, kMinimumOperands, kMaximumOperands);
+    }
+
+    // Draws one candidate's 0-based term indexes into `terms` (room for kMaximumOperands) and its
+    // constant, from `random` (anything with below(count)); returns the number of terms. Each
+    // operand is the whole part of (a number in [0, 1) times 124); the random constant takes the
+    // number after the last operand.
+    template <typename Random>
+    static int draw(const GenerationSettings& settings, Random& random, int* terms, int& constant)
+    {
+        const int operands = operandCountOf(settings);
+        for (int k = 0; k < operands; ++k)
+            terms[k] = random.below(kTermCount);
+        constant = settings.constant ? *settings.constant : random.below(kRandomConstants);
+        return operands;
+    }
 
     // The code, such as L1A+L2B+3 or L1A+L3B+-2.
     static QString code(const Candidate& candidate);
@@ -59,11 +81,12 @@ public:
     // to the 16-bit range; 0 for a text that is not a number.
     static int specifiedConstant(const QString& text);
 
-private:
-    double nextUniform();
+    // A seed taken from the clock, for a run whose user gave none.
+    static quint64 clockSeed();
 
-    std::mt19937_64 m_engine;
-    RandomSource m_source;
+private:
+    quint64 m_key;
+    quint64 m_next;
 };
 
 } // namespace quorvel

@@ -50,14 +50,10 @@ private:
 
 } // namespace
 
-CandidateScorer::CandidateScorer(const DrawTable& table, int position, bool kill, int periods)
-    : m_table(table), m_position(position), m_kill(kill),
-      m_window(verificationWindow(table.drawCount(), periods, false))
+CandidateScorer::CandidateScorer(const DrawTable& table, int periods)
+    : m_table(table), m_window(verificationWindow(table.drawCount(), periods, false))
 {
     const int count = m_window.size();
-    m_sums.resize(std::size_t(count));
-    m_values.resize(std::size_t(count));
-    // The largest parameter value (in magnitude) on the draws a score evaluates.
     for (int term = 0; term < kTermCount && count > 0; ++term) {
         const qint32* column = table.column(term) + m_window.first - 1;
         for (int i = 0; i < count; ++i)
@@ -65,22 +61,26 @@ CandidateScorer::CandidateScorer(const DrawTable& table, int position, bool kill
     }
 }
 
-CandidateRuns CandidateScorer::score(const Candidate& candidate) const
+CandidateRuns CandidateScorer::score(const Candidate& candidate, int position, bool kill,
+                                     ScoreBuffers& buffers) const
 {
-    return score(candidate.terms, candidate.constant);
+    return score(candidate.terms, candidate.constant, position, kill, buffers);
 }
 
-CandidateRuns CandidateScorer::score(std::span<const int> terms, qint64 constant) const
+CandidateRuns CandidateScorer::score(std::span<const int> terms, qint64 constant, int position, bool kill,
+                                     ScoreBuffers& buffers) const
 {
     RunTally tally;
     const int count = m_window.size();
     if (count == 0)
         return tally.finish();
+    if (buffers.sums.size() < std::size_t(count))
+        buffers.sums.resize(std::size_t(count));
     // Outcome of draw t is predicted by the value of draw t - 1.
-    sumTermColumns(m_table, terms, constant, m_window.first - 1, count, m_sums.data());
-    const qint32* drawn = m_table.numbersAt(m_position) + m_window.first;
-    const qint64* sums = m_sums.data();
-    const quint64 flip = m_kill ? ~quint64(0) : 0; // kill: right where the fold differs
+    sumTermColumns(m_table, terms, constant, m_window.first - 1, count, buffers.sums.data());
+    const qint32* drawn = m_table.numbersAt(position) + m_window.first;
+    const qint64* sums = buffers.sums.data();
+    const quint64 flip = kill ? ~quint64(0) : 0; // kill: right where the fold differs
 #ifdef QUORVEL_FOLD_MATCH_SSE2
     // Sums fit in 32 bits when every term and the constant are small enough; then four at once.
     const bool narrow = terms.size() < (std::size_t(1) << 20) &&
@@ -107,23 +107,27 @@ CandidateRuns CandidateScorer::score(std::span<const int> terms, qint64 constant
     return tally.finish();
 }
 
-CandidateRuns CandidateScorer::score(const CompiledFormula& formula) const
+CandidateRuns CandidateScorer::score(const CompiledFormula& formula, int position, bool kill,
+                                     ScoreBuffers& buffers) const
 {
     if (formula.isTermSum())
-        return score(formula.sumTerms(), formula.sumConstant());
+        return score(formula.sumTerms(), formula.sumConstant(), position, kill, buffers);
     RunTally tally;
     const int count = m_window.size();
     if (count == 0)
         return tally.finish();
-    formula.evaluate(m_table, m_window.first - 1, std::span<double>(m_values.data(), m_values.size()));
-    const qint32* drawn = m_table.numbersAt(m_position) + m_window.first;
+    if (buffers.values.size() < std::size_t(count))
+        buffers.values.resize(std::size_t(count));
+    const std::span<double> values(buffers.values.data(), std::size_t(count));
+    formula.evaluate(m_table, m_window.first - 1, values);
+    const qint32* drawn = m_table.numbersAt(position) + m_window.first;
     for (int base = 0; base < count; base += 64) {
         const int length = std::min(64, count - base);
         quint64 hits = 0;
         for (int j = 0; j < length; ++j) {
             // An empty value predicts nothing: the outcome is a miss for kill and keep alike.
-            const std::optional<int> folded = fold(m_values[std::size_t(base + j)]);
-            hits |= quint64(folded && (*folded != drawn[base + j]) == m_kill) << j;
+            const std::optional<int> folded = fold(values[std::size_t(base + j)]);
+            hits |= quint64(folded && (*folded != drawn[base + j]) == kill) << j;
         }
         tally.add(hits, length);
     }

@@ -26,39 +26,40 @@ struct CandidateRuns
     bool operator==(const CandidateRuns&) const = default;
 };
 
-// Scores candidates for one position and kind the way the search does: over the newest
-// min(N + 1, n - 1) outcomes of the history (N = 0: all n - 1), without the main window's flag B
-// and without weights. Only the draws those outcomes need are evaluated. Made once per history and
-// window (it looks over the table once); holds work buffers: use one scorer per thread.
+// Work space of the scorers: the sums and values of the draws a score evaluates. One per thread,
+// handed to every call, so that scoring allocates only while the buffers grow.
+struct ScoreBuffers
+{
+    std::vector<qint64> sums;
+    std::vector<double> values;
+};
+
+// Scores candidates the way the search does: over the newest min(N + 1, n - 1) outcomes of the
+// history (N = 0: all n - 1), without the main window's flag B and without weights, and gives
+// every run statistic. Only the draws those outcomes need are evaluated. Made once per history
+// and window (it looks over the table once); read-only afterwards, so threads may share one.
 class CandidateScorer
 {
 public:
-    CandidateScorer(const DrawTable& table, int position, bool kill, int periods);
+    CandidateScorer(const DrawTable& table, int periods);
 
-    // The search category can change from one candidate to the next.
-    void setCategory(int position, bool kill)
-    {
-        m_position = position;
-        m_kill = kill;
-    }
-
-    CandidateRuns score(const Candidate& candidate) const;
-    CandidateRuns score(std::span<const int> terms, qint64 constant) const;
-    // Any compiled code; term sums take the same fast path as candidates.
-    CandidateRuns score(const CompiledFormula& formula) const;
+    CandidateRuns score(const Candidate& candidate, int position, bool kill, ScoreBuffers& buffers) const;
+    CandidateRuns score(std::span<const int> terms, qint64 constant, int position, bool kill,
+                        ScoreBuffers& buffers) const;
+    // Any compiled code; term sums take the same fast path as candidates. An empty value (a
+    // division by zero) predicts nothing: a miss for kill and keep alike.
+    CandidateRuns score(const CompiledFormula& formula, int position, bool kill, ScoreBuffers& buffers) const;
 
     // The counted draws (0-based) and how many draws a score evaluates.
     const VerificationWindow& window() const { return m_window; }
     int evaluatedDrawCount() const { return m_window.size(); }
+    // The largest parameter value, in magnitude, on the draws a score evaluates.
+    qint64 largestValue() const { return m_largestValue; }
 
 private:
     const DrawTable& m_table;
-    int m_position;
-    bool m_kill;
     VerificationWindow m_window;
     qint64 m_largestValue = 0;
-    mutable std::vector<qint64> m_sums;
-    mutable std::vector<double> m_values;
 };
 
 } // namespace quorvel

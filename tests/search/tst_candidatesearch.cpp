@@ -6,12 +6,15 @@
 #include "oracle/StatisticsPrinting.h"
 #include "oracle/SyntheticHistory.h"
 #include "search/AcceptanceBounds.h"
+#include "search/AcceptanceScorer.h"
 #include "search/CandidateGenerator.h"
 #include "search/CandidateScorer.h"
+#include "search/SearchScoring.h"
 
 #include <QTest>
 
 #include <deque>
+#include <random>
 
 using namespace quorvel;
 
@@ -26,22 +29,31 @@ quint64 testSeed()
     return ok ? seed : 20240612;
 }
 
-// A random source that hands out the given numbers in order.
-CandidateGenerator::RandomSource sequence(std::vector<double> numbers)
+// Hands out the given 32-bit numbers in order, scaled as the search scales its random numbers.
+struct SequenceRandom
 {
-    auto queue = std::make_shared<std::deque<double>>(numbers.begin(), numbers.end());
-    return [queue] {
-        const double next = queue->front();
-        queue->pop_front();
-        return next;
-    };
+    std::deque<quint32> numbers;
+    int below(int count)
+    {
+        const quint32 next = numbers.front();
+        numbers.pop_front();
+        return CandidateRandom::scale(next, count);
+    }
+};
+
+// A 32-bit number that selects the 1-based item `index` of `count` (the whole part of r * count
+// plus 1), taken from the middle of its interval.
+quint32 selecting(int index, int count)
+{
+    return quint32((index - 0.5) / count * 4294967296.0);
 }
 
-// A uniform number that selects the 1-based item `index` of `count` (the whole part of r * count
-// plus 1), taken from the middle of its interval.
-double selecting(int index, int count)
+Candidate drawn(const GenerationSettings& settings, SequenceRandom random)
 {
-    return (index - 0.5) / count;
+    int terms[CandidateGenerator::kMaximumOperands];
+    int constant = 0;
+    const int count = CandidateGenerator::draw(settings, random, terms, constant);
+    return Candidate{std::vector<int>(terms, terms + count), constant};
 }
 
 AcceptanceBounds wideBounds()
@@ -79,6 +91,10 @@ private slots:
     void acceptance();
     void scorerMatchesOracle_data();
     void scorerMatchesOracle();
+    void earlyExitAgreesWithFullScore_data();
+    void earlyExitAgreesWithFullScore();
+    void searchScoreMatchesOracle_data();
+    void searchScoreMatchesOracle();
 };
 
 void TestCandidateSearch::composition_data()
@@ -97,9 +113,8 @@ void TestCandidateSearch::composition()
     QFETCH(QString, displayText);
 
     // Terms 1 and 10 (L1A 第一码, L2B 第二大小), random constant 3, kill, position 1.
-    CandidateGenerator generator(sequence({selecting(1, 124), selecting(10, 124), selecting(4, 20)}));
     const GenerationSettings settings{1, true, 2, std::nullopt, shape};
-    const Candidate candidate = generator.generate(settings);
+    const Candidate candidate = drawn(settings, {{selecting(1, 124), selecting(10, 124), selecting(4, 20)}});
     QCOMPARE(candidate.terms, (std::vector<int>{0, 9}));
     QCOMPARE(candidate.constant, 3);
     QCOMPARE(CandidateGenerator::code(candidate), QStringLiteral("L1A+L2B+3"));
@@ -116,9 +131,8 @@ void TestCandidateSearch::composition()
 void TestCandidateSearch::drawsCoverTheTermTable()
 {
     // The smallest and largest uniform numbers reach the first and last term and constant.
-    CandidateGenerator generator(sequence({0.0, 0.99999999, 0.0, 0.99999999, 0.99999999}));
     const GenerationSettings settings{8, false, 4, std::nullopt, FormulaText::Shape::Prefix};
-    const Candidate candidate = generator.generate(settings);
+    const Candidate candidate = drawn(settings, {{0, 0xFFFFFFFFu, 0, 0xFFFFFFFFu, 0xFFFFFFFFu}});
     QCOMPARE(candidate.terms, (std::vector<int>{0, kTermCount - 1, 0, kTermCount - 1}));
     QCOMPARE(candidate.constant, 19);
     QCOMPARE(CandidateGenerator::code(candidate), QStringLiteral("L1A+L8Q+L1A+L8Q+19"));
@@ -185,8 +199,15 @@ void TestCandidateSearch::seededGeneratorsRepeat()
         differs = differs || a.terms != c.terms;
     }
     QVERIFY(differs);
+    // Candidate i of a run depends on the seed and i alone.
+    for (const quint64 index : {quint64(0), quint64(7), quint64(19)}) {
+        const Candidate direct = CandidateGenerator::candidateAt(42, index, settings);
+        const Candidate sequential = CandidateGenerator(42, index).generate(settings);
+        QCOMPARE(direct.terms, sequential.terms);
+        QCOMPARE(direct.constant, sequential.constant);
+    }
     // Successive candidates of one generator differ.
-    CandidateGenerator clockSeeded;
+    CandidateGenerator clockSeeded(CandidateGenerator::clockSeed());
     QVERIFY(clockSeeded.generate(settings).terms != clockSeeded.generate(settings).terms);
 }
 
@@ -236,15 +257,18 @@ void TestCandidateSearch::countedOutcomes()
 
     std::mt19937_64 random(testSeed());
     const DrawTable table(oracle::randomHistory(drawCount, random));
-    const CandidateScorer scorer(table, 4, true, periods);
+    const CandidateScorer scorer(table, periods);
     QCOMPARE(scorer.evaluatedDrawCount(), counted);
+    QCOMPARE(AcceptanceScorer(table, periods).outcomeCount(), counted);
     // The search's window is the verification window with flag B off.
     const VerificationWindow window = verificationWindow(drawCount, periods, false);
     QCOMPARE(scorer.window().first, window.first);
     QCOMPARE(scorer.window().last, window.last);
 
     // A kill candidate that predicts 0 on every draw is right on every counted outcome.
-    const CandidateRuns runs = scorer.score(std::vector<int>{3, 59}, -20); // L4A + L4H - 20 = 0
+    ScoreBuffers buffers;
+    const CandidateRuns runs =
+        scorer.score(std::vector<int>{3, 59}, -20, 4, true, buffers); // L4A + L4H - 20 = 0
     QCOMPARE(runs.statistics(), (RunStatistics{0, counted, 0, counted}));
     QCOMPARE(runs.currentHits, runs.lastHits);
     QCOMPARE(runs.currentMisses, runs.lastMisses);
@@ -266,23 +290,23 @@ void TestCandidateSearch::negativeSums()
 
     std::mt19937_64 random(testSeed());
     const DrawTable table(oracle::randomHistory(100, random));
-    CandidateScorer scorer(table, 2, kill, 0);
+    const CandidateScorer scorer(table, 0);
+    ScoreBuffers buffers;
     // L2D + L3E - 18 lies between -18 and -12 on every draw. (Sums of -19, -39, ... are the
     // exception to "0 or below": their fold is 1; see sumsFoldAsTheNumberRulesSay.)
     const Candidate candidate{{25, 34}, -18};
-    QCOMPARE(scorer.score(candidate).statistics(), expected);
+    QCOMPARE(scorer.score(candidate, 2, kill, buffers).statistics(), expected);
     const Result<CompiledFormula> compiled = CompiledFormula::compile(QStringLiteral("L2D+L3E+-18"));
     QVERIFY(compiled.ok());
-    QCOMPARE(scorer.score(*compiled).statistics(), expected);
+    QCOMPARE(scorer.score(*compiled, 2, kill, buffers).statistics(), expected);
     const Result<CompiledFormula> general = CompiledFormula::compile(QStringLiteral("-(L2D*L3E)"));
     QVERIFY(general.ok() && !general->isTermSum());
-    QCOMPARE(scorer.score(*general).statistics(), expected);
+    QCOMPARE(scorer.score(*general, 2, kill, buffers).statistics(), expected);
 
     // Switching the kind between candidates turns every outcome over.
-    scorer.setCategory(7, !kill);
     const RunStatistics mirrored{expected.maxHits, expected.maxMisses, expected.lastHits,
                                  expected.lastMisses};
-    QCOMPARE(scorer.score(candidate).statistics(), mirrored);
+    QCOMPARE(scorer.score(candidate, 7, !kill, buffers).statistics(), mirrored);
 }
 
 void TestCandidateSearch::sumsFoldAsTheNumberRulesSay()
@@ -295,7 +319,10 @@ void TestCandidateSearch::sumsFoldAsTheNumberRulesSay()
     const qint64 far = qint64(20) << 36;
     for (const bool kill : {true, false}) {
         for (int position = 1; position <= kPositionCount; position += 3) {
-            const CandidateScorer scorer(table, position, kill, 0);
+            const CandidateScorer scorer(table, 0);
+            const AcceptanceScorer scan(table, 0);
+            const AcceptanceLimits everything = AcceptanceLimits::of(wideBounds());
+            ScoreBuffers buffers;
             for (const qint64 offset : {qint64(0), far, -far}) {
                 const int reach = offset == 0 ? 420 : 60;
                 for (qint64 sum = offset - reach; sum <= offset + reach; ++sum) {
@@ -303,12 +330,18 @@ void TestCandidateSearch::sumsFoldAsTheNumberRulesSay()
                     const std::vector<char> hits = hitFlags(values, table, position, kill);
                     const FormulaVerdict expected = countRuns(hits, scorer.window(), false);
                     const std::vector<int> terms{0, 56};
-                    const CandidateRuns runs = scorer.score(terms, sum - 20);
-                    QVERIFY2(runs.statistics() == expected.statistics,
-                             qPrintable(QStringLiteral("sum %1, position %2, %3")
-                                            .arg(sum)
-                                            .arg(position)
-                                            .arg(kill ? "kill" : "keep")));
+                    const CandidateRuns runs = scorer.score(terms, sum - 20, position, kill, buffers);
+                    const QString context = QStringLiteral("sum %1, position %2, %3")
+                                                .arg(sum)
+                                                .arg(position)
+                                                .arg(kill ? "kill" : "keep");
+                    QVERIFY2(runs.statistics() == expected.statistics, qPrintable(context));
+                    // The 16-bit scan folds every sum the same way (beyond 16 bits it hands over).
+                    const std::optional<RunStatistics> scanned =
+                        scan.accepted(terms, sum - 20, position, kill, everything, buffers);
+                    QVERIFY2(scanned.has_value() == everything.accepts(expected.statistics),
+                             qPrintable(context));
+                    QVERIFY2(!scanned || *scanned == expected.statistics, qPrintable(context));
                 }
             }
         }
@@ -321,15 +354,15 @@ void TestCandidateSearch::rejectedWhenNotAtLongestMissRun()
     // outcomes of draws 2..5 miss, miss, hit, miss.
     const DrawTable table(oracle::historyOf(
         {drawWith(1, 3), drawWith(1, 20), drawWith(1, 20), drawWith(1, 5), drawWith(1, 20)}));
-    const CandidateScorer scorer(table, 1, true, 0);
-    const CandidateRuns runs = scorer.score(Candidate{{0, 56}, 0});
+    ScoreBuffers buffers;
+    const CandidateRuns runs = CandidateScorer(table, 0).score(Candidate{{0, 56}, 0}, 1, true, buffers);
     QCOMPARE(runs.statistics(), (RunStatistics{2, 1, 1, 0}));
     QVERIFY(!wideBounds().accepts(runs.statistics()));
 
     // One more miss brings it to its longest miss run: accepted.
     const DrawTable longer(oracle::historyOf({drawWith(1, 3), drawWith(1, 20), drawWith(1, 20),
                                               drawWith(1, 5), drawWith(1, 20), drawWith(1, 20)}));
-    const CandidateRuns atLimit = CandidateScorer(longer, 1, true, 0).score(Candidate{{0, 56}, 0});
+    const CandidateRuns atLimit = CandidateScorer(longer, 0).score(Candidate{{0, 56}, 0}, 1, true, buffers);
     QCOMPARE(atLimit.statistics(), (RunStatistics{2, 1, 2, 0}));
     QVERIFY(wideBounds().accepts(atLimit.statistics()));
 }
@@ -377,6 +410,7 @@ void TestCandidateSearch::acceptance()
     QFETCH(RunStatistics, statistics);
     QFETCH(bool, accepted);
     QCOMPARE(bounds.accepts(statistics), accepted);
+    QCOMPARE(AcceptanceLimits::of(bounds).accepts(statistics), accepted);
 }
 
 void TestCandidateSearch::scorerMatchesOracle_data()
@@ -407,6 +441,7 @@ void TestCandidateSearch::scorerMatchesOracle()
     oracle::Oracle reference(draws);
     const DrawTable table(draws);
     const int drawCount = table.drawCount();
+    ScoreBuffers buffers;
     for (int c = 0; c < candidateCount; ++c) {
         GenerationSettings settings;
         settings.position = int(random() % kPositionCount) + 1;
@@ -432,8 +467,10 @@ void TestCandidateSearch::scorerMatchesOracle()
         bool first = true;
         for (const int periods : {0, 100, 300, 1, 2, 3, 7}) {
             const QString at = context + QStringLiteral(", N %1").arg(periods);
-            const CandidateScorer scorer(table, settings.position, settings.kill, periods);
-            const CandidateRuns runs = general ? scorer.score(*compiled) : scorer.score(candidate);
+            const CandidateScorer scorer(table, periods);
+            const CandidateRuns runs =
+                general ? scorer.score(*compiled, settings.position, settings.kill, buffers)
+                        : scorer.score(candidate, settings.position, settings.kill, buffers);
             std::optional<RunStatistics> expected;
             if (first)
                 expected = reference.verifyCandidate(code, settings.position, settings.kill, periods);
@@ -448,7 +485,7 @@ void TestCandidateSearch::scorerMatchesOracle()
             QVERIFY2(runs.currentHits == runs.lastHits && runs.currentMisses == runs.lastMisses,
                      qPrintable(at));
             if (!general)
-                QVERIFY2(scorer.score(*compiled) == runs,
+                QVERIFY2(scorer.score(*compiled, settings.position, settings.kill, buffers) == runs,
                          qPrintable(at + QStringLiteral(": compiled path differs")));
         }
 
@@ -464,6 +501,144 @@ void TestCandidateSearch::scorerMatchesOracle()
             QVERIFY2(bool(hits[std::size_t(t)]) == columns.gsgl[std::size_t(t)],
                      qPrintable(context + QStringLiteral(", draw %1: hit flag differs").arg(t + 1)));
         }
+    }
+}
+
+void TestCandidateSearch::earlyExitAgreesWithFullScore_data()
+{
+    QTest::addColumn<QString>("boundsName");
+    QTest::addColumn<int>("drawCount");
+
+    for (const char* name : {"kill defaults", "keep defaults", "wide", "every outcome a hit", "random"}) {
+        for (const int drawCount : {2, 9, 400}) {
+            const QByteArray row = QByteArray(name) + ", " + QByteArray::number(drawCount) + " draws";
+            QTest::newRow(row.constData()) << QString::fromLatin1(name) << drawCount;
+        }
+    }
+}
+
+void TestCandidateSearch::earlyExitAgreesWithFullScore()
+{
+    QFETCH(QString, boundsName);
+    QFETCH(int, drawCount);
+
+    const quint64 seed = testSeed();
+    std::mt19937_64 random(seed + quint64(drawCount));
+    const DrawTable table(oracle::randomHistory(drawCount, random));
+    const auto uniform = [&random](int low, int high) {
+        return low + int(random() % quint64(high - low + 1));
+    };
+
+    AcceptanceBounds bounds = wideBounds();
+    if (boundsName == "kill defaults")
+        bounds.values = {2, 32768, 0, 64, 2, 32768, 0, 0};
+    else if (boundsName == "keep defaults")
+        bounds.values = {96, 32768, 0, 2, 96, 32768, 0, 0};
+    else if (boundsName == "every outcome a hit")
+        bounds.values = {0, 0, 0, 32768, 0, 0, 0, 32768};
+
+    ScoreBuffers buffers;
+    int accepted = 0;
+    for (const int periods : {300, 0, 5, 1}) {
+        const AcceptanceScorer scan(table, periods);
+        const CandidateScorer& full = scan.fullScorer();
+        for (int c = 0; c < 1500; ++c) {
+            if (boundsName == "random") {
+                for (int number = 2; number <= 8; number += 2) {
+                    const double low = uniform(0, 6) + (random() % 4 == 0 ? 0.00005 : 0.0);
+                    bounds.setBound(number, low);
+                    bounds.setBound(number + 1, random() % 3 == 0 ? 32768.0 : low + uniform(-1, 30));
+                }
+            }
+            const AcceptanceLimits limits = AcceptanceLimits::of(bounds);
+            std::vector<int> terms(std::size_t(uniform(2, 24)));
+            for (int& term : terms)
+                term = uniform(0, kTermCount - 1);
+            // Mostly random constants 0..19; some specified ones, negative or too large for 16 bits.
+            const int kind = uniform(0, 9);
+            const qint64 constant = kind < 6   ? uniform(0, 19)
+                                    : kind < 9 ? uniform(-200, 40)
+                                               : uniform(30000, 40000);
+            const int position = uniform(1, kPositionCount);
+            const bool kill = random() % 2 == 0;
+
+            const RunStatistics statistics =
+                full.score(terms, constant, position, kill, buffers).statistics();
+            const std::optional<RunStatistics> scanned =
+                scan.accepted(terms, constant, position, kill, limits, buffers);
+            const QString context =
+                QStringLiteral("seed %1, N %2, candidate %3, constant %4, position %5, %6")
+                    .arg(seed)
+                    .arg(periods)
+                    .arg(c)
+                    .arg(constant)
+                    .arg(position)
+                    .arg(kill ? "kill" : "keep");
+            QVERIFY2(scanned.has_value() == bounds.accepts(statistics), qPrintable(context));
+            if (scanned) {
+                QVERIFY2(*scanned == statistics, qPrintable(context));
+                ++accepted;
+            }
+        }
+    }
+    // These rows are meant to see both verdicts (the kill defaults need two misses at the end,
+    // the keep defaults 96).
+    if (boundsName == "wide" || boundsName == "random" || (boundsName == "kill defaults" && drawCount > 2))
+        QVERIFY(accepted > 0);
+}
+
+void TestCandidateSearch::searchScoreMatchesOracle_data()
+{
+    QTest::addColumn<int>("drawCount");
+    QTest::addColumn<int>("periods");
+
+    QTest::newRow("two draws, N 300") << 2 << 300;
+    QTest::newRow("60 draws, N beyond the history") << 60 << 5000;
+    QTest::newRow("350 draws, N 300") << 350 << 300;
+    QTest::newRow("350 draws, all") << 350 << 0;
+}
+
+void TestCandidateSearch::searchScoreMatchesOracle()
+{
+    QFETCH(int, drawCount);
+    QFETCH(int, periods);
+
+    const quint64 seed = testSeed();
+    std::mt19937_64 random(seed + quint64(drawCount) + quint64(periods));
+    const std::vector<Draw> draws = oracle::randomHistory(drawCount, random);
+    oracle::RandomFormula formulas(random);
+    QStringList codes;
+    for (int i = 0; i < 40; ++i)
+        codes << (i % 3 == 0 ? formulas.termSum() : formulas.expression());
+    codes << QStringLiteral("L1A/(L2B-L2B)") << QStringLiteral("L1A+*2");
+    AcceptanceBounds bounds;
+    bounds.values = {1, 32768, 0, 64, 1, 32768, 0, 0};
+
+    oracle::Oracle reference(draws);
+    for (const bool kill : {true, false}) {
+        const int position = kill ? 2 : 7;
+        const std::vector<Result<ScoredCode>> scored =
+            SearchScoring::scoreCodes(DrawTable(draws), codes, position, kill, periods, bounds);
+        QCOMPARE(qsizetype(scored.size()), codes.size());
+        QVERIFY(!scored.back().ok()); // not of the grammar
+        for (qsizetype i = 0; i + 1 < codes.size(); ++i) {
+            const QString context =
+                QStringLiteral("seed %1, code %2, %3").arg(seed).arg(codes[i], kill ? "kill" : "keep");
+            QVERIFY2(scored[std::size_t(i)].ok(), qPrintable(context));
+            const std::optional<RunStatistics> expected =
+                reference.verifyCandidate(codes[i], position, kill, periods);
+            QVERIFY2(expected, qPrintable(context));
+            const ScoredCode& result = *scored[std::size_t(i)];
+            QVERIFY2(result.statistics == *expected,
+                     qPrintable(context + QStringLiteral(": engine %1, oracle %2")
+                                              .arg(QString::fromLatin1(toString(result.statistics)),
+                                                   QString::fromLatin1(toString(*expected)))));
+            QCOMPARE(result.accepted, bounds.accepts(*expected));
+        }
+        // A value that is always empty predicts nothing: every outcome a miss for either kind.
+        const int outcomes = std::min(periods == 0 ? drawCount : periods + 1, drawCount - 1);
+        QCOMPARE(scored[std::size_t(codes.size() - 2)]->statistics,
+                 (RunStatistics{outcomes, 0, outcomes, 0}));
     }
 }
 
