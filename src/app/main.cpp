@@ -92,6 +92,12 @@ int main(int argc, char* argv[])
             return;
         if (workspace.isReadOnly())
             prompts.notice(QStringLiteral("数据库只读"), workspace.readOnlyReason());
+        if (const QStringList& leftOut = workspace.leftOutDraws(); !leftOut.isEmpty())
+            prompts.notice(
+                QStringLiteral("历史号码有误"),
+                QStringLiteral("公式数据库中有 %1 期记录不是有效的开奖号码，已略过（未删除）：\n%2")
+                    .arg(leftOut.size())
+                    .arg(leftOut.mid(0, 20).join(QLatin1Char('\n'))));
     });
 
     if (parser.isSet(screenshotOption)) {

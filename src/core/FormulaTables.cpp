@@ -27,6 +27,31 @@ Result<QString> checkedTable(int position)
     return Database::formulaTableName(position);
 }
 
+// `bolKill` as the program and Access write it (1 or -1, "True") is kill; empty, 0 and anything
+// that is no Boolean at all (a hand edit) is keep, as an empty flag always was.
+bool killFlagOf(const QVariant& stored)
+{
+    if (stored.isNull())
+        return false;
+    const QString text = stored.toString().trimmed();
+    return text == QLatin1String("1") || text == QLatin1String("-1") ||
+           text.compare(QLatin1String("True"), Qt::CaseInsensitive) == 0;
+}
+
+bool killFlagOf(sqlite3_stmt* row, int column)
+{
+    switch (sqlite3_column_type(row, column)) {
+    case SQLITE_INTEGER: {
+        const qint64 value = sqlite3_column_int64(row, column);
+        return value == 1 || value == -1;
+    }
+    case SQLITE_TEXT:
+        return killFlagOf(QVariant(SnapshotReader::text(row, column)));
+    default:
+        return false;
+    }
+}
+
 FormulaRecord readFormula(const QSqlQuery& query)
 {
     FormulaRecord record;
@@ -34,7 +59,7 @@ FormulaRecord readFormula(const QSqlQuery& query)
     record.idx = sql::readOptionalInt(query.value(1));
     record.code = query.value(2).toString();
     record.displayText = query.value(3).toString();
-    record.kill = query.value(4).toInt() != 0;
+    record.kill = killFlagOf(query.value(4));
     record.limit = sql::readOptionalInt(query.value(5));
     // Statistics count only when all four were written by a verification.
     bool complete = true;
@@ -68,10 +93,10 @@ Result<std::vector<FormulaRecord>> FormulaTables::read(int position, std::option
     if (!table)
         return table.failure();
     const QString what = QStringLiteral("读取 %1 的公式").arg(*table);
-    const QString condition = kill ? QStringLiteral("WHERE bolKill = ? ") : QString();
-    // Read in stored order, which needs no sort, and ordered by idx here.
+    // Read in stored order, which needs no sort; the kind and the idx order are taken here, where
+    // a flag written by hand is read as the kind it stands for.
     const QString statement =
-        QStringLiteral("SELECT %1 FROM %2 %3ORDER BY rowid").arg(QLatin1String(kColumns), *table, condition);
+        QStringLiteral("SELECT %1 FROM %2 ORDER BY rowid").arg(QLatin1String(kColumns), *table);
     std::vector<FormulaRecord> records;
     // Every start and refill reads a whole table: outside a transaction through a snapshot of the
     // file; inside one only the program's own connection sees what it has written.
@@ -84,30 +109,25 @@ Result<std::vector<FormulaRecord>> FormulaTables::read(int position, std::option
                        ? std::nullopt
                        : std::optional<int>(sqlite3_column_int(row, column));
         };
-        const Status read = reader->each(
-            statement.toUtf8(),
-            [&kill](sqlite3_stmt* query) {
-                if (kill)
-                    sqlite3_bind_int(query, 1, *kill ? 1 : 0);
-            },
-            [&](sqlite3_stmt* row) -> Status {
-                FormulaRecord record;
-                record.rowId = sqlite3_column_int64(row, 0);
-                record.idx = optionalInt(row, 1);
-                record.code = SnapshotReader::text(row, 2);
-                record.displayText = SnapshotReader::text(row, 3);
-                record.kill = sqlite3_column_int(row, 4) != 0;
-                record.limit = optionalInt(row, 5);
-                // Statistics count only when all four were written by a verification.
-                bool complete = true;
-                for (int column = 6; column <= 9; ++column)
-                    complete = complete && sqlite3_column_type(row, column) != SQLITE_NULL;
-                if (complete)
-                    record.statistics = RunStatistics{sqlite3_column_int(row, 6), sqlite3_column_int(row, 7),
-                                                      sqlite3_column_int(row, 8), sqlite3_column_int(row, 9)};
+        const Status read = reader->each(statement.toUtf8(), {}, [&](sqlite3_stmt* row) -> Status {
+            FormulaRecord record;
+            record.rowId = sqlite3_column_int64(row, 0);
+            record.idx = optionalInt(row, 1);
+            record.code = SnapshotReader::text(row, 2);
+            record.displayText = SnapshotReader::text(row, 3);
+            record.kill = killFlagOf(row, 4);
+            record.limit = optionalInt(row, 5);
+            // Statistics count only when all four were written by a verification.
+            bool complete = true;
+            for (int column = 6; column <= 9; ++column)
+                complete = complete && sqlite3_column_type(row, column) != SQLITE_NULL;
+            if (complete)
+                record.statistics = RunStatistics{sqlite3_column_int(row, 6), sqlite3_column_int(row, 7),
+                                                  sqlite3_column_int(row, 8), sqlite3_column_int(row, 9)};
+            if (!kill || record.kill == *kill)
                 records.push_back(std::move(record));
-                return success();
-            });
+            return success();
+        });
         if (!read)
             return read.failure();
         return inIdxOrder(std::move(records));
@@ -116,12 +136,13 @@ Result<std::vector<FormulaRecord>> FormulaTables::read(int position, std::option
     query.setForwardOnly(true);
     if (Status status = sql::prepare(query, statement, what); !status)
         return status.failure();
-    if (kill)
-        query.addBindValue(*kill ? 1 : 0);
     if (Status status = sql::exec(query, what); !status)
         return status.failure();
-    while (query.next())
-        records.push_back(readFormula(query));
+    while (query.next()) {
+        FormulaRecord record = readFormula(query);
+        if (!kill || record.kill == *kill)
+            records.push_back(std::move(record));
+    }
     if (query.lastError().isValid())
         return sql::queryFailure(what, query);
     return inIdxOrder(std::move(records));

@@ -1,6 +1,7 @@
 #include "core/HistoryTable.h"
 
 #include "core/DrawParameters.h"
+#include "core/IssueNumber.h"
 #include "core/Schema.h"
 #include "core/SnapshotReader.h"
 #include "core/SqlConnection.h"
@@ -153,12 +154,39 @@ Status HistoryTable::updatePreviousDrawParameters(const std::vector<qint32>& ins
     return success();
 }
 
+namespace {
+
+// Why a stored row is no draw the program can use; empty when it is one.
+QString faultOf(const Draw& draw)
+{
+    if (const Status issue = IssueNumber::validate(draw.issue); !issue)
+        return issue.error();
+    if (const Status numbers = validateDrawNumbers(draw.numbers()); !numbers)
+        return numbers.error();
+    return QString();
+}
+
+QString leftOutText(qint32 issue, const QString& fault)
+{
+    return QStringLiteral("%1：%2").arg(issueText(issue), fault);
+}
+
+} // namespace
+
 Result<DrawTable> HistoryTable::readAll() const
+{
+    Result<StoredHistory> stored = load();
+    if (!stored)
+        return stored.failure();
+    return std::move(stored->table);
+}
+
+Result<StoredHistory> HistoryTable::load() const
 {
     const QString what = QStringLiteral("读取历史号码");
     // Inside a transaction only the program's own connection sees what it has written.
     if (m_connection.inTransaction())
-        return readThroughConnection(what);
+        return loadThroughConnection(what);
     Result<SnapshotReader> reader = SnapshotReader::open(m_connection.filePath(), what);
     if (!reader)
         return reader.failure();
@@ -170,32 +198,54 @@ Result<DrawTable> HistoryTable::readAll() const
     std::vector<qint32> issues;
     issues.reserve(count);
     std::vector<qint32> columns(count * std::size_t(kTermCount));
-    const Status read = reader->each(selectStatement(QStringLiteral("ORDER BY strQQH")).toUtf8(), {},
-                                     [&](sqlite3_stmt* statement) -> Status {
-                                         const std::size_t row = issues.size();
-                                         issues.push_back(sqlite3_column_int(statement, 0));
-                                         for (int term = 0; term < kTermCount; ++term)
-                                             columns[std::size_t(term) * count + row] =
-                                                 sqlite3_column_int(statement, term + 1);
-                                         return success();
-                                     });
+    QStringList leftOut;
+    Draw draw;
+    const Status read = reader->each(
+        selectStatement(QStringLiteral("ORDER BY strQQH")).toUtf8(), {}, [&](sqlite3_stmt* row) -> Status {
+            draw.issue = sqlite3_column_int(row, 0);
+            for (int term = 0; term < kTermCount; ++term)
+                draw.values[std::size_t(term)] = sqlite3_column_int(row, term + 1);
+            if (const QString fault = faultOf(draw); !fault.isEmpty()) {
+                leftOut << leftOutText(draw.issue, fault);
+                return success();
+            }
+            const std::size_t kept = issues.size();
+            issues.push_back(draw.issue);
+            for (int term = 0; term < kTermCount; ++term)
+                columns[std::size_t(term) * count + kept] = draw.values[std::size_t(term)];
+            return success();
+        });
     if (!read)
         return read.failure();
-    return DrawTable(std::move(issues), std::move(columns));
+    if (issues.size() != count) {
+        // Rows were left out: the columns close up to the draws kept.
+        std::vector<qint32> kept(issues.size() * std::size_t(kTermCount));
+        for (std::size_t term = 0; term < std::size_t(kTermCount); ++term)
+            std::copy_n(columns.begin() + std::ptrdiff_t(term * count), issues.size(),
+                        kept.begin() + std::ptrdiff_t(term * issues.size()));
+        columns = std::move(kept);
+    }
+    return StoredHistory{DrawTable(std::move(issues), std::move(columns)), leftOut};
 }
 
-Result<DrawTable> HistoryTable::readThroughConnection(const QString& what) const
+Result<StoredHistory> HistoryTable::loadThroughConnection(const QString& what) const
 {
     QSqlQuery query(m_connection.db());
     query.setForwardOnly(true);
     if (!query.exec(selectStatement(QStringLiteral("ORDER BY strQQH"))))
         return sql::queryFailure(what, query);
     std::vector<Draw> draws;
-    while (query.next())
-        draws.push_back(readDraw(query));
+    QStringList leftOut;
+    while (query.next()) {
+        const Draw draw = readDraw(query);
+        if (const QString fault = faultOf(draw); !fault.isEmpty())
+            leftOut << leftOutText(draw.issue, fault);
+        else
+            draws.push_back(draw);
+    }
     if (query.lastError().isValid())
         return sql::queryFailure(what, query);
-    return DrawTable(draws);
+    return StoredHistory{DrawTable(draws), leftOut};
 }
 
 Result<std::vector<qint32>> HistoryTable::issues() const

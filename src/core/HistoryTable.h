@@ -4,12 +4,23 @@
 #include "core/DrawTable.h"
 #include "core/Result.h"
 
+#include <QStringList>
+
 #include <optional>
 #include <vector>
 
 namespace quorvel {
 
 class SqlConnection;
+
+// The stored history as the program can use it, and the rows it had to leave out: a row edited by
+// hand (or by another program) whose issue is not a valid issue or whose numbers are not eight
+// different whole numbers 1..20. Such rows stay in the file.
+struct StoredHistory
+{
+    DrawTable table;
+    QStringList leftOut; // "ISSUE: reason" for each row left out, oldest first
+};
 
 // The history `Lishi` in formula.db: one row per draw with its 124 parameters, in issue order.
 class HistoryTable
@@ -24,7 +35,8 @@ public:
     Status insert(const std::vector<Draw>& draws);
 
     // The whole history, read straight into the columns of a draw table.
-    Result<DrawTable> readAll() const;
+    Result<StoredHistory> load() const;
+    Result<DrawTable> readAll() const;          // load() without the list of rows left out
     Result<std::vector<qint32>> issues() const; // oldest first
     Result<std::optional<Draw>> newest() const;
     Result<std::optional<Draw>> oldest() const;
@@ -40,7 +52,7 @@ public:
 
 private:
     Result<int> deleteWhere(const QString& condition, std::optional<qint32> value, const QString& what);
-    Result<DrawTable> readThroughConnection(const QString& what) const;
+    Result<StoredHistory> loadThroughConnection(const QString& what) const;
     Status updatePreviousDrawParameters(const std::vector<qint32>& insertedIssues);
 
     SqlConnection& m_connection;

@@ -140,10 +140,11 @@ Status Workspace::AddHaoma()
 {
     if (!m_database)
         return notOpen();
-    Result<DrawTable> table = m_database->history().readAll();
-    if (!table)
-        return table.failure();
-    m_history = std::make_shared<const DrawTable>(std::move(*table));
+    Result<StoredHistory> stored = m_database->history().load();
+    if (!stored)
+        return stored.failure();
+    m_history = std::make_shared<const DrawTable>(std::move(stored->table));
+    m_leftOutDraws = stored->leftOut;
     Q_EMIT historyChanged();
     return success();
 }

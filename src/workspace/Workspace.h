@@ -9,6 +9,7 @@
 
 #include <QObject>
 #include <QString>
+#include <QStringList>
 
 #include <memory>
 #include <optional>
@@ -70,6 +71,9 @@ public:
     Result<Database*> storage() const;
     bool isReadOnly() const;
     QString readOnlyReason() const; // empty when changes can be saved
+    // Stored rows the history leaves out because they are no valid draw ("ISSUE：reason"); they
+    // stay in the file.
+    const QStringList& leftOutDraws() const { return m_leftOutDraws; }
 
     // --- shared state ---
     // The history, oldest first. A snapshot: a change of the history replaces it, never alters it.
@@ -143,6 +147,7 @@ private:
     std::unique_ptr<Database> m_database;
 
     std::shared_ptr<const DrawTable> m_history;
+    QStringList m_leftOutDraws;
     int m_position = 1;
     bool m_kill = false;
     bool m_chineseDisplay = true;

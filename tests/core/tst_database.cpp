@@ -30,6 +30,10 @@ Draw makeDraw(qint32 issue)
     for (int i = 0; i < kTermCount; ++i)
         draw.values[std::size_t(i)] = (issue % 10000) * 131 + i - 60;
     draw.values[64] = 1048576;
+    // The numbers themselves must be a draw (eight different numbers 1..20), or the history
+    // leaves the row out.
+    for (int p = 0; p < kPositionCount; ++p)
+        draw.values[std::size_t(p)] = (issue + p * 3) % 20 + 1;
     return draw;
 }
 

@@ -18,6 +18,7 @@
 #include "workspace/Workspace.h"
 
 #include <QDate>
+#include <QDir>
 #include <QFileInfo>
 #include <QSignalSpy>
 #include <QSqlDatabase>
@@ -127,6 +128,7 @@ private Q_SLOTS:
     void databaseFailureIsReturned();
     void readOnlyDatabaseIsShownAndVerified();
     void secondPassWritesNothingBack();
+    void handEditedRowsAreReadWithChecks();
 };
 
 void TestWorkspace::startsOnEmptyFolder()
@@ -819,6 +821,40 @@ void TestWorkspace::secondPassWritesNothingBack()
     for (std::size_t i = 0; i < stored.size(); ++i)
         QCOMPARE(stored[i].statistics,
                  std::optional<RunStatistics>(workspace.formulaList().results()[i].statistics));
+}
+
+void TestWorkspace::handEditedRowsAreReadWithChecks()
+{
+    TestSession session;
+    QVERIFY(session.seedHistory(QStringLiteral("gdklsf-168bet-funyule.txt"), 40));
+    session.open();
+    QSqlDatabase other = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("editor"));
+    other.setDatabaseName(QDir(session.dataFolder()).filePath(QStringLiteral("formula.db")));
+    QVERIFY(other.open());
+    QSqlQuery edit(other);
+    // Another program repeats a number in one draw, writes an impossible issue, and flags kinds its
+    // own way: -1 (Access's True) and "True" are kill; 2, "x" and empty are keep.
+    QVERIFY(edit.exec(
+        QStringLiteral("UPDATE Lishi SET L2A = L1A WHERE strQQH = (SELECT MIN(strQQH) FROM Lishi)")));
+    QVERIFY(edit.exec(
+        QStringLiteral("UPDATE Lishi SET strQQH = 14023001 WHERE strQQH = (SELECT MAX(strQQH) FROM Lishi)")));
+    for (const char* flag : {"-1", "'True'", "2", "'x'", "NULL"})
+        QVERIFY(edit.exec(
+            QStringLiteral(
+                "INSERT INTO Gongshi1 (idx, gongshi, gongshiCN, bolKill) VALUES (1, 'L1A+1', 'f', %1)")
+                .arg(QLatin1String(flag))));
+    edit.finish();
+    other.close();
+    QSqlDatabase::removeDatabase(QStringLiteral("editor"));
+
+    Workspace& workspace = session.open();
+    QCOMPARE(workspace.history()->drawCount(), 38);
+    QCOMPARE(workspace.leftOutDraws().size(), 2);
+    QVERIFY(workspace.leftOutDraws().first().startsWith(QStringLiteral("14023001"))); // oldest first
+    QCOMPARE(*session.openDatabase()->history().count(), 40);                         // nothing deleted
+    QCOMPARE(workspace.formulaList().count(), 3);                                     // the keep ones
+    QVERIFY(workspace.setCurrentKind(true).ok());
+    QCOMPARE(workspace.formulaList().count(), 2);
 }
 
 QTEST_GUILESS_MAIN(TestWorkspace)
