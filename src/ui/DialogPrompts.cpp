@@ -21,8 +21,8 @@ public:
     NormalPointer& operator=(const NormalPointer&) = delete;
 };
 
-// Filters are given as pairs "description|pattern" joined by "|" ("Text(*.txt)|*.txt"); the
-// file dialog wants "description (pattern)" joined by ";;". A filter without "|" is passed as is.
+// A filter of "description|pattern" pairs joined by "|" ("Text(*.txt)|*.txt") becomes the file
+// dialog's "description (pattern)" joined by ";;"; a filter without "|" is already the dialog's.
 QString qtFileFilter(const QString& filter)
 {
     const QStringList parts = filter.split(QLatin1Char('|'));
