@@ -213,6 +213,30 @@ Status FormulaTables::deleteByIdx(int position, int idx)
     });
 }
 
+Status FormulaTables::deleteRows(int position, const std::vector<qint64>& rowIds)
+{
+    const Result<QString> table = checkedTable(position);
+    if (!table)
+        return table.failure();
+    if (rowIds.empty())
+        return success();
+    QSqlDatabase db = m_connection.db();
+    const QString what = QStringLiteral("删除 %1 的公式").arg(*table);
+    return m_connection.transaction(what, [&]() -> Status {
+        QSqlQuery query(db);
+        if (Status status =
+                sql::prepare(query, QStringLiteral("DELETE FROM %1 WHERE rowid = ?").arg(*table), what);
+            !status)
+            return status;
+        for (const qint64 rowId : rowIds) {
+            query.bindValue(0, rowId);
+            if (Status status = sql::exec(query, what); !status)
+                return status;
+        }
+        return success();
+    });
+}
+
 Status FormulaTables::deleteAll(int position)
 {
     const Result<QString> table = checkedTable(position);

@@ -23,6 +23,8 @@ public:
 
     Status append(int position, const std::vector<NewFormula>& formulas); // one transaction
     Status deleteByIdx(int position, int idx);
+    // Deletes the stored rows given (FormulaRecord::rowId), in one transaction.
+    Status deleteRows(int position, const std::vector<qint64>& rowIds);
     Status deleteAll(int position);
     Status renumber(int position); // idx = 1..n in stored order
     // Writes the numbers and statistics of the rows given, in one transaction.

@@ -3,17 +3,20 @@
 #include "core/Settings.h"
 #include "core/TermTable.h"
 #include "ui/FailureNotice.h"
+#include "ui/FormulaFileCommands.h"
 #include "ui/SetupMenu.h"
 #include "ui/ToolWindows.h"
 #include "ui/UserManual.h"
 #include "ui/WaitCursor.h"
 #include "ui/tools/FormulaFilterWindow.h"
+#include "ui/tools/ParameterReferenceWindow.h"
 #include "ui/tools/RankingWindow.h"
 #include "ui/tools/SortSettingsWindow.h"
 #include "verification/FormulaFilter.h"
 #include "verification/LimitValues.h"
 #include "workspace/Desktop.h"
 #include "workspace/FormulaFilters.h"
+#include "workspace/FormulaMaintenance.h"
 #include "workspace/LimitUpdate.h"
 #include "workspace/PredictionRun.h"
 #include "workspace/PredictionState.h"
@@ -53,19 +56,19 @@ CommandsPanel::CommandsPanel(Workspace& workspace, Prompts& prompts, ToolWindows
     // In the order they stand in the window, two to a row; the operations not part of this version
     // yet are present and disabled.
     const QList<QPushButton*> commands{
-        button("Command23", "计算公式(&C)", false),
+        m_predictButton = button("Command23", "计算公式(&C)", true),
         button("Command22", "公式搜索(&F)", false),
-        button("Command7", "公式过滤设置(&F)", false),
-        button("Command133", "滤非极限公式(&L)", false),
-        button("cmdUpdLim", "更新极限值(&U)", false),
-        button("Command4", "公式参数对照说明(&I)", false),
-        button("Command8", "选中所有公式(&S)", false),
-        button("Command5", "反选所有公式(&O)", false),
-        button("Command2", "清空所有公式(&C)", false),
-        button("Command10", "读取公式文本(N)", false),
-        button("Command11", "所有类公式中文导出", false),
-        button("Command20", "所选类公式中文导出", false),
-        button("cmdGsgx", "公式在线更新（&W)", false),
+        m_rangeFilterButton = button("Command7", "公式过滤设置(&F)", true),
+        m_limitFilterButton = button("Command133", "滤非极限公式(&L)", true),
+        m_limitUpdateButton = button("cmdUpdLim", "更新极限值(&U)", true),
+        m_referenceButton = button("Command4", "公式参数对照说明(&I)", true),
+        m_selectAllButton = button("Command8", "选中所有公式(&S)", true),
+        m_invertButton = button("Command5", "反选所有公式(&O)", true),
+        m_clearButton = button("Command2", "清空所有公式(&C)", true),
+        m_importButton = button("Command10", "读取公式文本(N)", true),
+        m_exportAllButton = button("Command11", "所有类公式中文导出", true),
+        m_exportShownButton = button("Command20", "所选类公式中文导出", true),
+        m_onlineFormulasButton = button("cmdGsgx", "公式在线更新（&W)", true),
         m_settingsButton = button("Command9", "软件设置(&T)", true),
         m_manualButton = button("Command18", "使用说明文档下载(&L)", true),
         m_slidesButton = button("Command139", "幻灯图示说明下载(&P)", true),
@@ -82,6 +85,7 @@ CommandsPanel::CommandsPanel(Workspace& workspace, Prompts& prompts, ToolWindows
     connect(m_manualButton, &QPushButton::clicked, this, [this] { openManual(UserManual::kManualSection); });
     connect(m_slidesButton, &QPushButton::clicked, this, [this] { openManual(UserManual::kSlidesSection); });
     connect(m_videoButton, &QPushButton::clicked, this, [this] { openManual(UserManual::kVideoSection); });
+    connectFormulaLibrary();
 
     connect(&m_workspace, &Workspace::currentPositionChanged, this, &CommandsPanel::syncOptions);
     connect(&m_workspace, &Workspace::currentKindChanged, this, &CommandsPanel::syncOptions);
@@ -187,16 +191,10 @@ void CommandsPanel::openManual(const char* section)
 
 void CommandsPanel::connectPredictionCommands()
 {
-    const auto wire = [this](const char* name, void (CommandsPanel::*slot)()) {
-        auto* command = findChild<QPushButton*>(QLatin1String(name));
-        Q_ASSERT(command);
-        command->setEnabled(true);
-        connect(command, &QPushButton::clicked, this, slot);
-    };
-    wire("Command23", &CommandsPanel::computePrediction);
-    wire("Command7", &CommandsPanel::filterByRanges);
-    wire("Command133", &CommandsPanel::filterByLimits);
-    wire("cmdUpdLim", &CommandsPanel::updateLimits);
+    connect(m_predictButton, &QPushButton::clicked, this, &CommandsPanel::computePrediction);
+    connect(m_rangeFilterButton, &QPushButton::clicked, this, &CommandsPanel::filterByRanges);
+    connect(m_limitFilterButton, &QPushButton::clicked, this, &CommandsPanel::filterByLimits);
+    connect(m_limitUpdateButton, &QPushButton::clicked, this, &CommandsPanel::updateLimits);
 }
 
 void CommandsPanel::computePrediction()
@@ -264,6 +262,37 @@ void CommandsPanel::updateLimits()
     }
     if (!raised->ok())
         reportFailure(m_prompts, Status(raised->failure()), LimitValues::questionTitle());
+}
+
+void CommandsPanel::connectFormulaLibrary()
+{
+    for (QPushButton* selection : {m_selectAllButton, m_invertButton, m_clearButton})
+        selection->setToolTip(QStringLiteral("执行公式列表中序号为蓝色的公式"));
+    connect(m_selectAllButton, &QPushButton::clicked, this,
+            [this] { FormulaMaintenance(m_workspace).selectAll(); });
+    connect(m_invertButton, &QPushButton::clicked, this,
+            [this] { FormulaMaintenance(m_workspace).invertSelection(); });
+    connect(m_clearButton, &QPushButton::clicked, this, [this] {
+        WaitCursor wait;
+        reportFailure(m_prompts, FormulaMaintenance(m_workspace).clearAll());
+    });
+
+    m_formulaFileCommands = new FormulaFileCommands(m_workspace, m_prompts, window());
+    connect(m_importButton, &QPushButton::clicked, m_formulaFileCommands, &FormulaFileCommands::importFile);
+    connect(m_onlineFormulasButton, &QPushButton::clicked, m_formulaFileCommands,
+            &FormulaFileCommands::updateOnline);
+    connect(m_exportAllButton, &QPushButton::clicked, m_formulaFileCommands, &FormulaFileCommands::exportAll);
+    connect(m_exportShownButton, &QPushButton::clicked, m_formulaFileCommands,
+            &FormulaFileCommands::exportShown);
+    connect(m_referenceButton, &QPushButton::clicked, this, &CommandsPanel::openParameterReference);
+}
+
+void CommandsPanel::openParameterReference()
+{
+    m_toolWindows
+        .window<ParameterReferenceWindow>(
+            [this] { return new ParameterReferenceWindow(m_workspace, window()); })
+        .open();
 }
 
 } // namespace quorvel

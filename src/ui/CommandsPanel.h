@@ -13,6 +13,7 @@ namespace quorvel {
 class Desktop;
 enum class PredictionMethod;
 class PredictionState;
+class FormulaFileCommands;
 class Prompts;
 class SetupMenu;
 class ToolWindows;
@@ -29,6 +30,7 @@ public:
     ~CommandsPanel() override;
 
     SetupMenu* setupMenu() const { return m_setupMenu; }
+    FormulaFileCommands* formulaFileCommands() const { return m_formulaFileCommands; }
 
 private:
     QWidget* createPositionFrame();
@@ -46,9 +48,12 @@ private:
     void filterByRanges();
     void filterByLimits();
     void updateLimits();
+    void connectFormulaLibrary();
+    void openParameterReference();
 
     Workspace& m_workspace;
     Prompts& m_prompts;
+    ToolWindows& m_toolWindows;
     std::array<QRadioButton*, 8> m_positionOptions{}; // `optXing1`..`optXing8`
     std::array<QRadioButton*, 2> m_kindOptions{};     // `Option2_0` kill, `Option2_1` keep
     std::array<QRadioButton*, 2> m_methodOptions{};   // `Option6_0` best formulas, `Option6_1` selected
@@ -57,8 +62,20 @@ private:
     QPushButton* m_slidesButton = nullptr;            // `Command139`
     QPushButton* m_videoButton = nullptr;             // `Command6`
     SetupMenu* m_setupMenu = nullptr;                 // `mnuSetup`
-    ToolWindows& m_toolWindows;
-    std::unique_ptr<PredictionState> m_prediction; // counts and ranking of the last `Command23`
+    QPushButton* m_predictButton = nullptr;           // `Command23`
+    QPushButton* m_rangeFilterButton = nullptr;       // `Command7`
+    QPushButton* m_limitFilterButton = nullptr;       // `Command133`
+    QPushButton* m_limitUpdateButton = nullptr;       // `cmdUpdLim`
+    std::unique_ptr<PredictionState> m_prediction;    // counts and ranking of the last `Command23`
+    QPushButton* m_referenceButton = nullptr;         // `Command4`
+    QPushButton* m_selectAllButton = nullptr;         // `Command8`
+    QPushButton* m_invertButton = nullptr;            // `Command5`
+    QPushButton* m_clearButton = nullptr;             // `Command2`
+    QPushButton* m_importButton = nullptr;            // `Command10`
+    QPushButton* m_exportAllButton = nullptr;         // `Command11`
+    QPushButton* m_exportShownButton = nullptr;       // `Command20`
+    QPushButton* m_onlineFormulasButton = nullptr;    // `cmdGsgx`
+    FormulaFileCommands* m_formulaFileCommands = nullptr;
 };
 
 } // namespace quorvel

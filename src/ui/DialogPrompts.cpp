@@ -21,6 +21,24 @@ public:
     NormalPointer& operator=(const NormalPointer&) = delete;
 };
 
+// A filter of "description|pattern" pairs joined by "|" ("Text(*.txt)|*.txt") becomes the file
+// dialog's "description (pattern)" joined by ";;"; a filter without "|" is already the dialog's.
+QString qtFileFilter(const QString& filter)
+{
+    const QStringList parts = filter.split(QLatin1Char('|'));
+    if (parts.size() < 2)
+        return filter;
+    QStringList filters;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        const QString& description = parts.at(i);
+        const QString pattern = parts.at(i + 1).trimmed();
+        filters << (description.endsWith(QLatin1Char('(') + pattern + QLatin1Char(')'))
+                        ? description
+                        : description + QStringLiteral(" (") + pattern + QLatin1Char(')'));
+    }
+    return filters.join(QStringLiteral(";;"));
+}
+
 } // namespace
 
 void DialogPrompts::setParentWidget(QWidget* parent)
@@ -75,7 +93,7 @@ QString DialogPrompts::openFileName(const QString& title, const QString& folder,
     if (m_unattended)
         return {};
     NormalPointer pointer;
-    return QFileDialog::getOpenFileName(parent(), title, folder, filter);
+    return QFileDialog::getOpenFileName(parent(), title, folder, qtFileFilter(filter));
 }
 
 } // namespace quorvel

@@ -7,6 +7,7 @@
 #include "ui/WaitCursor.h"
 #include "ui/tools/CalculationStepsWindow.h"
 #include "workspace/FormulaEntry.h"
+#include "workspace/FormulaMaintenance.h"
 #include "workspace/Workspace.h"
 
 #include <QHBoxLayout>
@@ -16,6 +17,8 @@
 #include <QPushButton>
 #include <QTabBar>
 #include <QVBoxLayout>
+
+#include <functional>
 
 namespace quorvel {
 
@@ -95,12 +98,38 @@ void FormulaPanel::createMenu()
     for (const auto& item : items) {
         QAction* action = m_formulaMenu->addAction(QString::fromUtf8(item.caption));
         action->setObjectName(QLatin1String(item.name));
-        // The operations behind these items are not part of this version yet.
+        // Disabled until its operation is connected.
         action->setEnabled(false);
     }
     QAction* steps = m_formulaMenu->findChild<QAction*>(QStringLiteral("mnuCulate"));
     steps->setEnabled(true);
     connect(steps, &QAction::triggered, this, &FormulaPanel::showCalculationSteps);
+    connectDeletions();
+}
+
+void FormulaPanel::connectDeletions()
+{
+    const auto item = [this](const char* name) {
+        QAction* action = m_formulaMenu->findChild<QAction*>(QLatin1String(name));
+        action->setEnabled(true);
+        return action;
+    };
+    m_deleteThisAction = item("mnuDelGS");
+    const auto run = [this](const std::function<Status(FormulaMaintenance&)>& deletion) {
+        WaitCursor wait;
+        FormulaMaintenance maintenance(m_workspace);
+        reportFailure(m_prompts, deletion(maintenance));
+    };
+    connect(m_deleteThisAction, &QAction::triggered, this, [this, run] {
+        const int listNumber = m_model->listNumberAt(m_grid->currentIndex().row());
+        run([listNumber](FormulaMaintenance& maintenance) { return maintenance.deleteFormula(listNumber); });
+    });
+    connect(item("mnuDelLst"), &QAction::triggered, this,
+            [run] { run([](FormulaMaintenance& maintenance) { return maintenance.deleteLast(); }); });
+    connect(item("mnuDelXzGS"), &QAction::triggered, this,
+            [run] { run([](FormulaMaintenance& maintenance) { return maintenance.deleteMarked(true); }); });
+    connect(item("mnuDelNXzGS"), &QAction::triggered, this,
+            [run] { run([](FormulaMaintenance& maintenance) { return maintenance.deleteMarked(false); }); });
 }
 
 void FormulaPanel::chooseDisplay(int tab)
@@ -166,6 +195,8 @@ bool FormulaPanel::eventFilter(QObject* watched, QEvent* event)
             const QModelIndex index = m_grid->indexAt(mouse->position().toPoint());
             if (index.isValid())
                 m_grid->setCurrentIndex(index);
+            // A formula of the other kind in the sorted order has no list number to delete by.
+            m_deleteThisAction->setEnabled(m_model->listNumberAt(m_grid->currentIndex().row()) != 0);
             m_formulaMenu->popup(mouse->globalPosition().toPoint());
             return true;
         }

@@ -2,6 +2,7 @@
 
 #include <QWidget>
 
+class QAction;
 class QLineEdit;
 class QMenu;
 class QModelIndex;
@@ -32,6 +33,7 @@ protected:
 
 private:
     void createMenu();
+    void connectDeletions();
     void chooseDisplay(int tab);
     void cellClicked(const QModelIndex& index);
     void cellDoubleClicked(const QModelIndex& index);
@@ -47,6 +49,8 @@ private:
     QPushButton* m_addButton = nullptr; // `Command1`
     QMenu* m_formulaMenu = nullptr;     // `mnuMang`
     ToolWindows& m_toolWindows;
+
+    QAction* m_deleteThisAction = nullptr; // `mnuDelGS`
 };
 
 } // namespace quorvel

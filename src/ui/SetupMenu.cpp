@@ -4,6 +4,7 @@
 #include "core/Settings.h"
 #include "ui/FailureNotice.h"
 #include "ui/WaitCursor.h"
+#include "workspace/OnlineFormulaUpdate.h"
 #include "workspace/ResultsAddressSetting.h"
 #include "workspace/SettingsMenu.h"
 #include "workspace/Workspace.h"
@@ -73,6 +74,12 @@ SetupMenu::SetupMenu(Workspace& workspace, Prompts& prompts, QWidget* parent)
     QAction* resultsAddress =
         addItem(this, QStringLiteral("mnuKjUrl"), QStringLiteral("开奖数据地址设置(&K)"), false);
     connect(resultsAddress, &QAction::triggered, this, [this] { ResultsAddressSetting(m_workspace).edit(); });
+
+    QAction* formulaAddress =
+        addItem(this, QStringLiteral("mnuGsUrl"), QStringLiteral("公式下载地址设置(&W)"), false);
+    connect(formulaAddress, &QAction::triggered, this, [this] {
+        reportFailure(m_prompts, OnlineFormulaUpdate::editAddress(m_workspace), OnlineFormulaUpdate::kTitle);
+    });
 
     QMenu* lottery = addMenu(QStringLiteral("彩种选择"));
     lottery->setObjectName(QStringLiteral("mnuCaizhong"));

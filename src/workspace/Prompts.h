@@ -20,7 +20,8 @@ public:
     // An input box; empty optional when cancelled.
     virtual std::optional<QString> inputText(const QString& title, const QString& prompt,
                                              const QString& defaultText) = 0;
-    // An open-file dialog; empty when cancelled.
+    // An open-file dialog; empty when cancelled. The filter is Qt's ("文件 (*.txt);;所有文件 (*)")
+    // or "description|pattern" pairs joined by "|" ("Text(*.txt)|*.txt").
     virtual QString openFileName(const QString& title, const QString& folder, const QString& filter) = 0;
 };
 

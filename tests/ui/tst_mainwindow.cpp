@@ -176,19 +176,19 @@ void MainWindowTest::controlsCarryCaptions_data()
         bool enabled;
     } controls[] = {
         {"Command1", "添加所输公式(&A)", true},
-        {"Command10", "读取公式文本(N)", false},
-        {"cmdGsgx", "公式在线更新（&W)", false},
+        {"Command10", "读取公式文本(N)", true},
+        {"cmdGsgx", "公式在线更新（&W)", true},
         {"Command22", "公式搜索(&F)", false},
         {"Command23", "计算公式(&C)", true},
         {"Command7", "公式过滤设置(&F)", true},
         {"Command133", "滤非极限公式(&L)", true},
         {"cmdUpdLim", "更新极限值(&U)", true},
-        {"Command8", "选中所有公式(&S)", false},
-        {"Command5", "反选所有公式(&O)", false},
-        {"Command2", "清空所有公式(&C)", false},
-        {"Command11", "所有类公式中文导出", false},
-        {"Command20", "所选类公式中文导出", false},
-        {"Command4", "公式参数对照说明(&I)", false},
+        {"Command8", "选中所有公式(&S)", true},
+        {"Command5", "反选所有公式(&O)", true},
+        {"Command2", "清空所有公式(&C)", true},
+        {"Command11", "所有类公式中文导出", true},
+        {"Command20", "所选类公式中文导出", true},
+        {"Command4", "公式参数对照说明(&I)", true},
         {"Command9", "软件设置(&T)", true},
         {"Command21", "开奖历史号在线更新(&O)", true},
         {"Command3", "删除最后历史(&D)", true},
@@ -272,16 +272,17 @@ void MainWindowTest::menuItemsInOrder_data()
         << QStringList{"mnuExl", "mnuCulate", "mnuDelGS", "mnuDelXzGS", "mnuDelLst", "mnuDelNXzGS"}
         << QStringList{"导出到EXCEL表格(&E)",  "查询该公式历史计算式(&U)", "删除该公式(&D)",
                        "删除选中所有公式(&C)", "删除最后公式(&E)",         "删除未选中公式(&X)"}
-        << false << QStringList{"mnuCulate"};
+        << false << QStringList{"mnuCulate", "mnuDelGS", "mnuDelXzGS", "mnuDelLst", "mnuDelNXzGS"};
     QTest::newRow("settings menu 设置")
-        << "mnuSetup" << QStringList{"mnuYsXs_0", "mnuYsXs_1", "mnuQsJs",     "mnuZqlJq",
-                                     "mnuSetDay", "mnuKjUrl",  "mnuCaizhong", "meuHfmr"}
+        << "mnuSetup" << QStringList{"mnuYsXs_0", "mnuYsXs_1", "mnuQsJs",     "mnuZqlJq", "mnuSetDay",
+                                     "mnuKjUrl",  "mnuGsUrl",  "mnuCaizhong", "meuHfmr"}
         << QStringList{"历史列表公式验算结果显示在下期(&N)",
                        "历史列表公式验算结果显示在当期(&T)",
                        "检索期数设置(&Q)",
                        "正确率使用期数加权算法(&A)",
                        "历史号码更新检索天数设置(&D)",
                        "开奖数据地址设置(&K)",
+                       "公式下载地址设置(&W)",
                        "彩种选择",
                        "恢复默认设置(&R)"}
         << true << QStringList();

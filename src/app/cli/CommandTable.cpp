@@ -8,6 +8,7 @@
 #include "app/cli/LimitsCommand.h"
 #include "app/cli/ParamsCommand.h"
 #include "app/cli/PredictCommand.h"
+#include "app/cli/ReferenceCommand.h"
 #include "app/cli/StepsCommand.h"
 #include "app/cli/VerifyCommand.h"
 
@@ -27,9 +28,14 @@ const std::vector<CliCommand>& commandTable()
          &HistoryCommand::run},
         {QStringLiteral("formulas"),
          {QStringLiteral("formulas add TEXT... [--kind kill|keep]"),
-          QStringLiteral("formulas list [--position P] [--kind kill|keep]")},
+          QStringLiteral("formulas list [--position P] [--kind kill|keep]"),
+          QStringLiteral("formulas import FILE [--position P] [--kind kill|keep]"),
+          QStringLiteral("formulas export (--all|--shown) [--position P] [--kind kill|keep]"),
+          QStringLiteral("formulas update [--url URL] [--timeout S]"), QStringLiteral("formulas clear"),
+          QStringLiteral("formulas delete --list-no N [--position P] [--kind kill|keep]")},
          &FormulasCommand::run},
         {QStringLiteral("eval"), {QStringLiteral("eval TEXT")}, &EvalCommand::run},
+        {QStringLiteral("reference"), {QStringLiteral("reference")}, &ReferenceCommand::run},
         {QStringLiteral("verify"),
          {QStringLiteral("verify [--position P] [--kind kill|keep] [--periods N] [--exclude-current on|off] "
                          "[--weighted on|off]")},

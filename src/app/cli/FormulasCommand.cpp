@@ -3,6 +3,7 @@
 #include "app/cli/CliArguments.h"
 #include "app/cli/CliContext.h"
 #include "app/cli/CommandOptions.h"
+#include "app/cli/FormulaLibraryCommand.h"
 #include "core/Database.h"
 #include "core/FormulaTables.h"
 #include "core/TermTable.h"
@@ -26,7 +27,9 @@ int FormulasCommand::run(const CliContext& context, CliArguments& arguments)
         return add(context, arguments);
     if (subcommand == QLatin1String("list"))
         return list(context, arguments);
-    return context.usage(QStringLiteral("formulas needs add or list"));
+    if (subcommand && FormulaLibraryCommand::handles(*subcommand))
+        return FormulaLibraryCommand::run(*subcommand, context, arguments);
+    return context.usage(QStringLiteral("formulas needs add, list, import, export, update, clear or delete"));
 }
 
 int FormulasCommand::add(const CliContext& context, CliArguments& arguments)

@@ -1,0 +1,72 @@
+#pragma once
+
+#include "core/Result.h"
+#include "formulas/FormulaImportPlan.h"
+
+#include <QByteArray>
+#include <QFuture>
+#include <QString>
+
+namespace quorvel {
+
+class Workspace;
+
+struct FormulaImportOutcome
+{
+    int imported = 0;         // rows appended
+    int unrecognised = 0;     // lines not recognised (written to the file, or skipped by the update)
+    QString unrecognisedFile; // full path of "无法识别公式.txt"; empty for the online update
+};
+
+// The formula file import (`Command10`), and the storing of a downloaded formula file for the
+// online update. Reading and cutting up the lines is pure and runs on a worker thread; storing
+// runs on the caller's thread as one transaction, so a failure leaves the library as it was.
+//
+// Storing appends each formula to the table its line names, with an empty number; at a table
+// switch the file import rebuilds that table first (the download does not) and the statistics the
+// window holds are written back. At the end every table that received formulas is renumbered,
+// the shown table is made current again with the kind the last suffix-form line left, and the
+// list, the history grid and the verification are refreshed.
+class FormulaFileImport
+{
+public:
+    static constexpr auto kFolderName = "公式文本";
+    static constexpr auto kUnrecognisedFileName = "无法识别公式.txt";
+    // A local file larger than this is refused before it is read: far more than 100,000 long
+    // formulas, and still little memory.
+    static constexpr qint64 kMaxFileBytes = qint64(64) << 20;
+
+    enum class Source
+    {
+        File,    // rebuild at table switches; unrecognised lines go to "无法识别公式.txt"
+        Download // no rebuild; unrecognised lines are skipped
+    };
+
+    explicit FormulaFileImport(Workspace& workspace);
+
+    // The open dialog of `Command10` in the folder "公式文本" of the data folder (created when
+    // missing). Empty when cancelled or when the name does not end in "txt" (any case).
+    QString chooseFile() const;
+
+    // Reads a file (or decodes downloaded bytes) and cuts its lines up for the list shown at
+    // `position` and `kill`. The future's progress runs over the lines; cancelling it stops the
+    // work and ends it with a failure. Touches no storage and no workspace state.
+    static QFuture<Result<FormulaImportPlan>> prepareFile(const QString& path, int position, bool kill);
+    static QFuture<Result<FormulaImportPlan>> prepareBytes(const QByteArray& bytes, int position, bool kill);
+    static Result<FormulaImportPlan> readFile(const QString& path, int position, bool kill);
+
+    // Stores a plan made for the shown list. A database failure rolls everything back and comes
+    // with the title "数据库错误".
+    Result<FormulaImportOutcome> store(const FormulaImportPlan& plan, Source source);
+
+    // After a file import with unrecognised lines: the question, and the file shown on OK.
+    void offerUnrecognised(const FormulaImportOutcome& outcome) const;
+
+    // `Command10` for a file already chosen: read, store, ask.
+    Result<FormulaImportOutcome> importFile(const QString& path);
+
+private:
+    Workspace& m_workspace;
+};
+
+} // namespace quorvel

@@ -1,0 +1,138 @@
+#include "workspace/FormulaMaintenance.h"
+
+#include "core/Database.h"
+#include "core/FormulaTables.h"
+#include "core/TermTable.h"
+#include "workspace/Prompts.h"
+#include "workspace/Workspace.h"
+
+#include <vector>
+
+namespace quorvel {
+
+namespace {
+
+const QString kClearTitle = QStringLiteral("清空所有公式");
+const QString kClearQuestion = QStringLiteral("清空所有公式后将无法恢复，是否清空所有类别的公式？");
+const QString kDeleteTitle = QStringLiteral("删除公式");
+const QString kDeleteSelectedQuestion = QStringLiteral("确实要删除选中的所有公式(公式列表序号蓝色表示)吗?");
+const QString kDeleteUnselectedQuestion =
+    QStringLiteral("确实要删除选未中的所有公式(公式列表序号灰色表示)吗?");
+
+} // namespace
+
+FormulaMaintenance::FormulaMaintenance(Workspace& workspace) : m_workspace(workspace) {}
+
+void FormulaMaintenance::selectAll()
+{
+    m_workspace.setSelection(std::vector<char>(std::size_t(m_workspace.formulaList().count()), 1));
+}
+
+void FormulaMaintenance::invertSelection()
+{
+    std::vector<char> marks;
+    for (int listNumber = 1; listNumber <= m_workspace.formulaList().count(); ++listNumber)
+        marks.push_back(m_workspace.isSelected(listNumber) ? 0 : 1);
+    m_workspace.setSelection(marks);
+}
+
+Status FormulaMaintenance::clearAll()
+{
+    if (!m_workspace.prompts().question(kClearTitle, kClearQuestion))
+        return success();
+    const Result<Database*> storage = m_workspace.storage();
+    if (!storage)
+        return storage.failure();
+    Database& database = **storage;
+    const Status cleared = database.transaction(kClearTitle, [&]() -> Status {
+        for (int position = 1; position <= kPositionCount; ++position) {
+            if (Status deleted = database.formulas().deleteAll(position); !deleted)
+                return deleted;
+        }
+        return success();
+    });
+    if (!cleared)
+        return cleared;
+    // Deletions are followed by a compaction; the list is filled again whatever it says.
+    const Status compacted = m_workspace.CompactDb();
+    const Status refreshed = m_workspace.refreshFormulasAndVerify();
+    return compacted ? refreshed : compacted;
+}
+
+Status FormulaMaintenance::deleteFormula(int listNumber)
+{
+    return deleteAt(listNumber, true);
+}
+
+Status FormulaMaintenance::deleteLast()
+{
+    return deleteAt(m_workspace.formulaList().count(), false);
+}
+
+Status FormulaMaintenance::deleteAt(int listNumber, bool shiftMarks)
+{
+    const FormulaList& list = m_workspace.formulaList();
+    if (!list.contains(listNumber))
+        return success();
+    const Result<Database*> storage = m_workspace.storage();
+    if (!storage)
+        return storage.failure();
+    Database& database = **storage;
+    const int position = m_workspace.currentPosition();
+
+    std::vector<char> marks = list.selectionMarks();
+    marks.resize(std::size_t(list.count()), 1);
+    if (shiftMarks)
+        marks.erase(marks.begin() + (listNumber - 1));
+    const qint64 rowId = list.row(listNumber).rowId;
+    const Status deleted = database.transaction(kDeleteTitle, [&]() -> Status {
+        if (Status removed = database.formulas().deleteRows(position, {rowId}); !removed)
+            return removed;
+        return database.formulas().renumber(position);
+    });
+    if (!deleted)
+        return deleted;
+
+    const Status compacted = m_workspace.CompactDb();
+    Status refreshed = m_workspace.AddGongshiZhonglei();
+    if (refreshed) {
+        // Marks are held by list number: after the deleted one each takes its successor's, or,
+        // without the shift, stays at its place.
+        m_workspace.setSelection(marks);
+        m_workspace.XianshiLei();
+        refreshed = m_workspace.AddHaoma();
+    }
+    if (refreshed)
+        refreshed = m_workspace.Yansuan();
+    return compacted ? refreshed : compacted;
+}
+
+Status FormulaMaintenance::deleteMarked(bool selected)
+{
+    if (!m_workspace.prompts().question(kDeleteTitle,
+                                        selected ? kDeleteSelectedQuestion : kDeleteUnselectedQuestion))
+        return success();
+    const Result<Database*> storage = m_workspace.storage();
+    if (!storage)
+        return storage.failure();
+    Database& database = **storage;
+    const int position = m_workspace.currentPosition();
+    const FormulaList& list = m_workspace.formulaList();
+    std::vector<qint64> rows;
+    for (int listNumber = 1; listNumber <= list.count(); ++listNumber) {
+        if (list.isSelected(listNumber) == selected)
+            rows.push_back(list.row(listNumber).rowId);
+    }
+    const Status deleted = database.transaction(kDeleteTitle, [&]() -> Status {
+        if (Status removed = database.formulas().deleteRows(position, rows); !removed)
+            return removed;
+        return database.formulas().renumber(position);
+    });
+    if (!deleted)
+        return deleted;
+    const Status compacted = m_workspace.CompactDb();
+    const Status refreshed = m_workspace.refreshFormulasAndVerify();
+    return compacted ? refreshed : compacted;
+}
+
+} // namespace quorvel
