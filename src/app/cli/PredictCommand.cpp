@@ -92,12 +92,9 @@ QString joined(std::initializer_list<QString> fields)
 
 int PredictCommand::run(const CliContext& context, CliArguments& arguments)
 {
-    const Result<std::optional<int>> position = CommandOptions::position(arguments);
-    if (!position)
-        return context.usage(position.error());
-    const Result<std::optional<bool>> kind = CommandOptions::kind(arguments);
-    if (!kind)
-        return context.usage(kind.error());
+    const Result<CommandOptions::ListChoice> list = CommandOptions::listChoice(arguments);
+    if (!list)
+        return context.usage(list.error());
     const Result<std::optional<QString>> method = arguments.takeChoice(
         QStringLiteral("--method"), {QStringLiteral("selected"), QStringLiteral("best")});
     if (!method)
@@ -111,17 +108,11 @@ int PredictCommand::run(const CliContext& context, CliArguments& arguments)
     const Result<std::vector<int>> unselect = unselected(arguments);
     if (!unselect)
         return context.usage(unselect.error());
-    const Result<QStringList> words = arguments.positional();
-    if (!words)
+    if (const Result<QStringList> words = CommandOptions::positional(arguments, QStringLiteral("predict"), 0);
+        !words)
         return context.usage(words.error());
-    if (!words->isEmpty())
-        return context.usage(QStringLiteral("predict takes no positional arguments"));
 
-    WorkspaceStartOptions options;
-    options.position = position->value_or(1);
-    options.kill = kind->value_or(false);
-    options.verifyAtStart = false;
-    const Result<std::unique_ptr<CliSession>> session = context.startSession(options);
+    const Result<std::unique_ptr<CliSession>> session = context.startOnList(list->position, list->kill);
     if (!session)
         return context.fail(session.failure());
     Workspace& workspace = (*session)->workspace();
