@@ -4,8 +4,10 @@
 #include "core/TermTable.h"
 #include "ui/FailureNotice.h"
 #include "ui/SetupMenu.h"
+#include "ui/ToolWindows.h"
 #include "ui/UserManual.h"
 #include "ui/WaitCursor.h"
+#include "ui/tools/SearchWindow.h"
 #include "workspace/Desktop.h"
 #include "workspace/Workspace.h"
 
@@ -28,8 +30,9 @@ QString arrayName(const char* name, int index)
 
 } // namespace
 
-CommandsPanel::CommandsPanel(Workspace& workspace, Prompts& prompts, QWidget* parent)
-    : QWidget(parent), m_workspace(workspace), m_prompts(prompts)
+CommandsPanel::CommandsPanel(Workspace& workspace, Prompts& prompts, ToolWindows& toolWindows,
+                             QWidget* parent)
+    : QWidget(parent), m_workspace(workspace), m_prompts(prompts), m_toolWindows(toolWindows)
 {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -42,7 +45,7 @@ CommandsPanel::CommandsPanel(Workspace& workspace, Prompts& prompts, QWidget* pa
     // yet are present and disabled.
     const QList<QPushButton*> commands{
         button("Command23", "计算公式(&C)", false),
-        button("Command22", "公式搜索(&F)", false),
+        m_searchButton = button("Command22", "公式搜索(&F)", true),
         button("Command7", "公式过滤设置(&F)", false),
         button("Command133", "滤非极限公式(&L)", false),
         button("cmdUpdLim", "更新极限值(&U)", false),
@@ -66,6 +69,7 @@ CommandsPanel::CommandsPanel(Workspace& workspace, Prompts& prompts, QWidget* pa
 
     m_setupMenu = new SetupMenu(m_workspace, m_prompts, this);
     connect(m_settingsButton, &QPushButton::clicked, this, [this] { m_setupMenu->popup(QCursor::pos()); });
+    connect(m_searchButton, &QPushButton::clicked, this, &CommandsPanel::openSearchWindow);
     connect(m_manualButton, &QPushButton::clicked, this, [this] { openManual(UserManual::kManualSection); });
     connect(m_slidesButton, &QPushButton::clicked, this, [this] { openManual(UserManual::kSlidesSection); });
     connect(m_videoButton, &QPushButton::clicked, this, [this] { openManual(UserManual::kVideoSection); });
@@ -156,6 +160,15 @@ void CommandsPanel::chooseKind(bool kill)
 {
     WaitCursor wait;
     reportFailure(m_prompts, m_workspace.setCurrentKind(kill));
+}
+
+void CommandsPanel::openSearchWindow()
+{
+    SearchWindow& search =
+        m_toolWindows.window<SearchWindow>([this] { return new SearchWindow(m_workspace, window()); });
+    search.show();
+    search.raise();
+    search.activateWindow();
 }
 
 void CommandsPanel::openManual(const char* section)

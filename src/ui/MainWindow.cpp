@@ -31,7 +31,7 @@ MainWindow::MainWindow(Workspace& workspace, Prompts& prompts, QWidget* parent)
     layout->setSpacing(8);
     m_historyPanel = new HistoryPanel(m_workspace, m_prompts, central);
     m_formulaPanel = new FormulaPanel(m_workspace, m_prompts, central);
-    m_commandsPanel = new CommandsPanel(m_workspace, m_prompts, central);
+    m_commandsPanel = new CommandsPanel(m_workspace, m_prompts, *m_toolWindows, central);
     layout->addWidget(m_historyPanel);
     layout->addWidget(m_formulaPanel, 1);
     layout->addWidget(m_commandsPanel);
