@@ -6,10 +6,11 @@
 #include "workspace/SearchResultStore.h"
 
 #include <QAbstractButton>
+#include <QAbstractItemModelTester>
 #include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
+#include <QListView>
 #include <QScrollBar>
 #include <QTest>
 
@@ -86,6 +87,7 @@ void TestSearchWindow::searchStoresIntoTheMainList()
     setText("txtSeed", QStringLiteral("7"));
     child<QAbstractButton>("Check1")->setChecked(true);
     setText("Text1_15", QStringLiteral("3"));
+    QAbstractItemModelTester tester(child<QListView>("List1")->model());
     click("Command1");
     QVERIFY(!child<QAbstractButton>("Command1")->isEnabled());
     QVERIFY(!child<QAbstractButton>("Command5")->isEnabled()); // one run at a time
@@ -93,10 +95,10 @@ void TestSearchWindow::searchStoresIntoTheMainList()
     QCOMPARE(text("Text4"), QStringLiteral("3"));
     QVERIFY(text("Text3").toULongLong() >= 3);
     QCOMPARE(text("txtSeed"), QStringLiteral("7"));
-    QListWidget* list = child<QListWidget>("List1");
-    QCOMPARE(list->count(), 3);
+    const QAbstractItemModel* list = child<QListView>("List1")->model();
+    QCOMPARE(list->rowCount(), 3);
     for (int row = 0; row < 3; ++row)
-        QCOMPARE(list->item(row)->text(), m_search->foundList().at(row).displayText);
+        QCOMPARE(list->index(row, 0).data().toString(), m_search->foundList().at(row).displayText);
 
     click("Command3");
     QCOMPARE(m_session->prompts().last(ScriptedPrompts::Kind::Notice).message,
@@ -104,7 +106,7 @@ void TestSearchWindow::searchStoresIntoTheMainList()
     QCOMPARE(mainListRows(), 3);
     QCOMPARE(text("Text4"), QStringLiteral("0"));
     QCOMPARE(child<QLabel>("Label5_1")->text(), QStringLiteral("3"));
-    QCOMPARE(list->count(), 3); // List1 keeps its lines
+    QCOMPARE(list->rowCount(), 3); // List1 keeps its lines
     QCOMPARE(m_session->prompts().unexpectedCalls(), 0);
 }
 
@@ -152,7 +154,7 @@ void TestSearchWindow::schemeStoresByItself()
                  QColor(Qt::blue));
     QCOMPARE(mainListRows(), 2);
     QCOMPARE(child<QLabel>("Label5_3")->text(), QStringLiteral("1"));
-    QCOMPARE(child<QListWidget>("List1")->count(), 3);
+    QCOMPARE(child<QListView>("List1")->model()->rowCount(), 3);
     QCOMPARE(m_session->prompts().count(ScriptedPrompts::Kind::Question), 0);
 }
 

@@ -1,6 +1,7 @@
 #include "ui/tools/SearchWindow.h"
 
 #include "ui/FailureNotice.h"
+#include "ui/FoundLinesModel.h"
 #include "ui/WaitCursor.h"
 #include "workspace/FoundFormulaExport.h"
 #include "workspace/SearchResultStore.h"
@@ -12,7 +13,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
+#include <QListView>
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QRadioButton>
@@ -108,6 +109,9 @@ SearchWindow::SearchWindow(Workspace& workspace, QWidget* parent)
     layout->addWidget(createRunArea(), 1);
     layout->addLayout(schemeColumn);
 
+    m_listFlush.setSingleShot(true);
+    m_listFlush.setInterval(100);
+    connect(&m_listFlush, &QTimer::timeout, this, &SearchWindow::flushList);
     connect(&m_engine, &SearchEngine::formulasFound, this, &SearchWindow::addFound);
     connect(&m_engine, &SearchEngine::progressChanged, this, &SearchWindow::showProgress);
     connect(&m_engine, &SearchEngine::finished, this, &SearchWindow::singleSearchFinished);
@@ -318,9 +322,16 @@ QWidget* SearchWindow::createRunArea()
     runButtons->addWidget(m_pauseButton);
     layout->addLayout(runButtons);
 
-    m_list = new QListWidget(area);
+    m_lines = new FoundLinesModel(this);
+    m_list = new QListView(area);
     m_list->setObjectName(QStringLiteral("List1"));
+    m_list->setModel(m_lines);
     m_list->setUniformItemSizes(true);
+    // Laid out a block at a time: a view laying out tens of thousands of lines at once would hold
+    // up the window with every block of found formulas.
+    m_list->setLayoutMode(QListView::Batched);
+    m_list->setBatchSize(2000);
+    m_list->setEditTriggers(QAbstractItemView::NoEditTriggers);
     layout->addWidget(m_list, 1);
 
     auto* storeButtons = new QHBoxLayout;
@@ -629,6 +640,7 @@ void SearchWindow::pauseSingleSearch()
 
 void SearchWindow::singleSearchFinished(const SearchOutcome& outcome)
 {
+    flushList();
     m_singleNext = m_singleFirst + outcome.tried;
     updateButtons();
     if (const QString notice = searchStopNotice(outcome.reason); !notice.isEmpty())
@@ -694,6 +706,7 @@ void SearchWindow::colourPositionLabel(int position, const QColor& colour)
 
 void SearchWindow::schemeFinished(const SchemeOutcome& outcome)
 {
+    flushList();
     updateButtons();
     if (!outcome.completed) {
         if (const QString notice = searchStopNotice(outcome.reason); !notice.isEmpty())
@@ -711,17 +724,27 @@ void SearchWindow::schemeFinished(const SchemeOutcome& outcome)
 
 void SearchWindow::addFound(const FoundBatch& formulas)
 {
-    QStringList lines;
-    lines.reserve(formulas.size());
     for (const FoundFormula& formula : formulas) {
         if (!m_found.append(formula))
             break;
-        lines << formula.displayText;
+        m_pendingLines << formula.displayText;
     }
-    m_list->addItems(lines);
-    m_list->scrollToBottom();
+    // A search under wide bounds finds thousands of formulas a second: `List1` takes them a few
+    // times a second, so that the window keeps answering.
+    if (!m_pendingLines.isEmpty() && !m_listFlush.isActive())
+        m_listFlush.start();
     if (!m_schemeFlag)
         m_foundBox->setText(QString::number(m_found.size()));
+}
+
+void SearchWindow::flushList()
+{
+    m_listFlush.stop();
+    if (m_pendingLines.isEmpty())
+        return;
+    m_lines->append(m_pendingLines);
+    m_pendingLines.clear();
+    m_list->scrollToBottom();
 }
 
 void SearchWindow::showProgress(const SearchProgress& progress)
@@ -774,11 +797,9 @@ void SearchWindow::storeFound(bool replace, bool automatic)
 
 void SearchWindow::exportFound()
 {
-    QStringList lines;
-    lines.reserve(m_list->count());
-    for (int row = 0; row < m_list->count(); ++row)
-        lines << m_list->item(row)->text();
-    succeeded(*m_prompts, FoundFormulaExport(m_workspace).writeText(lines), FoundFormulaExport::kTitle);
+    flushList();
+    succeeded(*m_prompts, FoundFormulaExport(m_workspace).writeText(m_lines->lines()),
+              FoundFormulaExport::kTitle);
 }
 
 // ---- the tuning --------------------------------------------------------------------------------

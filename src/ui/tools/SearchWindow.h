@@ -10,6 +10,8 @@
 
 #include <QDialog>
 #include <QFutureWatcher>
+#include <QStringList>
+#include <QTimer>
 
 #include <array>
 #include <memory>
@@ -19,7 +21,7 @@ class QCheckBox;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
-class QListWidget;
+class QListView;
 class QProgressDialog;
 class QPushButton;
 class QRadioButton;
@@ -27,6 +29,7 @@ class QScrollBar;
 
 namespace quorvel {
 
+class FoundLinesModel;
 class Prompts;
 class WaitCursor;
 class Workspace;
@@ -101,6 +104,7 @@ private:
     void colourPositionLabel(int position, const QColor& colour);
     // --- found formulas and counters ---
     void addFound(const FoundBatch& formulas);
+    void flushList();
     void showProgress(const SearchProgress& progress);
     void showTried(quint64 tried);
     void storeFound(bool replace, bool automatic);
@@ -129,9 +133,11 @@ private:
     int m_existingTotal = 0;
 
     FoundList m_found;
-    bool m_schemeFlag = false; // the found formulas come from the scheme: its store path
-    quint64 m_tried = 0;       // `Text3`
-    quint64 m_triedBase = 0;   // the tried counter when the scheme started (it is not reset)
+    bool m_schemeFlag = false;  // the found formulas come from the scheme: its store path
+    quint64 m_tried = 0;        // `Text3`
+    quint64 m_triedBase = 0;    // the tried counter when the scheme started (it is not reset)
+    QStringList m_pendingLines; // found formulas not in `List1` yet
+    QTimer m_listFlush;
 
     SearchEngine m_engine;
     SearchScheme m_scheme;
@@ -166,28 +172,29 @@ private:
     QLineEdit* m_triedBox = nullptr;                               // `Text3`
     QLineEdit* m_foundBox = nullptr;                               // `Text4`
     QLineEdit* m_seedBox = nullptr;                                // `txtSeed`
-    QListWidget* m_list = nullptr;                                 // `List1`
-    QPushButton* m_startButton = nullptr;                          // `Command1`
-    QPushButton* m_pauseButton = nullptr;                          // `Command2`
-    QPushButton* m_appendButton = nullptr;                         // `Command3`
-    QPushButton* m_replaceButton = nullptr;                        // `Command4`
-    QPushButton* m_exportButton = nullptr;                         // `Command20`
-    std::array<QLabel*, kPositionCount> m_schemeLabels{};          // `Label4_1`..`Label4_8`
-    std::array<QLineEdit*, kPositionCount> m_targetBoxes{};        // `Text5_1`..`Text5_8`
-    std::array<QLabel*, kPositionCount> m_countLabels{};           // `Label5_1`..`Label5_8`
-    std::array<QRadioButton*, 2> m_countModeOptions{};             // `Option4_0` hold, `Option4_1` new
-    QLabel* m_totalLabel = nullptr;                                // `Label6`
-    std::array<QCheckBox*, 2> m_autoStoreBoxes{};                  // `chkAutApd_0`, `chkAutApd_1`
-    QPushButton* m_saveTargetsButton = nullptr;                    // `Command9`
-    QPushButton* m_loadTargetsButton = nullptr;                    // `Command10`
-    QPushButton* m_schemeButton = nullptr;                         // `Command5`
-    QPushButton* m_schemePauseButton = nullptr;                    // `Command7`
-    QPushButton* m_schemeContinueButton = nullptr;                 // `Command6`
-    QScrollBar* m_sampleScroll = nullptr;                          // `HScroll2`
-    QLineEdit* m_sampleBox = nullptr;                              // `Text7`
-    QPushButton* m_tuneButton = nullptr;                           // `Command11`
-    QPushButton* m_saveCategoryButton = nullptr;                   // `Command8`
-    QPushButton* m_tuneAllButton = nullptr;                        // `Command12`
+    QListView* m_list = nullptr;                                   // `List1`
+    FoundLinesModel* m_lines = nullptr;
+    QPushButton* m_startButton = nullptr;                   // `Command1`
+    QPushButton* m_pauseButton = nullptr;                   // `Command2`
+    QPushButton* m_appendButton = nullptr;                  // `Command3`
+    QPushButton* m_replaceButton = nullptr;                 // `Command4`
+    QPushButton* m_exportButton = nullptr;                  // `Command20`
+    std::array<QLabel*, kPositionCount> m_schemeLabels{};   // `Label4_1`..`Label4_8`
+    std::array<QLineEdit*, kPositionCount> m_targetBoxes{}; // `Text5_1`..`Text5_8`
+    std::array<QLabel*, kPositionCount> m_countLabels{};    // `Label5_1`..`Label5_8`
+    std::array<QRadioButton*, 2> m_countModeOptions{};      // `Option4_0` hold, `Option4_1` new
+    QLabel* m_totalLabel = nullptr;                         // `Label6`
+    std::array<QCheckBox*, 2> m_autoStoreBoxes{};           // `chkAutApd_0`, `chkAutApd_1`
+    QPushButton* m_saveTargetsButton = nullptr;             // `Command9`
+    QPushButton* m_loadTargetsButton = nullptr;             // `Command10`
+    QPushButton* m_schemeButton = nullptr;                  // `Command5`
+    QPushButton* m_schemePauseButton = nullptr;             // `Command7`
+    QPushButton* m_schemeContinueButton = nullptr;          // `Command6`
+    QScrollBar* m_sampleScroll = nullptr;                   // `HScroll2`
+    QLineEdit* m_sampleBox = nullptr;                       // `Text7`
+    QPushButton* m_tuneButton = nullptr;                    // `Command11`
+    QPushButton* m_saveCategoryButton = nullptr;            // `Command8`
+    QPushButton* m_tuneAllButton = nullptr;                 // `Command12`
 };
 
 } // namespace quorvel
