@@ -313,6 +313,9 @@ QWidget* SearchWindow::createRunArea()
     autoStop->addWidget(m_autoStopTarget);
     autoStop->addStretch(1);
     counters->addLayout(autoStop, 3, 0, 1, 2);
+    // Ticked while a search runs, the stop rule holds from then on.
+    connect(m_autoStop, &QCheckBox::toggled, this, &SearchWindow::applyAutoStop);
+    connect(m_autoStopTarget, &QLineEdit::editingFinished, this, &SearchWindow::applyAutoStop);
     layout->addLayout(counters);
 
     auto* runButtons = new QHBoxLayout;
@@ -632,6 +635,14 @@ void SearchWindow::startSingleSearch()
     updateButtons();
 }
 
+void SearchWindow::applyAutoStop()
+{
+    // A target set at the start stops the run exactly; this one after the candidates in hand.
+    if (m_engine.isActive() && !m_schemeFlag && m_autoStop->isChecked() &&
+        m_found.size() >= SearchSettings::targetIn(m_autoStopTarget->text()).value_or(0))
+        m_engine.stop();
+}
+
 void SearchWindow::pauseSingleSearch()
 {
     // The run ends after the candidates in hand; everything it found is delivered.
@@ -733,8 +744,10 @@ void SearchWindow::addFound(const FoundBatch& formulas)
     // times a second, so that the window keeps answering.
     if (!m_pendingLines.isEmpty() && !m_listFlush.isActive())
         m_listFlush.start();
-    if (!m_schemeFlag)
+    if (!m_schemeFlag) {
         m_foundBox->setText(QString::number(m_found.size()));
+        applyAutoStop();
+    }
 }
 
 void SearchWindow::flushList()

@@ -96,6 +96,7 @@ private:
     // --- the single search ---
     void startSingleSearch();
     void pauseSingleSearch();
+    void applyAutoStop();
     void singleSearchFinished(const SearchOutcome& outcome);
     // --- the scheme ---
     void startScheme();
