@@ -22,8 +22,6 @@
 #include <QVBoxLayout>
 #include <QtConcurrent/QtConcurrentRun>
 
-#include <cmath>
-
 namespace quorvel {
 
 namespace {
