@@ -178,7 +178,7 @@ void MainWindowTest::controlsCarryCaptions_data()
         {"Command1", "添加所输公式(&A)", true},
         {"Command10", "读取公式文本(N)", true},
         {"cmdGsgx", "公式在线更新（&W)", true},
-        {"Command22", "公式搜索(&F)", false},
+        {"Command22", "公式搜索(&F)", true},
         {"Command23", "计算公式(&C)", true},
         {"Command7", "公式过滤设置(&F)", true},
         {"Command133", "滤非极限公式(&L)", true},
