@@ -30,9 +30,10 @@ QString describe(const SheetGrid& grid, int row)
         else if (const QString* written = std::get_if<QString>(&cell.value))
             text = u'\'' + *written;
         if (cell.fill)
-            text += *cell.fill == kSheetRightFill   ? QStringLiteral("[b]")
-                    : *cell.fill == kSheetWrongFill ? QStringLiteral("[g]")
-                                                    : QStringLiteral("[%1]").arg(uint(*cell.fill), 6, 16, QChar(u'0'));
+            text += *cell.fill == kSheetRightFill ? QStringLiteral("[b]")
+                    : *cell.fill == kSheetWrongFill
+                        ? QStringLiteral("[g]")
+                        : QStringLiteral("[%1]").arg(uint(*cell.fill), 6, 16, QChar(u'0'));
         texts << text;
     }
     return texts.join(u'|');
