@@ -11,6 +11,7 @@
 #include "app/cli/ReferenceCommand.h"
 #include "app/cli/StepsCommand.h"
 #include "app/cli/VerifyCommand.h"
+#include "app/cli/XlsxCommand.h"
 
 namespace quorvel::cli {
 
@@ -55,6 +56,12 @@ const std::vector<CliCommand>& commandTable()
         {QStringLiteral("display"),
          {QStringLiteral("display [--position P] [--kind kill|keep] [--mode next|same]")},
          &DisplayCommand::run},
+        {QStringLiteral("xlsx"),
+         {QStringLiteral("xlsx history [--display] [--position P] [--kind kill|keep]"),
+          QStringLiteral("xlsx formulas [--position P] [--kind kill|keep]"),
+          QStringLiteral("xlsx ranking [predict options]"), QStringLiteral("xlsx details [predict options]"),
+          QStringLiteral("xlsx steps --list-no N [--position P] [--kind kill|keep]")},
+         &XlsxCommand::run},
     };
     return table;
 }
