@@ -25,9 +25,11 @@ SpreadsheetExportRunner::SpreadsheetExportRunner(Workspace& workspace, Prompts& 
             m_dialog->setRange(minimum, maximum);
     });
     connect(m_watcher, &QFutureWatcher<void>::progressValueChanged, this, [this](int value) {
-        // The dialog closes itself at its maximum, which only the end of the export reaches.
-        if (m_dialog && value < m_dialog->maximum())
-            m_dialog->setValue(value);
+        if (!m_dialog || value >= m_dialog->maximum())
+            return;
+        m_dialog->setValue(value);
+        if (m_job && value >= m_job->sheet.rowCount)
+            m_dialog->setLabelText(QStringLiteral("正在保存 %1 ...").arg(QFileInfo(m_job->path).fileName()));
     });
 }
 
@@ -50,8 +52,9 @@ bool SpreadsheetExportRunner::start(SpreadsheetJob job)
     m_cancelled = false;
     m_result = std::make_shared<std::optional<Status>>();
 
-    m_dialog = new QProgressDialog(QStringLiteral("正在导出 %1 ...").arg(QFileInfo(m_job->path).fileName()),
-                                   QStringLiteral("取消"), 0, m_job->sheet.rowCount + 1, m_window);
+    m_dialog =
+        new QProgressDialog(QStringLiteral("正在导出 %1 ...").arg(QFileInfo(m_job->path).fileName()),
+                            QStringLiteral("取消"), 0, SpreadsheetExport::progressUnits(*m_job), m_window);
     m_dialog->setObjectName(QStringLiteral("exportProgress"));
     m_dialog->setWindowTitle(m_job->failureTitle);
     // Not modal: the window stays usable, and the export writes its own snapshot meanwhile.
@@ -87,14 +90,14 @@ void SpreadsheetExportRunner::done()
     const SpreadsheetJob job = std::move(*m_job);
     m_job.reset();
     const std::optional<Status> result = std::move(*m_result);
-    bool written = false;
-    if (m_cancelled) {
-        // The user stopped it: the earlier file stays and nothing is reported.
-    } else if (!result) {
-        reportFailure(m_prompts, Failure{QStringLiteral("导出没有完成"), job.failureTitle});
-    } else if (reportFailure(m_prompts, *result, job.failureTitle)) {
+    const bool written = result && result->ok();
+    if (written) {
+        // Also when Cancel came too late to stop it: the file is there, whole.
         SpreadsheetExport(m_workspace).show(job);
-        written = true;
+    } else if (!m_cancelled) {
+        // A stopped export leaves the earlier file and is not reported.
+        reportFailure(m_prompts, result ? *result : Status(Failure{QStringLiteral("导出没有完成")}),
+                      job.failureTitle);
     }
     Q_EMIT finished(written);
 }

@@ -55,9 +55,11 @@ public:
     SpreadsheetJob calculationSteps(const QString& code, const QString& displayText,
                                     std::shared_ptr<const DrawTable> history) const;
 
-    // Told the units done of the total now and then (rows, and packing the file as the last
-    // unit); returning false stops the writing, which leaves an earlier file as it was.
+    // Told the units done of the total now and then (a unit per row, then the packing of the
+    // file, counted as half the rows); returning false stops the writing, which leaves an earlier
+    // file as it was. Once the packing has begun it is no longer stopped.
     using Progress = std::function<bool(int done, int total)>;
+    static int progressUnits(const SpreadsheetJob& job); // the total told to `progress`
     // Writes the workbook. Reads nothing but the job, so it runs on any thread. The failure names
     // what failed and carries the job's title.
     static Status write(const SpreadsheetJob& job, const Progress& progress = {});

@@ -1,10 +1,12 @@
 #include "core/Database.h"
 #include "core/FormulaTables.h"
+#include "core/Workbook.h"
 #include "support/ReadOnlyScope.h"
 #include "support/TestSession.h"
 #include "support/WorkbookReader.h"
 #include "ui/GridView.h"
 #include "ui/MainWindow.h"
+#include "ui/SpreadsheetExportRunner.h"
 
 #include <QAction>
 #include <QApplication>
@@ -14,9 +16,13 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QProgressDialog>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTest>
+#include <QThread>
 
+#include <atomic>
 #include <memory>
 
 using namespace quorvel;
@@ -36,6 +42,7 @@ private Q_SLOTS:
     void formulaListIsCopiedInTheOrderShown();
     void toolWindowsExportTheirGrids();
     void rankingFailureIsReportedWithItsTitle();
+    void cancelLeavesTheEarlierFile();
 
 private:
     void openWindow();
@@ -226,6 +233,36 @@ void SpreadsheetWindowsTest::rankingFailureIsReportedWithItsTitle()
     QVERIFY2(notice.message.contains(QStringLiteral("ErrarrLei.xlsx")), qPrintable(notice.message));
     QVERIFY(m_session->prompts().shownFiles().isEmpty());
     QVERIFY(!QFileInfo::exists(QDir(m_session->dataFolder()).filePath(QStringLiteral("ErrarrLei.xlsx"))));
+}
+
+void SpreadsheetWindowsTest::cancelLeavesTheEarlierFile()
+{
+    openWindow();
+    const QString path = QDir(m_session->dataFolder()).filePath(QStringLiteral("gongshi.xlsx"));
+    QVERIFY(Workbook::write(path, {{WorkbookCell::text(QStringLiteral("earlier"))}}).ok());
+    // The second row waits until Cancel has been pressed.
+    auto pressed = std::make_shared<std::atomic<bool>>(false);
+    SheetGrid sheet;
+    sheet.rowCount = 3;
+    sheet.row = [pressed](int row, std::vector<WorkbookCell>& cells) {
+        while (row == 1 && !*pressed)
+            QThread::msleep(1);
+        cells.push_back(WorkbookCell::number(row));
+    };
+    SpreadsheetExportRunner runner(m_session->workspace(), m_session->prompts(), m_window.get());
+    QSignalSpy finished(&runner, &SpreadsheetExportRunner::finished);
+    QVERIFY(runner.start({path, QStringLiteral("导出数据"), sheet}));
+    QVERIFY(!runner.start({path, QStringLiteral("导出数据"), sheet})); // one at a time
+    auto* dialog = m_window->findChild<QProgressDialog*>(QStringLiteral("exportProgress"));
+    QVERIFY(dialog);
+    QTest::mouseClick(dialog->findChild<QPushButton*>(), Qt::LeftButton);
+    *pressed = true;
+    QTRY_COMPARE(finished.size(), 1);
+    QCOMPARE(finished.first().first().toBool(), false);
+    QCOMPARE(readSheet(path).at(QStringLiteral("A1")).value, QStringLiteral("earlier"));
+    QCOMPARE(QDir(m_session->dataFolder()).entryList({QStringLiteral("*.tmp")}, QDir::Files), QStringList());
+    QVERIFY(m_session->prompts().notices().isEmpty());
+    QVERIFY(m_session->prompts().shownFiles().isEmpty());
 }
 
 QTEST_MAIN(SpreadsheetWindowsTest)
