@@ -4,7 +4,6 @@
 #include "support/TestSession.h"
 #include "support/WorkbookReader.h"
 #include "workspace/DetailListContent.h"
-#include "workspace/FormulaListSort.h"
 #include "workspace/PredictionRun.h"
 #include "workspace/PredictionState.h"
 #include "workspace/SpreadsheetExport.h"
@@ -53,7 +52,6 @@ private Q_SLOTS:
     void cleanup();
 
     void formulaListWithItsHiddenColumn();
-    void sortedListIsWrittenInTheOrderShown();
     void detailListReplacesTheFormulaList();
     void historyResultsAskFirst_data();
     void historyResultsAskFirst();
@@ -107,21 +105,6 @@ void TestSpreadsheetExport::formulaListWithItsHiddenColumn()
     QVERIFY(cells.count(QStringLiteral("A5")) == 0);
     for (const auto& [reference, cell] : cells)
         QVERIFY2(cell.fill.isEmpty(), qPrintable(reference));
-}
-
-void TestSpreadsheetExport::sortedListIsWrittenInTheOrderShown()
-{
-    Workspace& workspace = start();
-    const std::vector<SortedFormulaRow> sorted =
-        FormulaListSort::sorted(workspace, FormulaListSort::Key::Limit);
-    const SpreadsheetExport exporter(workspace);
-    const Result<QString> path = exporter.run(exporter.formulaList(&sorted));
-    QVERIFY(path.ok());
-    const std::map<QString, SheetCell> cells = readSheet(*path);
-    // Ascending limit, the empty one first; the row numbers count the order shown.
-    QCOMPARE(cellValue(cells, "B2") + cellValue(cells, "B3") + cellValue(cells, "B4"),
-             QStringLiteral("第一码-第一码+3十二七"));
-    QCOMPARE(cellValue(cells, "A2") + cellValue(cells, "K2"), QStringLiteral("13"));
 }
 
 void TestSpreadsheetExport::detailListReplacesTheFormulaList()
@@ -189,14 +172,6 @@ void TestSpreadsheetExport::historyResultsAskFirst()
     }
     QCOMPARE(cellValue(cells, "J1"), QStringLiteral("1公式"));
     QCOMPARE(cellValue(cells, "L2"), QStringLiteral("第一码-第一码+3"));
-    // Formula 1 names 7 for every draw: blue where 7 was drawn first, green elsewhere.
-    const DrawTable& history = *workspace.history();
-    for (int draw = 1; draw < history.drawCount(); ++draw) {
-        const SheetCell& cell = cells.at(WorkbookReader::reference(draw + 2, 10));
-        QCOMPARE(cell.value, QStringLiteral("7"));
-        QCOMPARE(cell.fill,
-                 history.numbersAt(1)[draw] == 7 ? QStringLiteral("0000FF") : QStringLiteral("00FF00"));
-    }
 }
 
 void TestSpreadsheetExport::failureNamesTheCauseWithTheExportsTitle_data()
