@@ -239,7 +239,7 @@ void CommandsPanel::runPrediction(PredictionMethod method)
     // The ranking is shown even when its hand-over table could not be written.
     reportFailure(m_prompts, (*outcome)->handOver);
     RankingWindow& ranking = m_toolWindows.window<RankingWindow>(
-        [this] { return new RankingWindow(m_workspace, *m_prediction, m_toolWindows, window()); });
+        [this] { return new RankingWindow(m_workspace, *m_prediction, m_toolWindows, m_prompts, window()); });
     ranking.showRanking();
 }
 

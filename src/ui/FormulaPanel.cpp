@@ -3,6 +3,7 @@
 #include "ui/FailureNotice.h"
 #include "ui/FormulaListModel.h"
 #include "ui/GridView.h"
+#include "ui/SpreadsheetExportRunner.h"
 #include "ui/ToolWindows.h"
 #include "ui/WaitCursor.h"
 #include "ui/tools/CalculationStepsWindow.h"
@@ -105,6 +106,14 @@ void FormulaPanel::createMenu()
     steps->setEnabled(true);
     connect(steps, &QAction::triggered, this, &FormulaPanel::showCalculationSteps);
     connectDeletions();
+    m_exportRunner = new SpreadsheetExportRunner(m_workspace, m_prompts, this);
+    QAction* spreadsheet = m_formulaMenu->findChild<QAction*>(QStringLiteral("mnuExl"));
+    spreadsheet->setEnabled(true);
+    connect(spreadsheet, &QAction::triggered, this, [this] {
+        // The list as shown: in the sorted order of a double click when it is sorted.
+        if (!m_exportRunner->isRunning())
+            m_exportRunner->start(SpreadsheetExport(m_workspace).formulaList(m_model->sortedRows()));
+    });
 }
 
 void FormulaPanel::connectDeletions()
@@ -182,7 +191,7 @@ void FormulaPanel::showCalculationSteps()
     if (!formula)
         return;
     CalculationStepsWindow& steps = m_toolWindows.window<CalculationStepsWindow>(
-        [this] { return new CalculationStepsWindow(m_workspace, window()); });
+        [this] { return new CalculationStepsWindow(m_workspace, m_prompts, window()); });
     steps.showFormula(formula->first, formula->second);
 }
 

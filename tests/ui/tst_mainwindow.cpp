@@ -193,7 +193,7 @@ void MainWindowTest::controlsCarryCaptions_data()
         {"Command21", "开奖历史号在线更新(&O)", true},
         {"Command3", "删除最后历史(&D)", true},
         {"cmdLsdcTxt", "历史号码导出文本文件(&X)", true},
-        {"cmdDcexl", "导出列表到Excel", false},
+        {"cmdDcexl", "导出列表到Excel", true},
         {"Command18", "使用说明文档下载(&L)", true},
         {"Command139", "幻灯图示说明下载(&P)", true},
         {"Command6", "演示说明录像下载(&M)", true},
@@ -272,7 +272,7 @@ void MainWindowTest::menuItemsInOrder_data()
         << QStringList{"mnuExl", "mnuCulate", "mnuDelGS", "mnuDelXzGS", "mnuDelLst", "mnuDelNXzGS"}
         << QStringList{"导出到EXCEL表格(&E)",  "查询该公式历史计算式(&U)", "删除该公式(&D)",
                        "删除选中所有公式(&C)", "删除最后公式(&E)",         "删除未选中公式(&X)"}
-        << false << QStringList{"mnuCulate", "mnuDelGS", "mnuDelXzGS", "mnuDelLst", "mnuDelNXzGS"};
+        << true << QStringList();
     QTest::newRow("settings menu 设置")
         << "mnuSetup" << QStringList{"mnuYsXs_0", "mnuYsXs_1", "mnuQsJs",     "mnuZqlJq", "mnuSetDay",
                                      "mnuKjUrl",  "mnuGsUrl",  "mnuCaizhong", "meuHfmr"}

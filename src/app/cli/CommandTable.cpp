@@ -14,6 +14,7 @@
 #include "app/cli/StepsCommand.h"
 #include "app/cli/TuneCommand.h"
 #include "app/cli/VerifyCommand.h"
+#include "app/cli/XlsxCommand.h"
 
 namespace quorvel::cli {
 
@@ -74,6 +75,12 @@ const std::vector<CliCommand>& commandTable()
          {QStringLiteral("tune [--position P] [--kind kill|keep] [--samples N] [--seed S] [--save]"),
           QStringLiteral("tune score FILE [--position P] [--kind kill|keep]")},
          &TuneCommand::run},
+        {QStringLiteral("xlsx"),
+         {QStringLiteral("xlsx history [--display] [--position P] [--kind kill|keep]"),
+          QStringLiteral("xlsx formulas [--position P] [--kind kill|keep]"),
+          QStringLiteral("xlsx ranking [predict options]"), QStringLiteral("xlsx details [predict options]"),
+          QStringLiteral("xlsx steps --list-no N [--position P] [--kind kill|keep]")},
+         &XlsxCommand::run},
     };
     return table;
 }
