@@ -99,16 +99,12 @@ void FormulaPanel::createMenu()
     for (const auto& item : items) {
         QAction* action = m_formulaMenu->addAction(QString::fromUtf8(item.caption));
         action->setObjectName(QLatin1String(item.name));
-        // Disabled until its operation is connected.
-        action->setEnabled(false);
     }
     QAction* steps = m_formulaMenu->findChild<QAction*>(QStringLiteral("mnuCulate"));
-    steps->setEnabled(true);
     connect(steps, &QAction::triggered, this, &FormulaPanel::showCalculationSteps);
     connectDeletions();
     m_exportRunner = new SpreadsheetExportRunner(m_workspace, m_prompts, this);
     QAction* spreadsheet = m_formulaMenu->findChild<QAction*>(QStringLiteral("mnuExl"));
-    spreadsheet->setEnabled(true);
     connect(spreadsheet, &QAction::triggered, this, [this] {
         // The list as shown: in the sorted order of a double click when it is sorted.
         if (!m_exportRunner->isRunning())
@@ -119,9 +115,7 @@ void FormulaPanel::createMenu()
 void FormulaPanel::connectDeletions()
 {
     const auto item = [this](const char* name) {
-        QAction* action = m_formulaMenu->findChild<QAction*>(QLatin1String(name));
-        action->setEnabled(true);
-        return action;
+        return m_formulaMenu->findChild<QAction*>(QLatin1String(name));
     };
     m_deleteThisAction = item("mnuDelGS");
     const auto run = [this](const std::function<Status(FormulaMaintenance&)>& deletion) {

@@ -37,8 +37,6 @@ QPushButton* commandButton(const char* name, const QString& caption, QWidget* pa
     auto* button = new QPushButton(caption, parent);
     button->setObjectName(QLatin1String(name));
     button->setAutoDefault(false);
-    // The operations behind these buttons are not part of this version yet.
-    button->setEnabled(false);
     return button;
 }
 
@@ -90,9 +88,6 @@ HistoryPanel::HistoryPanel(Workspace& workspace, Prompts& prompts, QWidget* pare
     connectResultsDisplay();
 
     m_maintenance = new HistoryMaintenance(m_workspace, m_prompts, *this);
-    m_onlineUpdateButton->setEnabled(true);
-    m_deleteNewestButton->setEnabled(true);
-    m_textExportButton->setEnabled(true);
     connect(m_onlineUpdateButton, &QPushButton::clicked, m_maintenance, &HistoryMaintenance::updateOnline);
     connect(m_deleteNewestButton, &QPushButton::clicked, m_maintenance,
             &HistoryMaintenance::deleteNewestDraw);
@@ -101,7 +96,6 @@ HistoryPanel::HistoryPanel(Workspace& workspace, Prompts& prompts, QWidget* pare
     connect(m_deleteAfterAction, &QAction::triggered, m_maintenance, &HistoryMaintenance::deleteAfterIssue);
     connect(m_deleteNewestAction, &QAction::triggered, m_maintenance, &HistoryMaintenance::deleteNewestCount);
     m_exportRunner = new SpreadsheetExportRunner(m_workspace, m_prompts, this);
-    m_spreadsheetButton->setEnabled(true);
     connect(m_spreadsheetButton, &QPushButton::clicked, this, &HistoryPanel::exportSpreadsheet);
     connect(m_spreadsheetAction, &QAction::triggered, this, &HistoryPanel::exportSpreadsheet);
 
