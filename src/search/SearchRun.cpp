@@ -138,7 +138,7 @@ void SearchRun::work(QPromise<FoundBatch>& promise)
             settings = checked(m_live->get());
         }
 
-        Batch batch{number, start, start, fullEnd, {}};
+        Batch batch{number, start, start, fullEnd, {}, 0};
         quint64 i = start;
         while (i < fullEnd) {
             const quint64 sliceEnd = std::min(fullEnd, i + kCheckInterval);
@@ -150,7 +150,9 @@ void SearchRun::work(QPromise<FoundBatch>& promise)
                 const std::optional<RunStatistics> statistics =
                     m_scorer->accepted(std::span<const int>(terms, std::size_t(count)), constant,
                                        settings.position, settings.kill, m_limits, buffers);
-                if (statistics)
+                if (statistics && m_parameters.countOnly)
+                    ++batch.counted;
+                else if (statistics)
                     batch.found.push_back(foundFormula(terms, count, constant, settings, *statistics, i));
             }
             m_tried.fetch_add(i - sliceStart, std::memory_order_relaxed);
@@ -180,6 +182,7 @@ void SearchRun::publish(Batch&& batch, QPromise<FoundBatch>& promise)
         if (ready == m_pending.end())
             break;
         Batch& next = ready->second;
+        m_published += next.counted;
         for (FoundFormula& formula : next.found) {
             const quint64 candidate = formula.candidate;
             delivered.append(std::move(formula));

@@ -35,6 +35,8 @@ struct SearchParameters
     std::optional<int> foundTarget;
     int foundListRoom = FoundList::kCapacity; // entries the FoundList can still take
     int threads = 0;                          // 0: one per core
+    // Count the accepted candidates without handing them on (the found count is the count).
+    bool countOnly = false;
 };
 
 enum class SearchStopReason
@@ -106,6 +108,7 @@ private:
         quint64 end = 0;     // candidates start .. end - 1 were tried
         quint64 fullEnd = 0; // where the batch would have ended
         std::vector<FoundFormula> found;
+        int counted = 0; // accepted candidates of a count-only run
     };
 
     void work(QPromise<FoundBatch>& promise);

@@ -1,6 +1,7 @@
 #include "oracle/StatisticsPrinting.h"
 #include "oracle/SyntheticHistory.h"
 #include "search/FoundList.h"
+#include "search/LuckBaseline.h"
 #include "search/SearchEngine.h"
 #include "search/SearchRun.h"
 
@@ -93,6 +94,8 @@ private slots:
     void sameFormulasForAnyThreadCount();
     void pauseContinueLiveSettingsAndStop();
     void foundListGroupsAndCapacity();
+    void luckBaselineCountsTheSameCandidatesOnShuffledDraws();
+    void luckShareText();
 };
 
 void TestSearchEngine::sameFormulasForAnyThreadCount_data()
@@ -263,6 +266,52 @@ void TestSearchEngine::foundListGroupsAndCapacity()
     QVERIFY(list.isFull());
     QVERIFY(!list.append(FoundFormula{}));
     QCOMPARE(list.size(), FoundList::kCapacity);
+}
+
+void TestSearchEngine::luckBaselineCountsTheSameCandidatesOnShuffledDraws()
+{
+    const std::shared_ptr<const DrawTable> table = history(400);
+    const auto rowsOf = [](const DrawTable& draws) {
+        std::vector<std::vector<qint32>> rows;
+        for (int d = 0; d < draws.drawCount(); ++d) {
+            std::vector<qint32> row{draws.issues()[std::size_t(d)]};
+            for (int term = 0; term < kTermCount; ++term)
+                row.push_back(draws.value(term, d));
+            rows.push_back(row);
+        }
+        return rows;
+    };
+    const DrawTable shuffled = LuckBaseline::shuffled(*table, 7);
+    auto before = rowsOf(*table), after = rowsOf(shuffled);
+    QVERIFY(before != after);
+    QCOMPARE(rowsOf(LuckBaseline::shuffled(*table, 7)), after);
+    QVERIFY(rowsOf(LuckBaseline::shuffled(*table, 8)) != after);
+    std::sort(before.begin(), before.end());
+    std::sort(after.begin(), after.end());
+    QCOMPARE(after, before); // every draw kept whole
+
+    SearchParameters run = parametersFor(table, true, kKillDefaults);
+    run.firstCandidate = 5000;
+    run.foundTarget = 1; // the baseline counts all it is given, whatever stopped the run
+    run.threads = 2;
+    const SearchParameters luck = LuckBaseline::parametersFor(run, 6000, run.generation);
+    std::vector<FoundFormula> none;
+    const SearchOutcome outcome = SearchRun::runToEnd(luck, none);
+    QVERIFY(none.empty());
+    QCOMPARE(outcome.tried, quint64(6000));
+    SearchParameters expected = run;
+    expected.history = luck.history;
+    QCOMPARE(outcome.found, int(expectedFormulas(expected, 6000).size()));
+    QVERIFY(outcome.found > 0);
+}
+
+void TestSearchEngine::luckShareText()
+{
+    QCOMPARE(LuckBaseline::shareText(0, 0), QStringLiteral("0%"));
+    QCOMPARE(LuckBaseline::shareText(1, 1), QStringLiteral("100%"));
+    QCOMPARE(LuckBaseline::shareText(1, 4), QStringLiteral("25%"));
+    QCOMPARE(LuckBaseline::shareText(3, 200), QStringLiteral("1.5%"));
+    QCOMPARE(LuckBaseline::shareText(12, 100000), QStringLiteral("0.012%"));
 }
 
 QTEST_GUILESS_MAIN(TestSearchEngine)

@@ -95,6 +95,10 @@ void TestSearchWindow::searchStoresIntoTheMainList()
     QCOMPARE(text("Text4"), QStringLiteral("3"));
     QVERIFY(text("Text3").toULongLong() >= 3);
     QCOMPARE(text("txtSeed"), QStringLiteral("7"));
+    // Once stopped, the run's share and the count of its candidates luck alone accepts.
+    QTRY_VERIFY2(child<QLabel>("lblLuck")->text().endsWith(QStringLiteral(" 条")),
+                 qPrintable(child<QLabel>("lblLuck")->text()));
+    QVERIFY(child<QLabel>("lblLuck")->text().startsWith(QStringLiteral("本次合格率 ")));
     const QAbstractItemModel* list = child<QListView>("List1")->model();
     QCOMPARE(list->rowCount(), 3);
     for (int row = 0; row < 3; ++row)

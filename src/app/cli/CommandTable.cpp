@@ -63,7 +63,7 @@ const std::vector<CliCommand>& commandTable()
          {QStringLiteral(
               "search [--position P] [--kind kill|keep] [--operands N] [--constant C | --random-constant] "
               "[--form prefix|suffix] [--bounds b2,b3,b4,b5,b6,b7,b8,b9] [--periods N] [--seed S] "
-              "(--candidates N | --target T) [--threads T] [--store append|replace]"),
+              "(--candidates N | --target T) [--threads T] [--store append|replace] [--luck]"),
           QStringLiteral("search score FILE [--position P] [--kind kill|keep] [--periods N] "
                          "[--bounds b2,b3,b4,b5,b6,b7,b8,b9]")},
          &SearchCommand::run},

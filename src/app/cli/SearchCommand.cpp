@@ -5,6 +5,7 @@
 #include "app/cli/CommandOptions.h"
 #include "app/cli/SearchOptions.h"
 #include "search/FoundList.h"
+#include "search/LuckBaseline.h"
 #include "search/SearchRun.h"
 #include "search/SearchScoring.h"
 #include "search/SearchSettings.h"
@@ -89,6 +90,9 @@ int SearchCommand::search(const CliContext& context, CliArguments& arguments)
     const Result<std::optional<FoundStoreMode>> store = SearchOptions::store(arguments);
     if (!store)
         return context.usage(store.error());
+    const Result<bool> luck = arguments.takeFlag(QStringLiteral("--luck"));
+    if (!luck)
+        return context.usage(luck.error());
     const Result<QStringList> words = arguments.positional();
     if (!words)
         return context.usage(words.error());
@@ -144,6 +148,14 @@ int SearchCommand::search(const CliContext& context, CliArguments& arguments)
     TabLine counts;
     counts << QStringLiteral("tried") << qint64(outcome.tried) << QStringLiteral("found") << outcome.found;
     context.print(counts);
+    if (*luck) {
+        std::vector<FoundFormula> none;
+        const SearchOutcome baseline = SearchRun::runToEnd(
+            LuckBaseline::parametersFor(parameters, outcome.tried, parameters.generation), none);
+        TabLine line;
+        line << QStringLiteral("luck") << baseline.found;
+        context.print(line);
+    }
     SearchOptions::printRate(context, outcome.tried, outcome.elapsedNanoseconds, outcome.threads,
                              parameters.seed);
     if (const QString notice = searchStopNotice(outcome.reason); !notice.isEmpty())

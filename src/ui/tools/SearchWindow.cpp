@@ -113,6 +113,10 @@ SearchWindow::SearchWindow(Workspace& workspace, QWidget* parent)
     connect(&m_engine, &SearchEngine::formulasFound, this, &SearchWindow::addFound);
     connect(&m_engine, &SearchEngine::progressChanged, this, &SearchWindow::showProgress);
     connect(&m_engine, &SearchEngine::finished, this, &SearchWindow::singleSearchFinished);
+    connect(&m_luck, &LuckCounter::progressed, this,
+            [this](int percent) { showLuck(QStringLiteral("计算中 %1%").arg(percent)); });
+    connect(&m_luck, &LuckCounter::counted, this,
+            [this](int luck) { showLuck(QStringLiteral("%1 条").arg(luck)); });
     connect(&m_scheme, &SearchScheme::formulasFound, this, &SearchWindow::addFound);
     connect(&m_scheme, &SearchScheme::progressChanged, this, &SearchWindow::showProgress);
     connect(&m_scheme, &SearchScheme::positionStarted, this, &SearchWindow::schemePositionStarted);
@@ -298,6 +302,12 @@ QWidget* SearchWindow::createRunArea()
     counters->addWidget(new QLabel(QStringLiteral("检索合格公式数"), area), 1, 0);
     m_foundBox = readOnlyBox(area, QStringLiteral("Text4"));
     counters->addWidget(m_foundBox, 1, 1);
+    m_luckLabel = new QLabel(area);
+    m_luckLabel->setObjectName(QStringLiteral("lblLuck"));
+    m_luckLabel->setToolTip(QStringLiteral(
+        "把历史各期的顺序打乱（前一期与后一期不再有任何联系）后，用同一种子验证同样多的公式，合格的条数就是"
+        "单凭运气能得到的数目；合格公式数与它相近时，这些公式很可能只是偶然合格。"));
+    counters->addWidget(m_luckLabel, 1, 2);
     counters->addWidget(new QLabel(QStringLiteral("随机种子"), area), 2, 0);
     m_seedBox = lineEdit(area, QStringLiteral("txtSeed"), QString());
     m_seedBox->setPlaceholderText(QStringLiteral("空：开始时取自时钟"));
@@ -627,6 +637,9 @@ void SearchWindow::startSingleSearch()
     m_foundBox->setText(QString::number(m_found.size()));
     if (!m_engine.start(parameters))
         return;
+    m_luck.cancel();
+    m_luckLabel->clear();
+    m_singleParameters = parameters;
     m_singleSeed = seed;
     m_singleFirst = parameters.firstCandidate;
     m_singleNext = parameters.firstCandidate;
@@ -652,8 +665,19 @@ void SearchWindow::singleSearchFinished(const SearchOutcome& outcome)
     flushList();
     m_singleNext = m_singleFirst + outcome.tried;
     updateButtons();
+    if (outcome.reason != SearchStopReason::Canceled && outcome.tried > 0 && isVisible()) {
+        // The candidates of this run once more on the history shuffled: what luck alone accepts.
+        m_luckShare = LuckBaseline::shareText(outcome.found, outcome.tried);
+        m_luck.count(m_singleParameters, outcome.tried, generation());
+        showLuck(QStringLiteral("计算中 0%"));
+    }
     if (const QString notice = searchStopNotice(outcome.reason); !notice.isEmpty())
         this->notice(kSearchTitle, notice);
+}
+
+void SearchWindow::showLuck(const QString& count)
+{
+    m_luckLabel->setText(QStringLiteral("本次合格率 %1，打乱历史后偶然合格 %2").arg(m_luckShare, count));
 }
 
 // ---- the scheme --------------------------------------------------------------------------------
@@ -684,6 +708,8 @@ void SearchWindow::startScheme()
     parameters.seed = seedForRun(typed);
 
     m_schemeFlag = true;
+    m_luck.cancel();
+    m_luckLabel->clear();
     m_found.clear();
     m_foundBox->setText(QStringLiteral("0"));
     m_triedBase = m_tried;
@@ -958,6 +984,7 @@ void SearchWindow::notice(const QString& title, const QString& message)
 
 void SearchWindow::reject()
 {
+    m_luck.cancel();
     m_engine.stop();
     m_scheme.stop();
     m_tuning.cancel();

@@ -2,6 +2,7 @@
 
 #include "core/TermTable.h"
 #include "search/FoundList.h"
+#include "search/LuckCounter.h"
 #include "search/ParameterTuning.h"
 #include "search/SearchEngine.h"
 #include "search/SearchScheme.h"
@@ -98,6 +99,7 @@ private:
     void pauseSingleSearch();
     void applyAutoStop();
     void singleSearchFinished(const SearchOutcome& outcome);
+    void showLuck(const QString& count);
     // --- the scheme ---
     void startScheme();
     void schemePositionStarted(int position, int target);
@@ -148,6 +150,10 @@ private:
     std::optional<quint64> m_singleSeed;
     quint64 m_singleFirst = 0;
     quint64 m_singleNext = 0;
+    // The luck baseline of the single search's last run: its parameters, share and count.
+    SearchParameters m_singleParameters;
+    LuckCounter m_luck;
+    QString m_luckShare;
 
     QFutureWatcher<TuningResult> m_tuning;
     // From the start of a tuning until its end has been handled here (its thread may end sooner).
@@ -172,6 +178,7 @@ private:
     QLineEdit* m_autoStopTarget = nullptr;                         // `Text1_15`
     QLineEdit* m_triedBox = nullptr;                               // `Text3`
     QLineEdit* m_foundBox = nullptr;                               // `Text4`
+    QLabel* m_luckLabel = nullptr;                                 // `lblLuck`
     QLineEdit* m_seedBox = nullptr;                                // `txtSeed`
     QListView* m_list = nullptr;                                   // `List1`
     FoundLinesModel* m_lines = nullptr;
