@@ -3,53 +3,13 @@
 #include "app/cli/CliArguments.h"
 #include "app/cli/CliContext.h"
 #include "app/cli/CommandOptions.h"
+#include "app/cli/PredictionOptions.h"
 #include "workspace/PredictionRun.h"
 #include "workspace/PredictionState.h"
 
 namespace quorvel::cli {
 
 namespace {
-
-const QStringList kKeyNames{QStringLiteral("errcon"), QStringLiteral("truecon"), QStringLiteral("errlst")};
-constexpr SortKey kKeys[3] = {SortKey::MaxMisses, SortKey::MaxHits, SortKey::LastMisses};
-
-// --keys A,B,C: three of errcon (最大连错), truecon (最大连对), errlst (最后连错).
-Result<std::optional<std::array<SortKey, 3>>> keys(CliArguments& arguments)
-{
-    const Result<std::optional<QStringList>> option = arguments.takeOption(QStringLiteral("--keys"), 1);
-    if (!option)
-        return Failure{option.error()};
-    if (!option->has_value())
-        return std::optional<std::array<SortKey, 3>>();
-    const QStringList names = (**option).first().split(QLatin1Char(','));
-    const Failure refused{
-        QStringLiteral("--keys takes three of %1, separated by commas").arg(kKeyNames.join(u','))};
-    if (names.size() != 3)
-        return refused;
-    std::array<SortKey, 3> chosen{};
-    for (int i = 0; i < 3; ++i) {
-        const qsizetype at = kKeyNames.indexOf(names[i].trimmed());
-        if (at < 0)
-            return refused;
-        chosen[std::size_t(i)] = kKeys[at];
-    }
-    return std::optional<std::array<SortKey, 3>>(chosen);
-}
-
-// --quota Q: a whole number that fits the quota box (16 bits).
-Result<std::optional<int>> quota(CliArguments& arguments)
-{
-    const Result<std::optional<QStringList>> option = arguments.takeOption(QStringLiteral("--quota"), 1);
-    if (!option)
-        return Failure{option.error()};
-    if (!option->has_value())
-        return std::optional<int>();
-    bool ok = false;
-    const int q = (**option).first().toInt(&ok);
-    if (!ok || q < -32768 || q > 32767)
-        return Failure{QStringLiteral("--quota takes a whole number -32768..32767")};
-    return std::optional<int>(q);
-}
 
 // --unselect L1,L2,...: list numbers 1 and up.
 Result<std::vector<int>> unselected(CliArguments& arguments)
@@ -98,14 +58,13 @@ int PredictCommand::run(const CliContext& context, CliArguments& arguments)
     const Result<std::optional<bool>> kind = CommandOptions::kind(arguments);
     if (!kind)
         return context.usage(kind.error());
-    const Result<std::optional<QString>> method = arguments.takeChoice(
-        QStringLiteral("--method"), {QStringLiteral("selected"), QStringLiteral("best")});
+    const Result<std::optional<PredictionMethod>> method = PredictionOptions::method(arguments);
     if (!method)
         return context.usage(method.error());
-    const Result<std::optional<int>> quotaOption = quota(arguments);
+    const Result<std::optional<int>> quotaOption = PredictionOptions::quota(arguments);
     if (!quotaOption)
         return context.usage(quotaOption.error());
-    const Result<std::optional<std::array<SortKey, 3>>> keyOption = keys(arguments);
+    const Result<std::optional<std::array<SortKey, 3>>> keyOption = PredictionOptions::keys(arguments);
     if (!keyOption)
         return context.usage(keyOption.error());
     const Result<std::vector<int>> unselect = unselected(arguments);
@@ -126,10 +85,7 @@ int PredictCommand::run(const CliContext& context, CliArguments& arguments)
         return context.fail(session.failure());
     Workspace& workspace = (*session)->workspace();
 
-    const PredictionMethod chosen =
-        method->has_value() ? (**method == QLatin1String("best") ? PredictionMethod::BestFormulas
-                                                                 : PredictionMethod::SelectedFormulas)
-                            : PredictionRun::chosenMethod(workspace.settings());
+    const PredictionMethod chosen = method->value_or(PredictionRun::chosenMethod(workspace.settings()));
     PredictionState state;
     BestFormulaSettings best;
     best.quota = quotaOption->value_or(best.quota);
@@ -168,6 +124,8 @@ int PredictCommand::run(const CliContext& context, CliArguments& arguments)
     context.print(QStringLiteral("SUMMARY\t") + state.ranking().summary());
     if (!outcome->handOver)
         return context.fail(outcome->handOver.failure());
+    if (!outcome->ledger)
+        return context.fail(outcome->ledger.failure());
     return ExitSuccess;
 }
 

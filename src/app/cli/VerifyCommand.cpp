@@ -3,6 +3,7 @@
 #include "app/cli/CliArguments.h"
 #include "app/cli/CliContext.h"
 #include "app/cli/CommandOptions.h"
+#include "verification/ChanceBaseline.h"
 #include "workspace/Workspace.h"
 
 namespace quorvel::cli {
@@ -48,6 +49,9 @@ int VerifyCommand::run(const CliContext& context, CliArguments& arguments)
         CommandOptions::onOff(arguments, QStringLiteral("--weighted"));
     if (!weighted)
         return context.usage(weighted.error());
+    const Result<bool> chance = arguments.takeFlag(QStringLiteral("--chance"));
+    if (!chance)
+        return context.usage(chance.error());
     const Result<QStringList> words = arguments.positional();
     if (!words)
         return context.usage(words.error());
@@ -78,6 +82,9 @@ int VerifyCommand::run(const CliContext& context, CliArguments& arguments)
     // printed even when they could not be written back.
     const Status verified = workspace.Yansuan();
     const std::vector<FormulaListRow>& rows = workspace.formulaList().rows();
+    const int outcomes = verificationWindow(workspace.history()->drawCount(), verification.periods,
+                                            verification.excludeCurrentPeriod)
+                             .size();
     const std::vector<FormulaListResult>& results = workspace.formulaList().results();
     for (std::size_t i = 0; i < rows.size(); ++i) {
         const int listNumber = int(i + 1);
@@ -86,6 +93,14 @@ int VerifyCommand::run(const CliContext& context, CliArguments& arguments)
         line << listNumber << rows[i].idx << workspace.computedValue(listNumber)
              << result.statistics.maxMisses << result.statistics.maxHits << result.statistics.lastMisses
              << result.statistics.lastHits << result.hitWeight << result.totalWeight << rows[i].code;
+        if (*chance) {
+            const ChanceBaseline::Figures figures =
+                ChanceBaseline::figures(outcomes, result.hits, result.statistics.maxMisses,
+                                        result.statistics.maxHits, workspace.currentKindIsKill());
+            line << result.hits << ChanceBaseline::probabilityText(figures.hitsChance)
+                 << ChanceBaseline::probabilityText(figures.maxMissChance)
+                 << ChanceBaseline::probabilityText(figures.maxHitChance);
+        }
         context.print(line);
     }
     if (!verified)

@@ -1,0 +1,106 @@
+#include "app/cli/BacktestCommand.h"
+
+#include "app/cli/CliArguments.h"
+#include "app/cli/CliContext.h"
+#include "app/cli/CommandOptions.h"
+#include "app/cli/PredictionOptions.h"
+#include "history/DrawEntry.h"
+#include "workspace/BacktestSetup.h"
+#include "workspace/PredictionRun.h"
+#include "workspace/PredictionState.h"
+
+namespace quorvel::cli {
+
+namespace {
+
+// --draws M: a whole number 1 and up; required.
+Result<int> drawCount(CliArguments& arguments)
+{
+    const Result<std::optional<QStringList>> option = arguments.takeOption(QStringLiteral("--draws"), 1);
+    if (!option)
+        return Failure{option.error()};
+    if (!option->has_value())
+        return Failure{QStringLiteral("backtest needs --draws M")};
+    bool ok = false;
+    const int count = (**option).first().toInt(&ok);
+    if (!ok || count < 1)
+        return Failure{QStringLiteral("--draws takes a whole number 1 and up")};
+    return count;
+}
+
+QString numbersText(const std::vector<int>& numbers)
+{
+    QStringList words;
+    for (const int n : numbers)
+        words << QString::number(n);
+    return words.join(QLatin1Char(' '));
+}
+
+} // namespace
+
+int BacktestCommand::run(const CliContext& context, CliArguments& arguments)
+{
+    const Result<int> targets = drawCount(arguments);
+    if (!targets)
+        return context.usage(targets.error());
+    const Result<std::optional<int>> position = CommandOptions::position(arguments);
+    if (!position)
+        return context.usage(position.error());
+    const Result<std::optional<bool>> kind = CommandOptions::kind(arguments);
+    if (!kind)
+        return context.usage(kind.error());
+    const Result<std::optional<PredictionMethod>> method = PredictionOptions::method(arguments);
+    if (!method)
+        return context.usage(method.error());
+    const Result<std::optional<int>> quota = PredictionOptions::quota(arguments);
+    if (!quota)
+        return context.usage(quota.error());
+    const Result<std::optional<std::array<SortKey, 3>>> keys = PredictionOptions::keys(arguments);
+    if (!keys)
+        return context.usage(keys.error());
+    const Result<QStringList> words = arguments.positional();
+    if (!words)
+        return context.usage(words.error());
+    if (!words->isEmpty())
+        return context.usage(QStringLiteral("backtest takes no positional arguments"));
+
+    WorkspaceStartOptions options;
+    options.position = position->value_or(1);
+    options.kill = kind->value_or(false);
+    options.verifyAtStart = false;
+    const Result<std::unique_ptr<CliSession>> session = context.startSession(options);
+    if (!session)
+        return context.fail(session.failure());
+    Workspace& workspace = (*session)->workspace();
+
+    BestFormulaSettings best;
+    best.quota = quota->value_or(best.quota);
+    best.keys = keys->value_or(best.keys);
+    const Result<BacktestParams> params = BacktestSetup(workspace).params(
+        *targets, method->value_or(PredictionRun::chosenMethod(workspace.settings())),
+        ListSelection::allExcept({}), best);
+    if (!params)
+        return context.fail(params.failure());
+    const BacktestResult result = Backtest::run(*workspace.history(), *params);
+
+    for (const BacktestDraw& draw : result.draws) {
+        for (std::size_t q = 0; q < draw.pages.size(); ++q) {
+            const BacktestPage& page = draw.pages[q];
+            TabLine line;
+            line << DrawEntry::issueText(draw.issue) << qint64(q + 1) << numbersText(page.picks) << page.drawn
+                 << page.right;
+            context.print(line);
+        }
+    }
+    for (std::size_t q = 0; q < result.positions.size(); ++q) {
+        const PickTally& tally = result.positions[q];
+        TabLine line;
+        line << QStringLiteral("SUMMARY") << qint64(q + 1) << tally.right << tally.trials
+             << ChanceBaseline::probabilityText(ChanceBaseline::hitChance(result.kill))
+             << ChanceBaseline::probabilityText(tally.pValue(result.kill));
+        context.print(line);
+    }
+    return ExitSuccess;
+}
+
+} // namespace quorvel::cli
