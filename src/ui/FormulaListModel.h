@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/FormulaRecord.h"
+#include "verification/ChanceBaseline.h"
 #include "workspace/FormulaListSort.h"
 
 #include <QAbstractTableModel>
@@ -40,6 +41,7 @@ public:
         LastMissesColumn, // "最后连错"
         LastHitsColumn,   // "最后连对"
         IdxColumn,        // hidden: the formula's number `idx`
+        ChanceColumn,     // "随机概率": how likely luck alone gives the record (shown when switched on)
         ColumnCount
     };
 
@@ -80,6 +82,9 @@ private:
     QString computedText(int row) const;
     std::optional<int> columnValue(int row, int column) const;
     QString toolTip(int row, int column) const;
+    // What luck gives beside the record of the formula in a row; empty for a row without one.
+    std::optional<ChanceBaseline::Figures> chanceFigures(int row) const;
+    QString chanceText(int row) const;
     bool isEvaluable(int row) const;
 
     Workspace& m_workspace;

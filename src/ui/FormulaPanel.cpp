@@ -1,5 +1,6 @@
 #include "ui/FormulaPanel.h"
 
+#include "core/Settings.h"
 #include "ui/FailureNotice.h"
 #include "ui/FormulaListModel.h"
 #include "ui/GridView.h"
@@ -50,6 +51,12 @@ FormulaPanel::FormulaPanel(Workspace& workspace, Prompts& prompts, ToolWindows& 
                            qMax(FormulaListModel::columnWidthPixels(FormulaListModel::NumberColumn),
                                 fontMetrics().horizontalAdvance(QStringLiteral("88888")) + 10));
     m_grid->setColumnHidden(FormulaListModel::IdxColumn, true);
+    // "随机概率" stands beside the statistics while its settings item is on.
+    const auto showChanceColumn = [this] {
+        m_grid->setColumnHidden(FormulaListModel::ChanceColumn, !m_workspace.settings().chanceColumn());
+    };
+    showChanceColumn();
+    connect(&m_workspace.settings(), &Settings::changed, this, showChanceColumn);
     // The formula column takes the room the window leaves; on a 1366 pixel screen it gives up
     // part of its design width so the statistics stay in view without scrolling sideways.
     m_grid->setElasticColumn(FormulaListModel::FormulaColumn,

@@ -53,6 +53,7 @@ public:
         verdict.statistics.maxHits = m_maxHits;
         verdict.statistics.lastMisses = m_currentMisses;
         verdict.statistics.lastHits = m_currentHits;
+        verdict.outcomes = int(m_index);
         verdict.hits = m_hits;
         verdict.hitWeight = m_hitWeight;
         verdict.totalWeight = m_totalWeight;

@@ -35,6 +35,7 @@ struct FormulaVerdict
 {
     bool evaluable = true; // false when the code does not compile
     RunStatistics statistics;
+    int outcomes = 0;                 // window draws counted
     int hits = 0;                     // window draws it got right
     qint64 hitWeight = 0;             // sum of the weights of the window draws it got right
     qint64 totalWeight = 0;           // sum of the weights of all window draws

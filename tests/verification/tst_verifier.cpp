@@ -128,6 +128,7 @@ void TestVerifier::runs()
     const FormulaVerdict verdict = countRuns(hits, wholeWindow(hits), true);
     QCOMPARE(verdict.statistics, expected);
     QCOMPARE(verdict.hits, int(outcomes.count(u'h')));
+    QCOMPARE(verdict.outcomes, int(outcomes.size()));
     QVERIFY(verdict.statistics.lastHits == 0 || verdict.statistics.lastMisses == 0);
 }
 

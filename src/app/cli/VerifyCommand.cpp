@@ -95,7 +95,7 @@ int VerifyCommand::run(const CliContext& context, CliArguments& arguments)
              << result.statistics.lastHits << result.hitWeight << result.totalWeight << rows[i].code;
         if (*chance) {
             const ChanceBaseline::Figures figures =
-                ChanceBaseline::figures(outcomes, result.hits, result.statistics.maxMisses,
+                ChanceBaseline::figures(result.outcomes, result.hits, result.statistics.maxMisses,
                                         result.statistics.maxHits, workspace.currentKindIsKill());
             line << result.hits << ChanceBaseline::probabilityText(figures.hitsChance)
                  << ChanceBaseline::probabilityText(figures.maxMissChance)
