@@ -1,7 +1,7 @@
 #pragma once
 
 #include "core/Draw.h"
-#include "core/LedgerTable.h"
+#include "core/LedgerRecord.h"
 
 #include <QString>
 

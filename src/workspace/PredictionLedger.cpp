@@ -1,6 +1,7 @@
 #include "workspace/PredictionLedger.h"
 
 #include "core/Database.h"
+#include "core/LedgerTable.h"
 #include "history/DrawEntry.h"
 #include "verification/LedgerScoring.h"
 #include "workspace/PredictionState.h"

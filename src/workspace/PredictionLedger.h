@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/LedgerTable.h"
+#include "core/LedgerRecord.h"
 #include "core/Result.h"
 #include "verification/PickTally.h"
 
