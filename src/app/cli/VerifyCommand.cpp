@@ -82,9 +82,6 @@ int VerifyCommand::run(const CliContext& context, CliArguments& arguments)
     // printed even when they could not be written back.
     const Status verified = workspace.Yansuan();
     const std::vector<FormulaListRow>& rows = workspace.formulaList().rows();
-    const int outcomes = verificationWindow(workspace.history()->drawCount(), verification.periods,
-                                            verification.excludeCurrentPeriod)
-                             .size();
     const std::vector<FormulaListResult>& results = workspace.formulaList().results();
     for (std::size_t i = 0; i < rows.size(); ++i) {
         const int listNumber = int(i + 1);
