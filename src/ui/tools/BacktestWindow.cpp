@@ -26,6 +26,9 @@
 #include <QValueAxis>
 #include <QtConcurrent>
 
+#include <algorithm>
+#include <cmath>
+
 namespace quorvel {
 
 namespace {
@@ -43,6 +46,20 @@ QString keyCaption(SortKey key)
         return QStringLiteral("最后连错");
     }
     return QString();
+}
+
+// A step of 1, 2 or 5 times a power of ten that marks a count axis up to `top` about eight times.
+double wholeTickStep(double top)
+{
+    double step = 1;
+    while (top / step > 8) {
+        for (const double factor : {2.0, 2.5, 2.0}) {
+            step *= factor;
+            if (top / step <= 8)
+                break;
+        }
+    }
+    return step;
 }
 
 GridView* grid(const char* name, QAbstractItemModel* model, QWidget* parent)
@@ -279,9 +296,13 @@ void BacktestWindow::showResult(const BacktestResult& result)
     auto* y = new QValueAxis;
     y->setTitleText(QStringLiteral("正确选号数"));
     y->setLabelFormat(QStringLiteral("%d"));
-    y->setRange(0, std::max(1.0, std::max(double(running.right), running.expected)));
-    x->applyNiceNumbers();
-    y->applyNiceNumbers();
+    // A little room above the higher line, so that its last tick is labelled.
+    y->setRange(0, std::ceil(1.05 * std::max({1.0, double(running.right), running.expected})));
+    for (QValueAxis* axis : {x, y}) {
+        axis->setTickType(QValueAxis::TicksDynamic);
+        axis->setTickAnchor(0);
+        axis->setTickInterval(wholeTickStep(axis->max()));
+    }
     m_chart->addAxis(x, Qt::AlignBottom);
     m_chart->addAxis(y, Qt::AlignLeft);
     for (QLineSeries* series : {right, expected}) {
