@@ -313,7 +313,9 @@ void BacktestWindow::showResult(const BacktestResult& result)
 
 void BacktestWindow::openLedger()
 {
-    m_toolWindows.window<LedgerWindow>([this] { return new LedgerWindow(m_workspace, m_prompts, window()); })
+    // The ledger belongs to the main window, whichever window opens it first.
+    m_toolWindows
+        .window<LedgerWindow>([this] { return new LedgerWindow(m_workspace, m_prompts, parentWidget()); })
         .open();
 }
 
