@@ -2,6 +2,7 @@
 // and against a floor (a plain loop that only adds a formula's columns) on a deterministic
 // synthetic history, and prints the rates and their ratios.
 
+#include "BacktestBench.h"
 #include "DisplayBench.h"
 #include "PredictionBench.h"
 #include "ProgramBench.h"
@@ -220,7 +221,8 @@ SearchFigures searchRates(const DrawTable& table)
 int main(int argc, char** argv)
 {
     QCoreApplication application(argc, argv);
-    // quorvel-bench [SECTION...]: only the sections named (verify, predict, search, program, xlsx).
+    // quorvel-bench [SECTION...]: only the sections named (verify, predict, search, program, xlsx,
+    // backtest).
     const QStringList wanted = QCoreApplication::arguments().mid(1);
     const auto runs = [&wanted](const char* section) {
         return wanted.isEmpty() || wanted.contains(QLatin1String(section));
@@ -255,6 +257,8 @@ int main(int argc, char** argv)
         bench::printProgramFigures();
     if (runs("xlsx"))
         bench::printXlsxExport();
+    if (runs("backtest"))
+        bench::printBacktestFigures(draws);
     if (verifyRatio && fraction)
         std::printf("bench: verify_ratio=%.0f search_fraction=%.2f\n", *verifyRatio, *fraction);
     return 0;

@@ -18,7 +18,7 @@ declare -A allowed=(
     [workspace]="core formulas history verification search workspace"
     [ui]="core formulas history verification search workspace ui"
 )
-storage='core/(Database|HistoryTable|FormulaTables|RankingTable|SqlConnection|Schema)\.h'
+storage='core/(Database|HistoryTable|FormulaTables|RankingTable|LedgerTable|SqlConnection|Schema)\.h'
 
 failed=0
 report() {

@@ -55,6 +55,16 @@ for tool in frmErrarrLei:ranking frmGsbz:steps; do
         --screenshot "docs/${tool#*:}.png" --screenshot-window "${tool%%:*}"
     echo "screenshot: wrote docs/${tool#*:}.png"
 done
+# The list with its chance column ("随机概率", switched on in the settings menu) into docs/chance.png,
+# and the backtest of the newest 100 draws into docs/backtest.png.
+printf '[IniSetting]\nGsZl=0\nSjGl=True\n' > "$work/chance.ini"
+xvfb-run -a -s "-screen 0 1920x1080x24" \
+    "$build/quorvel" --data-dir "$data" --settings-file "$work/chance.ini" --screenshot docs/chance.png
+echo "screenshot: wrote docs/chance.png"
+xvfb-run -a -s "-screen 0 1920x1080x24" \
+    "$build/quorvel" --data-dir "$data" --settings-file "$settings" \
+    --screenshot docs/backtest.png --screenshot-window frmLsHc
+echo "screenshot: wrote docs/backtest.png"
 
 # The search window a moment into a search of the keep formulas of position 1, with a fixed seed.
 # Longer miss runs than the defaults keep the found list from filling up on this short history.

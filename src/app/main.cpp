@@ -6,6 +6,7 @@
 #include "ui/GridView.h"
 #include "ui/MainWindow.h"
 #include "ui/Translations.h"
+#include "ui/tools/BacktestWindow.h"
 #include "ui/tools/SearchWindow.h"
 #include "workspace/Workspace.h"
 
@@ -13,6 +14,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QEventLoop>
 #include <QFont>
 #include <QFontDatabase>
 #include <QLineEdit>
@@ -46,12 +48,24 @@ void addChineseFontFallback(QApplication& app)
 }
 
 // For a picture of a tool window: opens it the way the user does (the ranking by computing the
-// prediction, the calculation steps from the formula menu on the first formula) and returns it.
+// prediction, the calculation steps from the formula menu on the first formula, the backtest from
+// its button, run once) and returns it.
 QWidget* openToolWindow(quorvel::MainWindow& window, const QString& name)
 {
     if (name == QLatin1String("frmErrarrLei")) {
         if (auto* compute = window.findChild<QAbstractButton*>(QStringLiteral("Command23")))
             compute->click();
+    } else if (name == QLatin1String("frmLsHc")) {
+        // The backtest of the newest 100 draws, shown once it has run.
+        if (auto* open = window.findChild<QAbstractButton*>(QStringLiteral("cmdLsHc")))
+            open->click();
+        if (auto* backtest = window.findChild<quorvel::BacktestWindow*>(name)) {
+            QEventLoop ran;
+            QObject::connect(backtest, &quorvel::BacktestWindow::finished, &ran, &QEventLoop::quit);
+            backtest->start();
+            if (backtest->isRunning())
+                ran.exec();
+        }
     } else if (name == QLatin1String("frmGsbz")) {
         auto* formulas = window.findChild<quorvel::GridView*>(QStringLiteral("MSFlexGrid2"));
         auto* steps = window.findChild<QAction*>(QStringLiteral("mnuCulate"));
@@ -94,7 +108,7 @@ int main(int argc, char* argv[])
     const QCommandLineOption toolWindowOption(
         QStringLiteral("screenshot-window"),
         QStringLiteral(
-            "With --screenshot: photograph the tool window <name> (frmErrarrLei, frmGsbz) instead."),
+            "With --screenshot: photograph the tool window <name> (frmErrarrLei, frmGsbz, frmLsHc) instead."),
         QStringLiteral("name"));
     const QCommandLineOption searchScreenshotOption(
         QStringLiteral("screenshot-search"),

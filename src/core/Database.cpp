@@ -2,6 +2,7 @@
 
 #include "core/FormulaTables.h"
 #include "core/HistoryTable.h"
+#include "core/LedgerTable.h"
 #include "core/RankingTable.h"
 #include "core/Schema.h"
 #include "core/SqlConnection.h"
@@ -12,6 +13,8 @@
 #include <QFileInfo>
 #include <QSaveFile>
 #include <QSet>
+
+#include <algorithm>
 
 namespace quorvel {
 
@@ -122,12 +125,25 @@ Result<QStringList> completionStatements(const QSqlDatabase& db, const QSet<QStr
     return statements;
 }
 
+// The tables that later versions added: the ordered upgrade steps from the file's version on, and
+// for a file of their version that lacks one (restored in part) the table again.
+QStringList laterVersionStatements(const QSet<QString>& tables, int version)
+{
+    QStringList statements;
+    if (version >= 2 && !tables.contains(schema::kLedgerTable.toLower()))
+        statements << schema::ledgerDefinition();
+    for (int step = std::max(version, 1) + 1; step <= schema::kVersion; ++step)
+        statements << schema::upgradeSteps(step);
+    return statements;
+}
+
 QStringList creationStatements()
 {
     QStringList statements{schema::historyDefinition()};
     for (int position = 1; position <= kPositionCount; ++position)
         statements << schema::formulaTableDefinition(Database::formulaTableName(position));
-    statements << schema::rankingDefinition() << schema::rebuildTableDefinition();
+    statements << schema::rankingDefinition() << schema::rebuildTableDefinition()
+               << schema::ledgerDefinition();
     return statements;
 }
 
@@ -138,7 +154,8 @@ Database::Database(const QString& dataFolder)
       m_connection(std::make_unique<SqlConnection>(QDir(dataFolder).filePath(QLatin1String(kFileName)))),
       m_history(std::make_unique<HistoryTable>(*m_connection)),
       m_formulas(std::make_unique<FormulaTables>(*m_connection)),
-      m_ranking(std::make_unique<RankingTable>(*m_connection))
+      m_ranking(std::make_unique<RankingTable>(*m_connection)),
+      m_ledger(std::make_unique<LedgerTable>(*m_connection))
 {
 }
 
@@ -250,14 +267,17 @@ Status Database::ensureSchema()
         holdsOurs ? completionStatements(db, *tables, path) : Result<QStringList>(creationStatements());
     if (!statements)
         return statements.failure();
-    if (statements->isEmpty() && version == schema::kVersion)
-        return success();
     if (isReadOnly()) {
-        // Reading needs only the tables; a file that lacks some cannot be completed.
+        // Reading needs only the tables of version 1; a file that lacks some cannot be completed.
+        // The tables of later versions read as empty when missing.
         if (statements->isEmpty())
             return success();
         return Failure{readOnlyReason()};
     }
+    if (holdsOurs)
+        *statements << laterVersionStatements(*tables, version);
+    if (statements->isEmpty() && version == schema::kVersion)
+        return success();
     // The version number lives in the file header and takes part in the transaction, so an
     // interrupted upgrade leaves the file as it was.
     return m_connection->transaction(QStringLiteral("升级公式数据库"), [&]() -> Status {

@@ -11,6 +11,7 @@ namespace quorvel {
 
 class FormulaTables;
 class HistoryTable;
+class LedgerTable;
 class RankingTable;
 class SqlConnection;
 
@@ -48,6 +49,8 @@ public:
     const FormulaTables& formulas() const { return *m_formulas; }
     RankingTable& ranking() { return *m_ranking; }
     const RankingTable& ranking() const { return *m_ranking; }
+    LedgerTable& ledger() { return *m_ledger; }
+    const LedgerTable& ledger() const { return *m_ledger; }
 
     // Runs `body` as one transaction: every change made through the tables inside it commits
     // together or not at all.
@@ -67,6 +70,7 @@ private:
     std::unique_ptr<HistoryTable> m_history;
     std::unique_ptr<FormulaTables> m_formulas;
     std::unique_ptr<RankingTable> m_ranking;
+    std::unique_ptr<LedgerTable> m_ledger;
 };
 
 } // namespace quorvel

@@ -51,6 +51,28 @@ QString rebuildTableDefinition()
         .arg(kRebuildTable);
 }
 
+QString ledgerDefinition()
+{
+    // strQQH: the issue the picks are for; strPicks: the picks of positions 1..intPositions, a
+    // page's numbers separated by blanks and the pages by "|"; strDrawn, intRight and intTrials
+    // stay empty until the draw of strQQH is stored.
+    return QStringLiteral("CREATE TABLE IF NOT EXISTS %1 (id INTEGER PRIMARY KEY, strQQH INTEGER NOT NULL, "
+                          "strMade TEXT, strMethod TEXT, bolKill INTEGER, intQuota INTEGER, "
+                          "intPositions INTEGER, strPicks TEXT, strDrawn TEXT, intRight INTEGER, "
+                          "intTrials INTEGER)")
+        .arg(kLedgerTable);
+}
+
+QStringList upgradeSteps(int version)
+{
+    switch (version) {
+    case 2:
+        return {ledgerDefinition()};
+    default:
+        return {};
+    }
+}
+
 const QString& parameterColumnList()
 {
     static const QString list = [] {

@@ -8,13 +8,16 @@
 namespace quorvel::schema {
 
 // Version of the layout written into `PRAGMA user_version`.
-constexpr int kVersion = 1;
+constexpr int kVersion = 2;
 
 inline const QString kHistoryTable = QStringLiteral("Lishi");
 // Ranking scratch table: one row per number with its total, kill and keep counts.
 inline const QString kRankingTable = QStringLiteral("ErrarrLei");
 // Scratch table of the formula-table rebuild; empty between rebuilds.
 inline const QString kRebuildTable = QStringLiteral("Tmp");
+// The prediction ledger (version 2): the picks of every prediction run, scored when their draw
+// is stored.
+inline const QString kLedgerTable = QStringLiteral("YuceJilu");
 
 // Lishi: the issue, the 124 parameter columns in term order, then the work columns.
 QString historyDefinition();
@@ -25,6 +28,10 @@ QStringList formulaNumberColumns(); // idx, intGsLim, intGsErrCon, ...
 QStringList formulaTextColumns();   // gongshi, gongshiCN, bolKill: a table without them is unusable
 QString rankingDefinition();
 QString rebuildTableDefinition();
+QString ledgerDefinition();
+
+// The statements that take a file of version `version` - 1 to `version`, in order.
+QStringList upgradeSteps(int version);
 
 // "L1A, L2A, ..." in term order.
 const QString& parameterColumnList();

@@ -141,6 +141,7 @@ const std::array<Definition, SettingKey::IdCount>& definitions()
         {Type::Text, mainSection, QUORVEL_NAME("GsUrl"), emptyText, anyValue, std::nullopt},
         {Type::Text, mainSection, QUORVEL_NAME("KjUrl"), emptyText, anyValue, std::nullopt},
         {Type::Bytes, windowSection, QUORVEL_NAME("frmMain"), emptyBytes, anyValue, std::nullopt},
+        {Type::Flag, mainSection, QUORVEL_NAME("SjGl"), fixedFlag<false>, anyValue, std::nullopt},
         {Type::Number, positionSection, boundName, boundDefault, finiteValue, std::nullopt},
         {Type::Integer, positionSection, operandName, fixedInt<8>, operandValue, std::nullopt},
         {Type::Integer, schemeSection, schemeName, fixedInt<80>, anyValue, std::nullopt},

@@ -27,6 +27,7 @@ struct SettingKey
         FormulaDownloadUrl,     // `GsUrl`: the whole address of the online formula file
         ResultsHost,            // `KjUrl`: the host of the results page (or a whole base address)
         MainWindowGeometry,     // where and how large the main window was last
+        ChanceColumn,           // `SjGl`: the formula list shows the column "随机概率"
         CategoryBound,          // search bound 2..9 of a position and kind (section = position)
         OperandCount,           // search operand count of a position (`text2`)
         SchemeTarget,           // scheme target of a position and kind (section `SSSZ`)
@@ -97,6 +98,8 @@ public:
     void setFormulaDownloadUrl(const QString& url) { setValue({SettingKey::FormulaDownloadUrl}, url); }
     QString resultsHost() const { return value({SettingKey::ResultsHost}).toString(); }
     void setResultsHost(const QString& host) { setValue({SettingKey::ResultsHost}, host); }
+    bool chanceColumn() const { return value({SettingKey::ChanceColumn}).toBool(); }
+    void setChanceColumn(bool on) { setValue({SettingKey::ChanceColumn}, on); }
     QByteArray mainWindowGeometry() const { return value({SettingKey::MainWindowGeometry}).toByteArray(); }
     void setMainWindowGeometry(const QByteArray& geometry)
     {

@@ -8,7 +8,9 @@
 #include "ui/ToolWindows.h"
 #include "ui/UserManual.h"
 #include "ui/WaitCursor.h"
+#include "ui/tools/BacktestWindow.h"
 #include "ui/tools/FormulaFilterWindow.h"
+#include "ui/tools/LedgerWindow.h"
 #include "ui/tools/ParameterReferenceWindow.h"
 #include "ui/tools/RankingWindow.h"
 #include "ui/tools/SearchWindow.h"
@@ -19,6 +21,7 @@
 #include "workspace/FormulaFilters.h"
 #include "workspace/FormulaMaintenance.h"
 #include "workspace/LimitUpdate.h"
+#include "workspace/PredictionLedger.h"
 #include "workspace/PredictionRun.h"
 #include "workspace/PredictionState.h"
 #include "workspace/Workspace.h"
@@ -80,6 +83,7 @@ CommandsPanel::CommandsPanel(Workspace& workspace, Prompts& prompts, ToolWindows
     layout->addLayout(buttons);
     layout->addStretch(1);
     connectPredictionCommands();
+    layout->insertLayout(layout->indexOf(buttons), createRecordCommands());
 
     m_setupMenu = new SetupMenu(m_workspace, m_prompts, this);
     connect(m_settingsButton, &QPushButton::clicked, this, [this] { m_setupMenu->popup(QCursor::pos()); });
@@ -238,6 +242,7 @@ void CommandsPanel::runPrediction(PredictionMethod method)
         return;
     // The ranking is shown even when its hand-over table could not be written.
     reportFailure(m_prompts, (*outcome)->handOver);
+    reportFailure(m_prompts, (*outcome)->ledger);
     RankingWindow& ranking = m_toolWindows.window<RankingWindow>(
         [this] { return new RankingWindow(m_workspace, *m_prediction, m_toolWindows, m_prompts, window()); });
     ranking.showRanking();
@@ -304,6 +309,44 @@ void CommandsPanel::openParameterReference()
         .window<ParameterReferenceWindow>(
             [this] { return new ParameterReferenceWindow(m_workspace, window()); })
         .open();
+}
+
+// ---- backtest and ledger -----------------------------------------------------------------------
+
+QLayout* CommandsPanel::createRecordCommands()
+{
+    // The same two columns as the buttons below, so that the row lines up with them.
+    auto* row = new QGridLayout;
+    m_backtestButton = button("cmdLsHc", "历史回测(&B)", true);
+    m_ledgerButton = button("cmdYcJl", "预测记录(&J)", true);
+    row->addWidget(m_backtestButton, 0, 0);
+    row->addWidget(m_ledgerButton, 0, 1);
+    connect(m_backtestButton, &QPushButton::clicked, this, &CommandsPanel::openBacktest);
+    connect(m_ledgerButton, &QPushButton::clicked, this, &CommandsPanel::openLedger);
+    // Whichever way a draw comes in (typed, imported, fetched) or goes (deleted), the ledger
+    // follows the history.
+    connect(&m_workspace, &Workspace::historyChanged, this, &CommandsPanel::scoreLedger);
+    return row;
+}
+
+void CommandsPanel::openBacktest()
+{
+    m_toolWindows
+        .window<BacktestWindow>([this] {
+            return new BacktestWindow(m_workspace, *m_prediction, m_prompts, m_toolWindows, window());
+        })
+        .open();
+}
+
+void CommandsPanel::openLedger()
+{
+    m_toolWindows.window<LedgerWindow>([this] { return new LedgerWindow(m_workspace, m_prompts, window()); })
+        .open();
+}
+
+void CommandsPanel::scoreLedger()
+{
+    reportFailure(m_prompts, PredictionLedger(m_workspace).score());
 }
 
 } // namespace quorvel

@@ -5,6 +5,7 @@
 #include <array>
 #include <memory>
 
+class QLayout;
 class QPushButton;
 class QRadioButton;
 
@@ -51,6 +52,12 @@ private:
     void connectFormulaLibrary();
     void openParameterReference();
     void openSearchWindow();
+    // The backtest and the ledger beside `Command23`, and the scoring of the ledger whenever the
+    // history changes.
+    QLayout* createRecordCommands();
+    void openBacktest();
+    void openLedger();
+    void scoreLedger();
 
     Workspace& m_workspace;
     Prompts& m_prompts;
@@ -78,6 +85,8 @@ private:
     QPushButton* m_exportShownButton = nullptr;       // `Command20`
     QPushButton* m_onlineFormulasButton = nullptr;    // `cmdGsgx`
     FormulaFileCommands* m_formulaFileCommands = nullptr;
+    QPushButton* m_backtestButton = nullptr; // `cmdLsHc` "历史回测(&B)"
+    QPushButton* m_ledgerButton = nullptr;   // `cmdYcJl` "预测记录(&J)"
 };
 
 } // namespace quorvel

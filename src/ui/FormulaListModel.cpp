@@ -18,9 +18,10 @@ namespace {
 constexpr int kTwipsPerPixel = 15;
 // Design widths in twips, by column.
 constexpr std::array<int, FormulaListModel::ColumnCount> kColumnWidthsTwips{420, 4800, 500, 420, 600, 600,
-                                                                            800, 800,  800, 800, 0};
+                                                                            800, 800,  800, 800, 0,   900};
 
-static_assert(FormulaListModel::ColumnCount == FormulaListSheet::kColumnCount);
+// The sheet holds the columns up to the hidden `idx`; the chance column is the window's alone.
+static_assert(FormulaListModel::IdxColumn + 1 == FormulaListSheet::kColumnCount);
 
 } // namespace
 
@@ -110,6 +111,25 @@ FormulaListSheet::ShownFormula FormulaListModel::shownFormula(int row) const
     return {};
 }
 
+std::optional<ChanceBaseline::Figures> FormulaListModel::chanceFigures(int row) const
+{
+    const int listNumber = listNumberAt(row);
+    const auto& results = m_workspace.formulaList().results();
+    if (listNumber == 0 || listNumber > int(results.size()))
+        return std::nullopt;
+    const FormulaListResult& result = results[std::size_t(listNumber - 1)];
+    if (!result.evaluable || result.outcomes <= 0)
+        return std::nullopt;
+    return ChanceBaseline::figures(result.outcomes, result.hits, result.statistics.maxMisses,
+                                   result.statistics.maxHits, m_workspace.currentKindIsKill());
+}
+
+QString FormulaListModel::chanceText(int row) const
+{
+    const std::optional<ChanceBaseline::Figures> figures = chanceFigures(row);
+    return figures ? ChanceBaseline::percentText(ChanceBaseline::listChance(*figures)) : QString();
+}
+
 QString FormulaListModel::toolTip(int row, int column) const
 {
     if (!isEvaluable(row))
@@ -117,20 +137,68 @@ QString FormulaListModel::toolTip(int row, int column) const
     // A long formula shows its whole text, whatever the column's width.
     if (column == FormulaColumn)
         return data(index(row, column), Qt::DisplayRole).toString();
-    if (column < MaxMissesColumn || column > LastHitsColumn)
+    if (column == LimitColumn) {
+        const QString limit = FormulaListSheet::text(m_workspace, row, shownFormula(row), column);
+        return !limit.isEmpty()
+                   ? QStringLiteral(
+                         "极限值%1：“更新极限值(U)”为该公式记下的连错期数，最后连错达到它时公式处在极限。")
+                         .arg(limit)
+                   : QStringLiteral("尚无极限值：“更新极限值(U)”会为该公式记下连错期数。");
+    }
+    if (column < MaxMissesColumn || (column > LastHitsColumn && column != ChanceColumn))
         return {};
     const int listNumber = listNumberAt(row);
     const auto& results = m_workspace.formulaList().results();
     if (listNumber == 0 || listNumber > int(results.size()))
         return {};
     const FormulaListResult& result = results[std::size_t(listNumber - 1)];
-    if (result.totalWeight <= 0)
+    const std::optional<ChanceBaseline::Figures> figures = chanceFigures(row);
+    if (!figures || result.totalWeight <= 0)
         return QStringLiteral("没有可验证的历史期数");
-    const double percent = 100.0 * double(result.hitWeight) / double(result.totalWeight);
-    return QStringLiteral("加权正确率：%1%（命中权重 %2 / 总权重 %3）")
-        .arg(percent, 0, 'f', 2)
-        .arg(result.hitWeight)
-        .arg(result.totalWeight);
+
+    const bool kill = m_workspace.currentKindIsKill();
+    const QString nobody = kill ? QStringLiteral("一个毫无预测能力的杀码公式（每期约95%对）")
+                                : QStringLiteral("一个毫无预测能力的留码公式（每期约5%对）");
+    const QString n = QString::number(figures->outcomes);
+    const RunStatistics& s = result.statistics;
+    const auto percent = [](double p) { return ChanceBaseline::percentText(p); };
+    switch (column) {
+    case MaxMissesColumn:
+        return QStringLiteral("验证的%1期中最长连错%2期，%3在%1期中连错至少这么长的概率为%4。")
+            .arg(n)
+            .arg(s.maxMisses)
+            .arg(nobody, percent(figures->maxMissChance));
+    case MaxHitsColumn:
+        return QStringLiteral("验证的%1期中最长连对%2期，%3在%1期中连对至少这么长的概率为%4。")
+            .arg(n)
+            .arg(s.maxHits)
+            .arg(nobody, percent(figures->maxHitChance));
+    case LastMissesColumn:
+        return s.lastMisses == 0
+                   ? QStringLiteral("最近一期公式对了，所以最后连错为0。")
+                   : QStringLiteral("最近连续错了%1期，%2最近至少连错这么多期的概率为%3。")
+                         .arg(s.lastMisses)
+                         .arg(nobody, percent(ChanceBaseline::lastRunChance(s.lastMisses, false, kill)));
+    case LastHitsColumn:
+        return s.lastHits == 0
+                   ? QStringLiteral("最近一期公式错了，所以最后连对为0。")
+                   : QStringLiteral("最近连续对了%1期，%2最近至少连对这么多期的概率为%3。")
+                         .arg(s.lastHits)
+                         .arg(nobody, percent(ChanceBaseline::lastRunChance(s.lastHits, true, kill)));
+    default: {
+        const double weighted = double(result.hitWeight) / double(result.totalWeight);
+        return QStringLiteral(
+                   "验证的%1期中对了%2期（正确率%3%，加权正确率%4%），%5对这么多期或更多的概率为%6，"
+                   "连对%7期或更长的概率为%8，本列取两者中较小的。")
+            .arg(n)
+            .arg(figures->hits)
+            .arg(100 * figures->hitRate, 0, 'f', 2)
+            .arg(100 * weighted, 0, 'f', 2)
+            .arg(nobody, percent(figures->hitsChance))
+            .arg(s.maxHits)
+            .arg(percent(figures->maxHitChance));
+    }
+    }
 }
 
 QVariant FormulaListModel::data(const QModelIndex& index, int role) const
@@ -147,6 +215,8 @@ QVariant FormulaListModel::data(const QModelIndex& index, int role) const
 
     switch (role) {
     case Qt::DisplayRole:
+        if (column == ChanceColumn)
+            return chanceText(row);
         return FormulaListSheet::text(m_workspace, row, shownFormula(row), column);
     case Qt::TextAlignmentRole:
         if (column == FormulaColumn)
@@ -192,7 +262,7 @@ QVariant FormulaListModel::headerData(int section, Qt::Orientation orientation, 
     if (orientation != Qt::Horizontal || section < 0 || section >= ColumnCount)
         return QAbstractTableModel::headerData(section, orientation, role);
     if (role == Qt::DisplayRole)
-        return FormulaListSheet::headers().at(section);
+        return section == ChanceColumn ? QStringLiteral("随机概率") : FormulaListSheet::headers().at(section);
     return {};
 }
 

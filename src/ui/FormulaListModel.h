@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/FormulaRecord.h"
+#include "verification/ChanceBaseline.h"
 #include "workspace/FormulaListSheet.h"
 #include "workspace/FormulaListSort.h"
 
@@ -41,6 +42,7 @@ public:
         LastMissesColumn, // "最后连错"
         LastHitsColumn,   // "最后连对"
         IdxColumn,        // hidden: the formula's number `idx`
+        ChanceColumn,     // "随机概率": how likely luck alone gives the record (shown when switched on)
         ColumnCount
     };
 
@@ -83,6 +85,9 @@ private:
     QString computedText(int row) const;
     FormulaListSheet::ShownFormula shownFormula(int row) const;
     QString toolTip(int row, int column) const;
+    // What luck gives beside the record of the formula in a row; empty for a row without one.
+    std::optional<ChanceBaseline::Figures> chanceFigures(int row) const;
+    QString chanceText(int row) const;
     bool isEvaluable(int row) const;
 
     Workspace& m_workspace;

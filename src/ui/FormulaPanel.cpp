@@ -1,5 +1,6 @@
 #include "ui/FormulaPanel.h"
 
+#include "core/Settings.h"
 #include "ui/FailureNotice.h"
 #include "ui/FormulaListModel.h"
 #include "ui/GridView.h"
@@ -51,10 +52,21 @@ FormulaPanel::FormulaPanel(Workspace& workspace, Prompts& prompts, ToolWindows& 
                            qMax(FormulaListModel::columnWidthPixels(FormulaListModel::NumberColumn),
                                 fontMetrics().horizontalAdvance(QStringLiteral("88888")) + 10));
     m_grid->setColumnHidden(FormulaListModel::IdxColumn, true);
+    // "随机概率" stands beside the statistics while its settings item is on; the formula column gives
+    // up its width.
+    const auto showChanceColumn = [this] {
+        const bool shown = m_workspace.settings().chanceColumn();
+        m_grid->setColumnHidden(FormulaListModel::ChanceColumn, !shown);
+        const int chanceWidth =
+            shown ? FormulaListModel::columnWidthPixels(FormulaListModel::ChanceColumn) : 0;
+        m_grid->setElasticColumn(
+            FormulaListModel::FormulaColumn,
+            FormulaListModel::columnWidthPixels(FormulaListModel::FormulaColumn) * 3 / 4 - chanceWidth);
+    };
+    connect(&m_workspace.settings(), &Settings::changed, this, showChanceColumn);
     // The formula column takes the room the window leaves; on a 1366 pixel screen it gives up
     // part of its design width so the statistics stay in view without scrolling sideways.
-    m_grid->setElasticColumn(FormulaListModel::FormulaColumn,
-                             FormulaListModel::columnWidthPixels(FormulaListModel::FormulaColumn) * 3 / 4);
+    showChanceColumn();
     m_grid->viewport()->installEventFilter(this);
     connect(m_grid, &QAbstractItemView::clicked, this, &FormulaPanel::cellClicked);
     connect(m_grid, &QAbstractItemView::doubleClicked, this, &FormulaPanel::cellDoubleClicked);

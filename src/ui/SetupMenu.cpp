@@ -68,6 +68,12 @@ SetupMenu::SetupMenu(Workspace& workspace, Prompts& prompts, QWidget* parent)
     connect(m_weightedAction, &QAction::triggered, this,
             [this] { SettingsMenu(m_workspace).toggleWeightedAccuracy(); });
 
+    // The column of what luck alone gives beside each formula's record, off until asked for.
+    m_chanceColumnAction =
+        addItem(this, QStringLiteral("mnuSjGl"), QStringLiteral("公式列表显示随机概率(&G)"));
+    connect(m_chanceColumnAction, &QAction::triggered, this,
+            [this](bool on) { m_workspace.settings().setChanceColumn(on); });
+
     QAction* historyDays =
         addItem(this, QStringLiteral("mnuSetDay"), QStringLiteral("历史号码更新检索天数设置(&D)"), false);
     connect(historyDays, &QAction::triggered, this, [this] { SettingsMenu(m_workspace).editHistoryDays(); });
@@ -111,6 +117,7 @@ void SetupMenu::syncChecks()
     const VerificationSettings verification = m_workspace.verificationSettings();
     m_excludeCurrentAction->setChecked(verification.excludeCurrentPeriod);
     m_weightedAction->setChecked(verification.weighted);
+    m_chanceColumnAction->setChecked(settings.chanceColumn());
     const int lottery = settings.lotteryTypeIndex();
     for (int index = 0; index < kLotteryTypeCount; ++index)
         m_lotteryActions[std::size_t(index)]->setChecked(index == lottery);

@@ -12,7 +12,8 @@ class Prompts;
 class Workspace;
 
 // The settings menu `mnuSetup` "设置" that `Command9` pops up: result display, retrieval periods,
-// weighting, history days, lottery type, restore defaults. Its check marks follow the settings.
+// weighting, the chance column, history days, lottery type, restore defaults. Its check marks
+// follow the settings.
 class SetupMenu : public QMenu
 {
     Q_OBJECT
@@ -29,6 +30,7 @@ private:
     std::array<QAction*, 8> m_lotteryActions{};       // `mnuKL10_0`..`mnuKL10_7`
     QAction* m_excludeCurrentAction = nullptr;        // `mnuBuhan`
     QAction* m_weightedAction = nullptr;              // `mnuZqlJq`
+    QAction* m_chanceColumnAction = nullptr;          // `mnuSjGl`: the list's column "随机概率"
 };
 
 } // namespace quorvel

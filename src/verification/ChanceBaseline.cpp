@@ -94,6 +94,29 @@ Figures figures(int outcomes, int hits, int maxMisses, int maxHits, bool kill)
     return result;
 }
 
+double lastRunChance(int length, bool ofHits, bool kill)
+{
+    if (length <= 0)
+        return 1;
+    const double p = ofHits ? hitChance(kill) : 1 - hitChance(kill);
+    return std::pow(p, length);
+}
+
+QString percentText(double probability)
+{
+    const double percent = std::clamp(probability, 0.0, 1.0) * 100;
+    if (percent <= 0)
+        return QStringLiteral("0%");
+    if (percent < 0.001)
+        return QString::number(percent, 'e', 1) + QLatin1Char('%');
+    // Rounded to two significant digits first, so that 9.96 becomes "10", not "10.0".
+    const int magnitude = int(std::floor(std::log10(percent)));
+    const double scale = std::pow(10.0, 1 - magnitude);
+    const double rounded = std::round(percent * scale) / scale;
+    const int decimals = std::max(0, 1 - int(std::floor(std::log10(rounded))));
+    return QString::number(rounded, 'f', decimals) + QLatin1Char('%');
+}
+
 QString probabilityText(double probability)
 {
     char text[32];

@@ -39,6 +39,21 @@ struct Figures
 
 Figures figures(int outcomes, int hits, int maxMisses, int maxHits, bool kill);
 
+// The figure of the list column "随机概率": the smaller of the hit-count and the longest-hit-run
+// chances, the likelier of the two ways luck could explain the record.
+inline double listChance(const Figures& figures)
+{
+    return figures.hitsChance < figures.maxHitChance ? figures.hitsChance : figures.maxHitChance;
+}
+
+// The chance that the newest `length` outcomes all come out one way (hits when `ofHits`), for a
+// formula that knows nothing: p^length or (1 - p)^length.
+double lastRunChance(int length, bool ofHits, bool kill);
+
+// A probability as a percentage with two significant digits ("12%", "0.034%", "100%"); values
+// below 0.001% keep their two digits in exponent form ("6.7e-12%").
+QString percentText(double probability);
+
 // A probability as printf's "%.6g" writes it ("1", "0.05", "2.0753e-07").
 QString probabilityText(double probability);
 

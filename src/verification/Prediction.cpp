@@ -46,6 +46,44 @@ void moveToKeep(PositionCounts& counts)
 
 } // namespace
 
+BestFormulaWalk::BestFormulaWalk(bool kill, int quota)
+    : m_kill(kill), m_limit(kill ? kHighestNumber - quota : quota)
+{
+}
+
+void BestFormulaWalk::take(std::optional<int> number)
+{
+    if (isNumber(number)) {
+        m_claimed[std::size_t(*number)] = true;
+        ++m_counts.total[std::size_t(*number)];
+        ++m_counts.kill[std::size_t(*number)];
+    }
+    // Recounted after every selected formula, also one that claimed nothing: the numbers taken
+    // by earlier positions count as covered from the first selected formula on.
+    m_covered = 0;
+    for (int n = 1; n <= kHighestNumber; ++n) {
+        const std::size_t m = std::size_t(n);
+        m_covered += m_kill ? (m_claimed[m] || m_taken[m]) : (m_claimed[m] && !m_taken[m]);
+    }
+}
+
+PositionCounts BestFormulaWalk::endPosition()
+{
+    for (int n = 1; n <= kHighestNumber; ++n) {
+        const std::size_t m = std::size_t(n);
+        // Kill: the numbers left standing here are not available to later positions.
+        if (m_kill ? !m_claimed[m] : m_claimed[m])
+            m_taken[m] = true;
+    }
+    PositionCounts counts = m_counts;
+    if (!m_kill)
+        moveToKeep(counts);
+    m_counts = PositionCounts();
+    m_claimed.fill(false);
+    m_covered = 0;
+    return counts;
+}
+
 QString sortKeyColumn(SortKey key)
 {
     switch (key) {
@@ -148,10 +186,7 @@ PredictionResult Prediction::run(const PredictionParams& params) const
     }
 
     result.quota = params.quota;
-    std::array<bool, kHighestNumber + 1> taken{}; // by an earlier position
-    // Goal per position: kill until at most Q numbers stand, keep until Q numbers are kept.
-    const int limit = params.kill ? kHighestNumber - params.quota : params.quota;
-
+    BestFormulaWalk walk(params.kill, params.quota);
     for (int q = 1; q <= shown; ++q) {
         const std::vector<const PredictionFormula*> list =
             formulasInListOrder(params.tables[std::size_t(q - 1)], params.kill);
@@ -171,38 +206,13 @@ PredictionResult Prediction::run(const PredictionParams& params) const
             return false;
         });
 
-        PositionCounts counts;
-        std::array<bool, kHighestNumber + 1> claimed{};
-        int covered = 0;
         int visited = 0;
-        for (std::size_t i = 0; i < order.size() && covered < limit; ++i) {
+        for (std::size_t i = 0; i < order.size() && walk.wantsMore(); ++i) {
             ++visited;
-            if (!params.selection.isSelected(order[i].listNumber))
-                continue;
-            const std::optional<int> n = computedNumber(order[i].formula->code);
-            if (isNumber(n)) {
-                claimed[std::size_t(*n)] = true;
-                ++counts.total[std::size_t(*n)];
-                ++counts.kill[std::size_t(*n)];
-            }
-            // Recounted after every selected formula, also one that claimed nothing: the numbers
-            // taken by earlier positions count as covered from the first selected formula on.
-            covered = 0;
-            for (int number = 1; number <= kHighestNumber; ++number) {
-                const std::size_t m = std::size_t(number);
-                covered += params.kill ? (claimed[m] || taken[m]) : (claimed[m] && !taken[m]);
-            }
+            if (params.selection.isSelected(order[i].listNumber))
+                walk.take(computedNumber(order[i].formula->code));
         }
-
-        for (int number = 1; number <= kHighestNumber; ++number) {
-            const std::size_t m = std::size_t(number);
-            // Kill: the numbers left standing here are not available to later positions.
-            if (params.kill ? !claimed[m] : claimed[m])
-                taken[m] = true;
-        }
-        if (!params.kill)
-            moveToKeep(counts);
-        result.positions.push_back(counts);
+        result.positions.push_back(walk.endPosition());
         result.visitedAtLastPosition = visited;
     }
     return result;

@@ -1,8 +1,8 @@
 #pragma once
 
+#include "core/DrawTable.h"
 #include "core/FormulaRecord.h"
 #include "core/TermTable.h"
-#include "core/DrawTable.h"
 
 #include <QString>
 
@@ -82,6 +82,32 @@ struct PredictionResult
     int quota = 1;                         // handed to the ranking: 1, or Q for the best-formula method
     int usedFormulas = 0;                  // selected-formula method: formulas that added to a count
     int visitedAtLastPosition = 0;         // best-formula method: formulas taken at position p*
+};
+
+// The best-formula method's walk over positions 1, 2, ...: at each position formulas are taken in
+// sort order until the quota is met (kill: until at most Q numbers are neither claimed here nor
+// taken; keep: until Q numbers are claimed that no earlier position took). What a position leaves
+// is taken from the later ones.
+class BestFormulaWalk
+{
+public:
+    BestFormulaWalk(bool kill, int quota);
+
+    // Whether the position in hand takes another formula.
+    bool wantsMore() const { return m_covered < m_limit; }
+    // A selected formula with its computed number; a number outside 1..20 claims nothing, but
+    // the covered count is recounted all the same.
+    void take(std::optional<int> number);
+    // Ends the position: its counts, and the numbers it leaves to no later position.
+    PositionCounts endPosition();
+
+private:
+    bool m_kill;
+    int m_limit;
+    int m_covered = 0;
+    PositionCounts m_counts;
+    std::array<bool, kHighestNumber + 1> m_claimed{}; // by a formula of the position in hand
+    std::array<bool, kHighestNumber + 1> m_taken{};   // by an earlier position
 };
 
 // The prediction for the coming draw: for positions 1..p* and numbers 1..20, how many formulas

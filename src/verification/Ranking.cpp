@@ -62,6 +62,16 @@ QString RankedNumber::label() const
     return isDropped() ? QStringLiteral("滤杀") : QStringLiteral("保留");
 }
 
+std::vector<int> RankingPage::picks() const
+{
+    std::vector<int> numbers;
+    for (const RankedNumber& row : rows) {
+        if (row.pick == PickMark::Picked)
+            numbers.push_back(row.number);
+    }
+    return numbers;
+}
+
 QString DistributionRow::text() const
 {
     return numbersFollowedByBlanks(numbers);

@@ -56,6 +56,8 @@ struct RankingPage
     std::vector<DistributionRow> distribution; // highest count first
     bool done = false;                         // the page picked all its numbers
     bool resorted = false; // rows come from a click on the grid (re-sort header, no picks)
+
+    std::vector<int> picks() const; // the numbers the page picked, in rank order
 };
 
 // A record of the table `ErrarrLei`.

@@ -53,6 +53,8 @@ public:
         verdict.statistics.maxHits = m_maxHits;
         verdict.statistics.lastMisses = m_currentMisses;
         verdict.statistics.lastHits = m_currentHits;
+        verdict.outcomes = int(m_index);
+        verdict.hits = m_hits;
         verdict.hitWeight = m_hitWeight;
         verdict.totalWeight = m_totalWeight;
     }
@@ -70,6 +72,7 @@ private:
             m_currentMisses = 0;
             m_currentHits += run;
             m_maxHits = std::max(m_maxHits, m_currentHits);
+            m_hits += run;
             m_hitWeight += weight;
         } else {
             m_currentHits = 0;
@@ -82,6 +85,7 @@ private:
     qint64 m_index = 0;
     qint64 m_totalWeight = 0;
     qint64 m_hitWeight = 0;
+    int m_hits = 0;
     int m_currentHits = 0;
     int m_currentMisses = 0;
     int m_maxHits = 0;

@@ -35,6 +35,8 @@ struct FormulaVerdict
 {
     bool evaluable = true; // false when the code does not compile
     RunStatistics statistics;
+    int outcomes = 0;                 // window draws counted
+    int hits = 0;                     // window draws it got right
     qint64 hitWeight = 0;             // sum of the weights of the window draws it got right
     qint64 totalWeight = 0;           // sum of the weights of all window draws
     std::optional<int> computedValue; // fold of the newest draw's value, for selected formulas

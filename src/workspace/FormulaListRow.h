@@ -25,6 +25,8 @@ struct FormulaListResult
 {
     bool evaluable = true;    // false: the code does not evaluate; shown marked, statistics 0
     RunStatistics statistics; // columns 6..9
+    int outcomes = 0;         // window draws counted
+    int hits = 0;             // window draws it got right
     qint64 hitWeight = 0;
     qint64 totalWeight = 0;
 };

@@ -4,6 +4,7 @@
 #include "core/FormulaTables.h"
 #include "core/RankingTable.h"
 #include "core/Settings.h"
+#include "workspace/PredictionLedger.h"
 #include "workspace/PredictionState.h"
 #include "workspace/Workspace.h"
 
@@ -67,6 +68,7 @@ Result<PredictionOutcome> PredictionRun::run(PredictionMethod method, const List
             rows.push_back({row.num, row.eTrrCount, row.errCount, row.trrCount});
         outcome.handOver = database.ranking().replace(rows);
     }
+    outcome.ledger = PredictionLedger(m_workspace).record(m_state);
     // The list shows position p* again, with its marks.
     if (Status filled = m_workspace.AddGongshiZhonglei(); !filled)
         return filled.failure();

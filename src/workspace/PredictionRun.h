@@ -17,12 +17,15 @@ struct PredictionOutcome
     bool computed = false;
     // Writing the counts of the last page into `ErrarrLei`. The ranking is filled either way.
     Status handOver = success();
+    // Storing the picks in the prediction ledger. The ranking is filled either way.
+    Status ledger = success();
 };
 
 // `Command23` "计算公式(&C)": counts positions 1..p* (p* = the position of the formula list) for
 // the current kind with the chosen method, keeps the counts in the prediction state, fills the
 // ranking (`FormActivate`) and writes the counts of its last page into `ErrarrLei` in one
-// transaction. The formula list is reloaded keeping its marks, and stays on position p*.
+// transaction, and its picks go into the prediction ledger. The formula list is reloaded keeping
+// its marks, and stays on position p*.
 class PredictionRun
 {
 public:

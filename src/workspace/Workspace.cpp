@@ -186,6 +186,8 @@ Status Workspace::Yansuan()
         if (const CompiledFormula* compiled = m_list.compiled(listNumber)) {
             const FormulaVerdict verdict = verifier.verify(*compiled, selected);
             result.statistics = verdict.statistics;
+            result.outcomes = verdict.outcomes;
+            result.hits = verdict.hits;
             result.hitWeight = verdict.hitWeight;
             result.totalWeight = verdict.totalWeight;
             if (selected)

@@ -2,6 +2,7 @@
 #include "core/DrawParameters.h"
 #include "core/FormulaTables.h"
 #include "core/HistoryTable.h"
+#include "core/LedgerTable.h"
 #include "core/RankingTable.h"
 #include "core/TermTable.h"
 
@@ -155,12 +156,13 @@ void TestDatabase::schemaCreatedOnFirstOpen()
     QCOMPARE(db->filePath(), QDir(folder).filePath(QStringLiteral("formula.db")));
 
     RawConnection raw(db->filePath());
-    QCOMPARE(raw.scalar(QStringLiteral("PRAGMA user_version")).toInt(), 1);
+    QCOMPARE(raw.scalar(QStringLiteral("PRAGMA user_version")).toInt(), 2);
     QStringList tables;
     for (const QVariantList& row :
          raw.rows(QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table' ORDER BY name")))
         tables << row.value(0).toString();
-    QStringList expectedTables{QStringLiteral("ErrarrLei"), QStringLiteral("Lishi"), QStringLiteral("Tmp")};
+    QStringList expectedTables{QStringLiteral("ErrarrLei"), QStringLiteral("Lishi"), QStringLiteral("Tmp"),
+                               QStringLiteral("YuceJilu")};
     for (int p = 1; p <= 8; ++p)
         expectedTables << QStringLiteral("Gongshi%1").arg(p);
     expectedTables.sort();
@@ -208,7 +210,7 @@ void TestDatabase::reopenKeepsDataAndUpgradesOlderFile()
     QCOMPARE(storedIssues(*db), (std::vector<qint32>{25120701, 25120702}));
     QCOMPARE(db->formulas().read(3)->front().limit, std::optional<int>(4));
     RawConnection raw(path);
-    QCOMPARE(raw.scalar(QStringLiteral("PRAGMA user_version")).toInt(), 1);
+    QCOMPARE(raw.scalar(QStringLiteral("PRAGMA user_version")).toInt(), 2);
     QCOMPARE(raw.scalar(QStringLiteral("SELECT COUNT(*) FROM Notes")).toInt(), 0);
 }
 
@@ -240,7 +242,7 @@ void TestDatabase::openRefusesUnusableFile()
         QFile file(folder);
         QVERIFY(file.open(QIODevice::WriteOnly));
     } else {
-        QVERIFY(RawConnection(path).exec(QStringLiteral("PRAGMA user_version = 2")));
+        QVERIFY(RawConnection(path).exec(QStringLiteral("PRAGMA user_version = 3")));
     }
 
     const auto opened = Database::open(folder);
@@ -536,6 +538,11 @@ void TestDatabase::schemaCheckedAgainstWhatExists_data()
         << QStringList{QStringLiteral("DROP TABLE Gongshi3"), QStringLiteral("DROP TABLE ErrarrLei"),
                        QStringLiteral("DROP TABLE Tmp")}
         << QString();
+    QTest::newRow("version 1 file is upgraded: the ledger is added")
+        << QStringList{QStringLiteral("DROP TABLE YuceJilu"), QStringLiteral("PRAGMA user_version = 1")}
+        << QString();
+    QTest::newRow("missing ledger of the current version is made again")
+        << QStringList{QStringLiteral("DROP TABLE YuceJilu")} << QString();
     QTest::newRow("missing Lishi is refused by name")
         << QStringList{QStringLiteral("DROP TABLE Lishi"), QStringLiteral("DROP TABLE Gongshi3")}
         << QStringLiteral("Lishi");
@@ -569,8 +576,9 @@ void TestDatabase::schemaCheckedAgainstWhatExists()
         return;
     }
     QVERIFY2(opened.ok(), qPrintable(opened.error()));
-    QCOMPARE(raw.scalar(QStringLiteral("PRAGMA user_version")).toInt(), 1);
+    QCOMPARE(raw.scalar(QStringLiteral("PRAGMA user_version")).toInt(), 2);
     QCOMPARE(gongshi3, 1);
+    QVERIFY((*opened)->ledger().append({0, 25120701, {}, QStringLiteral("selected"), false, 1, 1, QStringLiteral("7"), {}}).ok());
     QCOMPARE((*opened)->formulas().read(1)->size(), std::size_t(1));
     QVERIFY((*opened)->ranking().replace({{1, 2, 1, 1}}).ok());
     QVERIFY((*opened)->formulas().rebuild(3).ok());
@@ -579,18 +587,25 @@ void TestDatabase::schemaCheckedAgainstWhatExists()
 void TestDatabase::unwritableDatabaseOpensForReading_data()
 {
     QTest::addColumn<bool>("folder");
-    QTest::newRow("write-protected file") << false;
-    QTest::newRow("folder that cannot be written") << true;
+    QTest::addColumn<bool>("versionOne"); // a file from before the ledger, which cannot be upgraded
+    QTest::newRow("write-protected file") << false << false;
+    QTest::newRow("folder that cannot be written") << true << false;
+    QTest::newRow("write-protected file of version 1: read without its ledger") << false << true;
 }
 
 void TestDatabase::unwritableDatabaseOpensForReading()
 {
     QFETCH(bool, folder);
+    QFETCH(bool, versionOne);
     QTemporaryDir dir;
     const QString path = QDir(dir.path()).filePath(QStringLiteral("formula.db"));
     {
         auto db = openDatabase(dir.path());
         QVERIFY(db && db->history().insert({makeDraw(25120701)}).ok());
+    }
+    if (versionOne) {
+        QVERIFY(RawConnection(path).exec(QStringLiteral("DROP TABLE YuceJilu")));
+        QVERIFY(RawConnection(path).exec(QStringLiteral("PRAGMA user_version = 1")));
     }
     ReadOnlyScope readOnly(folder ? dir.path() : path,
                            folder ? ReadOnlyScope::What::Folder : ReadOnlyScope::What::File);
@@ -606,6 +621,7 @@ void TestDatabase::unwritableDatabaseOpensForReading()
     QVERIFY(refused.error().contains(named));
     QVERIFY(!db->formulas().append(1, {formula(QStringLiteral("L1A"), true)}).ok());
     QCOMPARE(storedIssues(*db), std::vector<qint32>{25120701});
+    QCOMPARE(db->ledger().read()->size(), std::size_t(0));
 }
 
 void TestDatabase::olderArrivalUpdatesSuccessorsPreviousDrawValues()
@@ -682,8 +698,8 @@ void TestDatabase::compactionReplacesFileWithSameContent()
             QCOMPARE(copy.rows(sql), file.rows(sql));
         }
         QCOMPARE(file.rows(QStringLiteral("SELECT * FROM Lishi")).size(), 44);
-        QCOMPARE(copy.scalar(QStringLiteral("PRAGMA user_version")).toInt(), 1);
-        QCOMPARE(file.scalar(QStringLiteral("PRAGMA user_version")).toInt(), 1);
+        QCOMPARE(copy.scalar(QStringLiteral("PRAGMA user_version")).toInt(), 2);
+        QCOMPARE(file.scalar(QStringLiteral("PRAGMA user_version")).toInt(), 2);
     }
     QVERIFY(QFileInfo(db->filePath()).size() < sizeBefore);
     // No temporary file is left beside the two.

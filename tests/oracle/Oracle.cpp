@@ -246,6 +246,7 @@ FormulaVerdict Oracle::recount(const VerificationSettings& settings) const
             if (currentHits > verdict.statistics.maxHits)
                 verdict.statistics.maxHits = currentHits;
             verdict.hitWeight += weight;
+            ++verdict.hits;
         } else {
             currentHits = 0;
             currentMisses += 1;

@@ -271,12 +271,13 @@ void MainWindowTest::menuItemsInOrder_data()
         << QStringList{"导出到EXCEL表格(&E)",  "查询该公式历史计算式(&U)", "删除该公式(&D)",
                        "删除选中所有公式(&C)", "删除最后公式(&E)",         "删除未选中公式(&X)"};
     QTest::newRow("settings menu 设置")
-        << "mnuSetup" << QStringList{"mnuYsXs_0", "mnuYsXs_1", "mnuQsJs",     "mnuZqlJq", "mnuSetDay",
-                                     "mnuKjUrl",  "mnuGsUrl",  "mnuCaizhong", "meuHfmr"}
+        << "mnuSetup" << QStringList{"mnuYsXs_0", "mnuYsXs_1", "mnuQsJs",     "mnuZqlJq", "mnuSjGl",
+                                     "mnuSetDay", "mnuKjUrl",  "mnuGsUrl",  "mnuCaizhong", "meuHfmr"}
         << QStringList{"历史列表公式验算结果显示在下期(&N)",
                        "历史列表公式验算结果显示在当期(&T)",
                        "检索期数设置(&Q)",
                        "正确率使用期数加权算法(&A)",
+                       "公式列表显示随机概率(&G)",
                        "历史号码更新检索天数设置(&D)",
                        "开奖数据地址设置(&K)",
                        "公式下载地址设置(&W)",
@@ -756,6 +757,8 @@ void MainWindowTest::menuItemStoresSetting_data()
                                              << "False";
     QTest::newRow("weighting off") << "mnuZqlJq" << QStringList() << "ZqlJq"
                                    << "False";
+    QTest::newRow("chance column on") << "mnuSjGl" << QStringList() << "SjGl"
+                                      << "True";
     QTest::newRow("results at the current period") << "mnuYsXs_1" << QStringList() << "LsXs"
                                                    << "True";
     QTest::newRow("results at the next period") << "mnuYsXs_0" << QStringList() << "LsXs"

@@ -3,6 +3,7 @@
 #include "support/TestSession.h"
 #include "ui/FormulaListModel.h"
 #include "ui/HistoryModel.h"
+#include "verification/ChanceBaseline.h"
 #include "workspace/FormulaEntry.h"
 #include "workspace/ManualDrawEntry.h"
 #include "workspace/SettingsMenu.h"
@@ -34,7 +35,7 @@ private Q_SLOTS:
     void otherColumnsKeepTheOrder_data();
     void otherColumnsKeepTheOrder();
     void unevaluableFormulaIsMarked();
-    void accuracyToolTip();
+    void chanceFiguresAndToolTips();
 
 private:
     std::unique_ptr<TestSession> m_session;
@@ -263,7 +264,7 @@ void ModelsTest::unevaluableFormulaIsMarked()
     QVERIFY(!model.index(1, FormulaListModel::ComputedColumn).data().toString().isEmpty());
 }
 
-void ModelsTest::accuracyToolTip()
+void ModelsTest::chanceFiguresAndToolTips()
 {
     QVERIFY(m_session->seedHistory(QStringLiteral("gdklsf-168bet-funyule.txt"), 4));
     QVERIFY(m_session->start());
@@ -272,12 +273,20 @@ void ModelsTest::accuracyToolTip()
     FormulaListModel model(workspace);
 
     const FormulaListResult& result = workspace.formulaList().results().front();
-    QVERIFY(result.totalWeight > 0); // three window draws: weights 1, 4, 9
-    const QString tip = model.index(0, FormulaListModel::MaxMissesColumn).data(Qt::ToolTipRole).toString();
-    const QString percent =
+    QCOMPARE(result.outcomes, 3); // three window draws: weights 1, 4, 9
+    const ChanceBaseline::Figures figures = ChanceBaseline::figures(
+        3, result.hits, result.statistics.maxMisses, result.statistics.maxHits, true);
+    QCOMPARE(model.headerData(FormulaListModel::ChanceColumn, Qt::Horizontal).toString(), QStringLiteral("随机概率"));
+    QCOMPARE(model.index(0, FormulaListModel::ChanceColumn).data().toString(),
+             ChanceBaseline::percentText(ChanceBaseline::listChance(figures)));
+    const QString chanceTip = model.index(0, FormulaListModel::ChanceColumn).data(Qt::ToolTipRole).toString();
+    const QString weighted =
         QString::number(100.0 * double(result.hitWeight) / double(result.totalWeight), 'f', 2);
-    QVERIFY2(tip.contains(percent + QLatin1Char('%')), qPrintable(tip));
-    QVERIFY(tip.contains(QString::number(result.totalWeight)));
+    QVERIFY2(chanceTip.contains(QStringLiteral("验证的3期中对了%1期").arg(result.hits)), qPrintable(chanceTip));
+    QVERIFY2(chanceTip.contains(QStringLiteral("加权正确率") + weighted + QLatin1Char('%')), qPrintable(chanceTip));
+    const QString missTip = model.index(0, FormulaListModel::MaxMissesColumn).data(Qt::ToolTipRole).toString();
+    QVERIFY2(missTip.contains(ChanceBaseline::percentText(figures.maxMissChance)), qPrintable(missTip));
+    QVERIFY(!model.index(0, FormulaListModel::LimitColumn).data(Qt::ToolTipRole).toString().isEmpty());
     // The formula column's tooltip is the whole text, however narrow the column.
     QCOMPARE(model.index(0, FormulaListModel::FormulaColumn).data(Qt::ToolTipRole).toString(),
              QStringLiteral("第一码+5=下期杀第一"));
@@ -289,6 +298,7 @@ void ModelsTest::accuracyToolTip()
     FormulaListModel emptyModel(empty.workspace());
     QCOMPARE(emptyModel.index(0, FormulaListModel::LastHitsColumn).data(Qt::ToolTipRole).toString(),
              QStringLiteral("没有可验证的历史期数"));
+    QVERIFY(emptyModel.index(0, FormulaListModel::ChanceColumn).data().toString().isEmpty());
 }
 
 QTEST_MAIN(ModelsTest)

@@ -66,6 +66,8 @@ private slots:
     void figuresOfARecord();
     void probabilityText_data();
     void probabilityText();
+    void percentText_data();
+    void percentText();
 };
 
 void TestChanceBaseline::matchesEverySequence_data()
@@ -167,6 +169,25 @@ void TestChanceBaseline::probabilityText()
     QFETCH(double, probability);
     QFETCH(QString, text);
     QCOMPARE(CB::probabilityText(probability), text);
+}
+
+void TestChanceBaseline::percentText_data()
+{
+    QTest::addColumn<double>("probability");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("certainty") << 1.0 << "100%";
+    QTest::newRow("impossible") << 0.0 << "0%";
+    QTest::newRow("two digits of a half") << 0.5 << "50%";
+    QTest::newRow("rounding up a decade: 9.96% is 10%") << 0.0996 << "10%";
+    QTest::newRow("small fraction keeps two digits") << 0.00034788842359458824 << "0.035%";
+    QTest::newRow("below 0.001% in exponent form") << 6.7041015624997946e-14 << "6.7e-12%";
+}
+
+void TestChanceBaseline::percentText()
+{
+    QFETCH(double, probability);
+    QFETCH(QString, text);
+    QCOMPARE(CB::percentText(probability), text);
 }
 
 QTEST_GUILESS_MAIN(TestChanceBaseline)

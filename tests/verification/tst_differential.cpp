@@ -147,6 +147,10 @@ void TestDifferential::engineMatchesOracle()
                                             QStringLiteral(": engine %1, oracle %2")
                                                 .arg(QString::fromLatin1(toString(actual.statistics)),
                                                      QString::fromLatin1(toString(expected.statistics)))));
+                        QVERIFY2(actual.hits == expected.hits,
+                                 qPrintable(context + QStringLiteral(": hits engine %1, oracle %2")
+                                                          .arg(actual.hits)
+                                                          .arg(expected.hits)));
                         QVERIFY2(actual.hitWeight == expected.hitWeight &&
                                      actual.totalWeight == expected.totalWeight,
                                  qPrintable(context + QStringLiteral(": weights engine %1/%2, oracle %3/%4")

@@ -127,6 +127,8 @@ void TestVerifier::runs()
     const std::vector<char> hits = flagsOf(outcomes);
     const FormulaVerdict verdict = countRuns(hits, wholeWindow(hits), true);
     QCOMPARE(verdict.statistics, expected);
+    QCOMPARE(verdict.hits, int(outcomes.count(u'h')));
+    QCOMPARE(verdict.outcomes, int(outcomes.size()));
     QVERIFY(verdict.statistics.lastHits == 0 || verdict.statistics.lastMisses == 0);
 }
 

@@ -1,10 +1,12 @@
 #include "app/cli/CommandTable.h"
 
+#include "app/cli/BacktestCommand.h"
 #include "app/cli/DisplayCommand.h"
 #include "app/cli/EvalCommand.h"
 #include "app/cli/FilterCommand.h"
 #include "app/cli/FormulasCommand.h"
 #include "app/cli/HistoryCommand.h"
+#include "app/cli/LedgerCommand.h"
 #include "app/cli/LimitsCommand.h"
 #include "app/cli/ParamsCommand.h"
 #include "app/cli/PredictCommand.h"
@@ -42,7 +44,7 @@ const std::vector<CliCommand>& commandTable()
         {QStringLiteral("reference"), {QStringLiteral("reference")}, &ReferenceCommand::run},
         {QStringLiteral("verify"),
          {QStringLiteral("verify [--position P] [--kind kill|keep] [--periods N] [--exclude-current on|off] "
-                         "[--weighted on|off]")},
+                         "[--weighted on|off] [--chance]")},
          &VerifyCommand::run},
         {QStringLiteral("predict"),
          {QStringLiteral("predict [--position P] [--kind kill|keep] [--method selected|best] [--quota Q] "
@@ -81,6 +83,11 @@ const std::vector<CliCommand>& commandTable()
           QStringLiteral("xlsx ranking [predict options]"), QStringLiteral("xlsx details [predict options]"),
           QStringLiteral("xlsx steps --list-no N [--position P] [--kind kill|keep]")},
          &XlsxCommand::run},
+        {QStringLiteral("backtest"),
+         {QStringLiteral("backtest --draws M [--position P] [--kind kill|keep] [--method selected|best] "
+                         "[--quota Q] [--keys A,B,C]")},
+         &BacktestCommand::run},
+        {QStringLiteral("ledger"), {QStringLiteral("ledger")}, &LedgerCommand::run},
     };
     return table;
 }

@@ -71,7 +71,7 @@ Result<std::vector<int>> takeUnselected(CliArguments& arguments)
 
 } // namespace
 
-Result<PredictOptions> PredictOptions::take(CliArguments& arguments)
+Result<PredictOptions> PredictOptions::take(CliArguments& arguments, bool takesUnselect)
 {
     PredictOptions options;
     const Result<std::optional<int>> position = CommandOptions::position(arguments);
@@ -97,6 +97,8 @@ Result<PredictOptions> PredictOptions::take(CliArguments& arguments)
     if (!keyOption)
         return keyOption.failure();
     options.keys = *keyOption;
+    if (!takesUnselect)
+        return options;
     const Result<std::vector<int>> unselect = takeUnselected(arguments);
     if (!unselect)
         return unselect.failure();
@@ -118,12 +120,17 @@ PredictionMethod PredictOptions::chosenMethod(const Settings& settings) const
     return method.value_or(PredictionRun::chosenMethod(settings));
 }
 
-void PredictOptions::acceptSortSettings(PredictionState& state) const
+BestFormulaSettings PredictOptions::sortSettings() const
 {
     BestFormulaSettings best;
     best.quota = quota.value_or(best.quota);
     best.keys = keys.value_or(best.keys);
-    state.acceptBestFormulaSettings(best);
+    return best;
+}
+
+void PredictOptions::acceptSortSettings(PredictionState& state) const
+{
+    state.acceptBestFormulaSettings(sortSettings());
 }
 
 } // namespace quorvel::cli

@@ -12,6 +12,7 @@
 
 namespace quorvel {
 class PredictionState;
+struct BestFormulaSettings;
 class Settings;
 } // namespace quorvel
 
@@ -31,12 +32,15 @@ struct PredictOptions
     std::optional<std::array<SortKey, 3>> keys;
     std::vector<int> unselected;
 
-    // Takes the options out of the arguments; fails with a usage message.
-    static Result<PredictOptions> take(CliArguments& arguments);
+    // Takes the options out of the arguments; fails with a usage message. A command that counts
+    // every formula as selected takes no --unselect.
+    static Result<PredictOptions> take(CliArguments& arguments, bool takesUnselect = true);
 
     WorkspaceStartOptions startOptions() const; // on the list of the position and kind, no pass
     PredictionMethod chosenMethod(const Settings& settings) const; // --method, else "JSFF"
-    // The sort settings of the best-formula method, as if accepted in `frmGsCsArr`.
+    // The sort settings of the best-formula method: --quota and --keys over the defaults.
+    BestFormulaSettings sortSettings() const;
+    // The same, as if accepted in `frmGsCsArr`.
     void acceptSortSettings(PredictionState& state) const;
 };
 

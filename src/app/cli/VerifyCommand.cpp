@@ -3,6 +3,7 @@
 #include "app/cli/CliArguments.h"
 #include "app/cli/CliContext.h"
 #include "app/cli/CommandOptions.h"
+#include "verification/ChanceBaseline.h"
 #include "workspace/Workspace.h"
 
 namespace quorvel::cli {
@@ -45,6 +46,9 @@ int VerifyCommand::run(const CliContext& context, CliArguments& arguments)
         CommandOptions::onOff(arguments, QStringLiteral("--weighted"));
     if (!weighted)
         return context.usage(weighted.error());
+    const Result<bool> chance = arguments.takeFlag(QStringLiteral("--chance"));
+    if (!chance)
+        return context.usage(chance.error());
     if (const Result<QStringList> words = CommandOptions::positional(arguments, QStringLiteral("verify"), 0);
         !words)
         return context.usage(words.error());
@@ -81,6 +85,14 @@ int VerifyCommand::run(const CliContext& context, CliArguments& arguments)
         line << listNumber << rows[i].idx << workspace.computedValue(listNumber)
              << result.statistics.maxMisses << result.statistics.maxHits << result.statistics.lastMisses
              << result.statistics.lastHits << result.hitWeight << result.totalWeight << rows[i].code;
+        if (*chance) {
+            const ChanceBaseline::Figures figures =
+                ChanceBaseline::figures(result.outcomes, result.hits, result.statistics.maxMisses,
+                                        result.statistics.maxHits, workspace.currentKindIsKill());
+            line << result.hits << ChanceBaseline::probabilityText(figures.hitsChance)
+                 << ChanceBaseline::probabilityText(figures.maxMissChance)
+                 << ChanceBaseline::probabilityText(figures.maxHitChance);
+        }
         context.print(line);
     }
     if (!verified)

@@ -6,8 +6,9 @@ class CliArguments;
 class CliContext;
 
 // `verify [--position P] [--kind kill|keep] [--periods N] [--exclude-current on|off]
-// [--weighted on|off]`: the window's verification pass over one list, every formula selected,
-// with the write-back. Options not given come from the settings store.
+// [--weighted on|off] [--chance]`: the window's verification pass over one list, every formula
+// selected, with the write-back. Options not given come from the settings store. With --chance
+// each line ends with the window's hits and what luck gives: HITS P_HITS P_MAXMISS P_MAXHIT.
 class VerifyCommand
 {
 public:

@@ -1,0 +1,322 @@
+#include "ui/tools/BacktestWindow.h"
+
+#include "core/TermTable.h"
+#include "ui/FailureNotice.h"
+#include "ui/GridView.h"
+#include "ui/ToolWindows.h"
+#include "ui/models/BacktestDrawsModel.h"
+#include "ui/models/BacktestSummaryModel.h"
+#include "ui/tools/LedgerWindow.h"
+#include "workspace/BacktestSetup.h"
+#include "workspace/PredictionRun.h"
+#include "workspace/PredictionState.h"
+#include "workspace/Workspace.h"
+
+#include <QChart>
+#include <QChartView>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineSeries>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QSplitter>
+#include <QVBoxLayout>
+#include <QValueAxis>
+#include <QtConcurrent>
+
+#include <algorithm>
+#include <cmath>
+
+namespace quorvel {
+
+namespace {
+
+constexpr int kDefaultTargets = 100;
+
+QString keyCaption(SortKey key)
+{
+    switch (key) {
+    case SortKey::MaxMisses:
+        return QStringLiteral("最大连错");
+    case SortKey::MaxHits:
+        return QStringLiteral("最大连对");
+    case SortKey::LastMisses:
+        return QStringLiteral("最后连错");
+    }
+    return QString();
+}
+
+// A step of 1, 2 or 5 times a power of ten that marks a count axis up to `top` about eight times.
+double wholeTickStep(double top)
+{
+    double step = 1;
+    while (top / step > 8) {
+        for (const double factor : {2.0, 2.5, 2.0}) {
+            step *= factor;
+            if (top / step <= 8)
+                break;
+        }
+    }
+    return step;
+}
+
+GridView* grid(const char* name, QAbstractItemModel* model, QWidget* parent)
+{
+    auto* view = new GridView(parent);
+    view->setObjectName(QLatin1String(name));
+    view->setModel(model);
+    view->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    return view;
+}
+
+} // namespace
+
+BacktestWindow::BacktestWindow(Workspace& workspace, PredictionState& state, Prompts& prompts,
+                               ToolWindows& toolWindows, QWidget* parent)
+    : QWidget(parent, Qt::Window), m_workspace(workspace), m_state(state), m_prompts(prompts),
+      m_toolWindows(toolWindows)
+{
+    setObjectName(QStringLiteral("frmLsHc"));
+    setWindowTitle(QStringLiteral("历史回测"));
+    resize(1100, 720);
+    auto* layout = new QVBoxLayout(this);
+
+    auto* controls = new QHBoxLayout;
+    auto* targetsLabel = new QLabel(QStringLiteral("回测最近期数"), this);
+    m_targets = new QSpinBox(this);
+    m_targets->setObjectName(QStringLiteral("spnHcQs"));
+    m_targets->setRange(1, 32767);
+    m_targets->setValue(kDefaultTargets);
+    targetsLabel->setBuddy(m_targets);
+    m_startButton = new QPushButton(QStringLiteral("开始回测(&S)"), this);
+    m_startButton->setObjectName(QStringLiteral("cmdHcKs"));
+    m_cancelButton = new QPushButton(QStringLiteral("取消(&C)"), this);
+    m_cancelButton->setObjectName(QStringLiteral("cmdHcQx"));
+    m_cancelButton->setEnabled(false);
+    m_ledgerButton = new QPushButton(QStringLiteral("预测记录(&L)"), this);
+    m_ledgerButton->setObjectName(QStringLiteral("cmdHcJl"));
+    m_progress = new QProgressBar(this);
+    m_progress->setObjectName(QStringLiteral("prgHc"));
+    m_progress->setRange(0, 1);
+    m_progress->setValue(0);
+    for (QPushButton* button : {m_startButton, m_cancelButton, m_ledgerButton})
+        button->setAutoDefault(false);
+    controls->addWidget(targetsLabel);
+    controls->addWidget(m_targets);
+    controls->addWidget(m_startButton);
+    controls->addWidget(m_cancelButton);
+    controls->addWidget(m_progress, 1);
+    controls->addWidget(m_ledgerButton);
+    layout->addLayout(controls);
+
+    m_settings = new QLabel(this);
+    m_settings->setObjectName(QStringLiteral("lblHcSz"));
+    m_settings->setWordWrap(true);
+    layout->addWidget(m_settings);
+    auto* warning = new QLabel(
+        QStringLiteral("注意：回测只用每一期之前的开奖号码做预测，但公式本身若是在这些历史期上搜索出来的，"
+                       "它们已经“见过”这些开奖号码（前视偏差），回测成绩因此会偏好。"
+                       "不受前视偏差影响的干净尺度是“预测记录”：每次计算公式时记下的选号，在开奖后判定。"),
+        this);
+    warning->setObjectName(QStringLiteral("lblHcQs"));
+    warning->setWordWrap(true);
+    warning->setStyleSheet(QStringLiteral("color: #b00000;"));
+    layout->addWidget(warning);
+
+    m_overall = new QLabel(this);
+    m_overall->setObjectName(QStringLiteral("lblHcJg"));
+    m_overall->setWordWrap(true);
+    layout->addWidget(m_overall);
+
+    m_summaryModel = new BacktestSummaryModel(this);
+    m_summaryGrid = grid("grdHcHz", m_summaryModel, this);
+    fitSummaryHeight();
+    layout->addWidget(m_summaryGrid);
+
+    auto* splitter = new QSplitter(Qt::Horizontal, this);
+    m_drawsModel = new BacktestDrawsModel(this);
+    m_drawsGrid = grid("grdHcMx", m_drawsModel, splitter);
+    splitter->addWidget(m_drawsGrid);
+    m_chart = new QChart;
+    m_chart->setTitle(QStringLiteral("累计正确选号与随机期望"));
+    m_chartView = new QChartView(m_chart, splitter);
+    m_chartView->setObjectName(QStringLiteral("chtHcLj"));
+    m_chartView->setRenderHint(QPainter::Antialiasing);
+    splitter->addWidget(m_chartView);
+    splitter->setStretchFactor(0, 1);
+    splitter->setStretchFactor(1, 2);
+    splitter->setSizes({380, 720});
+    layout->addWidget(splitter, 1);
+
+    connect(m_startButton, &QPushButton::clicked, this, &BacktestWindow::start);
+    connect(m_cancelButton, &QPushButton::clicked, this, [this] { m_watcher.cancel(); });
+    connect(m_ledgerButton, &QPushButton::clicked, this, &BacktestWindow::openLedger);
+    connect(&m_watcher, &QFutureWatcher<BacktestResult>::progressRangeChanged, m_progress,
+            &QProgressBar::setRange);
+    connect(&m_watcher, &QFutureWatcher<BacktestResult>::progressValueChanged, m_progress,
+            &QProgressBar::setValue);
+    connect(&m_watcher, &QFutureWatcher<BacktestResult>::finished, this, &BacktestWindow::runEnded);
+}
+
+BacktestWindow::~BacktestWindow()
+{
+    m_watcher.cancel();
+    m_watcher.waitForFinished();
+}
+
+void BacktestWindow::open()
+{
+    describeSettings();
+    show();
+    raise();
+    activateWindow();
+}
+
+void BacktestWindow::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    describeSettings();
+}
+
+void BacktestWindow::describeSettings()
+{
+    const PredictionMethod method = PredictionRun::chosenMethod(m_workspace.settings());
+    const VerificationSettings verification = m_workspace.verificationSettings();
+    QString text = QStringLiteral("按主窗口的设置回测：第一至%1位，%2码公式，")
+                       .arg(positionName(m_workspace.currentPosition()),
+                            m_workspace.currentKindIsKill() ? QStringLiteral("杀") : QStringLiteral("留"));
+    if (method == PredictionMethod::SelectedFormulas) {
+        text += QStringLiteral("计算选中公式（每位取第一名）");
+    } else {
+        const BestFormulaSettings best = m_state.bestFormulaSettings().value_or(BestFormulaSettings{});
+        text += QStringLiteral("最优公式法（按%1、%2、%3排序，限额%4%5）")
+                    .arg(keyCaption(best.keys[0]), keyCaption(best.keys[1]), keyCaption(best.keys[2]))
+                    .arg(best.quota)
+                    .arg(m_state.bestFormulaSettings() ? QString()
+                                                       : QStringLiteral("，排序设置尚未确定，用初始设置"));
+    }
+    text += verification.periods == 0
+                ? QStringLiteral("，排序统计用目标期之前的所有期")
+                : QStringLiteral("，排序统计用目标期之前的%1期").arg(verification.periods);
+    text += QStringLiteral("。");
+    m_settings->setText(text);
+}
+
+void BacktestWindow::start()
+{
+    if (isRunning())
+        return;
+    describeSettings();
+    const PredictionMethod method = PredictionRun::chosenMethod(m_workspace.settings());
+    const Result<BacktestParams> params =
+        BacktestSetup(m_workspace)
+            .params(m_targets->value(), method,
+                    ListSelection{m_workspace.formulaList().selectionMarks(), true},
+                    m_state.bestFormulaSettings().value_or(BestFormulaSettings{}));
+    if (!reportFailure(m_prompts, params ? success() : Status(params.failure())))
+        return;
+    m_startButton->setEnabled(false);
+    m_cancelButton->setEnabled(true);
+    m_progress->setRange(0, 0);
+    const std::shared_ptr<const DrawTable> history = m_workspace.history();
+    m_watcher.setFuture(QtConcurrent::run([history, params = *params](QPromise<BacktestResult>& promise) {
+        Backtest::run(promise, history, params);
+    }));
+}
+
+void BacktestWindow::runEnded()
+{
+    m_startButton->setEnabled(true);
+    m_cancelButton->setEnabled(false);
+    const QFuture<BacktestResult> future = m_watcher.future();
+    if (!future.isCanceled() && future.resultCount() > 0) {
+        m_result = future.result();
+        showResult(*m_result);
+    } else {
+        m_progress->setRange(0, 1);
+        m_progress->setValue(0);
+    }
+    Q_EMIT finished();
+}
+
+void BacktestWindow::fitSummaryHeight()
+{
+    // Every row in view (at most nine: the positions and their total), no empty space below.
+    const int rows = std::max(m_summaryModel->rowCount(), 2);
+    m_summaryGrid->setFixedHeight(m_summaryGrid->horizontalHeader()->sizeHint().height() +
+                                  rows * m_summaryGrid->verticalHeader()->defaultSectionSize() +
+                                  2 * m_summaryGrid->frameWidth());
+}
+
+void BacktestWindow::showResult(const BacktestResult& result)
+{
+    m_summaryModel->setResult(result);
+    fitSummaryHeight();
+    m_drawsModel->setResult(result);
+    m_drawsGrid->scrollNewestIntoView();
+    const PickTally& overall = result.overall;
+    m_overall->setText(
+        overall.trials == 0
+            ? QStringLiteral("%1期回测没有产生选号。").arg(result.draws.size())
+            : QStringLiteral("%1期回测共选号%2次，正确%3次（%4%），随机的正确率为%5%，期望正确%6次；"
+                             "一个毫无预测能力的方法正确至少这么多次的概率为%7。")
+                  .arg(result.draws.size())
+                  .arg(overall.trials)
+                  .arg(overall.right)
+                  .arg(100 * overall.rate(), 0, 'f', 2)
+                  .arg(100 * ChanceBaseline::hitChance(result.kill), 0, 'f', 0)
+                  .arg(overall.expected, 0, 'f', 1)
+                  .arg(ChanceBaseline::percentText(overall.pValue(result.kill))));
+
+    // Cumulative right picks draw by draw, beside what luck gives on average.
+    m_chart->removeAllSeries();
+    for (QAbstractAxis* axis : m_chart->axes())
+        m_chart->removeAxis(axis);
+    auto* right = new QLineSeries;
+    right->setName(QStringLiteral("累计正确"));
+    auto* expected = new QLineSeries;
+    expected->setName(QStringLiteral("随机期望"));
+    PickTally running;
+    right->append(0, 0);
+    expected->append(0, 0);
+    for (std::size_t i = 0; i < result.draws.size(); ++i) {
+        for (const BacktestPage& page : result.draws[i].pages)
+            running.add(page.right, int(page.picks.size()), result.kill);
+        right->append(double(i + 1), running.right);
+        expected->append(double(i + 1), running.expected);
+    }
+    m_chart->addSeries(right);
+    m_chart->addSeries(expected);
+    auto* x = new QValueAxis;
+    x->setTitleText(QStringLiteral("回测期"));
+    x->setLabelFormat(QStringLiteral("%d"));
+    x->setRange(0, std::max<double>(1, double(result.draws.size())));
+    auto* y = new QValueAxis;
+    y->setTitleText(QStringLiteral("正确选号数"));
+    y->setLabelFormat(QStringLiteral("%d"));
+    // A little room above the higher line, so that its last tick is labelled.
+    y->setRange(0, std::ceil(1.05 * std::max({1.0, double(running.right), running.expected})));
+    for (QValueAxis* axis : {x, y}) {
+        axis->setTickType(QValueAxis::TicksDynamic);
+        axis->setTickAnchor(0);
+        axis->setTickInterval(wholeTickStep(axis->max()));
+    }
+    m_chart->addAxis(x, Qt::AlignBottom);
+    m_chart->addAxis(y, Qt::AlignLeft);
+    for (QLineSeries* series : {right, expected}) {
+        series->attachAxis(x);
+        series->attachAxis(y);
+    }
+}
+
+void BacktestWindow::openLedger()
+{
+    // The ledger belongs to the main window, whichever window opens it first.
+    m_toolWindows
+        .window<LedgerWindow>([this] { return new LedgerWindow(m_workspace, m_prompts, parentWidget()); })
+        .open();
+}
+
+} // namespace quorvel

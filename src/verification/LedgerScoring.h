@@ -1,0 +1,27 @@
+#pragma once
+
+#include "core/Draw.h"
+#include "core/LedgerRecord.h"
+
+#include <QString>
+
+#include <vector>
+
+namespace quorvel {
+
+// How the ledger writes an entry's picks and judges them once its draw is known.
+namespace LedgerScoring {
+
+// The picks of positions 1..p*: each page's numbers separated by blanks, the pages by "|"
+// ("7 12|3|" for three pages, the last without a pick).
+QString picksText(const std::vector<std::vector<int>>& pages);
+// The pages of a picks text; words that are not numbers 1..20 are left out.
+std::vector<std::vector<int>> picksOf(const QString& text);
+// The eight numbers separated by blanks.
+QString drawnText(const DrawNumbers& numbers);
+
+// Every pick of page q judged against the number drawn at position q.
+LedgerScore score(const std::vector<std::vector<int>>& pages, const DrawNumbers& numbers, bool kill);
+
+} // namespace LedgerScoring
+} // namespace quorvel
