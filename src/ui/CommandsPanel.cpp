@@ -2,6 +2,7 @@
 
 #include "core/Settings.h"
 #include "core/TermTable.h"
+#include "ui/ControlArrays.h"
 #include "ui/FailureNotice.h"
 #include "ui/FormulaFileCommands.h"
 #include "ui/SetupMenu.h"
@@ -37,11 +38,6 @@
 namespace quorvel {
 
 namespace {
-
-QString arrayName(const char* name, int index)
-{
-    return QStringLiteral("%1_%2").arg(QLatin1String(name)).arg(index);
-}
 
 } // namespace
 
@@ -112,32 +108,21 @@ QPushButton* CommandsPanel::button(const char* name, const char* caption, bool b
 
 QWidget* CommandsPanel::createPositionFrame()
 {
-    auto* frame = new QGroupBox(QStringLiteral("位数选择"), this);
+    QGroupBox* frame = ControlArrays::positionFrame(m_positionOptions, this);
     frame->setObjectName(QStringLiteral("framePosition"));
-    auto* layout = new QGridLayout(frame);
-    for (int position = 1; position <= kPositionCount; ++position) {
-        auto* option = new QRadioButton(positionName(position), frame);
-        option->setObjectName(QStringLiteral("optXing%1").arg(position));
-        m_positionOptions[std::size_t(position - 1)] = option;
-        layout->addWidget(option, (position - 1) / 4, (position - 1) % 4);
-        connect(option, &QRadioButton::clicked, this, [this, position] { choosePosition(position); });
-    }
+    for (int position = 1; position <= kPositionCount; ++position)
+        connect(m_positionOptions[std::size_t(position - 1)], &QRadioButton::clicked, this,
+                [this, position] { choosePosition(position); });
     return frame;
 }
 
 QWidget* CommandsPanel::createKindFrame()
 {
-    auto* frame = new QGroupBox(QStringLiteral("生杀"), this);
+    QGroupBox* frame = ControlArrays::kindFrame(m_kindOptions, this);
     frame->setObjectName(QStringLiteral("frameKind"));
-    auto* layout = new QHBoxLayout(frame);
-    const QString captions[2] = {QStringLiteral("杀"), QStringLiteral("生")};
-    for (int index = 0; index < 2; ++index) {
-        auto* option = new QRadioButton(captions[index], frame);
-        option->setObjectName(arrayName("Option2", index));
-        m_kindOptions[std::size_t(index)] = option;
-        layout->addWidget(option);
-        connect(option, &QRadioButton::clicked, this, [this, index] { chooseKind(index == 0); });
-    }
+    for (int index = 0; index < 2; ++index)
+        connect(m_kindOptions[std::size_t(index)], &QRadioButton::clicked, this,
+                [this, index] { chooseKind(index == 0); });
     return frame;
 }
 
@@ -146,13 +131,11 @@ QWidget* CommandsPanel::createMethodFrame()
     auto* frame = new QGroupBox(QStringLiteral("计算方法"), this);
     frame->setObjectName(QStringLiteral("frameMethod"));
     auto* layout = new QHBoxLayout(frame);
-    const QString captions[2] = {QStringLiteral("最优公式法"), QStringLiteral("计算选中公式")};
+    m_methodOptions = ControlArrays::options<2>(
+        "Option6", {QStringLiteral("最优公式法"), QStringLiteral("计算选中公式")}, frame);
     for (int index = 0; index < 2; ++index) {
-        auto* option = new QRadioButton(captions[index], frame);
-        option->setObjectName(arrayName("Option6", index));
-        m_methodOptions[std::size_t(index)] = option;
-        layout->addWidget(option);
-        connect(option, &QRadioButton::clicked, this,
+        layout->addWidget(m_methodOptions[std::size_t(index)]);
+        connect(m_methodOptions[std::size_t(index)], &QRadioButton::clicked, this,
                 [this, index] { m_workspace.settings().setComputeSelectedFormulas(index == 1); });
     }
     return frame;

@@ -2,6 +2,7 @@
 
 #include "core/LotteryType.h"
 #include "core/Settings.h"
+#include "ui/ControlArrays.h"
 #include "ui/FailureNotice.h"
 #include "ui/WaitCursor.h"
 #include "workspace/OnlineFormulaUpdate.h"
@@ -12,11 +13,6 @@
 namespace quorvel {
 
 namespace {
-
-QString arrayName(const char* name, int index)
-{
-    return QStringLiteral("%1_%2").arg(QLatin1String(name)).arg(index);
-}
 
 const char* const kRetrievalCaptions[Settings::kRetrievalPeriodsCount] = {
     "前所有期", "前100期", "前200期",  "前300期",  "前500期",
@@ -39,7 +35,7 @@ SetupMenu::SetupMenu(Workspace& workspace, Prompts& prompts, QWidget* parent)
     const QString resultCaptions[2] = {QStringLiteral("历史列表公式验算结果显示在下期(&N)"),
                                        QStringLiteral("历史列表公式验算结果显示在当期(&T)")};
     for (int index = 0; index < 2; ++index) {
-        QAction* action = addItem(this, arrayName("mnuYsXs", index), resultCaptions[index]);
+        QAction* action = addItem(this, ControlArrays::name("mnuYsXs", index), resultCaptions[index]);
         m_resultDisplayActions[std::size_t(index)] = action;
         connect(action, &QAction::triggered, this,
                 [this, index] { SettingsMenu(m_workspace).setResultsAtCurrentPeriod(index == 1); });
@@ -54,8 +50,8 @@ SetupMenu::SetupMenu(Workspace& workspace, Prompts& prompts, QWidget* parent)
             [this] { SettingsMenu(m_workspace).toggleExcludeCurrentPeriod(); });
     retrieval->addSeparator();
     for (int index = 0; index < Settings::kRetrievalPeriodsCount; ++index) {
-        QAction* action =
-            addItem(retrieval, arrayName("mnuQs", index), QString::fromUtf8(kRetrievalCaptions[index]));
+        QAction* action = addItem(retrieval, ControlArrays::name("mnuQs", index),
+                                  QString::fromUtf8(kRetrievalCaptions[index]));
         m_retrievalActions[std::size_t(index)] = action;
         connect(action, &QAction::triggered, this, [this, index] {
             WaitCursor wait;
@@ -91,8 +87,8 @@ SetupMenu::SetupMenu(Workspace& workspace, Prompts& prompts, QWidget* parent)
     lottery->setObjectName(QStringLiteral("mnuCaizhong"));
     lottery->menuAction()->setObjectName(QStringLiteral("mnuCaizhong"));
     for (int index = 0; index < kLotteryTypeCount; ++index) {
-        QAction* action =
-            addItem(lottery, arrayName("mnuKL10", index), lotteryTypes()[std::size_t(index)].caption);
+        QAction* action = addItem(lottery, ControlArrays::name("mnuKL10", index),
+                                  lotteryTypes()[std::size_t(index)].caption);
         m_lotteryActions[std::size_t(index)] = action;
         connect(action, &QAction::triggered, this,
                 [this, index] { SettingsMenu(m_workspace).pickLotteryType(index); });

@@ -1,6 +1,7 @@
 #include "ui/tools/RankingWindow.h"
 
 #include "core/TermTable.h"
+#include "ui/ControlArrays.h"
 #include "ui/GridView.h"
 #include "ui/SpreadsheetExportRunner.h"
 #include "ui/ToolWindows.h"
@@ -23,11 +24,6 @@
 namespace quorvel {
 
 namespace {
-
-QString arrayName(const char* name, int index)
-{
-    return QStringLiteral("%1_%2").arg(QLatin1String(name)).arg(index);
-}
 
 GridView* fixedGrid(const QString& name, QAbstractItemModel* model, int (*widthOf)(int), QWidget* parent)
 {
@@ -92,7 +88,7 @@ RankingWindow::RankingWindow(Workspace& workspace, PredictionState& state, ToolW
 QWidget* RankingWindow::createPage(int page)
 {
     auto* picture = new QWidget(this);
-    picture->setObjectName(arrayName("Picture1", page));
+    picture->setObjectName(ControlArrays::name("Picture1", page));
     auto* layout = new QVBoxLayout(picture);
     layout->setContentsMargins(0, 0, 0, 0);
 
@@ -100,7 +96,7 @@ QWidget* RankingWindow::createPage(int page)
     auto* rankingLayout = new QVBoxLayout(rankingFrame);
     auto* rankingModel = new RankingModel(m_state.ranking(), page, this);
     m_rankingModels[std::size_t(page - 1)] = rankingModel;
-    GridView* rankingGrid = fixedGrid(arrayName("MSFlexGrid1", page), rankingModel,
+    GridView* rankingGrid = fixedGrid(ControlArrays::name("MSFlexGrid1", page), rankingModel,
                                       &RankingModel::columnWidthPixels, rankingFrame);
     rankingLayout->addWidget(rankingGrid);
     connect(rankingGrid, &QAbstractItemView::clicked, this,
@@ -113,7 +109,7 @@ QWidget* RankingWindow::createPage(int page)
     auto* distributionLayout = new QVBoxLayout(distributionFrame);
     auto* distributionModel = new DistributionModel(m_state.ranking(), page, this);
     m_distributionModels[std::size_t(page - 1)] = distributionModel;
-    distributionLayout->addWidget(fixedGrid(arrayName("MSFlexGrid3", page), distributionModel,
+    distributionLayout->addWidget(fixedGrid(ControlArrays::name("MSFlexGrid3", page), distributionModel,
                                             &DistributionModel::columnWidthPixels, distributionFrame));
     layout->addWidget(distributionFrame, 2);
     return picture;

@@ -1,5 +1,6 @@
 #include "ui/tools/SearchWindow.h"
 
+#include "ui/ControlArrays.h"
 #include "ui/FailureNotice.h"
 #include "ui/FoundLinesModel.h"
 #include "ui/WaitCursor.h"
@@ -50,11 +51,6 @@ bool succeeded(Prompts& prompts, const Result<T>& result, const QString& title =
         return true;
     reportFailure(prompts, result.failure(), title);
     return false;
-}
-
-QString arrayName(const char* name, int index)
-{
-    return QStringLiteral("%1_%2").arg(QLatin1String(name)).arg(index);
 }
 
 QLineEdit* lineEdit(QWidget* parent, const QString& name, const QString& text, int width = 0)
@@ -168,30 +164,19 @@ QPushButton* SearchWindow::button(const char* name, const QString& caption)
 
 QGroupBox* SearchWindow::createPositionFrame()
 {
-    auto* frame = new QGroupBox(QStringLiteral("位数选择"), this);
-    auto* layout = new QGridLayout(frame);
-    for (int position = 1; position <= kPositionCount; ++position) {
-        auto* option = new QRadioButton(positionName(position), frame);
-        option->setObjectName(QStringLiteral("optXing%1").arg(position));
-        m_positionOptions[std::size_t(position - 1)] = option;
-        layout->addWidget(option, (position - 1) / 4, (position - 1) % 4);
-        connect(option, &QRadioButton::clicked, this, [this, position] { selectPosition(position); });
-    }
+    QGroupBox* frame = ControlArrays::positionFrame(m_positionOptions, this);
+    for (int position = 1; position <= kPositionCount; ++position)
+        connect(m_positionOptions[std::size_t(position - 1)], &QRadioButton::clicked, this,
+                [this, position] { selectPosition(position); });
     return frame;
 }
 
 QGroupBox* SearchWindow::createKindFrame()
 {
-    auto* frame = new QGroupBox(QStringLiteral("生杀"), this);
-    auto* layout = new QHBoxLayout(frame);
-    const QString captions[2] = {QStringLiteral("杀"), QStringLiteral("生")};
-    for (int index = 0; index < 2; ++index) {
-        auto* option = new QRadioButton(captions[index], frame);
-        option->setObjectName(arrayName("Option2", index));
-        m_kindOptions[std::size_t(index)] = option;
-        layout->addWidget(option);
-        connect(option, &QRadioButton::clicked, this, [this, index] { selectKind(index == 0); });
-    }
+    QGroupBox* frame = ControlArrays::kindFrame(m_kindOptions, this);
+    for (int index = 0; index < 2; ++index)
+        connect(m_kindOptions[std::size_t(index)], &QRadioButton::clicked, this,
+                [this, index] { selectKind(index == 0); });
     return frame;
 }
 
@@ -199,11 +184,9 @@ QGroupBox* SearchWindow::createFormFrame()
 {
     auto* frame = new QGroupBox(QStringLiteral("公式形式"), this);
     auto* layout = new QVBoxLayout(frame);
-    const QString captions[2] = {QStringLiteral("[Xxx类]A+B"), QStringLiteral("A+B=下期杀xx")};
-    for (int index = 0; index < 2; ++index) {
-        auto* option = new QRadioButton(captions[index], frame);
-        option->setObjectName(arrayName("Option6", index));
-        m_formOptions[std::size_t(index)] = option;
+    m_formOptions = ControlArrays::options<2>(
+        "Option6", {QStringLiteral("[Xxx类]A+B"), QStringLiteral("A+B=下期杀xx")}, frame);
+    for (QRadioButton* option : m_formOptions) {
         layout->addWidget(option);
         connect(option, &QRadioButton::toggled, this, &SearchWindow::applyLiveSettings);
     }
@@ -215,13 +198,12 @@ QGroupBox* SearchWindow::createConstantFrame()
 {
     auto* frame = new QGroupBox(QStringLiteral("公式末尾偏移常数"), this);
     auto* layout = new QGridLayout(frame);
-    const QString captions[2] = {QStringLiteral("指定"), QStringLiteral("随机")};
+    m_constantOptions =
+        ControlArrays::options<2>("Option5", {QStringLiteral("指定"), QStringLiteral("随机")}, frame);
     for (int index = 0; index < 2; ++index) {
-        auto* option = new QRadioButton(captions[index], frame);
-        option->setObjectName(arrayName("Option5", index));
-        m_constantOptions[std::size_t(index)] = option;
-        layout->addWidget(option, index, 0);
-        connect(option, &QRadioButton::toggled, this, &SearchWindow::applyLiveSettings);
+        layout->addWidget(m_constantOptions[std::size_t(index)], index, 0);
+        connect(m_constantOptions[std::size_t(index)], &QRadioButton::toggled, this,
+                &SearchWindow::applyLiveSettings);
     }
     m_constantOptions[0]->setChecked(true);
     m_constantBox = lineEdit(frame, QStringLiteral("Text6"), QStringLiteral("0"), 60);
@@ -265,7 +247,7 @@ QGroupBox* SearchWindow::createBoundsFrame()
         layout->addWidget(new QLabel(kStatisticNames[std::size_t(row)], frame), row, 0);
         for (int side = 0; side < 2; ++side) {
             const int bound = AcceptanceBounds::kFirstNumber + 2 * row + side;
-            QLineEdit* box = lineEdit(frame, arrayName("Text1", bound),
+            QLineEdit* box = lineEdit(frame, ControlArrays::name("Text1", bound),
                                       designTexts[std::size_t(bound - AcceptanceBounds::kFirstNumber)], 64);
             m_boundBoxes[std::size_t(bound - AcceptanceBounds::kFirstNumber)] = box;
             layout->addWidget(box, row, 1 + 2 * side);
@@ -281,7 +263,7 @@ QGroupBox* SearchWindow::createStatisticsFrame()
     auto* layout = new QGridLayout(frame);
     for (int i = 0; i < 4; ++i) {
         layout->addWidget(new QLabel(kStatisticNames[std::size_t(i)], frame), i / 2, 2 * (i % 2));
-        m_statisticBoxes[std::size_t(i)] = readOnlyBox(frame, arrayName("Text1", 11 + i), 64);
+        m_statisticBoxes[std::size_t(i)] = readOnlyBox(frame, ControlArrays::name("Text1", 11 + i), 64);
         layout->addWidget(m_statisticBoxes[std::size_t(i)], i / 2, 2 * (i % 2) + 1);
     }
     m_candidateBox = readOnlyBox(frame, QStringLiteral("Text11"));
@@ -315,7 +297,7 @@ QWidget* SearchWindow::createRunArea()
     counters->addWidget(m_seedBox, 2, 1);
     m_autoStop = new QCheckBox(QStringLiteral("自动中止"), area);
     m_autoStop->setObjectName(QStringLiteral("Check1"));
-    m_autoStopTarget = lineEdit(area, arrayName("Text1", 15), QStringLiteral("50"), 64);
+    m_autoStopTarget = lineEdit(area, ControlArrays::name("Text1", 15), QStringLiteral("50"), 64);
     auto* autoStop = new QHBoxLayout;
     autoStop->addWidget(m_autoStop);
     autoStop->addWidget(m_autoStopTarget);
@@ -371,21 +353,19 @@ QGroupBox* SearchWindow::createSchemeFrame()
     for (int position = 1; position <= kPositionCount; ++position) {
         const std::size_t p = std::size_t(position - 1);
         m_schemeLabels[p] = new QLabel(positionName(position), frame);
-        m_schemeLabels[p]->setObjectName(arrayName("Label4", position));
-        m_targetBoxes[p] = lineEdit(frame, arrayName("Text5", position), QString(), 64);
+        m_schemeLabels[p]->setObjectName(ControlArrays::name("Label4", position));
+        m_targetBoxes[p] = lineEdit(frame, ControlArrays::name("Text5", position), QString(), 64);
         m_countLabels[p] = new QLabel(frame);
-        m_countLabels[p]->setObjectName(arrayName("Label5", position));
+        m_countLabels[p]->setObjectName(ControlArrays::name("Label5", position));
         layout->addWidget(m_schemeLabels[p], int(p), 0);
         layout->addWidget(m_targetBoxes[p], int(p), 1);
         layout->addWidget(m_countLabels[p], int(p), 2);
         connect(m_targetBoxes[p], &QLineEdit::editingFinished, this, &SearchWindow::refreshPlannedTotal);
     }
-    const QString modes[2] = {QStringLiteral("公式保有数量"), QStringLiteral("公式新增数量")};
+    m_countModeOptions = ControlArrays::options<2>(
+        "Option4", {QStringLiteral("公式保有数量"), QStringLiteral("公式新增数量")}, frame);
     auto* modeRow = new QHBoxLayout;
-    for (int index = 0; index < 2; ++index) {
-        auto* option = new QRadioButton(modes[index], frame);
-        option->setObjectName(arrayName("Option4", index));
-        m_countModeOptions[std::size_t(index)] = option;
+    for (QRadioButton* option : m_countModeOptions) {
         modeRow->addWidget(option);
         connect(option, &QRadioButton::clicked, this, [this] {
             m_countMode = m_countModeOptions[0]->isChecked() ? SchemeCountMode::Hold : SchemeCountMode::New;
@@ -407,7 +387,7 @@ QGroupBox* SearchWindow::createSchemeFrame()
                                QStringLiteral("搜索完毕公式自动更新到数据库")};
     for (int index = 0; index < 2; ++index) {
         auto* box = new QCheckBox(stores[index], frame);
-        box->setObjectName(arrayName("chkAutApd", index));
+        box->setObjectName(ControlArrays::name("chkAutApd", index));
         m_autoStoreBoxes[std::size_t(index)] = box;
         layout->addWidget(box, kPositionCount + 2 + index, 0, 1, 3);
         // At most one of the two is ticked; both may be clear.
