@@ -2,6 +2,7 @@
 
 #include "app/cli/CliArguments.h"
 #include "app/cli/CliContext.h"
+#include "app/cli/CommandOptions.h"
 #include "app/cli/PredictOptions.h"
 #include "history/DrawEntry.h"
 #include "workspace/BacktestSetup.h"
@@ -44,11 +45,10 @@ int BacktestCommand::run(const CliContext& context, CliArguments& arguments)
     const Result<PredictOptions> predict = PredictOptions::take(arguments, /*takesUnselect=*/false);
     if (!predict)
         return context.usage(predict.error());
-    const Result<QStringList> words = arguments.positional();
-    if (!words)
+    if (const Result<QStringList> words =
+            CommandOptions::positional(arguments, QStringLiteral("backtest"), 0);
+        !words)
         return context.usage(words.error());
-    if (!words->isEmpty())
-        return context.usage(QStringLiteral("backtest takes no positional arguments"));
 
     const Result<std::unique_ptr<CliSession>> session = context.startSession(predict->startOptions());
     if (!session)

@@ -3,6 +3,7 @@
 #include "app/cli/CliArguments.h"
 #include "core/LotteryType.h"
 #include "core/TermTable.h"
+#include "workspace/Workspace.h"
 
 namespace quorvel::cli {
 namespace CommandOptions {
@@ -78,6 +79,28 @@ Result<ListChoice> listChoice(CliArguments& arguments)
     if (!chosenKind)
         return chosenKind.failure();
     return ListChoice{chosenPosition->value_or(1), chosenKind->value_or(false)};
+}
+
+Result<int> listNumber(CliArguments& arguments, const QString& command)
+{
+    const Result<std::optional<QStringList>> option = arguments.takeOption(QStringLiteral("--list-no"), 1);
+    if (!option)
+        return option.failure();
+    bool ok = false;
+    const int number = option->has_value() ? (**option).first().toInt(&ok) : 0;
+    if (!ok || number < 1)
+        return Failure{QStringLiteral("%1 needs --list-no N, a list number 1 and up").arg(command)};
+    return number;
+}
+
+Result<FormulaListRow> formulaOnList(const Workspace& workspace, int listNumber)
+{
+    if (!workspace.formulaList().contains(listNumber))
+        return Failure{QStringLiteral("%1%2公式没有序号 %3")
+                           .arg(workspace.positionCaption(),
+                                workspace.currentKindIsKill() ? QStringLiteral("杀") : QStringLiteral("生"))
+                           .arg(listNumber)};
+    return workspace.formulaList().row(listNumber);
 }
 
 Result<QStringList> positional(CliArguments& arguments, const QString& command, int count)

@@ -7,6 +7,11 @@
 
 #include <optional>
 
+namespace quorvel {
+class Workspace;
+struct FormulaListRow;
+} // namespace quorvel
+
 namespace quorvel::cli {
 
 class CliArguments;
@@ -35,6 +40,11 @@ struct ListChoice
     bool kill = false;
 };
 Result<ListChoice> listChoice(CliArguments& arguments);
+
+// --list-no N: a list number 1 and up, which `command` needs.
+Result<int> listNumber(CliArguments& arguments, const QString& command);
+// Formula N of the workspace's list, or the failure that names the list.
+Result<FormulaListRow> formulaOnList(const Workspace& workspace, int listNumber);
 
 // The words left once every option is taken; `count` of them (-1: any number), else a usage
 // failure naming the command.

@@ -69,11 +69,10 @@ int FormulasCommand::list(const CliContext& context, CliArguments& arguments)
     const Result<std::optional<bool>> kind = CommandOptions::kind(arguments);
     if (!kind)
         return context.usage(kind.error());
-    const Result<QStringList> words = arguments.positional();
-    if (!words)
+    if (const Result<QStringList> words =
+            CommandOptions::positional(arguments, QStringLiteral("formulas list"), 0);
+        !words)
         return context.usage(words.error());
-    if (!words->isEmpty())
-        return context.usage(QStringLiteral("formulas list takes no positional arguments"));
 
     Result<std::unique_ptr<Database>> database = context.openDatabase();
     if (!database)

@@ -14,11 +14,10 @@ int LimitsCommand::run(const CliContext& context, CliArguments& arguments)
     const Result<std::optional<int>> position = CommandOptions::position(arguments);
     if (!position)
         return context.usage(position.error());
-    const Result<QStringList> words = arguments.positional();
-    if (!words)
+    if (const Result<QStringList> words =
+            CommandOptions::positional(arguments, QStringLiteral("limits update"), 0);
+        !words)
         return context.usage(words.error());
-    if (!words->isEmpty())
-        return context.usage(QStringLiteral("limits update takes no positional arguments"));
     // The update asks first; without --yes nobody is there to say OK.
     if (!context.options().yes)
         return context.usage(

@@ -63,11 +63,9 @@ int SchemeCommand::run(const CliContext& context, CliArguments& arguments)
     const Result<std::optional<FoundStoreMode>> store = SearchOptions::store(arguments);
     if (!store)
         return context.usage(store.error());
-    const Result<QStringList> words = arguments.positional();
-    if (!words)
+    if (const Result<QStringList> words = CommandOptions::positional(arguments, QStringLiteral("scheme"), 0);
+        !words)
         return context.usage(words.error());
-    if (!words->isEmpty())
-        return context.usage(QStringLiteral("scheme takes no positional arguments"));
 
     const bool kill = kind->value_or(false);
     WorkspaceStartOptions options;

@@ -93,11 +93,9 @@ int SearchCommand::search(const CliContext& context, CliArguments& arguments)
     const Result<bool> luck = arguments.takeFlag(QStringLiteral("--luck"));
     if (!luck)
         return context.usage(luck.error());
-    const Result<QStringList> words = arguments.positional();
-    if (!words)
+    if (const Result<QStringList> words = CommandOptions::positional(arguments, QStringLiteral("search"), 0);
+        !words)
         return context.usage(words.error());
-    if (!words->isEmpty())
-        return context.usage(QStringLiteral("search takes no positional arguments"));
     if (candidates->has_value() == target->has_value())
         return context.usage(QStringLiteral("search needs one of --candidates N and --target T"));
 

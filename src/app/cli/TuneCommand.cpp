@@ -46,11 +46,9 @@ int TuneCommand::tune(const CliContext& context, CliArguments& arguments)
     const Result<bool> save = arguments.takeFlag(QStringLiteral("--save"));
     if (!save)
         return context.usage(save.error());
-    const Result<QStringList> words = arguments.positional();
-    if (!words)
+    if (const Result<QStringList> words = CommandOptions::positional(arguments, QStringLiteral("tune"), 0);
+        !words)
         return context.usage(words.error());
-    if (!words->isEmpty())
-        return context.usage(QStringLiteral("tune takes no positional arguments"));
 
     Result<DrawTable> history = context.readHistory();
     if (!history)

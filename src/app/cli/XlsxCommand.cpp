@@ -16,20 +16,16 @@ namespace {
 // --position P and --kind K, and nothing else left.
 Result<WorkspaceStartOptions> listOptions(CliArguments& arguments, const QString& subcommand)
 {
-    const Result<std::optional<int>> position = CommandOptions::position(arguments);
-    if (!position)
-        return position.failure();
-    const Result<std::optional<bool>> kind = CommandOptions::kind(arguments);
-    if (!kind)
-        return kind.failure();
-    const Result<QStringList> words = arguments.positional();
-    if (!words)
+    const Result<CommandOptions::ListChoice> list = CommandOptions::listChoice(arguments);
+    if (!list)
+        return list.failure();
+    if (const Result<QStringList> words =
+            CommandOptions::positional(arguments, QStringLiteral("xlsx ") + subcommand, 0);
+        !words)
         return words.failure();
-    if (!words->isEmpty())
-        return Failure{QStringLiteral("xlsx %1 takes no positional arguments").arg(subcommand)};
     WorkspaceStartOptions options;
-    options.position = position->value_or(1);
-    options.kill = kind->value_or(false);
+    options.position = list->position;
+    options.kill = list->kill;
     return options;
 }
 
@@ -101,11 +97,10 @@ int XlsxCommand::prediction(const CliContext& context, CliArguments& arguments, 
     const Result<PredictOptions> predict = PredictOptions::take(arguments);
     if (!predict)
         return context.usage(predict.error());
-    const Result<QStringList> words = arguments.positional();
-    if (!words)
+    if (const Result<QStringList> words =
+            CommandOptions::positional(arguments, QStringLiteral("xlsx ") + subcommand, 0);
+        !words)
         return context.usage(words.error());
-    if (!words->isEmpty())
-        return context.usage(QStringLiteral("xlsx %1 takes no positional arguments").arg(subcommand));
 
     const Result<std::unique_ptr<CliSession>> session = context.startSession(predict->startOptions());
     if (!session)
@@ -136,14 +131,9 @@ int XlsxCommand::prediction(const CliContext& context, CliArguments& arguments, 
 
 int XlsxCommand::steps(const CliContext& context, CliArguments& arguments)
 {
-    const Result<std::optional<QStringList>> listOption =
-        arguments.takeOption(QStringLiteral("--list-no"), 1);
-    if (!listOption)
-        return context.usage(listOption.error());
-    bool ok = false;
-    const int listNumber = listOption->has_value() ? (**listOption).first().toInt(&ok) : 0;
-    if (!ok || listNumber < 1)
-        return context.usage(QStringLiteral("xlsx steps needs --list-no N, a list number 1 and up"));
+    const Result<int> listNumber = CommandOptions::listNumber(arguments, QStringLiteral("xlsx steps"));
+    if (!listNumber)
+        return context.usage(listNumber.error());
     Result<WorkspaceStartOptions> options = listOptions(arguments, QStringLiteral("steps"));
     if (!options)
         return context.usage(options.error());
@@ -152,14 +142,11 @@ int XlsxCommand::steps(const CliContext& context, CliArguments& arguments)
     if (!session)
         return context.fail(session.failure());
     Workspace& workspace = (*session)->workspace();
-    if (!workspace.formulaList().contains(listNumber))
-        return context.fail(
-            QStringLiteral("%1%2公式没有序号 %3")
-                .arg(workspace.positionCaption(), options->kill ? QStringLiteral("杀") : QStringLiteral("生"))
-                .arg(listNumber));
-    const FormulaListRow& formula = workspace.formulaList().row(listNumber);
+    const Result<FormulaListRow> formula = CommandOptions::formulaOnList(workspace, *listNumber);
+    if (!formula)
+        return context.fail(formula.failure());
     return written(context, workspace,
-                   SpreadsheetExport(workspace).calculationSteps(formula.code, formula.displayText,
+                   SpreadsheetExport(workspace).calculationSteps(formula->code, formula->displayText,
                                                                  workspace.history()));
 }
 
