@@ -7,16 +7,17 @@
 namespace quorvel {
 namespace LedgerScoring {
 
-QString picksText(const std::vector<std::vector<int>>& pages)
+QString picksText(const std::vector<std::vector<int>>& pages, const QString& pageSeparator,
+                  const QString& emptyPage)
 {
     QStringList texts;
     for (const std::vector<int>& page : pages) {
         QStringList numbers;
         for (const int n : page)
             numbers << QString::number(n);
-        texts << numbers.join(QLatin1Char(' '));
+        texts << (numbers.isEmpty() ? emptyPage : numbers.join(QLatin1Char(' ')));
     }
-    return texts.join(QLatin1Char('|'));
+    return texts.join(pageSeparator);
 }
 
 std::vector<std::vector<int>> picksOf(const QString& text)

@@ -14,7 +14,9 @@ namespace LedgerScoring {
 
 // The picks of positions 1..p*: each page's numbers separated by blanks, the pages by "|"
 // ("7 12|3|" for three pages, the last without a pick).
-QString picksText(const std::vector<std::vector<int>>& pages);
+// `pageSeparator` between the pages, `emptyPage` for a page without picks.
+QString picksText(const std::vector<std::vector<int>>& pages,
+                  const QString& pageSeparator = QStringLiteral("|"), const QString& emptyPage = QString());
 // The pages of a picks text; words that are not numbers 1..20 are left out.
 std::vector<std::vector<int>> picksOf(const QString& text);
 // The eight numbers separated by blanks.

@@ -1,6 +1,7 @@
 #include "ui/models/LedgerModel.h"
 
 #include "history/DrawEntry.h"
+#include "verification/LedgerScoring.h"
 
 #include <QStringList>
 
@@ -15,18 +16,6 @@ const char* const kHeaders[LedgerModel::ColumnCount] = {"序号",      "预测�
 QString rateText(double rate)
 {
     return QString::number(100 * rate, 'f', 2) + QLatin1Char('%');
-}
-
-QString picksText(const std::vector<std::vector<int>>& pages)
-{
-    QStringList texts;
-    for (const std::vector<int>& page : pages) {
-        QStringList numbers;
-        for (const int n : page)
-            numbers << QString::number(n);
-        texts << (numbers.isEmpty() ? QStringLiteral("-") : numbers.join(QLatin1Char(' ')));
-    }
-    return texts.join(QStringLiteral(" | "));
 }
 
 } // namespace
@@ -75,7 +64,7 @@ QVariant LedgerModel::data(const QModelIndex& index, int role) const
     case QuotaColumn:
         return record.quota;
     case PicksColumn:
-        return picksText(entry.picks);
+        return LedgerScoring::picksText(entry.picks, QStringLiteral(" | "), QStringLiteral("-"));
     case DrawnColumn:
         return record.score ? record.score->drawn : QStringLiteral("待开奖");
     case RightColumn:

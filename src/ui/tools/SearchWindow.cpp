@@ -821,16 +821,23 @@ void SearchWindow::exportFound()
 
 // ---- the tuning --------------------------------------------------------------------------------
 
-void SearchWindow::tuneCurrent()
+// The tuning of the category on show: its samples from the scroll bar, a seed from the clock.
+TuningParameters SearchWindow::tuningParameters() const
 {
-    if (isRunning())
-        return;
     TuningParameters parameters;
     parameters.history = m_workspace.history();
     parameters.generation = generation();
     parameters.periods = m_workspace.verificationSettings().periods;
     parameters.samples = m_sampleScroll->value();
     parameters.seed = CandidateGenerator::clockSeed();
+    return parameters;
+}
+
+void SearchWindow::tuneCurrent()
+{
+    if (isRunning())
+        return;
+    const TuningParameters parameters = tuningParameters();
     m_tuningAll = false;
     m_tuningSamples = parameters.samples;
     m_tuningActive = true;
@@ -846,12 +853,7 @@ void SearchWindow::tuneAll()
         return;
     if (!m_prompts->question(kTuneAllTitle, kTuneAllQuestion))
         return;
-    TuningParameters parameters;
-    parameters.history = m_workspace.history();
-    parameters.generation = generation();
-    parameters.periods = m_workspace.verificationSettings().periods;
-    parameters.samples = m_sampleScroll->value();
-    parameters.seed = CandidateGenerator::clockSeed();
+    const TuningParameters parameters = tuningParameters();
     std::array<int, kPositionCount> operandCounts{};
     for (int position = 1; position <= kPositionCount; ++position)
         operandCounts[std::size_t(position - 1)] = m_settings.operandCount(position);

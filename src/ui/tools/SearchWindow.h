@@ -113,6 +113,7 @@ private:
     void storeFound(bool replace, bool automatic);
     void exportFound();
     // --- the tuning ---
+    TuningParameters tuningParameters() const;
     void tuneCurrent();
     void tuneAll();
     void tuningResultReady(int index);
