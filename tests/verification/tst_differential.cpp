@@ -143,10 +143,9 @@ void TestDifferential::engineMatchesOracle()
 
                         QVERIFY2(expected.evaluable && actual.evaluable, qPrintable(context));
                         QVERIFY2(actual.statistics == expected.statistics,
-                                 qPrintable(context +
-                                            QStringLiteral(": engine %1, oracle %2")
-                                                .arg(QString::fromLatin1(toString(actual.statistics)),
-                                                     QString::fromLatin1(toString(expected.statistics)))));
+                                 qPrintable(context + QStringLiteral(": engine %1, oracle %2")
+                                                          .arg(describe(actual.statistics),
+                                                               describe(expected.statistics))));
                         QVERIFY2(actual.hitWeight == expected.hitWeight &&
                                      actual.totalWeight == expected.totalWeight,
                                  qPrintable(context + QStringLiteral(": weights engine %1/%2, oracle %3/%4")
