@@ -1,20 +1,28 @@
 #include "XlsxBench.h"
 
-#include "core/TermTable.h"
-#include "core/Workbook.h"
+#include "core/Database.h"
+#include "core/FormulaTables.h"
+#include "core/HistoryTable.h"
+#include "core/Settings.h"
+#include "oracle/SyntheticHistory.h"
+#include "search/CandidateGenerator.h"
+#include "workspace/Desktop.h"
+#include "workspace/Prompts.h"
+#include "workspace/SpreadsheetExport.h"
+#include "workspace/Workspace.h"
 
 #include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
 
 #include <cstdio>
+#include <random>
 
 namespace quorvel::bench {
 
 namespace {
 
-constexpr quint32 kRightColour = 0x0000FF;
-constexpr quint32 kWrongColour = 0x00FF00;
+constexpr quint64 kSeed = 20240607;
 
 // Peak resident set size in megabytes, from /proc/self/status; 0 where it cannot be read.
 double peakMegabytes()
@@ -37,56 +45,79 @@ void resetPeak()
         clear.write("5");
 }
 
-// Deterministic stand-in values, cheap enough not to weigh on the timing.
-quint32 mix(quint32 x)
+// Answers the export's question OK and opens nothing.
+class BenchPrompts : public Prompts, public Desktop
 {
-    x ^= x >> 16;
-    x *= 0x7feb352dU;
-    x ^= x >> 15;
-    x *= 0x846ca68bU;
-    x ^= x >> 16;
-    return x;
+public:
+    void notice(const QString&, const QString&) override {}
+    bool question(const QString&, const QString&) override { return true; }
+    std::optional<QString> inputText(const QString&, const QString&, const QString&) override
+    {
+        return std::nullopt;
+    }
+    QString openFileName(const QString&, const QString&, const QString&) override { return {}; }
+    void showFile(const QString&) override {}
+    void openUrl(const QUrl&) override {}
+    void setClipboardText(const QString&) override {}
+    QString clipboardText() const override { return {}; }
+};
+
+// The draws and keep formulas of position 1, the list the window starts on.
+Status fillDataFolder(const QString& folder)
+{
+    Result<std::unique_ptr<Database>> database = Database::open(folder);
+    if (!database)
+        return database.failure();
+    std::mt19937_64 random(kSeed);
+    if (Status stored = (*database)->history().insert(oracle::randomHistory(kXlsxDraws, random)); !stored)
+        return stored;
+    CandidateGenerator generator(kSeed);
+    GenerationSettings settings;
+    std::vector<NewFormula> formulas;
+    for (int i = 0; i < kXlsxFormulas; ++i) {
+        const Candidate candidate = generator.generate(settings);
+        formulas.push_back({CandidateGenerator::code(candidate),
+                            CandidateGenerator::displayText(candidate, settings), false, std::nullopt,
+                            std::nullopt});
+    }
+    if (Status stored = (*database)->formulas().append(1, formulas); !stored)
+        return stored;
+    return (*database)->formulas().renumber(1);
 }
 
-void historyRow(int row, std::vector<WorkbookCell>& cells)
+Status exportHistory(double& milliseconds)
 {
-    if (row == 0) {
-        cells.push_back(WorkbookCell::text(QStringLiteral("期号")));
-        for (int p = 1; p <= kPositionCount; ++p)
-            cells.push_back(WorkbookCell::text(positionName(p)));
-        for (int k = 1; k <= kXlsxFormulas; ++k)
-            cells.push_back(WorkbookCell::text(QString::number(k)));
-        return;
-    }
-    const int draw = row - 1;
-    cells.push_back(WorkbookCell::fromGridText(QString::number(24010101 + draw)));
-    for (int p = 1; p <= kPositionCount; ++p)
-        cells.push_back(WorkbookCell::fromGridText(QString::number(mix(quint32(draw * 8 + p)) % 20 + 1)));
-    for (int k = 1; k <= kXlsxFormulas; ++k) {
-        if (draw == 0) {
-            // The oldest draw has no prediction; its cells carry the formulas' display texts.
-            cells.push_back(WorkbookCell::text(QStringLiteral("[第一杀]第一码+连跳号+%1").arg(k)));
-            continue;
-        }
-        const quint32 value = mix(quint32(draw) * 7919U + quint32(k));
-        cells.push_back(WorkbookCell::fromGridText(QString::number(value % 20 + 1),
-                                                   value % 20 < 19 ? kRightColour : kWrongColour));
-    }
+    QTemporaryDir folder;
+    if (Status filled = fillDataFolder(folder.path()); !filled)
+        return filled;
+    Settings settings(folder.filePath(QStringLiteral("settings.ini")));
+    BenchPrompts prompts;
+    Workspace workspace(settings, prompts, prompts);
+    WorkspaceStartOptions options;
+    options.verifyAtStart = false;
+    if (Status started = workspace.start(folder.path(), options); !started)
+        return started;
+
+    resetPeak();
+    QElapsedTimer timer;
+    timer.start();
+    const SpreadsheetExport exporter(workspace);
+    const std::optional<SpreadsheetJob> job = exporter.history(true);
+    if (!job)
+        return Failure{QStringLiteral("the export asked and was not answered")};
+    if (Status written = SpreadsheetExport::write(*job); !written)
+        return written;
+    milliseconds = double(timer.nsecsElapsed()) / 1e6;
+    return success();
 }
 
 } // namespace
 
 void printXlsxExport()
 {
-    QTemporaryDir folder;
-    resetPeak();
-    QElapsedTimer timer;
-    timer.start();
-    const Status written =
-        Workbook::write(folder.filePath(QStringLiteral("lishi.xlsx")), 1 + kXlsxDraws, &historyRow);
-    const double milliseconds = double(timer.nsecsElapsed()) / 1e6;
-    if (!written) {
-        std::fprintf(stderr, "xlsx: %s\n", qPrintable(written.error()));
+    double milliseconds = 0;
+    if (const Status exported = exportHistory(milliseconds); !exported) {
+        std::fprintf(stderr, "xlsx: %s\n", qPrintable(exported.error()));
         std::printf("xlsx: draws=%d formulas=%d ms=failed\n", kXlsxDraws, kXlsxFormulas);
         return;
     }

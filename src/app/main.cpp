@@ -6,6 +6,7 @@
 #include "ui/GridView.h"
 #include "ui/MainWindow.h"
 #include "ui/Translations.h"
+#include "ui/tools/SearchWindow.h"
 #include "workspace/Workspace.h"
 
 #include <QAbstractButton>
@@ -14,6 +15,8 @@
 #include <QCommandLineParser>
 #include <QFont>
 #include <QFontDatabase>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QScreen>
 #include <QTimer>
 
@@ -99,7 +102,13 @@ int main(int argc, char* argv[])
         QStringLiteral(
             "With --screenshot: photograph the tool window <name> (frmErrarrLei, frmGsbz) instead."),
         QStringLiteral("name"));
-    parser.addOptions({dataDirOption, settingsFileOption, quitOption, screenshotOption, toolWindowOption});
+    const QCommandLineOption searchScreenshotOption(
+        QStringLiteral("screenshot-search"),
+        QStringLiteral("Start, open the formula search window, search for a moment with a fixed seed, save "
+                       "a picture of the search window as PNG to <file> and exit."),
+        QStringLiteral("file"));
+    parser.addOptions({dataDirOption, settingsFileOption, quitOption, screenshotOption, toolWindowOption,
+                       searchScreenshotOption});
     parser.process(app);
 
     std::unique_ptr<quorvel::Settings> settings =
@@ -107,7 +116,8 @@ int main(int argc, char* argv[])
             ? std::make_unique<quorvel::Settings>(parser.value(settingsFileOption))
             : std::make_unique<quorvel::Settings>();
     quorvel::DialogPrompts prompts;
-    const bool unattended = parser.isSet(quitOption) || parser.isSet(screenshotOption);
+    const bool unattended =
+        parser.isSet(quitOption) || parser.isSet(screenshotOption) || parser.isSet(searchScreenshotOption);
     prompts.setUnattended(unattended);
     quorvel::DesktopServices desktop(prompts);
     desktop.setUnattended(unattended);
@@ -163,6 +173,31 @@ int main(int argc, char* argv[])
         app.exec();
         return status;
     }
+
+    if (parser.isSet(searchScreenshotOption)) {
+        const QString file = parser.value(searchScreenshotOption);
+        window.resize(1366, 768);
+        window.show();
+        int status = 0;
+        // The window opens through its button, as a user opens it, and searches as he would start it.
+        QTimer::singleShot(200, &window, [&window, &prompts, &file, &status] {
+            window.findChild<QPushButton*>(QStringLiteral("Command22"))->click();
+            auto* search = window.findChild<quorvel::SearchWindow*>(QStringLiteral("frmGSGL"));
+            search->setPrompts(prompts);
+            search->findChild<QLineEdit*>(QStringLiteral("txtSeed"))->setText(QStringLiteral("20141028"));
+            search->findChild<QPushButton*>(QStringLiteral("Command1"))->click();
+            QTimer::singleShot(1500, search, [search, &file, &status] {
+                if (!search->grab().save(file, "PNG")) {
+                    std::fprintf(stderr, "quorvel: cannot write %s\n", qPrintable(file));
+                    status = 1;
+                }
+                QApplication::exit(status);
+            });
+        });
+        app.exec();
+        return status;
+    }
+
     // The design size fits a 1366x768 screen; a smaller screen gets the window at its size.
     if (const QScreen* screen = window.screen())
         window.resize(window.size().boundedTo(screen->availableGeometry().size()));

@@ -25,4 +25,14 @@ QString resolveDataFolder(const QString& requestedFolder)
     return folder;
 }
 
+bool fitsInFileName(const QString& text)
+{
+    static const QString forbidden = QStringLiteral("/\\:*?\"<>|");
+    for (const QChar c : text) {
+        if (c.unicode() < 0x20 || c.unicode() == 0x7F || forbidden.contains(c))
+            return false;
+    }
+    return true;
+}
+
 } // namespace quorvel

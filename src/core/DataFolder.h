@@ -9,4 +9,8 @@ namespace quorvel {
 // application data folder. The folder is created when missing.
 QString resolveDataFolder(const QString& requestedFolder);
 
+// Whether a text (such as the issue box, which can hold anything) can be part of the name of a
+// file written into the data folder: no path separators, no characters file systems refuse.
+bool fitsInFileName(const QString& text);
+
 } // namespace quorvel

@@ -149,19 +149,17 @@ Result<QByteArray> HistoryTextImport::readFile(const QString& filePath)
 Result<HistoryTextImport::Summary> HistoryTextImport::importFile(Database& database, const QString& filePath,
                                                                  const DaySequence& days, EntryPath path)
 {
-    const Result<QByteArray> bytes = readFile(filePath);
-    if (!bytes)
-        return bytes.failure();
-    const Result<QString> text = TextFile::decode(*bytes);
-    if (!text)
-        return text.failure();
-    return importText(database, *text, days, path);
+    return storeWhole(database, planFile(database, filePath, days, path));
 }
 
 Result<HistoryTextImport::Summary> HistoryTextImport::importText(Database& database, const QString& text,
                                                                  const DaySequence& days, EntryPath path)
 {
-    Result<Plan> plan = planText(database, text, days, path);
+    return storeWhole(database, planText(database, text, days, path));
+}
+
+Result<HistoryTextImport::Summary> HistoryTextImport::storeWhole(Database& database, Result<Plan> plan)
+{
     if (!plan)
         return plan.failure();
     // A file is taken whole or not at all: its first refused line fails it.

@@ -99,6 +99,9 @@ public:
     // Stores the new draws of a plan in one transaction (refused lines are left out). Fails, storing
     // nothing, when one of them has been stored since the plan was made.
     static Result<Summary> store(Database& database, Plan plan);
+
+private:
+    static Result<Summary> storeWhole(Database& database, Result<Plan> plan);
 };
 
 } // namespace quorvel

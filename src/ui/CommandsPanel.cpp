@@ -11,6 +11,7 @@
 #include "ui/tools/FormulaFilterWindow.h"
 #include "ui/tools/ParameterReferenceWindow.h"
 #include "ui/tools/RankingWindow.h"
+#include "ui/tools/SearchWindow.h"
 #include "ui/tools/SortSettingsWindow.h"
 #include "verification/FormulaFilter.h"
 #include "verification/LimitValues.h"
@@ -57,7 +58,7 @@ CommandsPanel::CommandsPanel(Workspace& workspace, Prompts& prompts, ToolWindows
     // yet are present and disabled.
     const QList<QPushButton*> commands{
         m_predictButton = button("Command23", "计算公式(&C)", true),
-        button("Command22", "公式搜索(&F)", false),
+        m_searchButton = button("Command22", "公式搜索(&F)", true),
         m_rangeFilterButton = button("Command7", "公式过滤设置(&F)", true),
         m_limitFilterButton = button("Command133", "滤非极限公式(&L)", true),
         m_limitUpdateButton = button("cmdUpdLim", "更新极限值(&U)", true),
@@ -82,6 +83,7 @@ CommandsPanel::CommandsPanel(Workspace& workspace, Prompts& prompts, ToolWindows
 
     m_setupMenu = new SetupMenu(m_workspace, m_prompts, this);
     connect(m_settingsButton, &QPushButton::clicked, this, [this] { m_setupMenu->popup(QCursor::pos()); });
+    connect(m_searchButton, &QPushButton::clicked, this, &CommandsPanel::openSearchWindow);
     connect(m_manualButton, &QPushButton::clicked, this, [this] { openManual(UserManual::kManualSection); });
     connect(m_slidesButton, &QPushButton::clicked, this, [this] { openManual(UserManual::kSlidesSection); });
     connect(m_videoButton, &QPushButton::clicked, this, [this] { openManual(UserManual::kVideoSection); });
@@ -177,6 +179,15 @@ void CommandsPanel::chooseKind(bool kill)
     reportFailure(m_prompts, m_workspace.setCurrentKind(kill));
 }
 
+void CommandsPanel::openSearchWindow()
+{
+    SearchWindow& search =
+        m_toolWindows.window<SearchWindow>([this] { return new SearchWindow(m_workspace, window()); });
+    search.show();
+    search.raise();
+    search.activateWindow();
+}
+
 void CommandsPanel::openManual(const char* section)
 {
     const Result<QUrl> url = UserManual::install(m_workspace.dataFolder(), QLatin1String(section));
@@ -228,7 +239,7 @@ void CommandsPanel::runPrediction(PredictionMethod method)
     // The ranking is shown even when its hand-over table could not be written.
     reportFailure(m_prompts, (*outcome)->handOver);
     RankingWindow& ranking = m_toolWindows.window<RankingWindow>(
-        [this] { return new RankingWindow(m_workspace, *m_prediction, m_toolWindows, window()); });
+        [this] { return new RankingWindow(m_workspace, *m_prediction, m_toolWindows, m_prompts, window()); });
     ranking.showRanking();
 }
 

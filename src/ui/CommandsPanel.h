@@ -50,6 +50,7 @@ private:
     void updateLimits();
     void connectFormulaLibrary();
     void openParameterReference();
+    void openSearchWindow();
 
     Workspace& m_workspace;
     Prompts& m_prompts;
@@ -57,6 +58,7 @@ private:
     std::array<QRadioButton*, 8> m_positionOptions{}; // `optXing1`..`optXing8`
     std::array<QRadioButton*, 2> m_kindOptions{};     // `Option2_0` kill, `Option2_1` keep
     std::array<QRadioButton*, 2> m_methodOptions{};   // `Option6_0` best formulas, `Option6_1` selected
+    QPushButton* m_searchButton = nullptr;            // `Command22`
     QPushButton* m_settingsButton = nullptr;          // `Command9`
     QPushButton* m_manualButton = nullptr;            // `Command18`
     QPushButton* m_slidesButton = nullptr;            // `Command139`

@@ -1,5 +1,6 @@
 #include "ui/FormulaListModel.h"
 
+#include "workspace/FormulaListSheet.h"
 #include "workspace/Workspace.h"
 
 #include <QBrush>
@@ -19,29 +20,7 @@ constexpr int kTwipsPerPixel = 15;
 constexpr std::array<int, FormulaListModel::ColumnCount> kColumnWidthsTwips{420, 4800, 500, 420, 600, 600,
                                                                             800, 800,  800, 800, 0};
 
-const char* const kHeaders[FormulaListModel::ColumnCount] = {
-    "序号", "公式", "种类", "生杀", "计算值", "极限值", "最大连错", "最大连对", "最后连错", "最后连对", ""};
-
-QString kindCaption(bool kill)
-{
-    return kill ? QStringLiteral("杀") : QStringLiteral("生");
-}
-
-std::optional<int> statisticOf(const RunStatistics& statistics, int column)
-{
-    switch (column) {
-    case FormulaListModel::MaxMissesColumn:
-        return statistics.maxMisses;
-    case FormulaListModel::MaxHitsColumn:
-        return statistics.maxHits;
-    case FormulaListModel::LastMissesColumn:
-        return statistics.lastMisses;
-    case FormulaListModel::LastHitsColumn:
-        return statistics.lastHits;
-    default:
-        return std::nullopt;
-    }
-}
+static_assert(FormulaListModel::ColumnCount == FormulaListSheet::kColumnCount);
 
 } // namespace
 
@@ -122,28 +101,13 @@ QString FormulaListModel::computedText(int row) const
     return listNumber == 0 ? QString() : m_workspace.computedValue(listNumber);
 }
 
-std::optional<int> FormulaListModel::columnValue(int row, int column) const
+FormulaListSheet::ShownFormula FormulaListModel::shownFormula(int row) const
 {
-    const int listNumber = listNumberAt(row);
-    if (listNumber == 0) {
-        if (!m_sorted || row >= int(m_sortedRows.size()))
-            return std::nullopt;
-        const FormulaRecord& stored = m_sortedRows[std::size_t(row)].stored;
-        if (column == LimitColumn)
-            return stored.limit;
-        if (column == IdxColumn)
-            return stored.idx;
-        return stored.statistics ? statisticOf(*stored.statistics, column) : std::nullopt;
-    }
-    const FormulaListRow& formula = m_workspace.formulaList().row(listNumber);
-    if (column == LimitColumn)
-        return formula.limit;
-    if (column == IdxColumn)
-        return formula.idx;
-    const auto& results = m_workspace.formulaList().results();
-    if (listNumber > int(results.size()))
-        return std::nullopt;
-    return statisticOf(results[std::size_t(listNumber - 1)].statistics, column);
+    if (const int listNumber = listNumberAt(row); listNumber != 0)
+        return {listNumber, nullptr};
+    if (m_sorted && row >= 0 && row < int(m_sortedRows.size()))
+        return {0, &m_sortedRows[std::size_t(row)].stored};
+    return {};
 }
 
 QString FormulaListModel::toolTip(int row, int column) const
@@ -182,39 +146,8 @@ QVariant FormulaListModel::data(const QModelIndex& index, int role) const
     const bool selected = listNumber != 0 && m_workspace.isSelected(listNumber);
 
     switch (role) {
-    case Qt::DisplayRole: {
-        switch (column) {
-        case NumberColumn:
-            return QString::number(row + 1);
-        case FormulaColumn:
-        case KindColumn: {
-            QString code, displayText;
-            bool kill = false;
-            if (listNumber != 0) {
-                const FormulaListRow& formula = m_workspace.formulaList().row(listNumber);
-                code = formula.code;
-                displayText = formula.displayText;
-                kill = formula.kill;
-            } else {
-                const FormulaRecord& stored = m_sortedRows[std::size_t(row)].stored;
-                code = stored.code;
-                displayText = stored.displayText;
-                kill = stored.kill;
-            }
-            if (column == KindColumn)
-                return kindCaption(kill);
-            return m_workspace.chineseDisplay() ? displayText : code;
-        }
-        case PositionColumn:
-            return m_workspace.positionCaption();
-        case ComputedColumn:
-            return computedText(row);
-        default: {
-            const std::optional<int> value = columnValue(row, column);
-            return value ? QString::number(*value) : QString();
-        }
-        }
-    }
+    case Qt::DisplayRole:
+        return FormulaListSheet::text(m_workspace, row, shownFormula(row), column);
     case Qt::TextAlignmentRole:
         if (column == FormulaColumn)
             return QVariant(Qt::AlignLeft | Qt::AlignVCenter);
@@ -259,7 +192,7 @@ QVariant FormulaListModel::headerData(int section, Qt::Orientation orientation, 
     if (orientation != Qt::Horizontal || section < 0 || section >= ColumnCount)
         return QAbstractTableModel::headerData(section, orientation, role);
     if (role == Qt::DisplayRole)
-        return QString::fromUtf8(kHeaders[section]);
+        return FormulaListSheet::headers().at(section);
     return {};
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/FormulaRecord.h"
+#include "workspace/FormulaListSheet.h"
 #include "workspace/FormulaListSort.h"
 
 #include <QAbstractTableModel>
@@ -61,6 +62,8 @@ public:
     // the sorted order.
     int listNumberAt(int row) const;
     bool isSortedOrder() const { return m_sorted; }
+    // The rows of the sorted order shown; null in list order.
+    const std::vector<SortedFormulaRow>* sortedRows() const { return m_sorted ? &m_sortedRows : nullptr; }
     // Code and display text of the formula shown in a row (either order); empty past the end.
     std::optional<std::pair<QString, QString>> formulaAt(int row) const;
 
@@ -78,7 +81,7 @@ private:
     void refreshSelection();
 
     QString computedText(int row) const;
-    std::optional<int> columnValue(int row, int column) const;
+    FormulaListSheet::ShownFormula shownFormula(int row) const;
     QString toolTip(int row, int column) const;
     bool isEvaluable(int row) const;
 

@@ -3,6 +3,7 @@
 #include "ui/FailureNotice.h"
 #include "ui/FormulaListModel.h"
 #include "ui/GridView.h"
+#include "ui/SpreadsheetExportRunner.h"
 #include "ui/ToolWindows.h"
 #include "ui/WaitCursor.h"
 #include "ui/tools/CalculationStepsWindow.h"
@@ -98,21 +99,23 @@ void FormulaPanel::createMenu()
     for (const auto& item : items) {
         QAction* action = m_formulaMenu->addAction(QString::fromUtf8(item.caption));
         action->setObjectName(QLatin1String(item.name));
-        // Disabled until its operation is connected.
-        action->setEnabled(false);
     }
     QAction* steps = m_formulaMenu->findChild<QAction*>(QStringLiteral("mnuCulate"));
-    steps->setEnabled(true);
     connect(steps, &QAction::triggered, this, &FormulaPanel::showCalculationSteps);
     connectDeletions();
+    m_exportRunner = new SpreadsheetExportRunner(m_workspace, m_prompts, this);
+    QAction* spreadsheet = m_formulaMenu->findChild<QAction*>(QStringLiteral("mnuExl"));
+    connect(spreadsheet, &QAction::triggered, this, [this] {
+        // The list as shown: in the sorted order of a double click when it is sorted.
+        if (!m_exportRunner->isRunning())
+            m_exportRunner->start(SpreadsheetExport(m_workspace).formulaList(m_model->sortedRows()));
+    });
 }
 
 void FormulaPanel::connectDeletions()
 {
     const auto item = [this](const char* name) {
-        QAction* action = m_formulaMenu->findChild<QAction*>(QLatin1String(name));
-        action->setEnabled(true);
-        return action;
+        return m_formulaMenu->findChild<QAction*>(QLatin1String(name));
     };
     m_deleteThisAction = item("mnuDelGS");
     const auto run = [this](const std::function<Status(FormulaMaintenance&)>& deletion) {
@@ -182,7 +185,7 @@ void FormulaPanel::showCalculationSteps()
     if (!formula)
         return;
     CalculationStepsWindow& steps = m_toolWindows.window<CalculationStepsWindow>(
-        [this] { return new CalculationStepsWindow(m_workspace, window()); });
+        [this] { return new CalculationStepsWindow(m_workspace, m_prompts, window()); });
     steps.showFormula(formula->first, formula->second);
 }
 

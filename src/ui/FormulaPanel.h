@@ -14,6 +14,7 @@ namespace quorvel {
 class FormulaListModel;
 class GridView;
 class Prompts;
+class SpreadsheetExportRunner;
 class ToolWindows;
 class Workspace;
 
@@ -51,6 +52,7 @@ private:
     ToolWindows& m_toolWindows;
 
     QAction* m_deleteThisAction = nullptr; // `mnuDelGS`
+    SpreadsheetExportRunner* m_exportRunner = nullptr;
 };
 
 } // namespace quorvel

@@ -6,6 +6,7 @@
 #include "ui/HistoryMaintenance.h"
 #include "ui/HistoryModel.h"
 #include "ui/NumberEntryBox.h"
+#include "ui/SpreadsheetExportRunner.h"
 #include "ui/WaitCursor.h"
 #include "verification/HistoryDisplay.h"
 #include "workspace/ManualDrawEntry.h"
@@ -36,8 +37,6 @@ QPushButton* commandButton(const char* name, const QString& caption, QWidget* pa
     auto* button = new QPushButton(caption, parent);
     button->setObjectName(QLatin1String(name));
     button->setAutoDefault(false);
-    // The operations behind these buttons are not part of this version yet.
-    button->setEnabled(false);
     return button;
 }
 
@@ -89,9 +88,6 @@ HistoryPanel::HistoryPanel(Workspace& workspace, Prompts& prompts, QWidget* pare
     connectResultsDisplay();
 
     m_maintenance = new HistoryMaintenance(m_workspace, m_prompts, *this);
-    m_onlineUpdateButton->setEnabled(true);
-    m_deleteNewestButton->setEnabled(true);
-    m_textExportButton->setEnabled(true);
     connect(m_onlineUpdateButton, &QPushButton::clicked, m_maintenance, &HistoryMaintenance::updateOnline);
     connect(m_deleteNewestButton, &QPushButton::clicked, m_maintenance,
             &HistoryMaintenance::deleteNewestDraw);
@@ -99,6 +95,9 @@ HistoryPanel::HistoryPanel(Workspace& workspace, Prompts& prompts, QWidget* pare
     connect(m_deleteAllAction, &QAction::triggered, m_maintenance, &HistoryMaintenance::deleteAll);
     connect(m_deleteAfterAction, &QAction::triggered, m_maintenance, &HistoryMaintenance::deleteAfterIssue);
     connect(m_deleteNewestAction, &QAction::triggered, m_maintenance, &HistoryMaintenance::deleteNewestCount);
+    m_exportRunner = new SpreadsheetExportRunner(m_workspace, m_prompts, this);
+    connect(m_spreadsheetButton, &QPushButton::clicked, this, &HistoryPanel::exportSpreadsheet);
+    connect(m_spreadsheetAction, &QAction::triggered, this, &HistoryPanel::exportSpreadsheet);
 
     // The model has refreshed itself by the time this runs (it connected first).
     connect(&m_workspace, &Workspace::historyChanged, m_grid, &GridView::scrollNewestIntoView);
@@ -166,7 +165,7 @@ void HistoryPanel::createMenu()
         const char* caption;
         QAction** slot; // the built items
     } items[] = {
-        {"mnuDcls", "导出历史号码(&O)", nullptr},
+        {"mnuDcls", "导出历史号码(&O)", &m_spreadsheetAction},
         {"mnuDlAll", "删除所有历史(&A）", &m_deleteAllAction},
         {"mnuDlzd", "删除到选定期(&D)", &m_deleteAfterAction},
         {"mnuEszhzd", "删除最后指定数量期历史(&E)", &m_deleteNewestAction},
@@ -185,6 +184,14 @@ void HistoryPanel::createMenu()
     QAction* missing = m_historyMenu->addAction(QStringLiteral("检查缺失期号(&M)"));
     missing->setObjectName(QStringLiteral("mnuJcqh"));
     connect(missing, &QAction::triggered, this, [this] { m_maintenance->showMissing(); });
+}
+
+void HistoryPanel::exportSpreadsheet()
+{
+    if (m_exportRunner->isRunning())
+        return;
+    if (std::optional<SpreadsheetJob> job = SpreadsheetExport(m_workspace).history(m_model->resultsShown()))
+        m_exportRunner->start(std::move(*job));
 }
 
 void HistoryPanel::focusFirstNumberBox()

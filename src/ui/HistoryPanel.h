@@ -18,6 +18,7 @@ class HistoryMaintenance;
 class HistoryModel;
 class NumberEntryBox;
 class Prompts;
+class SpreadsheetExportRunner;
 class Workspace;
 
 // The history side of the main window: the history grid `MSFlexGrid1` with its menu `mnuLsgl`,
@@ -49,6 +50,7 @@ private:
     void showResults(bool shown);
     void jumpToFormulaPage(int value);
     void fitColumns();
+    void exportSpreadsheet(); // `cmdDcexl`, `mnuDcls`
 
     Workspace& m_workspace;
     Prompts& m_prompts;
@@ -67,6 +69,8 @@ private:
     QAction* m_deleteAfterAction = nullptr;         // `mnuDlzd`
     QAction* m_deleteNewestAction = nullptr;        // `mnuEszhzd`
     HistoryMaintenance* m_maintenance = nullptr;
+    QAction* m_spreadsheetAction = nullptr; // `mnuDcls`
+    SpreadsheetExportRunner* m_exportRunner = nullptr;
 };
 
 } // namespace quorvel

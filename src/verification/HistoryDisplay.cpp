@@ -41,44 +41,65 @@ DisplayColumn HistoryDisplay::computeColumn(const DrawTable& table, int position
     const int drawCount = table.drawCount();
     DisplayColumn column(drawCount);
     const Result<CompiledFormula> compiled = CompiledFormula::compile(formula.code);
-    if (compiled && drawCount > 0) {
-        // Folded numbers by draw; kNoFold for an empty value.
+    std::vector<DisplayCell> cells(static_cast<std::size_t>(drawCount));
+    computeCells(table, position, mode, compiled ? &*compiled : nullptr, formula.kill, 0, cells);
+    for (int t = 0; t < drawCount; ++t)
+        column.set(t, cells[std::size_t(t)].number, cells[std::size_t(t)].colour);
+    return column;
+}
+
+void HistoryDisplay::computeCells(const DrawTable& table, int position, DisplayMode mode,
+                                  const CompiledFormula* formula, bool kill, int first,
+                                  std::span<DisplayCell> out)
+{
+    const int drawCount = table.drawCount();
+    const int count = int(out.size());
+    std::fill(out.begin(), out.end(), DisplayCell{});
+    if (count == 0 || first < 0 || first + count > drawCount)
+        return;
+    if (formula != nullptr) {
+        // Folded numbers of draws lo .. hi - 1: next-draw mode shows the previous draw's number,
+        // same-draw mode this draw's; kNoFold for an empty value.
         constexpr int kNoFold = std::numeric_limits<int>::min();
-        std::vector<int> folds(static_cast<std::size_t>(drawCount));
-        if (compiled->isTermSum()) {
-            std::vector<qint64> sums(static_cast<std::size_t>(drawCount));
-            sumTermColumns(table, compiled->sumTerms(), compiled->sumConstant(), 0, drawCount, sums.data());
-            for (std::size_t t = 0; t < sums.size(); ++t)
-                folds[t] = int(foldWhole(sums[t]));
+        const int lo = mode == DisplayMode::NextDraw ? std::max(first - 1, 0) : first;
+        const int hi = first + count;
+        std::vector<int> folds(static_cast<std::size_t>(hi - lo));
+        if (formula->isTermSum()) {
+            std::vector<qint64> sums(folds.size());
+            sumTermColumns(table, formula->sumTerms(), formula->sumConstant(), lo, hi - lo, sums.data());
+            for (std::size_t i = 0; i < sums.size(); ++i)
+                folds[i] = int(foldWhole(sums[i]));
         } else {
-            const std::vector<double> values = compiled->evaluate(table);
-            for (std::size_t t = 0; t < values.size(); ++t)
-                folds[t] = fold(values[t]).value_or(kNoFold);
+            std::vector<double> values(folds.size());
+            formula->evaluate(table, lo, values);
+            for (std::size_t i = 0; i < values.size(); ++i)
+                folds[i] = fold(values[i]).value_or(kNoFold);
         }
+        const auto named = [&](int t) { return folds[std::size_t(t - lo)]; };
         const qint32* drawn = table.numbersAt(position);
         // Whether the number named from draw t - 1 was right for draw t; an empty one is a miss.
         const auto colourOfHit = [&](int t) {
-            const int named = folds[std::size_t(t - 1)];
-            const bool right = named != kNoFold && ((named != drawn[t]) == formula.kill);
+            const int number = named(t - 1);
+            const bool right = number != kNoFold && ((number != drawn[t]) == kill);
             return right ? CellColour::Blue : CellColour::Green;
         };
         const auto number = [&](int t) {
-            const int named = folds[std::size_t(t)];
-            return named == kNoFold ? std::nullopt : std::optional<int>(named);
+            const int folded = named(t);
+            return folded == kNoFold ? std::nullopt : std::optional<int>(folded);
         };
-        for (int t = 0; t < drawCount; ++t) {
+        for (int t = first; t < hi; ++t) {
+            DisplayCell& cell = out[std::size_t(t - first)];
             if (mode == DisplayMode::NextDraw) {
                 if (t > 0)
-                    column.set(t, number(t - 1), colourOfHit(t));
+                    cell = {number(t - 1), colourOfHit(t)};
             } else {
-                column.set(t, number(t), t + 1 < drawCount ? colourOfHit(t + 1) : CellColour::None);
+                cell = {number(t), t + 1 < drawCount ? colourOfHit(t + 1) : CellColour::None};
             }
         }
     }
     // The oldest draw has no prediction.
-    if (mode == DisplayMode::NextDraw && drawCount > 0)
-        column.set(0, std::nullopt, CellColour::White);
-    return column;
+    if (mode == DisplayMode::NextDraw && first == 0)
+        out[0] = {std::nullopt, CellColour::White};
 }
 
 std::shared_ptr<const DisplayColumn> HistoryDisplay::column(int listNumber) const

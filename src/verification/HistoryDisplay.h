@@ -7,6 +7,7 @@
 #include <list>
 #include <memory>
 #include <optional>
+#include <span>
 #include <unordered_map>
 #include <vector>
 
@@ -62,6 +63,8 @@ private:
 // the number the formula named and whether it was right. Columns are computed when asked for and
 // a bounded number of them is kept, so a long history with thousands of formulas costs only the
 // columns in view. Formula k (list number) is in grid column k + 8.
+class CompiledFormula;
+
 class HistoryDisplay
 {
 public:
@@ -82,6 +85,13 @@ public:
     // A code that does not evaluate shows no numbers and no colours.
     static DisplayColumn computeColumn(const DrawTable& table, int position, DisplayMode mode,
                                        const DisplayFormula& formula);
+    // The cells of draws first .. first + out.size() - 1 of the column of a compiled formula (null
+    // for a code that does not compile), as computeColumn gives them: cell i of `out` is draw
+    // first + i. Only the draws the range needs are evaluated, so a long column can be produced
+    // in slices.
+    static void computeCells(const DrawTable& table, int position, DisplayMode mode,
+                             const CompiledFormula* formula, bool kill, int first,
+                             std::span<DisplayCell> out);
 
     static QString cellText(const DisplayCell& cell); // the number, or "" when empty
     // Header of formula k's column: k + "公式" up to 99, k + "式" from 100 on.

@@ -69,15 +69,7 @@ Result<DeletionOutcome> HistoryDeletion::deleteNewest(int count)
     const Result<Database*> storage = m_workspace.storage();
     if (!storage)
         return storage.failure();
-    const Result<int> deleted = (*storage)->history().deleteNewest(count);
-    if (!deleted)
-        return deleted.failure();
-    Refresh refresh;
-    refresh.then(m_workspace.CompactDb())
-        .then(m_workspace.AddGongshi())
-        .then(m_workspace.AddHaoma())
-        .then(m_workspace.Yansuan());
-    return DeletionOutcome{*deleted, refresh.status()};
+    return compactedAndRefreshed((*storage)->history().deleteNewest(count));
 }
 
 Result<DeletionOutcome> HistoryDeletion::deleteAfter(qint32 keptIssue)
@@ -85,7 +77,12 @@ Result<DeletionOutcome> HistoryDeletion::deleteAfter(qint32 keptIssue)
     const Result<Database*> storage = m_workspace.storage();
     if (!storage)
         return storage.failure();
-    const Result<int> deleted = (*storage)->history().deleteAfter(keptIssue);
+    return compactedAndRefreshed((*storage)->history().deleteAfter(keptIssue));
+}
+
+// After deleting a number of draws: compaction, formula list, history, verification.
+Result<DeletionOutcome> HistoryDeletion::compactedAndRefreshed(const Result<int>& deleted)
+{
     if (!deleted)
         return deleted.failure();
     Refresh refresh;

@@ -46,6 +46,7 @@ public:
     static std::optional<qint32> wholeNumber(const QString& answer);
 
 private:
+    Result<DeletionOutcome> compactedAndRefreshed(const Result<int>& deleted);
     Workspace& m_workspace;
 };
 

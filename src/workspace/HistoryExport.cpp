@@ -1,5 +1,6 @@
 #include "workspace/HistoryExport.h"
 
+#include "core/DataFolder.h"
 #include "core/TextFile.h"
 #include "history/HistoryTextExport.h"
 #include "workspace/Desktop.h"
@@ -8,21 +9,6 @@
 #include <QDir>
 
 namespace quorvel {
-
-namespace {
-
-// The issue box can hold any text; it becomes part of a file name in the data folder.
-bool fitsInFileName(const QString& text)
-{
-    static const QString forbidden = QStringLiteral("/\\:*?\"<>|");
-    for (const QChar c : text) {
-        if (c.unicode() < 0x20 || c.unicode() == 0x7F || forbidden.contains(c))
-            return false;
-    }
-    return true;
-}
-
-} // namespace
 
 HistoryExport::HistoryExport(Workspace& workspace) : m_workspace(workspace) {}
 

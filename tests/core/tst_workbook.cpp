@@ -1,12 +1,11 @@
 #include "core/Workbook.h"
+#include "support/WorkbookReader.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QXmlStreamReader>
 
 #include <csignal>
 #include <map>
@@ -16,77 +15,12 @@
 #endif
 
 using namespace quorvel;
+using WorkbookReader::readSheet;
 
 namespace {
 
 constexpr quint32 kBlue = 0x0000FF;
 constexpr quint32 kGreen = 0x00FF00;
-
-// One cell of a written sheet as the file holds it.
-struct SheetCell
-{
-    bool number = false;
-    QString value;
-    QString fill; // "RRGGBB" of a solid fill, empty without one
-};
-
-QByteArray unzipped(const QString& path, const QString& member)
-{
-    QProcess unzip;
-    unzip.start(QStringLiteral("unzip"), {QStringLiteral("-p"), path, member});
-    if (!unzip.waitForFinished(30000) || unzip.exitCode() != 0) {
-        qWarning("unzip -p %s %s failed", qPrintable(path), qPrintable(member));
-        return {};
-    }
-    return unzip.readAllStandardOutput();
-}
-
-// The solid fill colour of every cell format, by format index.
-std::vector<QString> formatFills(const QByteArray& styles)
-{
-    std::vector<QString> fills;
-    std::vector<QString> formats;
-    QXmlStreamReader xml(styles);
-    bool inFormats = false;
-    while (!xml.atEnd()) {
-        xml.readNext();
-        if (xml.isStartElement() && xml.name() == u"fill")
-            fills.emplace_back();
-        else if (xml.isStartElement() && xml.name() == u"fgColor" && !fills.empty())
-            fills.back() = xml.attributes().value(QLatin1String("rgb")).toString().right(6);
-        else if (xml.name() == u"cellXfs")
-            inFormats = xml.isStartElement();
-        else if (inFormats && xml.isStartElement() && xml.name() == u"xf")
-            formats.push_back(fills.at(xml.attributes().value(QLatin1String("fillId")).toUInt()));
-    }
-    return formats;
-}
-
-// Every cell of Sheet1 by its reference ("A1").
-std::map<QString, SheetCell> readSheet(const QString& path)
-{
-    const std::vector<QString> fills = formatFills(unzipped(path, QStringLiteral("xl/styles.xml")));
-    std::map<QString, SheetCell> cells;
-    QXmlStreamReader xml(unzipped(path, QStringLiteral("xl/worksheets/sheet1.xml")));
-    SheetCell* cell = nullptr;
-    while (!xml.atEnd()) {
-        xml.readNext();
-        if (!xml.isStartElement())
-            continue;
-        if (xml.name() == u"c") {
-            cell = &cells[xml.attributes().value(QLatin1String("r")).toString()];
-            const QStringView type = xml.attributes().value(QLatin1String("t"));
-            cell->number = type.isEmpty() || type == u"n";
-            if (xml.attributes().hasAttribute(QLatin1String("s")))
-                cell->fill = fills.at(xml.attributes().value(QLatin1String("s")).toUInt());
-        } else if ((xml.name() == u"v" || xml.name() == u"t") && cell != nullptr) {
-            cell->value = xml.readElementText();
-        }
-    }
-    if (xml.hasError())
-        qWarning("%s: %s", qPrintable(path), qPrintable(xml.errorString()));
-    return cells;
-}
 
 QStringList folderEntries(const QString& folder)
 {

@@ -1,7 +1,10 @@
+#include "formulas/CompiledFormula.h"
 #include "oracle/SyntheticHistory.h"
 #include "verification/HistoryDisplay.h"
 
 #include <QTest>
+
+#include <random>
 
 using namespace quorvel;
 
@@ -37,6 +40,8 @@ private slots:
     void cells_data();
     void cells();
     void columnsAreKeptWithinBounds();
+    void slicesGiveTheWholeColumn_data();
+    void slicesGiveTheWholeColumn();
     void scrollAndHeaders();
 };
 
@@ -83,6 +88,39 @@ void TestHistoryDisplay::columnsAreKeptWithinBounds()
     QVERIFY(display.column(1) != first);
     QCOMPARE(describe(*display.column(1)), describe(*first));
     QCOMPARE(display.column(4)->drawCount(), 0);
+}
+
+void TestHistoryDisplay::slicesGiveTheWholeColumn_data()
+{
+    QTest::addColumn<QString>("code");
+    QTest::addColumn<DisplayMode>("mode");
+
+    QTest::newRow("term sum, next draw") << "L1A+L3B+L2K+7" << DisplayMode::NextDraw;
+    QTest::newRow("term sum, same draw") << "L1A+L3B+L2K+7" << DisplayMode::SameDraw;
+    QTest::newRow("general expression, next draw") << "L1A*3-L2B/2" << DisplayMode::NextDraw;
+    QTest::newRow("general expression, same draw") << "L1A*3-L2B/2" << DisplayMode::SameDraw;
+    QTest::newRow("empty values") << "L1A/(L2A-L2A)" << DisplayMode::SameDraw;
+}
+
+void TestHistoryDisplay::slicesGiveTheWholeColumn()
+{
+    // Slices of any length, starting anywhere, hold the cells of the whole column.
+    QFETCH(QString, code);
+    QFETCH(DisplayMode, mode);
+    std::mt19937_64 random(7);
+    const DrawTable table(oracle::randomHistory(70, random));
+    const DisplayColumn whole = HistoryDisplay::computeColumn(table, 3, mode, {code, true});
+    const Result<CompiledFormula> compiled = CompiledFormula::compile(code);
+    QVERIFY(compiled.ok());
+    for (const auto& [first, count] :
+         {std::pair{0, 70}, {0, 1}, {1, 1}, {0, 32}, {32, 32}, {64, 6}, {69, 1}}) {
+        std::vector<DisplayCell> slice(static_cast<std::size_t>(count));
+        HistoryDisplay::computeCells(table, 3, mode, &*compiled, true, first, slice);
+        for (int i = 0; i < count; ++i) {
+            QCOMPARE(slice[std::size_t(i)].number, whole.cell(first + i).number);
+            QCOMPARE(slice[std::size_t(i)].colour, whole.cell(first + i).colour);
+        }
+    }
 }
 
 void TestHistoryDisplay::scrollAndHeaders()

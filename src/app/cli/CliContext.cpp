@@ -84,6 +84,15 @@ Result<DrawTable> CliContext::readHistory() const
     return (*database)->history().readAll();
 }
 
+Result<std::unique_ptr<CliSession>> CliContext::startOnList(int position, bool kill) const
+{
+    WorkspaceStartOptions options;
+    options.position = position;
+    options.kill = kill;
+    options.verifyAtStart = false;
+    return startSession(options);
+}
+
 void CliContext::print(const QString& line) const
 {
     writeLine(stdout, line);

@@ -70,6 +70,8 @@ public:
     Result<DrawTable> readHistory() const; // the stored draws, oldest first
     // A workspace started on the data folder; the failure of its start is the command's failure.
     Result<std::unique_ptr<CliSession>> startSession(const WorkspaceStartOptions& options) const;
+    // A workspace started on the list of a position and kind, without the pass of the start.
+    Result<std::unique_ptr<CliSession>> startOnList(int position, bool kill) const;
 
     void print(const QString& line) const; // one line on stdout
     void print(const TabLine& line) const;

@@ -69,6 +69,30 @@ Result<std::optional<bool>> onOff(CliArguments& arguments, const QString& name)
     return std::optional<bool>(**choice == QLatin1String("on"));
 }
 
+Result<ListChoice> listChoice(CliArguments& arguments)
+{
+    const Result<std::optional<int>> chosenPosition = position(arguments);
+    if (!chosenPosition)
+        return chosenPosition.failure();
+    const Result<std::optional<bool>> chosenKind = kind(arguments);
+    if (!chosenKind)
+        return chosenKind.failure();
+    return ListChoice{chosenPosition->value_or(1), chosenKind->value_or(false)};
+}
+
+Result<QStringList> positional(CliArguments& arguments, const QString& command, int count)
+{
+    Result<QStringList> words = arguments.positional();
+    if (!words)
+        return words.failure();
+    if (count >= 0 && words->size() != count) {
+        if (count == 0)
+            return Failure{QStringLiteral("%1 takes no positional arguments").arg(command)};
+        return Failure{QStringLiteral("%1 takes %2 positional arguments").arg(command).arg(count)};
+    }
+    return words;
+}
+
 QString kindName(bool kill)
 {
     return kill ? QStringLiteral("kill") : QStringLiteral("keep");

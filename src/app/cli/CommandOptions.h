@@ -27,5 +27,18 @@ Result<std::optional<bool>> onOff(CliArguments& arguments, const QString& name);
 
 QString kindName(bool kill); // "kill" or "keep"
 
+// --position P and --kind kill|keep: the formula list a command works on, the window's first list
+// (position 1, keep) when they are absent.
+struct ListChoice
+{
+    int position = 1;
+    bool kill = false;
+};
+Result<ListChoice> listChoice(CliArguments& arguments);
+
+// The words left once every option is taken; `count` of them (-1: any number), else a usage
+// failure naming the command.
+Result<QStringList> positional(CliArguments& arguments, const QString& command, int count);
+
 } // namespace CommandOptions
 } // namespace quorvel::cli

@@ -9,8 +9,12 @@
 #include "app/cli/ParamsCommand.h"
 #include "app/cli/PredictCommand.h"
 #include "app/cli/ReferenceCommand.h"
+#include "app/cli/SchemeCommand.h"
+#include "app/cli/SearchCommand.h"
 #include "app/cli/StepsCommand.h"
+#include "app/cli/TuneCommand.h"
 #include "app/cli/VerifyCommand.h"
+#include "app/cli/XlsxCommand.h"
 
 namespace quorvel::cli {
 
@@ -55,6 +59,28 @@ const std::vector<CliCommand>& commandTable()
         {QStringLiteral("display"),
          {QStringLiteral("display [--position P] [--kind kill|keep] [--mode next|same]")},
          &DisplayCommand::run},
+        {QStringLiteral("search"),
+         {QStringLiteral(
+              "search [--position P] [--kind kill|keep] [--operands N] [--constant C | --random-constant] "
+              "[--form prefix|suffix] [--bounds b2,b3,b4,b5,b6,b7,b8,b9] [--periods N] [--seed S] "
+              "(--candidates N | --target T) [--threads T] [--store append|replace]"),
+          QStringLiteral("search score FILE [--position P] [--kind kill|keep] [--periods N] "
+                         "[--bounds b2,b3,b4,b5,b6,b7,b8,b9]")},
+         &SearchCommand::run},
+        {QStringLiteral("scheme"),
+         {QStringLiteral("scheme --targets t1,...,t8 [--mode hold|new] [--kind kill|keep] [--seed S] "
+                         "[--store append|replace]")},
+         &SchemeCommand::run},
+        {QStringLiteral("tune"),
+         {QStringLiteral("tune [--position P] [--kind kill|keep] [--samples N] [--seed S] [--save]"),
+          QStringLiteral("tune score FILE [--position P] [--kind kill|keep]")},
+         &TuneCommand::run},
+        {QStringLiteral("xlsx"),
+         {QStringLiteral("xlsx history [--display] [--position P] [--kind kill|keep]"),
+          QStringLiteral("xlsx formulas [--position P] [--kind kill|keep]"),
+          QStringLiteral("xlsx ranking [predict options]"), QStringLiteral("xlsx details [predict options]"),
+          QStringLiteral("xlsx steps --list-no N [--position P] [--kind kill|keep]")},
+         &XlsxCommand::run},
     };
     return table;
 }

@@ -29,27 +29,18 @@ QLatin1Char colourLetter(CellColour colour)
 
 int DisplayCommand::run(const CliContext& context, CliArguments& arguments)
 {
-    const Result<std::optional<int>> position = CommandOptions::position(arguments);
-    if (!position)
-        return context.usage(position.error());
-    const Result<std::optional<bool>> kind = CommandOptions::kind(arguments);
-    if (!kind)
-        return context.usage(kind.error());
+    const Result<CommandOptions::ListChoice> list = CommandOptions::listChoice(arguments);
+    if (!list)
+        return context.usage(list.error());
     const Result<std::optional<QString>> mode =
         arguments.takeChoice(QStringLiteral("--mode"), {QStringLiteral("next"), QStringLiteral("same")});
     if (!mode)
         return context.usage(mode.error());
-    const Result<QStringList> words = arguments.positional();
-    if (!words)
+    if (const Result<QStringList> words = CommandOptions::positional(arguments, QStringLiteral("display"), 0);
+        !words)
         return context.usage(words.error());
-    if (!words->isEmpty())
-        return context.usage(QStringLiteral("display takes no positional arguments"));
 
-    WorkspaceStartOptions options;
-    options.position = position->value_or(1);
-    options.kill = kind->value_or(false);
-    options.verifyAtStart = false;
-    const Result<std::unique_ptr<CliSession>> session = context.startSession(options);
+    const Result<std::unique_ptr<CliSession>> session = context.startOnList(list->position, list->kill);
     if (!session)
         return context.fail(session.failure());
     const Workspace& workspace = (*session)->workspace();

@@ -12,12 +12,9 @@ int FilterCommand::run(const CliContext& context, CliArguments& arguments)
     const std::optional<QString> filter = arguments.takeCommandWord();
     if (filter != QLatin1String("limit") && filter != QLatin1String("range"))
         return context.usage(QStringLiteral("filter needs limit or range"));
-    const Result<std::optional<int>> position = CommandOptions::position(arguments);
-    if (!position)
-        return context.usage(position.error());
-    const Result<std::optional<bool>> kind = CommandOptions::kind(arguments);
-    if (!kind)
-        return context.usage(kind.error());
+    const Result<CommandOptions::ListChoice> list = CommandOptions::listChoice(arguments);
+    if (!list)
+        return context.usage(list.error());
     const Result<QStringList> words = arguments.positional();
     if (!words)
         return context.usage(words.error());
@@ -29,8 +26,8 @@ int FilterCommand::run(const CliContext& context, CliArguments& arguments)
         return context.usage(QStringLiteral("filter limit takes no positional arguments"));
 
     WorkspaceStartOptions options;
-    options.position = position->value_or(1);
-    options.kill = kind->value_or(false);
+    options.position = list->position;
+    options.kill = list->kill;
     const Result<std::unique_ptr<CliSession>> session = context.startSession(options);
     if (!session)
         return context.fail(session.failure());

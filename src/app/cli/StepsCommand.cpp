@@ -17,30 +17,21 @@ int StepsCommand::run(const CliContext& context, CliArguments& arguments)
     const int listNumber = listOption->has_value() ? (**listOption).first().toInt(&ok) : 0;
     if (!ok || listNumber < 1)
         return context.usage(QStringLiteral("steps needs --list-no N, a list number 1 and up"));
-    const Result<std::optional<int>> position = CommandOptions::position(arguments);
-    if (!position)
-        return context.usage(position.error());
-    const Result<std::optional<bool>> kind = CommandOptions::kind(arguments);
-    if (!kind)
-        return context.usage(kind.error());
-    const Result<QStringList> words = arguments.positional();
-    if (!words)
+    const Result<CommandOptions::ListChoice> list = CommandOptions::listChoice(arguments);
+    if (!list)
+        return context.usage(list.error());
+    if (const Result<QStringList> words = CommandOptions::positional(arguments, QStringLiteral("steps"), 0);
+        !words)
         return context.usage(words.error());
-    if (!words->isEmpty())
-        return context.usage(QStringLiteral("steps takes no positional arguments"));
 
-    WorkspaceStartOptions options;
-    options.position = position->value_or(1);
-    options.kill = kind->value_or(false);
-    options.verifyAtStart = false;
-    const Result<std::unique_ptr<CliSession>> session = context.startSession(options);
+    const Result<std::unique_ptr<CliSession>> session = context.startOnList(list->position, list->kill);
     if (!session)
         return context.fail(session.failure());
     const Workspace& workspace = (*session)->workspace();
     if (!workspace.formulaList().contains(listNumber))
         return context.fail(
             QStringLiteral("%1%2公式没有序号 %3")
-                .arg(workspace.positionCaption(), options.kill ? QStringLiteral("杀") : QStringLiteral("生"))
+                .arg(workspace.positionCaption(), list->kill ? QStringLiteral("杀") : QStringLiteral("生"))
                 .arg(listNumber));
 
     const FormulaListRow& formula = workspace.formulaList().row(listNumber);

@@ -31,12 +31,9 @@ Result<std::optional<int>> periods(CliArguments& arguments)
 
 int VerifyCommand::run(const CliContext& context, CliArguments& arguments)
 {
-    const Result<std::optional<int>> position = CommandOptions::position(arguments);
-    if (!position)
-        return context.usage(position.error());
-    const Result<std::optional<bool>> kind = CommandOptions::kind(arguments);
-    if (!kind)
-        return context.usage(kind.error());
+    const Result<CommandOptions::ListChoice> list = CommandOptions::listChoice(arguments);
+    if (!list)
+        return context.usage(list.error());
     const Result<std::optional<int>> periodCount = periods(arguments);
     if (!periodCount)
         return context.usage(periodCount.error());
@@ -48,11 +45,9 @@ int VerifyCommand::run(const CliContext& context, CliArguments& arguments)
         CommandOptions::onOff(arguments, QStringLiteral("--weighted"));
     if (!weighted)
         return context.usage(weighted.error());
-    const Result<QStringList> words = arguments.positional();
-    if (!words)
+    if (const Result<QStringList> words = CommandOptions::positional(arguments, QStringLiteral("verify"), 0);
+        !words)
         return context.usage(words.error());
-    if (!words->isEmpty())
-        return context.usage(QStringLiteral("verify takes no positional arguments"));
 
     const std::unique_ptr<Settings> settings = context.openSettings();
     VerificationSettings verification{Settings::retrievalPeriods(settings->retrievalPeriodsIndex()),
@@ -65,8 +60,8 @@ int VerifyCommand::run(const CliContext& context, CliArguments& arguments)
         verification.weighted = **weighted;
 
     WorkspaceStartOptions options;
-    options.position = position->value_or(1);
-    options.kill = kind->value_or(false);
+    options.position = list->position;
+    options.kill = list->kill;
     options.verification = verification;
     options.verifyAtStart = false;
     const Result<std::unique_ptr<CliSession>> session = context.startSession(options);

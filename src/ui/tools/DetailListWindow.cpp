@@ -1,9 +1,9 @@
 #include "ui/tools/DetailListWindow.h"
 
 #include "ui/GridView.h"
+#include "ui/SpreadsheetExportRunner.h"
 #include "ui/models/DetailListModel.h"
-#include "workspace/PredictionState.h"
-#include "workspace/Workspace.h"
+#include "workspace/DetailListContent.h"
 
 #include <QHBoxLayout>
 #include <QPushButton>
@@ -11,7 +11,8 @@
 
 namespace quorvel {
 
-DetailListWindow::DetailListWindow(Workspace& workspace, const PredictionState& state, QWidget* parent)
+DetailListWindow::DetailListWindow(Workspace& workspace, const PredictionState& state, Prompts& prompts,
+                                   QWidget* parent)
     : QDialog(parent), m_workspace(workspace), m_state(state)
 {
     setObjectName(QStringLiteral("frmXxlb"));
@@ -30,8 +31,11 @@ DetailListWindow::DetailListWindow(Workspace& workspace, const PredictionState& 
     m_exportButton = new QPushButton(QStringLiteral("导出数据(&E)"), this);
     m_exportButton->setObjectName(QStringLiteral("Command1"));
     m_exportButton->setAutoDefault(false);
-    // The spreadsheet export is not part of this version yet.
-    m_exportButton->setEnabled(false);
+    m_exportRunner = new SpreadsheetExportRunner(m_workspace, prompts, this);
+    connect(m_exportButton, &QPushButton::clicked, this, [this] {
+        if (!m_exportRunner->isRunning())
+            m_exportRunner->start(SpreadsheetExport(m_workspace).detailList(m_list));
+    });
     buttons->addStretch(1);
     buttons->addWidget(m_exportButton);
     layout->addLayout(buttons);
@@ -40,17 +44,8 @@ DetailListWindow::DetailListWindow(Workspace& workspace, const PredictionState& 
 
 void DetailListWindow::showList()
 {
-    const FormulaList& list = m_workspace.formulaList();
-    std::vector<DetailListSource> sources;
-    sources.reserve(std::size_t(list.count()));
-    for (int listNumber = 1; listNumber <= list.count(); ++listNumber) {
-        const FormulaListRow& row = list.row(listNumber);
-        sources.push_back(
-            {m_workspace.isSelected(listNumber), m_workspace.chineseDisplay() ? row.displayText : row.code,
-             m_workspace.positionCaption(), row.kill ? QStringLiteral("杀") : QStringLiteral("生"),
-             m_workspace.computedValue(listNumber)});
-    }
-    m_model->setList(detailList(sources, m_state.usedFormulas()));
+    m_list = DetailListContent::of(m_workspace, m_state);
+    m_model->setList(m_list);
     show();
     raise();
     activateWindow();

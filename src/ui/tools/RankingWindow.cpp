@@ -2,6 +2,7 @@
 
 #include "core/TermTable.h"
 #include "ui/GridView.h"
+#include "ui/SpreadsheetExportRunner.h"
 #include "ui/ToolWindows.h"
 #include "ui/WaitCursor.h"
 #include "ui/models/DistributionModel.h"
@@ -41,8 +42,9 @@ GridView* fixedGrid(const QString& name, QAbstractItemModel* model, int (*widthO
 } // namespace
 
 RankingWindow::RankingWindow(Workspace& workspace, PredictionState& state, ToolWindows& toolWindows,
-                             QWidget* parent)
-    : QWidget(parent, Qt::Window), m_workspace(workspace), m_state(state), m_toolWindows(toolWindows)
+                             Prompts& prompts, QWidget* parent)
+    : QWidget(parent, Qt::Window), m_workspace(workspace), m_state(state), m_toolWindows(toolWindows),
+      m_prompts(prompts)
 {
     setObjectName(QStringLiteral("frmErrarrLei"));
     setWindowTitle(QStringLiteral("杀留值排序(鼠标双击列表反向排序)"));
@@ -70,8 +72,11 @@ RankingWindow::RankingWindow(Workspace& workspace, PredictionState& state, ToolW
     summaryLabel->setBuddy(m_summaryBox);
     m_exportButton = new QPushButton(QStringLiteral("导出列表(&E)"), this);
     m_exportButton->setObjectName(QStringLiteral("Command1"));
-    // The spreadsheet export is not part of this version yet.
-    m_exportButton->setEnabled(false);
+    m_exportRunner = new SpreadsheetExportRunner(m_workspace, m_prompts, this);
+    connect(m_exportButton, &QPushButton::clicked, this, [this] {
+        if (!m_exportRunner->isRunning())
+            m_exportRunner->start(SpreadsheetExport(m_workspace).ranking(m_state));
+    });
     m_detailButton = new QPushButton(QStringLiteral("详细结果列表(&D)"), this);
     m_detailButton->setObjectName(QStringLiteral("Command2"));
     connect(m_detailButton, &QPushButton::clicked, this, &RankingWindow::showDetailList);
@@ -147,7 +152,7 @@ void RankingWindow::resort(int page, int column)
 void RankingWindow::showDetailList()
 {
     DetailListWindow& detail = m_toolWindows.window<DetailListWindow>(
-        [this] { return new DetailListWindow(m_workspace, m_state, this); });
+        [this] { return new DetailListWindow(m_workspace, m_state, m_prompts, this); });
     detail.showList();
 }
 

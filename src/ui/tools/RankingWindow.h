@@ -14,7 +14,9 @@ namespace quorvel {
 class DistributionModel;
 class GridView;
 class PredictionState;
+class Prompts;
 class RankingModel;
+class SpreadsheetExportRunner;
 class ToolWindows;
 class Workspace;
 
@@ -27,7 +29,7 @@ class RankingWindow : public QWidget
 {
     Q_OBJECT
 public:
-    RankingWindow(Workspace& workspace, PredictionState& state, ToolWindows& toolWindows,
+    RankingWindow(Workspace& workspace, PredictionState& state, ToolWindows& toolWindows, Prompts& prompts,
                   QWidget* parent = nullptr);
 
     // What `FormActivate` shows: the pages of the ranking the prediction has just filled, page 1
@@ -43,6 +45,8 @@ private:
     Workspace& m_workspace;
     PredictionState& m_state;
     ToolWindows& m_toolWindows;
+    Prompts& m_prompts;
+    SpreadsheetExportRunner* m_exportRunner = nullptr;
     QTabBar* m_tabs = nullptr;         // `TabStrip1`
     QStackedWidget* m_pages = nullptr; // `Picture1_1`..`Picture1_8`
     std::array<RankingModel*, 8> m_rankingModels{};

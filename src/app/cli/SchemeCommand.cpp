@@ -1,0 +1,156 @@
+#include "app/cli/SchemeCommand.h"
+
+#include "app/cli/CliArguments.h"
+#include "app/cli/CliContext.h"
+#include "app/cli/CommandOptions.h"
+#include "app/cli/SearchOptions.h"
+#include "search/FoundList.h"
+#include "search/SearchScheme.h"
+
+#include <QElapsedTimer>
+#include <QThread>
+
+#include <algorithm>
+
+namespace quorvel::cli {
+
+namespace {
+
+// --targets t1,...,t8: eight whole numbers, an empty one for a position that is skipped.
+Result<std::array<std::optional<int>, kPositionCount>> targets(CliArguments& arguments)
+{
+    const Result<std::optional<QStringList>> option = arguments.takeOption(QStringLiteral("--targets"), 1);
+    if (!option)
+        return Failure{option.error()};
+    const Failure refused{QStringLiteral(
+        "scheme needs --targets t1,...,t8: eight whole numbers, empty for a skipped position")};
+    if (!option->has_value())
+        return refused;
+    const QStringList values = (**option).first().split(QLatin1Char(','));
+    if (values.size() != kPositionCount)
+        return refused;
+    std::array<std::optional<int>, kPositionCount> result{};
+    for (int p = 0; p < kPositionCount; ++p) {
+        const QString value = values[p].trimmed();
+        if (value.isEmpty())
+            continue;
+        bool ok = false;
+        result[std::size_t(p)] = value.toInt(&ok);
+        if (!ok)
+            return refused;
+    }
+    return result;
+}
+
+} // namespace
+
+int SchemeCommand::run(const CliContext& context, CliArguments& arguments)
+{
+    const std::unique_ptr<Settings> settings = context.openSettings();
+    const Result<std::array<std::optional<int>, kPositionCount>> planned = targets(arguments);
+    if (!planned)
+        return context.usage(planned.error());
+    const Result<std::optional<QString>> mode =
+        arguments.takeChoice(QStringLiteral("--mode"), {QStringLiteral("hold"), QStringLiteral("new")});
+    if (!mode)
+        return context.usage(mode.error());
+    const Result<std::optional<bool>> kind = CommandOptions::kind(arguments);
+    if (!kind)
+        return context.usage(kind.error());
+    const Result<std::optional<quint64>> seed = SearchOptions::seed(arguments);
+    if (!seed)
+        return context.usage(seed.error());
+    const Result<std::optional<FoundStoreMode>> store = SearchOptions::store(arguments);
+    if (!store)
+        return context.usage(store.error());
+    const Result<QStringList> words = arguments.positional();
+    if (!words)
+        return context.usage(words.error());
+    if (!words->isEmpty())
+        return context.usage(QStringLiteral("scheme takes no positional arguments"));
+
+    const bool kill = kind->value_or(false);
+    WorkspaceStartOptions options;
+    options.kill = kill;
+    options.verifyAtStart = false;
+    const Result<std::unique_ptr<CliSession>> session = context.startSession(options);
+    if (!session)
+        return context.fail(session.failure());
+    Workspace& workspace = (*session)->workspace();
+    SearchResultStore resultStore(workspace);
+    const Result<std::array<int, kPositionCount>> counts = resultStore.tableCounts();
+    if (!counts)
+        return context.fail(counts.failure());
+
+    SchemeParameters parameters;
+    parameters.history = workspace.history();
+    parameters.plan.targets = *planned;
+    parameters.plan.mode = mode->value_or(QStringLiteral("new")) == QLatin1String("hold")
+                               ? SchemeCountMode::Hold
+                               : SchemeCountMode::New;
+    parameters.plan.existingCounts = SchemePlan::existingCountsFor(*planned, *counts);
+    parameters.kill = kill;
+    for (int p = 1; p <= kPositionCount; ++p) {
+        parameters.bounds[std::size_t(p - 1)] = SearchOptions::storedBounds(*settings, p, kill);
+        parameters.operandCounts[std::size_t(p - 1)] = settings->operandCount(p);
+    }
+    parameters.constant = 0;
+    parameters.periods = Settings::retrievalPeriods(settings->retrievalPeriodsIndex());
+    parameters.seed = seed->value_or(CandidateGenerator::clockSeed());
+    if (store->has_value())
+        parameters.autoStore =
+            **store == FoundStoreMode::Append ? SchemeAutoStore::Append : SchemeAutoStore::Replace;
+
+    QElapsedTimer timer;
+    timer.start();
+    const SchemeOutcome outcome = SearchScheme::runToEnd(parameters);
+    const qint64 elapsed = timer.nsecsElapsed();
+
+    for (const FoundFormula& formula : outcome.found) {
+        TabLine line;
+        line << QStringLiteral("FOUND") << formula.position << formula.code << formula.displayText
+             << formula.statistics.maxMisses << formula.statistics.maxHits << formula.statistics.lastMisses
+             << formula.statistics.lastHits;
+        context.print(line);
+    }
+    for (int p = 1; p <= kPositionCount; ++p) {
+        const SchemePositionResult& result = outcome.positions[std::size_t(p - 1)];
+        TabLine line;
+        line << QStringLiteral("position") << p;
+        if (result.skipped)
+            line << QStringLiteral("skipped");
+        else
+            line << QStringLiteral("target") << result.target << QStringLiteral("found") << result.found
+                 << QStringLiteral("tried") << qint64(result.tried);
+        context.print(line);
+    }
+    TabLine total;
+    total << QStringLiteral("tried") << qint64(outcome.tried) << QStringLiteral("found")
+          << qint64(outcome.found.size());
+    context.print(total);
+    SearchOptions::printRate(context, outcome.tried, elapsed, std::clamp(QThread::idealThreadCount(), 1, 256),
+                             parameters.seed);
+
+    if (!outcome.completed) {
+        // A full found list stops the scheme before position 8; what it found is not stored.
+        const QString notice = searchStopNotice(outcome.reason);
+        if (store->has_value())
+            return context.fail(notice + QStringLiteral("（没有保存）"));
+        context.printError(notice);
+        return ExitSuccess;
+    }
+    if (outcome.store == SchemeAutoStore::None)
+        return ExitSuccess;
+    FoundList list;
+    list.append(outcome.found);
+    const Result<FoundStoreOutcome> stored = resultStore.store(
+        list, outcome.store == SchemeAutoStore::Append ? FoundStoreMode::Append : FoundStoreMode::Replace,
+        /*ask=*/false);
+    if (!stored)
+        return context.fail(stored.failure());
+    if (!stored->refreshed)
+        return context.fail(stored->refreshed.failure());
+    return ExitSuccess;
+}
+
+} // namespace quorvel::cli

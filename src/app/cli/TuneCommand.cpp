@@ -1,0 +1,110 @@
+#include "app/cli/TuneCommand.h"
+
+#include "app/cli/CliArguments.h"
+#include "app/cli/CliContext.h"
+#include "app/cli/CommandOptions.h"
+#include "app/cli/SearchOptions.h"
+#include "formulas/CompiledFormula.h"
+#include "search/ParameterTuning.h"
+#include "search/SearchSettings.h"
+
+namespace quorvel::cli {
+
+namespace {
+
+constexpr int kDefaultSamples = 20;
+constexpr int kMaximumSamples = 1000000;
+
+} // namespace
+
+int TuneCommand::run(const CliContext& context, CliArguments& arguments)
+{
+    const std::optional<QString> subcommand = arguments.takeCommandWord();
+    if (!subcommand)
+        return tune(context, arguments);
+    if (subcommand == QLatin1String("score"))
+        return score(context, arguments);
+    return context.usage(QStringLiteral("tune takes options or score FILE"));
+}
+
+int TuneCommand::tune(const CliContext& context, CliArguments& arguments)
+{
+    const std::unique_ptr<Settings> settings = context.openSettings();
+    const Result<std::optional<int>> position = CommandOptions::position(arguments);
+    if (!position)
+        return context.usage(position.error());
+    const Result<std::optional<bool>> kind = CommandOptions::kind(arguments);
+    if (!kind)
+        return context.usage(kind.error());
+    const Result<std::optional<qint64>> samples =
+        SearchOptions::wholeNumber(arguments, QStringLiteral("--samples"), 1, kMaximumSamples);
+    if (!samples)
+        return context.usage(samples.error());
+    const Result<std::optional<quint64>> seed = SearchOptions::seed(arguments);
+    if (!seed)
+        return context.usage(seed.error());
+    const Result<bool> save = arguments.takeFlag(QStringLiteral("--save"));
+    if (!save)
+        return context.usage(save.error());
+    const Result<QStringList> words = arguments.positional();
+    if (!words)
+        return context.usage(words.error());
+    if (!words->isEmpty())
+        return context.usage(QStringLiteral("tune takes no positional arguments"));
+
+    Result<DrawTable> history = context.readHistory();
+    if (!history)
+        return context.fail(history.failure());
+    TuningParameters parameters;
+    parameters.history = std::make_shared<const DrawTable>(std::move(*history));
+    parameters.generation.position = position->value_or(1);
+    parameters.generation.kill = kind->value_or(false);
+    parameters.generation.operandCount = settings->operandCount(parameters.generation.position);
+    parameters.generation.constant = 0;
+    parameters.periods = Settings::retrievalPeriods(settings->retrievalPeriodsIndex());
+    parameters.samples = int(samples->value_or(kDefaultSamples));
+    parameters.seed = seed->value_or(CandidateGenerator::clockSeed());
+    const TuningResult result = ParameterTuning::tune(parameters);
+    context.print(SearchOptions::boundsLine(result.bounds));
+    if (*save)
+        SearchSettings(*settings).saveCategory(result.position, result.kill, result.bounds,
+                                               result.operandCount);
+    return ExitSuccess;
+}
+
+int TuneCommand::score(const CliContext& context, CliArguments& arguments)
+{
+    const std::unique_ptr<Settings> settings = context.openSettings();
+    const Result<std::optional<int>> position = CommandOptions::position(arguments);
+    if (!position)
+        return context.usage(position.error());
+    const Result<std::optional<bool>> kind = CommandOptions::kind(arguments);
+    if (!kind)
+        return context.usage(kind.error());
+    const Result<QStringList> words = arguments.positional();
+    if (!words)
+        return context.usage(words.error());
+    if (words->size() != 1)
+        return context.usage(QStringLiteral("tune score needs one FILE"));
+
+    const Result<SearchOptions::CodeFile> file = SearchOptions::codeFile(words->first());
+    if (!file)
+        return context.fail(file.failure());
+    for (int i = 0; i < file->codes.size(); ++i) {
+        if (const Result<CompiledFormula> compiled = CompiledFormula::compile(file->codes[i]); !compiled)
+            return context.fail(
+                QStringLiteral("line %1: %2").arg(file->lineNumbers[std::size_t(i)]).arg(compiled.error()));
+    }
+    const Result<DrawTable> history = context.readHistory();
+    if (!history)
+        return context.fail(history.failure());
+    const Result<TuningResult> result =
+        ParameterTuning::tuneCodes(*history, file->codes, position->value_or(1), kind->value_or(false),
+                                   Settings::retrievalPeriods(settings->retrievalPeriodsIndex()));
+    if (!result)
+        return context.fail(result.failure());
+    context.print(SearchOptions::boundsLine(result->bounds));
+    return ExitSuccess;
+}
+
+} // namespace quorvel::cli

@@ -1,0 +1,105 @@
+#include "ui/SpreadsheetExportRunner.h"
+
+#include "ui/FailureNotice.h"
+
+#include <QFileInfo>
+#include <QFutureWatcher>
+#include <QProgressDialog>
+#include <QPromise>
+#include <QtConcurrent>
+
+namespace quorvel {
+
+namespace {
+// The dialog appears only for an export that takes longer than this.
+constexpr int kProgressDelayMs = 1000;
+} // namespace
+
+SpreadsheetExportRunner::SpreadsheetExportRunner(Workspace& workspace, Prompts& prompts, QWidget* window)
+    : QObject(window), m_workspace(workspace), m_prompts(prompts), m_window(window)
+{
+    m_watcher = new QFutureWatcher<void>(this);
+    connect(m_watcher, &QFutureWatcher<void>::finished, this, &SpreadsheetExportRunner::done);
+    connect(m_watcher, &QFutureWatcher<void>::progressRangeChanged, this, [this](int minimum, int maximum) {
+        if (m_dialog)
+            m_dialog->setRange(minimum, maximum);
+    });
+    connect(m_watcher, &QFutureWatcher<void>::progressValueChanged, this, [this](int value) {
+        if (!m_dialog || value >= m_dialog->maximum())
+            return;
+        m_dialog->setValue(value);
+        if (m_job && value >= m_job->sheet.rowCount)
+            m_dialog->setLabelText(QStringLiteral("正在保存 %1 ...").arg(QFileInfo(m_job->path).fileName()));
+    });
+}
+
+SpreadsheetExportRunner::~SpreadsheetExportRunner()
+{
+    // The worker reads only its own job; it is stopped and waited for, so nothing outlives the
+    // window that started it.
+    if (m_job) {
+        m_watcher->disconnect(this);
+        m_watcher->cancel();
+        m_watcher->waitForFinished();
+    }
+}
+
+bool SpreadsheetExportRunner::start(SpreadsheetJob job)
+{
+    if (m_job)
+        return false;
+    m_job = std::move(job);
+    m_cancelled = false;
+    m_result = std::make_shared<std::optional<Status>>();
+
+    m_dialog =
+        new QProgressDialog(QStringLiteral("正在导出 %1 ...").arg(QFileInfo(m_job->path).fileName()),
+                            QStringLiteral("取消"), 0, SpreadsheetExport::progressUnits(*m_job), m_window);
+    m_dialog->setObjectName(QStringLiteral("exportProgress"));
+    m_dialog->setWindowTitle(m_job->failureTitle);
+    // Not modal: the window stays usable, and the export writes its own snapshot meanwhile.
+    m_dialog->setWindowModality(Qt::NonModal);
+    m_dialog->setMinimumDuration(kProgressDelayMs);
+    m_dialog->setAutoClose(false);
+    m_dialog->setAutoReset(false);
+    m_dialog->setValue(0);
+    connect(m_dialog, &QProgressDialog::canceled, this, [this] {
+        m_cancelled = true;
+        m_watcher->cancel();
+    });
+
+    const SpreadsheetJob worked = *m_job;
+    const std::shared_ptr<std::optional<Status>> result = m_result;
+    m_watcher->setFuture(QtConcurrent::run([worked, result](QPromise<void>& promise) {
+        *result = SpreadsheetExport::write(worked, [&promise](int done, int total) {
+            if (done == 0)
+                promise.setProgressRange(0, total);
+            promise.setProgressValue(done);
+            return !promise.isCanceled();
+        });
+    }));
+    return true;
+}
+
+void SpreadsheetExportRunner::done()
+{
+    if (m_dialog) {
+        m_dialog->hide();
+        m_dialog->deleteLater();
+    }
+    const SpreadsheetJob job = std::move(*m_job);
+    m_job.reset();
+    const std::optional<Status> result = std::move(*m_result);
+    const bool written = result && result->ok();
+    if (written) {
+        // Also when Cancel came too late to stop it: the file is there, whole.
+        SpreadsheetExport(m_workspace).show(job);
+    } else if (!m_cancelled) {
+        // A stopped export leaves the earlier file and is not reported.
+        reportFailure(m_prompts, result ? *result : Status(Failure{QStringLiteral("导出没有完成")}),
+                      job.failureTitle);
+    }
+    Q_EMIT finished(written);
+}
+
+} // namespace quorvel
