@@ -182,6 +182,21 @@ bool CrashHarness::prepare()
     }
 
     const QString yes = QStringLiteral("--yes");
+    const auto searchAndStore = [](const QString& mode) {
+        return QStringList{QStringLiteral("search"),
+                           QStringLiteral("--position"),
+                           QStringLiteral("2"),
+                           QStringLiteral("--kind"),
+                           QStringLiteral("kill"),
+                           QStringLiteral("--candidates"),
+                           QStringLiteral("100000"),
+                           QStringLiteral("--seed"),
+                           QStringLiteral("7"),
+                           QStringLiteral("--threads"),
+                           QStringLiteral("1"),
+                           QStringLiteral("--store"),
+                           mode};
+    };
     m_operations = {
         {QStringLiteral("history-import"),
          {QStringLiteral("history"), QStringLiteral("import"), path(QStringLiteral("new-draws.txt"))}},
@@ -210,6 +225,11 @@ bool CrashHarness::prepare()
          {QStringLiteral("history"), QStringLiteral("delete"), QStringLiteral("--newest"),
           QStringLiteral("1")},
          true},
+        // The search of the search window, its 145 found formulas stored into the kill table of
+        // position 2: added (`Command3`) or in place of what it holds (`Command4`).
+        {QStringLiteral("search-store-append"), searchAndStore(QStringLiteral("append"))},
+        {QStringLiteral("search-store-replace"),
+         QStringList{yes} + searchAndStore(QStringLiteral("replace"))},
         {QStringLiteral("verify"),
          {QStringLiteral("verify"), QStringLiteral("--position"), QStringLiteral("3"),
           QStringLiteral("--kind"), QStringLiteral("kill")},
