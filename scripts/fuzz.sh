@@ -1,44 +1,27 @@
 #!/usr/bin/env bash
 # Builds every fuzz target (tests/fuzz/fuzz_<name>.cpp) with clang, libFuzzer and the address and
-# undefined-behaviour sanitizers into build-fuzz/, runs each for SECONDS seconds (default 60)
+# undefined-behaviour sanitizers into build-asan/, runs each for SECONDS seconds (default 60)
 # from its committed seed corpus tests/fuzz/corpus/<name>/ (with the words of
 # tests/fuzz/<name>.dict when there is one), and prints one line per target:
 #   fuzz: target=<name> seconds=S executions=N findings=K
-# Inputs that broke a target are kept in build-fuzz/fuzz-run/findings/<name>/ with their reports
-# in build-fuzz/fuzz-run/reports/<name>/; the script exits with 1 when any target had a finding.
+# Inputs that broke a target are kept in build-asan/fuzz-run/findings/<name>/ with their reports
+# in build-asan/fuzz-run/reports/<name>/; the script exits with 1 when any target had a finding.
 # The normal build and test do not need clang.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-60}
 
-# clang and its runtime (libFuzzer, sanitizers) are needed only here, so only this script asks
-# for them.
-scripts/install-deps.sh
-packages=(clang libclang-rt-14-dev)
-missing=()
-for p in "${packages[@]}"; do
-    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-    export DEBIAN_FRONTEND=noninteractive
-    apt-get update -qq
-    apt-get install -y -qq --no-install-recommends "${missing[@]}"
-fi
-
-launcher=()
-if command -v ccache >/dev/null; then
-    launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
-fi
-cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
-      -DQUORVEL_FUZZ=ON -DQUORVEL_BUILD_TESTS=OFF "${launcher[@]}" >/dev/null
+# The fuzz targets share their build folder with the suite built for the address and
+# undefined-behaviour sanitizers (scripts/sanitize.sh): one instrumented build serves both.
+scripts/configure-clang.sh build-asan -DQUORVEL_FUZZ=ON
 
 targets=()
 for source in tests/fuzz/fuzz_*.cpp; do
     targets+=("$(basename "$source" .cpp)")
 done
-run=build-fuzz/fuzz-run
+run=build-asan/fuzz-run
 mkdir -p "$run"
-if ! cmake --build build-fuzz -j2 --target "${targets[@]}" >"$run/build.log" 2>&1; then
+if ! cmake --build build-asan -j2 --target "${targets[@]}" >"$run/build.log" 2>&1; then
     cat "$run/build.log"
     exit 2
 fi
@@ -59,7 +42,7 @@ for target in "${targets[@]}"; do
         dictionary=(-dict=tests/fuzz/"$name".dict)
     fi
     set +e
-    ASAN_OPTIONS=$fast_asan build-fuzz/"$target" -max_total_time="$seconds" -timeout=10 \
+    ASAN_OPTIONS=$fast_asan build-asan/"$target" -max_total_time="$seconds" -timeout=10 \
         -rss_limit_mb=2048 -print_final_stats=1 -artifact_prefix="$findings/" \
         "${dictionary[@]}" "$corpus" tests/fuzz/corpus/"$name" >"$log" 2>&1
     set -e
@@ -74,7 +57,7 @@ for target in "${targets[@]}"; do
         mkdir -p "$run/reports/$name"
         for input in "$findings"/*; do
             report=$run/reports/$name/$(basename "$input").txt
-            build-fuzz/"$target" "$input" >"$report" 2>&1 || true
+            build-asan/"$target" "$input" >"$report" 2>&1 || true
             echo "  finding: $input (report: $report)"
         done
     fi

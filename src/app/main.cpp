@@ -22,6 +22,7 @@
 #include <QScreen>
 #include <QTimer>
 
+#include <csignal>
 #include <cstdio>
 #include <memory>
 
@@ -83,6 +84,11 @@ QWidget* openToolWindow(quorvel::MainWindow& window, const QString& name)
 int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
+#ifdef SIGXFSZ
+    // A file growing past the size limit the system sets for the program fails its write, which
+    // is reported like a full disk, instead of ending the program in the middle of its work.
+    std::signal(SIGXFSZ, SIG_IGN);
+#endif
     QApplication::setOrganizationName(QStringLiteral("Quorvel"));
     QApplication::setApplicationName(QStringLiteral("Quorvel"));
     addChineseFontFallback(app);

@@ -7,6 +7,7 @@
 #include "core/Schema.h"
 #include "core/SqlConnection.h"
 #include "core/TermTable.h"
+#include "core/WriteError.h"
 
 #include <QDir>
 #include <QFile>
@@ -15,6 +16,7 @@
 #include <QSet>
 
 #include <algorithm>
+#include <cerrno>
 
 namespace quorvel {
 
@@ -34,13 +36,15 @@ Status copyFileContents(QFile& source, QSaveFile& target)
         if (chunk.isEmpty() && source.error() != QFileDevice::NoError)
             return Failure{QStringLiteral("读取 %1 失败：%2").arg(source.fileName(), source.errorString())};
         if (target.write(chunk) != chunk.size())
-            return Failure{QStringLiteral("写入 %1 失败：%2").arg(target.fileName(), target.errorString())};
+            return Failure{QStringLiteral("写入 %1 失败：%2")
+                               .arg(target.fileName(), WriteError::withCause(target.errorString(), errno))};
         copied += chunk.size();
     }
     if (copied != source.size())
         return Failure{QStringLiteral("复制 %1 不完整").arg(source.fileName())};
     if (!target.flush())
-        return Failure{QStringLiteral("写入 %1 失败：%2").arg(target.fileName(), target.errorString())};
+        return Failure{QStringLiteral("写入 %1 失败：%2")
+                           .arg(target.fileName(), WriteError::withCause(target.errorString(), errno))};
     return success();
 }
 
@@ -222,9 +226,9 @@ void Database::probeWritable()
     QSqlQuery query(db);
     QString reason;
     if (!query.exec(QStringLiteral("BEGIN IMMEDIATE")))
-        reason = query.lastError().text().trimmed();
+        reason = sql::describe(query.lastError(), query.driver());
     else if (!query.exec(QStringLiteral("PRAGMA user_version = %1").arg(current)))
-        reason = query.lastError().text().trimmed();
+        reason = sql::describe(query.lastError(), query.driver());
     QSqlQuery(db).exec(QStringLiteral("ROLLBACK"));
     if (reason.isEmpty())
         return;
@@ -325,11 +329,13 @@ Status Database::compact()
     if (!source.open(QIODevice::ReadOnly))
         return Failure{
             QStringLiteral("压缩数据库失败：无法读取 %1：%2").arg(nativeCopy, source.errorString())};
+    errno = 0;
     QSaveFile target(filePath());
     target.setDirectWriteFallback(false);
     if (!target.open(QIODevice::WriteOnly))
-        return Failure{QStringLiteral("压缩数据库失败：无法在 %1 中写入临时文件：%2")
-                           .arg(nativePath(m_dataFolder), target.errorString())};
+        return Failure{
+            QStringLiteral("压缩数据库失败：无法在 %1 中写入临时文件：%2")
+                .arg(nativePath(m_dataFolder), WriteError::withCause(target.errorString(), errno))};
     if (Status status = copyFileContents(source, target); !status) {
         target.cancelWriting();
         return Failure{QStringLiteral("压缩数据库失败：") + status.error()};
@@ -350,8 +356,9 @@ Status Database::compact()
             return Failure{message};
         }
     }
+    errno = 0;
     const bool replaced = target.commit();
-    const QString replaceError = target.errorString();
+    const QString replaceError = WriteError::withCause(target.errorString(), errno);
     const Status reopened = m_connection->open();
     if (!replaced) {
         QString message = QStringLiteral("压缩数据库失败：无法用压缩后的文件替换 %1：%2")

@@ -99,7 +99,8 @@ Status HistoryTable::insert(const std::vector<Draw>& draws)
             exists.finish();
             if (duplicate)
                 return Failure{QStringLiteral("期号 %1 已经存在，未重复保存").arg(issueText(draw.issue))};
-            return Failure{sql::errorText(QStringLiteral("保存期号 %1").arg(issueText(draw.issue)), error)};
+            return Failure{sql::errorText(QStringLiteral("保存期号 %1").arg(issueText(draw.issue)), error,
+                                          insert.driver())};
         }
         return updatePreviousDrawParameters(inserted);
     });

@@ -9,6 +9,7 @@
 #include <array>
 #include <cmath>
 #include <optional>
+#include <utility>
 
 namespace quorvel {
 
@@ -159,6 +160,26 @@ const Definition& definition(const SettingKey& key)
     return definitions()[std::size_t(key.id)];
 }
 
+// Every key of the table, each position, kind and bound of the search window's keys included.
+const std::vector<SettingKey>& everyKey()
+{
+    static const std::vector<SettingKey> keys = [] {
+        std::vector<SettingKey> all;
+        for (int id = 0; id < SettingKey::CategoryBound; ++id)
+            all.push_back({SettingKey::Id(id)});
+        for (int position = 1; position <= kPositionCount; ++position) {
+            for (const bool kill : {false, true}) {
+                for (int bound = kFirstBound; bound <= kLastBound; ++bound)
+                    all.push_back(SettingKey::categoryBound(position, kill, bound));
+                all.push_back(SettingKey::schemeTarget(position, kill));
+            }
+            all.push_back(SettingKey::operandCount(position));
+        }
+        return all;
+    }();
+    return keys;
+}
+
 QString fullKey(const SettingKey& key)
 {
     const Definition& d = definition(key);
@@ -275,8 +296,29 @@ bool Settings::setValue(const SettingKey& key, const QVariant& value)
     if (!parsed || !d.valid(*parsed))
         return false;
     // Settings take effect for good the moment they change, so every write reaches the file at once.
-    m_store->setValue(fullKey(key), storedForm(d.type, value));
+    // The store writes the whole file again from what it parsed, and a hand-written file can hold
+    // lines it reads one way and writes another (a key it lists but cannot read, in a section
+    // written twice); every other key is made to read as it did before.
+    const QString written = fullKey(key);
+    std::vector<std::pair<QString, QVariant>> others;
+    for (const SettingKey& other : everyKey()) {
+        if (const QString name = fullKey(other); name != written)
+            others.emplace_back(name, m_store->value(name));
+    }
+    m_store->setValue(written, storedForm(d.type, value));
     m_store->sync();
+    bool restored = false;
+    for (const auto& [name, before] : others) {
+        if (m_store->value(name) == before)
+            continue;
+        if (before.isValid())
+            m_store->setValue(name, before);
+        else
+            m_store->remove(name);
+        restored = true;
+    }
+    if (restored)
+        m_store->sync();
     Q_EMIT changed(key);
     return true;
 }

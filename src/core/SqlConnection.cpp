@@ -1,6 +1,11 @@
 #include "core/SqlConnection.h"
 
+#include "core/WriteError.h"
+
 #include <QDir>
+#include <QSqlDriver>
+
+#include <sqlite3.h>
 
 #include <atomic>
 #include <utility>
@@ -13,14 +18,38 @@ std::atomic<quint64> g_connectionCounter{0};
 
 namespace sql {
 
-QString errorText(const QString& what, const QSqlError& error)
+QString describe(const QSqlError& error, const QSqlDriver* driver)
 {
-    return QStringLiteral("%1失败：%2").arg(what, error.text().trimmed());
+    QString text = error.text().trimmed();
+    switch (error.nativeErrorCode().toInt() & 0xff) {
+    case SQLITE_IOERR:
+    case SQLITE_FULL:
+    case SQLITE_CANTOPEN:
+        if (const QVariant handle = driver ? driver->handle() : QVariant();
+            handle.isValid() && qstrcmp(handle.typeName(), "sqlite3*") == 0) {
+            if (sqlite3* connection = *static_cast<sqlite3* const*>(handle.constData()))
+                text = WriteError::withCause(text, sqlite3_system_errno(connection));
+        }
+        break;
+    case SQLITE_READONLY:
+        // SQLite keeps no system error for this one: the file, or the folder that takes its
+        // journal, refused the write.
+        text = QStringLiteral("数据库文件或其所在的文件夹不能写入（%1）").arg(text);
+        break;
+    default:
+        break;
+    }
+    return text;
+}
+
+QString errorText(const QString& what, const QSqlError& error, const QSqlDriver* driver)
+{
+    return QStringLiteral("%1失败：%2").arg(what, describe(error, driver));
 }
 
 Failure queryFailure(const QString& what, const QSqlQuery& query)
 {
-    return Failure{errorText(what, query.lastError())};
+    return Failure{errorText(what, query.lastError(), query.driver())};
 }
 
 Status prepare(QSqlQuery& query, const QString& statement, const QString& what)

@@ -56,7 +56,12 @@ private:
 
 namespace sql {
 
-QString errorText(const QString& what, const QSqlError& error);
+// SQLite's text of an error, the cause in front when a file access failed for one the user can act
+// on (a full disk, the file size limit, a write-protected file): `driver` is the connection the
+// error came from, asked for the system error right after the failure.
+QString describe(const QSqlError& error, const QSqlDriver* driver);
+// "<what>失败：" + describe(error, driver).
+QString errorText(const QString& what, const QSqlError& error, const QSqlDriver* driver = nullptr);
 Failure queryFailure(const QString& what, const QSqlQuery& query);
 Status prepare(QSqlQuery& query, const QString& statement, const QString& what);
 Status exec(QSqlQuery& query, const QString& what);

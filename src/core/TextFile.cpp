@@ -1,10 +1,14 @@
 #include "core/TextFile.h"
 
+#include "core/WriteError.h"
+
 #include <QDir>
 #include <QFile>
 #include <QSaveFile>
 #include <QStringDecoder>
 #include <QStringEncoder>
+
+#include <cerrno>
 
 namespace quorvel {
 
@@ -169,22 +173,35 @@ Status TextFile::writeLines(const QString& path, const QStringList& lines)
 
 Status TextFile::writeBytes(const QString& path, const QByteArray& bytes)
 {
-    const auto failure = [&](const QString& cause) {
-        return Failure{QStringLiteral("无法写入%1：%2").arg(native(path), cause)};
+    // Qt's texts for a failed write do not tell a full disk from a size limit ("Unknown error"
+    // after a cut-off write); the system error of the call that failed does.
+    const auto failure = [&](const QString& cause, int systemError) {
+        return Failure{
+            QStringLiteral("无法写入%1：%2").arg(native(path), WriteError::withCause(cause, systemError))};
     };
+    errno = 0;
     QSaveFile file(path);
     // The temporary copy is renamed over the target; writing through to the target in place
     // would leave a cut-off file behind a failure.
     file.setDirectWriteFallback(false);
     if (!file.open(QIODevice::WriteOnly))
-        return failure(file.errorString());
+        return failure(file.errorString(), errno);
     if (file.write(bytes) != bytes.size()) {
+        const int systemError = errno;
         const QString cause = file.errorString();
         file.cancelWriting();
-        return failure(cause);
+        return failure(cause, systemError);
+    }
+    // A write that fits the buffer reaches the file only now; QSaveFile would rename a file cut
+    // off by a failure here over the target, so the failure is caught before the commit.
+    if (!file.flush()) {
+        const int systemError = errno;
+        const QString cause = file.errorString();
+        file.cancelWriting();
+        return failure(cause, systemError);
     }
     if (!file.commit())
-        return failure(file.errorString());
+        return failure(file.errorString(), errno);
     return success();
 }
 

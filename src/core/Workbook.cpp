@@ -1,5 +1,7 @@
 #include "core/Workbook.h"
 
+#include "core/WriteError.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -7,6 +9,7 @@
 
 #include <xlsxwriter.h>
 
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
@@ -259,11 +262,15 @@ Status Workbook::finish()
         std::fflush(m_sheet->optimize_tmpfile);
     if (Status written = scratchStatus(); !written)
         return written;
+    errno = 0;
     const lxw_error closed = workbook_close(m_workbook);
+    // The library's own text names only the zip step that failed; the system error names why.
+    const int systemError = errno;
     m_workbook = nullptr;
     m_sheet = nullptr;
     if (closed != LXW_NO_ERROR)
-        return fail(QStringLiteral("无法写入 %1：%2").arg(native(m_path), libraryError(closed)));
+        return fail(QStringLiteral("无法写入 %1：%2")
+                        .arg(native(m_path), WriteError::withCause(libraryError(closed), systemError)));
 
     // std::filesystem::rename replaces an existing file in one step on every platform; it fails
     // when the target is held open by another program or is a folder.

@@ -113,6 +113,7 @@ Result<QByteArray> HistoryTextImport::readFile(const QString& filePath)
     QByteArray bytes;
     qint64 lineLength = 0;
     int lineNumber = 1;
+    bool afterCr = false; // a LF right after a CR ends the same line (CR LF), as splitLines reads it
     constexpr qint64 kChunk = 1 << 16;
     while (true) {
         const QByteArray chunk = file.read(kChunk);
@@ -123,10 +124,14 @@ Result<QByteArray> HistoryTextImport::readFile(const QString& filePath)
         }
         for (const char c : chunk) {
             if (c == '\n' || c == '\r') {
-                if (c == '\n' || lineLength > 0)
+                if (c == '\r' || !afterCr)
                     ++lineNumber;
                 lineLength = 0;
-            } else if (++lineLength > kMaxLineBytes) {
+                afterCr = c == '\r';
+                continue;
+            }
+            afterCr = false;
+            if (++lineLength > kMaxLineBytes) {
                 return Failure{QStringLiteral("%1第%2行太长（超过%3 KiB），未导入")
                                    .arg(shown)
                                    .arg(lineNumber)

@@ -1,4 +1,5 @@
 #include "core/TextFile.h"
+#include "support/FileSizeLimit.h"
 
 #include <QDir>
 #include <QFile>
@@ -162,6 +163,18 @@ void TestTextFile::writeReplacesOrFailsNamingThePath()
     const Status failed = TextFile::writeLines(inMissingFolder, {QStringLiteral("x")});
     QVERIFY(!failed.ok());
     QVERIFY2(failed.error().contains(QDir::toNativeSeparators(inMissingFolder)), qPrintable(failed.error()));
+
+    // A disk that fills up half-way (here the file size limit) fails the write, names the cause
+    // and leaves the old file as it was: no cut-off copy replaces it.
+    Status full = success();
+    {
+        const FileSizeLimit limit(16);
+        full = TextFile::writeLines(path, {QString(40, u'x')});
+    }
+    QVERIFY(!full.ok());
+    QVERIFY2(full.error().contains(QStringLiteral("文件大小超过了系统对本程序的限制")), qPrintable(full.error()));
+    QCOMPARE(TextFile::readLines(path, 1000).value(), QStringList{QStringLiteral("new")});
+    QCOMPARE(QDir(folder.path()).entryList(QDir::Files), QStringList{QStringLiteral("out.txt")});
 }
 
 QTEST_GUILESS_MAIN(TestTextFile)

@@ -47,7 +47,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const Result<std::vector<HistoryTextImport::Line>> lines = HistoryTextImport::parse(*text);
     if (!lines)
         return 0;
-    const qsizetype lineCount = text->count(QLatin1Char('\n')) + 1;
+    const qsizetype lineCount = TextFile::splitLines(*text).size();
     int previousLine = 0;
     std::optional<DrawNumbers> previous;
     for (const HistoryTextImport::Line& line : *lines) {

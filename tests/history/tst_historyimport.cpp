@@ -352,14 +352,21 @@ void TestHistoryImport::oversizedInputIsRefused()
     QTemporaryDir folder;
     const std::unique_ptr<Database> database = openDatabase(folder);
     QVERIFY(database);
-    const QString longLine =
-        writeFile(folder, QStringLiteral("long.txt"),
-                  kGoodLines.toUtf8() + QByteArray(HistoryTextImport::kMaxLineBytes + 1, '1'));
-    for (const QString& path : {longLine, QStringLiteral("/dev/zero")}) {
+    // The line named is the third whatever ends the two good lines before it.
+    QStringList paths;
+    for (const QString& end : {QStringLiteral("\n"), QStringLiteral("\r\n"), QStringLiteral("\r")}) {
+        QString lines = kGoodLines;
+        paths << writeFile(folder, QStringLiteral("long%1.txt").arg(paths.size()),
+                           lines.replace(QLatin1Char('\n'), end).toUtf8() +
+                               QByteArray(HistoryTextImport::kMaxLineBytes + 1, '1'));
+    }
+    for (const QString& path : paths + QStringList{QStringLiteral("/dev/zero")}) {
         const Result<HistoryTextImport::Summary> summary =
             HistoryTextImport::importFile(*database, path, perDay(84), EntryPath::Online);
         QVERIFY(!summary.ok());
-        QVERIFY2(summary.error().contains(QStringLiteral("太长")), qPrintable(summary.error()));
+        QVERIFY2(summary.error().contains(path.endsWith(QLatin1String("zero")) ? QStringLiteral("太长")
+                                                                               : QStringLiteral("第3行太长")),
+                 qPrintable(summary.error()));
     }
     QVERIFY(storedHistory(*database).empty());
 }

@@ -480,8 +480,7 @@ void TestCandidateSearch::scorerMatchesOracle()
             QVERIFY2(expected, qPrintable(at));
             QVERIFY2(runs.statistics() == *expected,
                      qPrintable(at + QStringLiteral(": engine %1, oracle %2")
-                                         .arg(QString::fromLatin1(toString(runs.statistics())),
-                                              QString::fromLatin1(toString(*expected)))));
+                                         .arg(describe(runs.statistics()), describe(*expected))));
             QVERIFY2(runs.currentHits == runs.lastHits && runs.currentMisses == runs.lastMisses,
                      qPrintable(at));
             if (!general)
@@ -631,8 +630,7 @@ void TestCandidateSearch::searchScoreMatchesOracle()
             const ScoredCode& result = *scored[std::size_t(i)];
             QVERIFY2(result.statistics == *expected,
                      qPrintable(context + QStringLiteral(": engine %1, oracle %2")
-                                              .arg(QString::fromLatin1(toString(result.statistics)),
-                                                   QString::fromLatin1(toString(*expected)))));
+                                              .arg(describe(result.statistics), describe(*expected))));
             QCOMPARE(result.accepted, bounds.accepts(*expected));
         }
         // A value that is always empty predicts nothing: every outcome a miss for either kind.

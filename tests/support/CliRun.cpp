@@ -1,5 +1,7 @@
 #include "support/CliRun.h"
 
+#include "support/FileSizeLimit.h"
+
 #include <QFile>
 #include <QProcess>
 
@@ -30,9 +32,11 @@ CliResult CliRun::operator()(const QStringList& arguments) const
     QProcess process;
     // A test that has taken another identity for a while (ReadOnlyScope) runs the program as that
     // user too: Qt refuses to start with a real and an effective user that differ.
-    process.setChildProcessModifier([] {
+    process.setChildProcessModifier([limit = m_fileSizeLimit] {
         const uid_t effective = geteuid();
         if (effective != getuid() && seteuid(0) == 0 && setresuid(effective, effective, effective) != 0)
+            _exit(127);
+        if (limit > 0 && !FileSizeLimit::applyInChild(rlim_t(limit)))
             _exit(127);
     });
     process.setProgram(QStringLiteral(QUORVEL_CLI_PATH));

@@ -29,9 +29,12 @@ public:
     QString writeFile(const QString& name, const QByteArray& bytes) const;
     // Stores draws given as text lines ("ISSUE N1 .. N8") through `history import`.
     bool importDraws(const QString& text) const;
+    // Runs from now on limit the size of the files the program writes (FileSizeLimit); 0: no limit.
+    void setFileSizeLimit(qint64 bytes) { m_fileSizeLimit = bytes; }
 
 private:
     QTemporaryDir m_folder;
+    qint64 m_fileSizeLimit = 0;
 };
 
 } // namespace quorvel

@@ -143,10 +143,9 @@ void TestDifferential::engineMatchesOracle()
 
                         QVERIFY2(expected.evaluable && actual.evaluable, qPrintable(context));
                         QVERIFY2(actual.statistics == expected.statistics,
-                                 qPrintable(context +
-                                            QStringLiteral(": engine %1, oracle %2")
-                                                .arg(QString::fromLatin1(toString(actual.statistics)),
-                                                     QString::fromLatin1(toString(expected.statistics)))));
+                                 qPrintable(context + QStringLiteral(": engine %1, oracle %2")
+                                                          .arg(describe(actual.statistics),
+                                                               describe(expected.statistics))));
                         QVERIFY2(actual.hits == expected.hits,
                                  qPrintable(context + QStringLiteral(": hits engine %1, oracle %2")
                                                           .arg(actual.hits)

@@ -7,6 +7,8 @@
 #include <QCoreApplication>
 #include <QDate>
 
+#include <csignal>
+
 using namespace quorvel;
 using namespace quorvel::cli;
 
@@ -47,6 +49,11 @@ Result<GlobalOptions> globalOptions(CliArguments& arguments)
 int main(int argc, char* argv[])
 {
     QCoreApplication application(argc, argv);
+#ifdef SIGXFSZ
+    // A file growing past the size limit the system sets for the program fails its write, which
+    // is reported like a full disk, instead of ending the program in the middle of its work.
+    std::signal(SIGXFSZ, SIG_IGN);
+#endif
     QCoreApplication::setOrganizationName(QStringLiteral("Quorvel"));
     QCoreApplication::setApplicationName(QStringLiteral("Quorvel"));
 
