@@ -47,6 +47,7 @@ QMetaType::Type typeOf(SettingKey::Id id)
     case SettingKey::ResultsAtCurrentPeriod:
     case SettingKey::ExcludeCurrentPeriod:
     case SettingKey::WeightedAccuracy:
+    case SettingKey::ChanceColumn:
         return QMetaType::Bool;
     case SettingKey::FormulaDownloadUrl:
     case SettingKey::ResultsHost:
