@@ -9,6 +9,8 @@
 #include "formulas/NumberRules.h"
 #include "history/DrawEntry.h"
 
+#include <QtConcurrent/QtConcurrentMap>
+
 #include <algorithm>
 
 namespace quorvel {
@@ -18,6 +20,31 @@ namespace {
 Failure notOpen()
 {
     return Failure{QStringLiteral("公式数据库没有打开")};
+}
+
+// The verdicts of every list formula, in list order; a code that does not evaluate has none.
+// Long lists are verified in slices on the global pool (the calling thread takes part, so a busy
+// pool never stalls it); each verdict depends only on its own formula and the shared snapshot.
+std::vector<std::optional<FormulaVerdict>> verdictsOf(const FormulaList& list, const Verifier& verifier)
+{
+    constexpr int kSlice = 512;
+    const int count = list.count();
+    std::vector<std::optional<FormulaVerdict>> verdicts(static_cast<std::size_t>(count));
+    std::vector<int> slices; // first list number of each slice
+    for (int first = 1; first <= count; first += kSlice)
+        slices.push_back(first);
+    const auto verifySlice = [&](int first) {
+        for (int listNumber = first; listNumber < first + kSlice && listNumber <= count; ++listNumber) {
+            if (const CompiledFormula* compiled = list.compiled(listNumber))
+                verdicts[std::size_t(listNumber - 1)] =
+                    verifier.verify(*compiled, list.isSelected(listNumber));
+        }
+    };
+    if (slices.size() > 1)
+        QtConcurrent::blockingMap(slices, verifySlice);
+    else
+        std::for_each(slices.begin(), slices.end(), verifySlice);
+    return verdicts;
 }
 
 } // namespace
@@ -179,20 +206,21 @@ Status Workspace::Yansuan()
 
     const DrawTable& history = *m_history;
     const Verifier verifier(history, m_position, m_kill, verificationSettings());
+    const std::vector<std::optional<FormulaVerdict>> verdicts = verdictsOf(m_list, verifier);
     const int count = m_list.count();
     for (int listNumber = 1; listNumber <= count; ++listNumber) {
         const bool selected = m_list.isSelected(listNumber);
         FormulaListResult result;
-        if (const CompiledFormula* compiled = m_list.compiled(listNumber)) {
-            const FormulaVerdict verdict = verifier.verify(*compiled, selected);
-            result.statistics = verdict.statistics;
-            result.outcomes = verdict.outcomes;
-            result.hits = verdict.hits;
-            result.hitWeight = verdict.hitWeight;
-            result.totalWeight = verdict.totalWeight;
+        if (const std::optional<FormulaVerdict>& verdict = verdicts[std::size_t(listNumber - 1)]) {
+            result.statistics = verdict->statistics;
+            result.outcomes = verdict->outcomes;
+            result.hits = verdict->hits;
+            result.hitWeight = verdict->hitWeight;
+            result.totalWeight = verdict->totalWeight;
             if (selected)
-                m_list.setComputedValue(
-                    listNumber, verdict.computedValue ? QString::number(*verdict.computedValue) : QString());
+                m_list.setComputedValue(listNumber, verdict->computedValue
+                                                        ? QString::number(*verdict->computedValue)
+                                                        : QString());
         } else {
             // A code that does not evaluate is scored as nothing, never with another formula's
             // values: statistics 0, no computed value, marked in the list.
