@@ -10,17 +10,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 folder=$1
 shift
-scripts/install-deps.sh
-packages=(clang libclang-rt-14-dev llvm-14)
-missing=()
-for p in "${packages[@]}"; do
-    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-    export DEBIAN_FRONTEND=noninteractive
-    apt-get update -qq
-    apt-get install -y -qq --no-install-recommends "${missing[@]}"
-fi
+scripts/install-deps.sh clang libclang-rt-14-dev llvm-14
 launcher=()
 if command -v ccache >/dev/null; then
     launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
