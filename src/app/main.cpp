@@ -1,5 +1,6 @@
 #include "core/DataFolder.h"
 #include "core/Settings.h"
+#include "core/WriteError.h"
 #include "ui/DesktopServices.h"
 #include "ui/DialogPrompts.h"
 #include "ui/FailureNotice.h"
@@ -22,7 +23,6 @@
 #include <QScreen>
 #include <QTimer>
 
-#include <csignal>
 #include <cstdio>
 #include <memory>
 
@@ -84,11 +84,7 @@ QWidget* openToolWindow(quorvel::MainWindow& window, const QString& name)
 int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
-#ifdef SIGXFSZ
-    // A file growing past the size limit the system sets for the program fails its write, which
-    // is reported like a full disk, instead of ending the program in the middle of its work.
-    std::signal(SIGXFSZ, SIG_IGN);
-#endif
+    quorvel::WriteError::failWritesPastSizeLimit();
     QApplication::setOrganizationName(QStringLiteral("Quorvel"));
     QApplication::setApplicationName(QStringLiteral("Quorvel"));
     addChineseFontFallback(app);

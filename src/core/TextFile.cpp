@@ -186,15 +186,9 @@ Status TextFile::writeBytes(const QString& path, const QByteArray& bytes)
     file.setDirectWriteFallback(false);
     if (!file.open(QIODevice::WriteOnly))
         return failure(file.errorString(), errno);
-    if (file.write(bytes) != bytes.size()) {
-        const int systemError = errno;
-        const QString cause = file.errorString();
-        file.cancelWriting();
-        return failure(cause, systemError);
-    }
-    // A write that fits the buffer reaches the file only now; QSaveFile would rename a file cut
-    // off by a failure here over the target, so the failure is caught before the commit.
-    if (!file.flush()) {
+    // A write that fits the buffer reaches the file only at the flush; QSaveFile would rename a
+    // file cut off by a failure there over the target, so the failure is caught before the commit.
+    if (file.write(bytes) != bytes.size() || !file.flush()) {
         const int systemError = errno;
         const QString cause = file.errorString();
         file.cancelWriting();

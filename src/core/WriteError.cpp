@@ -1,6 +1,7 @@
 #include "core/WriteError.h"
 
 #include <cerrno>
+#include <csignal>
 
 namespace quorvel {
 
@@ -35,6 +36,13 @@ QString WriteError::withCause(const QString& text, int systemError)
     if (text.isEmpty())
         return cause;
     return QStringLiteral("%1（%2）").arg(cause, text);
+}
+
+void WriteError::failWritesPastSizeLimit()
+{
+#ifdef SIGXFSZ
+    std::signal(SIGXFSZ, SIG_IGN);
+#endif
 }
 
 } // namespace quorvel

@@ -17,6 +17,11 @@ public:
 
     // `text` with the cause in front when the number has one: "磁盘空间已满（disk I/O error）".
     static QString withCause(const QString& text, int systemError);
+
+    // Makes a file growing past the size limit the system sets for the program fail its write,
+    // reported like a full disk, instead of ending the program in the middle of its work. Called
+    // once at the start of each program.
+    static void failWritesPastSizeLimit();
 };
 
 } // namespace quorvel

@@ -3,11 +3,10 @@
 #include "app/cli/CliArguments.h"
 #include "app/cli/CliContext.h"
 #include "app/cli/CommandTable.h"
+#include "core/WriteError.h"
 
 #include <QCoreApplication>
 #include <QDate>
-
-#include <csignal>
 
 using namespace quorvel;
 using namespace quorvel::cli;
@@ -49,11 +48,7 @@ Result<GlobalOptions> globalOptions(CliArguments& arguments)
 int main(int argc, char* argv[])
 {
     QCoreApplication application(argc, argv);
-#ifdef SIGXFSZ
-    // A file growing past the size limit the system sets for the program fails its write, which
-    // is reported like a full disk, instead of ending the program in the middle of its work.
-    std::signal(SIGXFSZ, SIG_IGN);
-#endif
+    WriteError::failWritesPastSizeLimit();
     QCoreApplication::setOrganizationName(QStringLiteral("Quorvel"));
     QCoreApplication::setApplicationName(QStringLiteral("Quorvel"));
 
