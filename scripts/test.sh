@@ -7,6 +7,7 @@ cd "$(dirname "$0")/.."
 scripts/install-deps.sh
 scripts/check-layers.sh
 scripts/build.sh -DQUORVEL_WERROR=ON
+scripts/check-link-deps.sh
 ctest --test-dir build --output-on-failure -j2
 smoke=$(mktemp -d)
 QT_QPA_PLATFORM=offscreen build/quorvel --data-dir "$smoke" --quit-after-start
