@@ -63,7 +63,7 @@ void DialogPrompts::notice(const QString& title, const QString& message)
     QMessageBox::information(parent(), title, message, QMessageBox::Ok);
 }
 
-bool DialogPrompts::question(const QString& title, const QString& message)
+bool DialogPrompts::question(const QString& title, const QString& message, DefaultButton defaultButton)
 {
     if (m_unattended) {
         std::fprintf(stderr, "%s: %s\n", qPrintable(title), qPrintable(message));
@@ -71,7 +71,7 @@ bool DialogPrompts::question(const QString& title, const QString& message)
     }
     NormalPointer pointer;
     QMessageBox box(QMessageBox::Question, title, message, QMessageBox::Ok | QMessageBox::Cancel, parent());
-    box.setDefaultButton(QMessageBox::Ok);
+    box.setDefaultButton(defaultButton == DefaultButton::Ok ? QMessageBox::Ok : QMessageBox::Cancel);
     return box.exec() == QMessageBox::Ok;
 }
 

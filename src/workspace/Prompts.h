@@ -15,8 +15,20 @@ public:
 
     // A notice with an OK button.
     virtual void notice(const QString& title, const QString& message) = 0;
+    // Which button of a question Enter presses. Questions before a deletion default to Cancel,
+    // so a stray Enter never deletes anything.
+    enum class DefaultButton
+    {
+        Ok,
+        Cancel
+    };
+
     // A question with OK and Cancel and the question icon; true for OK.
-    virtual bool question(const QString& title, const QString& message) = 0;
+    bool question(const QString& title, const QString& message)
+    {
+        return question(title, message, DefaultButton::Ok);
+    }
+    virtual bool question(const QString& title, const QString& message, DefaultButton defaultButton) = 0;
     // An input box; empty optional when cancelled.
     virtual std::optional<QString> inputText(const QString& title, const QString& prompt,
                                              const QString& defaultText) = 0;

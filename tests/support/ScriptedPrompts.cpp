@@ -71,9 +71,9 @@ void ScriptedPrompts::notice(const QString& title, const QString& message)
     m_records.append({Kind::Notice, title, message, QString()});
 }
 
-bool ScriptedPrompts::question(const QString& title, const QString& message)
+bool ScriptedPrompts::question(const QString& title, const QString& message, DefaultButton defaultButton)
 {
-    m_records.append({Kind::Question, title, message, QString()});
+    m_records.append({Kind::Question, title, message, QString(), defaultButton});
     if (m_questionAnswers.empty()) {
         ++m_unexpectedCalls;
         return false;

@@ -37,6 +37,7 @@ public:
         QString title;
         QString message;     // notice or question text, input prompt, dialog filter, file path or address
         QString defaultText; // input boxes: the default text; file dialogs: the initial folder
+        DefaultButton defaultButton = DefaultButton::Ok; // questions: the button Enter presses
     };
 
     void queueQuestionAnswer(bool ok);
@@ -57,7 +58,8 @@ public:
     void clear();                                             // forgets records and answers
 
     void notice(const QString& title, const QString& message) override;
-    bool question(const QString& title, const QString& message) override;
+    using Prompts::question;
+    bool question(const QString& title, const QString& message, DefaultButton defaultButton) override;
     std::optional<QString> inputText(const QString& title, const QString& prompt,
                                      const QString& defaultText) override;
     QString openFileName(const QString& title, const QString& folder, const QString& filter) override;

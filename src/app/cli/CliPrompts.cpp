@@ -13,7 +13,7 @@ void CliPrompts::notice(const QString& title, const QString& message)
     m_context.printError(title + QStringLiteral(": ") + message);
 }
 
-bool CliPrompts::question(const QString&, const QString&)
+bool CliPrompts::question(const QString&, const QString&, DefaultButton)
 {
     return m_answerYes;
 }

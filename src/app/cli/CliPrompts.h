@@ -18,7 +18,8 @@ public:
     CliPrompts(const CliContext& context, bool answerYes);
 
     void notice(const QString& title, const QString& message) override;
-    bool question(const QString& title, const QString& message) override;
+    using Prompts::question;
+    bool question(const QString& title, const QString& message, DefaultButton defaultButton) override;
     std::optional<QString> inputText(const QString& title, const QString& prompt,
                                      const QString& defaultText) override;
     QString openFileName(const QString& title, const QString& folder, const QString& filter) override;
