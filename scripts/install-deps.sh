@@ -9,6 +9,8 @@ packages=(cmake g++ make pkgconf qt6-base-dev libqt6sql6-sqlite libsqlite3-dev l
 packages+=(zlib1g-dev)
 # Qt Charts draws the backtest window's chart (its CMake package needs the OpenGL one).
 packages+=(qt6-charts-dev libqt6opengl6-dev)
+# Building and checking the Debian package.
+packages+=(dpkg-dev file lintian desktop-file-utils appstream)
 if [ "${1:-}" = --list ]; then
     printf '%s\n' "${packages[@]}"
     exit 0

@@ -12,6 +12,8 @@ ctest --test-dir build --output-on-failure -j2
 smoke=$(mktemp -d)
 QT_QPA_PLATFORM=offscreen build/quorvel --data-dir "$smoke" --quit-after-start
 rm -rf "$smoke"
+scripts/package.sh
+scripts/check-package.sh
 
 # The reliability checks in their short forms: 10 kills during every writing operation, each fuzz
 # target for 20 s, and the suite under the address, undefined-behaviour and thread sanitizers.

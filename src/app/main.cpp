@@ -1,3 +1,4 @@
+#include "core/BuildInfo.h"
 #include "core/DataFolder.h"
 #include "core/Settings.h"
 #include "core/WriteError.h"
@@ -87,12 +88,14 @@ int main(int argc, char* argv[])
     quorvel::WriteError::failWritesPastSizeLimit();
     QApplication::setOrganizationName(QStringLiteral("Quorvel"));
     QApplication::setApplicationName(QStringLiteral("Quorvel"));
+    QApplication::setApplicationVersion(quorvel::BuildInfo::version());
     addChineseFontFallback(app);
     quorvel::installChineseTranslations(app);
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Quorvel: 快乐十分 formula analysis"));
     parser.addHelpOption();
+    parser.addVersionOption();
     const QCommandLineOption dataDirOption(QStringLiteral("data-dir"),
                                            QStringLiteral("Keep formula.db and written files in <folder>."),
                                            QStringLiteral("folder"));

@@ -1,5 +1,7 @@
 #include "core/DataFolder.h"
 
+#include "core/BuildInfo.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
@@ -15,7 +17,8 @@ QString resolveDataFolder(const QString& requestedFolder)
     } else {
         const QString programFolder = QCoreApplication::applicationDirPath();
         const QFileInfo programFolderInfo(programFolder);
-        if (!programFolder.isEmpty() && programFolderInfo.isDir() && programFolderInfo.isWritable())
+        if (!programFolder.isEmpty() && programFolderInfo.isDir() && programFolderInfo.isWritable() &&
+            !isInstalledProgramFolder(programFolder))
             folder = programFolder;
         else
             folder = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
@@ -23,6 +26,13 @@ QString resolveDataFolder(const QString& requestedFolder)
     // A folder that cannot be created shows up as a failure when the database is opened in it.
     QDir().mkpath(folder);
     return folder;
+}
+
+bool isInstalledProgramFolder(const QString& programFolder)
+{
+    const QString installed = QDir::cleanPath(BuildInfo::installedProgramFolder());
+    const QString folder = QDir::cleanPath(QDir::fromNativeSeparators(programFolder));
+    return folder == installed || folder.endsWith(installed);
 }
 
 bool fitsInFileName(const QString& text)

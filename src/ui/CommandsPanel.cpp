@@ -1,5 +1,6 @@
 #include "ui/CommandsPanel.h"
 
+#include "core/BuildInfo.h"
 #include "core/Settings.h"
 #include "core/TermTable.h"
 #include "ui/ControlArrays.h"
@@ -28,6 +29,7 @@
 #include "workspace/Workspace.h"
 
 #include <QCursor>
+#include <QDir>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -73,6 +75,7 @@ CommandsPanel::CommandsPanel(Workspace& workspace, Prompts& prompts, ToolWindows
         m_manualButton = button("Command18", "使用说明文档下载(&L)", true),
         m_slidesButton = button("Command139", "幻灯图示说明下载(&P)", true),
         m_videoButton = button("Command6", "演示说明录像下载(&M)", true),
+        m_aboutButton = button("cmdAbout", "关于(&V)", true),
     };
     for (int slot = 0; slot < commands.size(); ++slot)
         buttons->addWidget(commands[slot], slot / 2, slot % 2);
@@ -87,6 +90,7 @@ CommandsPanel::CommandsPanel(Workspace& workspace, Prompts& prompts, ToolWindows
     connect(m_manualButton, &QPushButton::clicked, this, [this] { openManual(UserManual::kManualSection); });
     connect(m_slidesButton, &QPushButton::clicked, this, [this] { openManual(UserManual::kSlidesSection); });
     connect(m_videoButton, &QPushButton::clicked, this, [this] { openManual(UserManual::kVideoSection); });
+    connect(m_aboutButton, &QPushButton::clicked, this, &CommandsPanel::showAbout);
     connectFormulaLibrary();
 
     connect(&m_workspace, &Workspace::currentPositionChanged, this, &CommandsPanel::syncOptions);
@@ -183,6 +187,20 @@ void CommandsPanel::openManual(const char* section)
         return;
     }
     m_workspace.desktop().openUrl(*url);
+}
+
+void CommandsPanel::showAbout()
+{
+    m_prompts.notice(
+        QStringLiteral("关于"),
+        QStringLiteral("Quorvel 快乐十分公式分析 %1\n\n数据文件夹：%2\n\n"
+                       "本程序使用以下程序库（各按其许可条款）：\n"
+                       "Qt %3，GNU LGPL 第 3 版（https://www.qt.io/licensing/）；\n"
+                       "SQLite，公有领域；\n"
+                       "libxlsxwriter，BSD 2 条款许可；\n"
+                       "zlib，zlib 许可。")
+            .arg(BuildInfo::version(), QDir::toNativeSeparators(m_workspace.dataFolder()),
+                 QString::fromLatin1(qVersion())));
 }
 
 // ---- prediction and filters ---------------------------------------------------------------------

@@ -42,6 +42,7 @@ private:
     void choosePosition(int position);
     void chooseKind(bool kill);
     void openManual(const char* section);
+    void showAbout();
     // The prediction and the filters: `Command23`, `Command7`, `Command133`, `cmdUpdLim`.
     void connectPredictionCommands();
     void computePrediction();
@@ -70,6 +71,7 @@ private:
     QPushButton* m_manualButton = nullptr;            // `Command18`
     QPushButton* m_slidesButton = nullptr;            // `Command139`
     QPushButton* m_videoButton = nullptr;             // `Command6`
+    QPushButton* m_aboutButton = nullptr;             // name, version, data folder and licences
     SetupMenu* m_setupMenu = nullptr;                 // `mnuSetup`
     QPushButton* m_predictButton = nullptr;           // `Command23`
     QPushButton* m_rangeFilterButton = nullptr;       // `Command7`

@@ -36,6 +36,7 @@ private Q_SLOTS:
     void verifyPrintsListAndWritesBack();
     void verifyTakesUnsetOptionsFromSettings();
     void failuresAreOneLineOnStderr();
+    void helpAndVersionExitZero();
     void readOnlyDatabaseStillVerifies();
     void importTakesDrawsPerDayFromTheLotteryType();
     void manyFormulasAddedInOneRun();
@@ -427,6 +428,21 @@ void TestCli::failuresAreOneLineOnStderr()
     QCOMPARE(run.err.size(), 1);
     QVERIFY(run.err.first().contains(QStringLiteral("Lishi")));
     QCOMPARE(cli({QStringLiteral("eval"), QString()}).exitCode, 2);
+}
+
+void TestCli::helpAndVersionExitZero()
+{
+    const Run version = cli({QStringLiteral("--version")});
+    QCOMPARE(version.exitCode, 0);
+    QCOMPARE(version.out.size(), 1);
+    QVERIFY(version.out.first().startsWith(QStringLiteral("quorvel-cli ")));
+
+    // Every form of every command is listed, one a line.
+    const Run help = cli({QStringLiteral("--help")});
+    QCOMPARE(help.exitCode, 0);
+    QVERIFY(help.out.contains(QStringLiteral("  history list")));
+    QVERIFY(help.out.contains(QStringLiteral("  ledger")));
+    QVERIFY(help.err.isEmpty());
 }
 
 void TestCli::readOnlyDatabaseStillVerifies()

@@ -1,3 +1,4 @@
+#include "core/BuildInfo.h"
 #include "core/DataFolder.h"
 
 #include <QCoreApplication>
@@ -16,6 +17,8 @@ private slots:
     void requestedFolderIsCreated();
     void relativeRequestIsMadeAbsolute();
     void writableProgramFolderIsUsedWithoutARequest();
+    void installedProgramFolderIsRecognised_data();
+    void installedProgramFolderIsRecognised();
 };
 
 void TestDataFolder::requestedFolderIsCreated()
@@ -43,6 +46,24 @@ void TestDataFolder::writableProgramFolderIsUsedWithoutARequest()
 {
     // The test program lives in the build folder, which is writable.
     QCOMPARE(resolveDataFolder(QString()), QCoreApplication::applicationDirPath());
+}
+
+void TestDataFolder::installedProgramFolderIsRecognised_data()
+{
+    QTest::addColumn<QString>("folder");
+    QTest::addColumn<bool>("installed");
+    const QString bin = BuildInfo::installedProgramFolder();
+    QTest::newRow("the install folder itself") << bin << true;
+    QTest::newRow("the install folder under an unpacked package") << QStringLiteral("/tmp/x") + bin << true;
+    QTest::newRow("a build folder") << QCoreApplication::applicationDirPath() << false;
+    QTest::newRow("a folder that merely starts like it") << bin + QStringLiteral("-old") << false;
+}
+
+void TestDataFolder::installedProgramFolderIsRecognised()
+{
+    QFETCH(QString, folder);
+    QFETCH(bool, installed);
+    QCOMPARE(isInstalledProgramFolder(folder), installed);
 }
 
 QTEST_GUILESS_MAIN(TestDataFolder)

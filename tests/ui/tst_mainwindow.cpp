@@ -1,3 +1,4 @@
+#include "core/BuildInfo.h"
 #include "core/Database.h"
 #include "core/FormulaTables.h"
 #include "support/TestSession.h"
@@ -48,6 +49,7 @@ private Q_SLOTS:
     void popupMenus();
     void documentationButtons_data();
     void documentationButtons();
+    void aboutNamesVersionAndDataFolder();
     void qtButtonsSpeakChinese();
 
     void typedDrawIsStoredAndNextIssueProposed();
@@ -197,6 +199,7 @@ void MainWindowTest::controlsCarryCaptions_data()
         {"Command18", "使用说明文档下载(&L)", true},
         {"Command139", "幻灯图示说明下载(&P)", true},
         {"Command6", "演示说明录像下载(&M)", true},
+        {"cmdAbout", "关于(&V)", true},
         {"Check1", "历史列表显示公式各期验算结果(时间较长，请耐性等待...)", true},
         {"Label12", "手工输入已经开出的历史号码记录下一期:", true},
         {"lblIssue", "期号：", true},
@@ -408,6 +411,16 @@ void MainWindowTest::documentationButtons()
     const QString text = QString::fromUtf8(page.readAll());
     QVERIFY(text.contains(QStringLiteral("id=\"%1\"").arg(section)));
     QVERIFY(!text.contains(QStringLiteral("&amp;")));
+}
+
+void MainWindowTest::aboutNamesVersionAndDataFolder()
+{
+    openWindow();
+    QTest::mouseClick(m_window->findChild<QAbstractButton*>(QStringLiteral("cmdAbout")), Qt::LeftButton);
+    const ScriptedPrompts::Record about = m_session->prompts().last(ScriptedPrompts::Kind::Notice);
+    QCOMPARE(about.title, QStringLiteral("关于"));
+    QVERIFY(about.message.contains(BuildInfo::version()));
+    QVERIFY(about.message.contains(QDir::toNativeSeparators(m_session->dataFolder())));
 }
 
 void MainWindowTest::qtButtonsSpeakChinese()

@@ -3,6 +3,7 @@
 #include "app/cli/CliArguments.h"
 #include "app/cli/CliContext.h"
 #include "app/cli/CommandTable.h"
+#include "core/BuildInfo.h"
 #include "core/WriteError.h"
 
 #include <QCoreApplication>
@@ -61,8 +62,18 @@ int main(int argc, char* argv[])
     const CliContext context(*options);
 
     const std::optional<QString> name = arguments.takeCommandWord();
-    if (!name)
-        return context.usage(QStringLiteral("no command given"));
+    if (!name) {
+        // Asked instead of a command, the program says what it is or how it is used.
+        const Result<bool> version = arguments.takeFlag(QStringLiteral("--version"));
+        const Result<bool> help = arguments.takeFlag(QStringLiteral("--help"));
+        const Result<QStringList> rest = arguments.positional();
+        const bool alone = version && help && rest && rest->isEmpty() && *version != *help;
+        if (alone && *version)
+            context.print(QStringLiteral("quorvel-cli ") + BuildInfo::version());
+        if (alone && *help)
+            context.print(helpText());
+        return alone ? 0 : context.usage(QStringLiteral("no command given"));
+    }
     const CliCommand* command = findCommand(*name);
     if (!command)
         return context.usage(QStringLiteral("unknown command %1").arg(*name));
