@@ -175,6 +175,7 @@ PositionCounts Prediction::countSelected(const std::vector<PredictionFormula>& f
 PredictionResult Prediction::run(const PredictionParams& params) const
 {
     PredictionResult result;
+    result.kill = params.kill;
     const int shown = std::clamp(params.shownPosition, 1, kPositionCount);
 
     if (params.method == PredictionMethod::SelectedFormulas) {

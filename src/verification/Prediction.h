@@ -79,6 +79,7 @@ struct PositionCounts
 struct PredictionResult
 {
     std::vector<PositionCounts> positions; // element q - 1 holds position q, for q = 1..p*
+    bool kill = false;                     // the counted formulas are kill formulas
     int quota = 1;                         // handed to the ranking: 1, or Q for the best-formula method
     int usedFormulas = 0;                  // selected-formula method: formulas that added to a count
     int visitedAtLastPosition = 0;         // best-formula method: formulas taken at position p*

@@ -31,6 +31,7 @@ public:
     std::vector<PositionCounts> shownCounts() const;
     int shownPosition() const { return m_shownPosition; } // p* of the last run; 0 before any
     int quota() const { return m_quota; }
+    bool kill() const { return m_kill; } // the last run counted kill formulas
     // Formulas that counted in the last run of the selected-formula method (it sizes the
     // detail list); a run of the other method leaves it.
     int usedFormulas() const { return m_usedFormulas; }
@@ -50,6 +51,7 @@ private:
     std::array<PositionCounts, kPositionCount> m_counts{};
     int m_shownPosition = 0;
     int m_quota = 1;
+    bool m_kill = false;
     int m_usedFormulas = 0;
     std::optional<PredictionMethod> m_lastMethod;
     std::optional<BestFormulaSettings> m_bestSettings;
