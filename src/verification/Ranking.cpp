@@ -196,16 +196,13 @@ QStringList Ranking::distributionHeaders()
     return {QStringLiteral("杀留次数"), QStringLiteral("个数"), QStringLiteral("项目")};
 }
 
-DetailList detailList(const std::vector<DetailListSource>& list, int usedFormulas)
+DetailList detailList(const std::vector<DetailListSource>& used)
 {
     DetailList detail;
-    for (const DetailListSource& source : list) {
-        if (!source.selected)
-            continue;
+    for (const DetailListSource& source : used)
         detail.rows.push_back({int(detail.rows.size()) + 1, source.formula, source.positionName,
                                source.kindCaption, source.computedValue});
-    }
-    detail.rowCount = std::max(usedFormulas, int(detail.rows.size()));
+    detail.rowCount = int(detail.rows.size());
     return detail;
 }
 

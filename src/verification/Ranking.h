@@ -113,14 +113,13 @@ private:
     std::array<bool, kPositionCount> m_directionFlags{};
 };
 
-// A row of the main formula list as the detail list `frmXxlb` reads it.
+// A formula the last selected-formula run used, as the detail list `frmXxlb` shows it.
 struct DetailListSource
 {
-    bool selected = false;
-    QString formula;       // list column 1, display text or code as the list shows it
-    QString positionName;  // column 2
-    QString kindCaption;   // column 3
-    QString computedValue; // column 4
+    QString formula;       // display text or code, as the formula list shows formulas
+    QString positionName;  // the position it was counted for, "第一".."第八"
+    QString kindCaption;   // "生" or "杀"
+    QString computedValue; // the number it counted for
 };
 
 struct DetailListRow
@@ -138,9 +137,9 @@ struct DetailList
     std::vector<DetailListRow> rows;
 };
 
-// The selected rows of the formula list, numbered from 1. The grid has room for at least the
-// used-formula count of the last selected-formula run and never fewer rows than it fills.
-DetailList detailList(const std::vector<DetailListSource>& list, int usedFormulas);
+// Every formula the run used, from every position it counted, in position then list order,
+// numbered from 1: one filled row each, none left blank.
+DetailList detailList(const std::vector<DetailListSource>& used);
 QStringList detailListHeaders();
 
 } // namespace quorvel

@@ -23,8 +23,10 @@ void PredictionState::store(const PredictionResult& result, PredictionMethod met
     m_shownPosition = shown;
     m_quota = result.quota;
     m_kill = result.kill;
-    if (method == PredictionMethod::SelectedFormulas)
+    if (method == PredictionMethod::SelectedFormulas) {
         m_usedFormulas = result.usedFormulas;
+        m_used = result.used;
+    }
     m_lastMethod = method;
     m_ranking.activate(shownCounts(), m_quota, m_kill);
 }

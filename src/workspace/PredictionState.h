@@ -35,6 +35,8 @@ public:
     // Formulas that counted in the last run of the selected-formula method (it sizes the
     // detail list); a run of the other method leaves it.
     int usedFormulas() const { return m_usedFormulas; }
+    // Those formulas, in position then list order.
+    const std::vector<UsedFormula>& usedFormulaList() const { return m_used; }
     std::optional<PredictionMethod> lastMethod() const { return m_lastMethod; }
 
     // Empty until `frmGsCsArr` was accepted once: the best-formula method then computes nothing.
@@ -53,6 +55,7 @@ private:
     int m_quota = 1;
     bool m_kill = false;
     int m_usedFormulas = 0;
+    std::vector<UsedFormula> m_used;
     std::optional<PredictionMethod> m_lastMethod;
     std::optional<BestFormulaSettings> m_bestSettings;
     Ranking m_ranking;

@@ -141,11 +141,13 @@ void PredictionWindowsTest::rankingWindowAfterSelectedMethod()
     QVERIFY(detail->isModal());
     QAbstractItemModel* rows = detail->findChild<GridView*>(QStringLiteral("MSFlexGrid1"))->model();
     QAbstractItemModelTester detailTester(rows, QAbstractItemModelTester::FailureReportingMode::QtTest);
-    // Room for the five formulas used, the two of the list shown filled in.
+    // The five formulas used, of both positions, position then list order.
     QCOMPARE(rows->rowCount(), 5);
-    QCOMPARE(rows->index(1, 1).data().toString(), QStringLiteral("公式15"));
-    QCOMPARE(rows->index(1, 4).data().toString(), QStringLiteral("15"));
-    QVERIFY(rows->index(2, 1).data().toString().isEmpty());
+    QCOMPARE(rows->index(2, 1).data().toString(), QStringLiteral("公式12"));
+    QCOMPARE(rows->index(2, 2).data().toString(), QStringLiteral("第一"));
+    QCOMPARE(rows->index(4, 1).data().toString(), QStringLiteral("公式15"));
+    QCOMPARE(rows->index(4, 2).data().toString(), QStringLiteral("第二"));
+    QCOMPARE(rows->index(4, 4).data().toString(), QStringLiteral("15"));
     detail->close();
 }
 

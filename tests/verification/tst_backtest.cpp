@@ -25,7 +25,7 @@ std::array<std::vector<PredictionFormula>, kPositionCount> randomTables(std::mt1
             QString code = idx % 7 == 0 ? QString::number(idx) : formulas.any();
             if (idx == 5)
                 code = QStringLiteral("L1A+L9Z");
-            table.push_back({idx, code, idx % 3 == 0, std::nullopt});
+            table.push_back({idx, code, idx % 3 == 0, std::nullopt, code});
         }
     }
     return tables;

@@ -265,17 +265,16 @@ void TestRanking::rankingTableHoldsTheLastPage()
 
 void TestRanking::detailList()
 {
-    const std::vector<DetailListSource> list{{true, "L1A+1", "第二", "杀", "2"},
-                                             {false, "L2A+1", "第二", "杀", ""},
-                                             {true, "L3A+1", "第二", "杀", "4"}};
-    const DetailList detail = quorvel::detailList(list, 5);
-    QCOMPARE(int(detail.rows.size()), 2);
-    QCOMPARE(detail.rows[1].number, 2);
-    QCOMPARE(detail.rows[1].formula, QStringLiteral("L3A+1"));
-    QCOMPARE(detail.rows[1].computedValue, QStringLiteral("4"));
-    QCOMPARE(detail.rowCount, 5);
-    // A list with more selected rows than the run used still shows all of them.
-    QCOMPARE(quorvel::detailList(list, 1).rowCount, 2);
+    // Every used formula of every position gets a filled row, numbered from 1.
+    const std::vector<DetailListSource> used{
+        {"L1A+1", "第一", "杀", "2"}, {"L2A+1", "第一", "杀", "9"}, {"L3A+1", "第二", "杀", "4"}};
+    const DetailList detail = quorvel::detailList(used);
+    QCOMPARE(detail.rowCount, 3);
+    QCOMPARE(int(detail.rows.size()), 3);
+    QCOMPARE(detail.rows[2].number, 3);
+    QCOMPARE(detail.rows[2].formula, QStringLiteral("L3A+1"));
+    QCOMPARE(detail.rows[2].positionName, QStringLiteral("第二"));
+    QCOMPARE(detail.rows[2].computedValue, QStringLiteral("4"));
 }
 
 QTEST_GUILESS_MAIN(TestRanking)

@@ -209,7 +209,7 @@ void TestPredictionRun::agreesWithTheStatementsOnRealDraws()
         QVERIFY(records);
         for (const FormulaRecord& record : *records)
             params.tables[std::size_t(q - 1)].push_back(
-                {record.idx.value_or(0), record.code, record.kill, record.statistics});
+                {record.idx.value_or(0), record.code, record.kill, record.statistics, record.displayText});
     }
     // The statements run on a copy of the stored history.
     const DrawTable& stored = *workspace.history();
