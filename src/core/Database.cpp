@@ -146,7 +146,8 @@ Result<QStringList> laterVersionStatements(const QSqlDatabase& db, const QSet<QS
             return columns.failure();
         const QString typeColumn = schema::ledgerTypeColumnDefinition();
         if (!columns->contains(typeColumn.section(QLatin1Char(' '), 0, 0).toLower()))
-            statements << QStringLiteral("ALTER TABLE %1 ADD COLUMN %2").arg(schema::kLedgerTable, typeColumn);
+            statements
+                << QStringLiteral("ALTER TABLE %1 ADD COLUMN %2").arg(schema::kLedgerTable, typeColumn);
     }
     return statements;
 }

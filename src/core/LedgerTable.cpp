@@ -13,12 +13,12 @@ Result<qint64> LedgerTable::append(const LedgerRecord& record)
     qint64 id = 0;
     const Status stored = m_connection.transaction(what, [&]() -> Status {
         QSqlQuery insert(m_connection.db());
-        if (Status status =
-                sql::prepare(insert,
-                             QStringLiteral("INSERT INTO %1 (strQQH, strMade, strMethod, bolKill, intQuota, "
-                                            "intPositions, strPicks, strType) VALUES (?, ?, ?, ?, ?, ?, ?, ?)")
-                                 .arg(schema::kLedgerTable),
-                             what);
+        if (Status status = sql::prepare(
+                insert,
+                QStringLiteral("INSERT INTO %1 (strQQH, strMade, strMethod, bolKill, intQuota, "
+                               "intPositions, strPicks, strType) VALUES (?, ?, ?, ?, ?, ?, ?, ?)")
+                    .arg(schema::kLedgerTable),
+                what);
             !status)
             return status;
         insert.addBindValue(record.issue);
@@ -56,10 +56,11 @@ Result<std::vector<LedgerRecord>> LedgerTable::read() const
     if (present->toInt() == 0)
         return records;
     // A ledger of version 2 in a file opened for reading has no type column: no entry has a type.
-    const Result<QVariant> typed = sql::scalar(
-        m_connection.db(),
-        QStringLiteral("SELECT COUNT(*) FROM pragma_table_info('%1') WHERE name = 'strType'").arg(schema::kLedgerTable),
-        what);
+    const Result<QVariant> typed =
+        sql::scalar(m_connection.db(),
+                    QStringLiteral("SELECT COUNT(*) FROM pragma_table_info('%1') WHERE name = 'strType'")
+                        .arg(schema::kLedgerTable),
+                    what);
     if (!typed)
         return typed.failure();
     const QString typeColumn = typed->toInt() > 0 ? QStringLiteral("strType") : QStringLiteral("NULL");
@@ -122,8 +123,8 @@ Result<int> LedgerTable::remove(const std::vector<qint64>& ids)
     int removed = 0;
     const Status done = m_connection.transaction(what, [&]() -> Status {
         QSqlQuery remove(m_connection.db());
-        if (Status status =
-                sql::prepare(remove, QStringLiteral("DELETE FROM %1 WHERE id = ?").arg(schema::kLedgerTable), what);
+        if (Status status = sql::prepare(
+                remove, QStringLiteral("DELETE FROM %1 WHERE id = ?").arg(schema::kLedgerTable), what);
             !status)
             return status;
         for (const qint64 id : ids) {

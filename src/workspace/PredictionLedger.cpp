@@ -100,7 +100,8 @@ Result<std::vector<LedgerEntry>> PredictionLedger::scored()
             std::optional<LedgerScore> now;
             const auto at = std::lower_bound(issues.begin(), issues.end(), record.issue);
             if (at != issues.end() && *at == record.issue)
-                now = LedgerScoring::score(entry.picks, history.numbers(int(at - issues.begin())), killedPicks);
+                now =
+                    LedgerScoring::score(entry.picks, history.numbers(int(at - issues.begin())), killedPicks);
             if (now != record.score) {
                 changes.push_back({record.id, now});
                 record.score = now;

@@ -138,10 +138,10 @@ void TestCliChance::ledgerScoresThePredictionWhenItsDrawArrives()
     QCOMPARE(entry.size(), 14);
     entry.removeAt(3); // when it was made
     // No lottery type is chosen: the TYPE field is empty.
-    QCOMPARE(entry, (QStringList{QStringLiteral("ENTRY"), QStringLiteral("1"), QStringLiteral("26120906"),
-                                 QString(), QStringLiteral("selected"), QStringLiteral("keep"),
-                                 QStringLiteral("1"), QStringLiteral("3|5"), QString(), QString(), QString(),
-                                 QString(), QString()}));
+    QCOMPARE(entry,
+             (QStringList{QStringLiteral("ENTRY"), QStringLiteral("1"), QStringLiteral("26120906"), QString(),
+                          QStringLiteral("selected"), QStringLiteral("keep"), QStringLiteral("1"),
+                          QStringLiteral("3|5"), QString(), QString(), QString(), QString(), QString()}));
 
     QVERIFY(m_run->importDraws(QStringLiteral("26120906 3 5 1 2 4 6 7 8\n")));
     ledger = cli(QStringLiteral("ledger"));

@@ -123,8 +123,8 @@ void TestCliPrediction::predictOptions_data()
         << QStringList{QStringLiteral("COUNT\t1\t7\t2\t0\t2"), QStringLiteral("COUNT\t2\t7\t0\t0\t0")};
     QTest::newRow("kill kind of a list without kill formulas counts and picks nothing")
         << QStringLiteral("predict --kind kill --method selected")
-        << QStringList{QStringLiteral("COUNT\t1\t7\t0\t0\t0"), QStringLiteral("RANK\t1\t1\t1\t0\t0\t0\t保留\t"),
-                       QStringLiteral("SUMMARY\t- ")};
+        << QStringList{QStringLiteral("COUNT\t1\t7\t0\t0\t0"),
+                       QStringLiteral("RANK\t1\t1\t1\t0\t0\t0\t保留\t"), QStringLiteral("SUMMARY\t- ")};
     // Keep, Q = 1: position 1 stops at its first formula, position 2 passes 7 (taken) for 15.
     QTest::newRow("best method with quota 1")
         << QStringLiteral("predict --position 2 --method best --quota 1 --keys errcon,errcon,errcon")

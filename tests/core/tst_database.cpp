@@ -25,7 +25,8 @@ namespace {
 // The ledger as version 2 made it, before it recorded the lottery type.
 const QString kVersionTwoLedger = QStringLiteral(
     "CREATE TABLE YuceJilu (id INTEGER PRIMARY KEY, strQQH INTEGER NOT NULL, strMade TEXT, strMethod TEXT, "
-    "bolKill INTEGER, intQuota INTEGER, intPositions INTEGER, strPicks TEXT, strDrawn TEXT, intRight INTEGER, "
+    "bolKill INTEGER, intQuota INTEGER, intPositions INTEGER, strPicks TEXT, strDrawn TEXT, intRight "
+    "INTEGER, "
     "intTrials INTEGER)");
 
 // Values that differ per draw and per column, so that a value read from the wrong column or row
@@ -590,7 +591,8 @@ void TestDatabase::schemaCheckedAgainstWhatExists()
     QVERIFY2(opened.ok(), qPrintable(opened.error()));
     QCOMPARE(raw.scalar(QStringLiteral("PRAGMA user_version")).toInt(), 3);
     QCOMPARE(gongshi3, 1);
-    LedgerRecord record{0, 25120701, {}, QStringLiteral("selected"), false, 1, 1, QStringLiteral("7"), {}, {}};
+    LedgerRecord record{0,  25120701, {}, QStringLiteral("selected"), false, 1, 1, QStringLiteral("7"),
+                        {}, {}};
     record.lotteryType = QStringLiteral("广东快乐十分");
     QVERIFY((*opened)->ledger().append(record).ok());
     const Result<std::vector<LedgerRecord>> ledger = (*opened)->ledger().read();

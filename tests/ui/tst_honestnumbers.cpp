@@ -123,7 +123,7 @@ void HonestNumbersTest::backtestWindowRunsAndCharts()
     QCOMPARE(draws->model()->index(11, 0).data().toString(), QStringLiteral("14102967"));
     const BacktestPage& last = backtest->result()->draws.back().pages.front();
     const QColor expected = pageHeld(last.picks, last.drawn) ? BacktestDrawsModel::heldColour()
-                                                                    : BacktestDrawsModel::failedColour();
+                                                             : BacktestDrawsModel::failedColour();
     QCOMPARE(draws->model()
                  ->index(11, BacktestDrawsModel::RightColumn)
                  .data(Qt::BackgroundRole)
@@ -167,7 +167,8 @@ void HonestNumbersTest::ledgerScoredWhenTheDrawIsTyped()
     grid->selectRow(0);
     m_session->prompts().queueQuestionAnswer(true);
     click(ledger->findChild<QPushButton*>(QStringLiteral("cmdYcSc")));
-    QCOMPARE(m_session->prompts().last(ScriptedPrompts::Kind::Question).title, QStringLiteral("删除预测记录"));
+    QCOMPARE(m_session->prompts().last(ScriptedPrompts::Kind::Question).title,
+             QStringLiteral("删除预测记录"));
     QCOMPARE(grid->model()->rowCount(), 0);
     QCOMPARE(m_session->openDatabase()->ledger().read()->size(), std::size_t(0));
 }

@@ -154,8 +154,7 @@ void TestRanking::killCountsRankTheLeastKilledFirst_data()
     QTest::newRow("ties in ascending number, the most-killed last")
         << 3 << QStringList{"1:5 2:1 3:1"} << "4 5 6" << QStringList{"4p 5p 6p 7"} << "0:17:4 5 6";
     QTest::newRow("quota 1 over two pages: the survivor of page 1 is grey on page 2")
-        << 1 << QStringList{allKilledBut3, "1:1 2:1"} << "3 4 5" << QStringList{"3p 2", "3g 4p 5"}
-        << "0:18:";
+        << 1 << QStringList{allKilledBut3, "1:1 2:1"} << "3 4 5" << QStringList{"3p 2", "3g 4p 5"} << "0:18:";
 }
 
 void TestRanking::killCountsRankTheLeastKilledFirst()
@@ -200,7 +199,8 @@ void TestRanking::labels()
     ranking.activate({countsOf(QStringLiteral("4:%1 5:1").arg(total))}, 1, kill);
     const auto numberFour = [&ranking] {
         const std::vector<RankedNumber>& rows = ranking.pages().front().rows;
-        return *std::find_if(rows.begin(), rows.end(), [](const RankedNumber& row) { return row.number == 4; });
+        return *std::find_if(rows.begin(), rows.end(),
+                             [](const RankedNumber& row) { return row.number == 4; });
     };
     QCOMPARE(numberFour().label(), label);
     QCOMPARE(numberFour().textColour(), colour);

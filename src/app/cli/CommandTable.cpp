@@ -87,7 +87,8 @@ const std::vector<CliCommand>& commandTable()
          {QStringLiteral("backtest --draws M [--position P] [--kind kill|keep] [--method selected|best] "
                          "[--quota Q] [--keys A,B,C]")},
          &BacktestCommand::run},
-        {QStringLiteral("ledger"), {QStringLiteral("ledger"), QStringLiteral("ledger delete NO...")},
+        {QStringLiteral("ledger"),
+         {QStringLiteral("ledger"), QStringLiteral("ledger delete NO...")},
          &LedgerCommand::run},
     };
     return table;

@@ -57,7 +57,8 @@ int LedgerCommand::run(const CliContext& context, CliArguments& arguments)
         const LedgerRecord& record = entry.record;
         TabLine line;
         line << QStringLiteral("ENTRY") << ++number << DrawEntry::issueText(record.issue) << record.made
-             << record.lotteryType.value_or(QString()) << record.method << CommandOptions::kindName(record.kill) << record.quota
+             << record.lotteryType.value_or(QString()) << record.method
+             << CommandOptions::kindName(record.kill) << record.quota
              << LedgerScoring::picksText(entry.picks);
         if (record.score && !entry.otherLotteryType)
             line << record.score->drawn << record.score->right << record.score->trials;

@@ -9,9 +9,9 @@ namespace quorvel {
 
 namespace {
 
-const char* const kHeaders[LedgerModel::ColumnCount] = {
-    "序号",     "预测期号", "预测时间",  "彩种",       "计算方法",  "生杀",
-    "限额",     "选号（按位）", "开奖号码", "正确/选号", "累计正确率", "随机正确率"};
+const char* const kHeaders[LedgerModel::ColumnCount] = {"序号",     "预测期号",  "预测时间",   "彩种",
+                                                        "计算方法", "生杀",      "限额",       "选号（按位）",
+                                                        "开奖号码", "正确/选号", "累计正确率", "随机正确率"};
 
 QString rateText(double rate)
 {

@@ -200,8 +200,9 @@ void BacktestWindow::describeSettings()
     text += verification.periods == 0
                 ? QStringLiteral("，排序统计用目标期之前的所有期")
                 : QStringLiteral("，排序统计用目标期之前的%1期").arg(verification.periods);
-    text += QStringLiteral("。选号是公式认为会开出的号码（杀码公式取被杀最少的号码），"
-                           "选号等于该位开出的号码即为正确，随机选号正确的机会是二十分之一；没有公式计入的位置不选号。");
+    text += QStringLiteral(
+        "。选号是公式认为会开出的号码（杀码公式取被杀最少的号码），"
+        "选号等于该位开出的号码即为正确，随机选号正确的机会是二十分之一；没有公式计入的位置不选号。");
     m_settings->setText(text);
 }
 

@@ -42,11 +42,12 @@ LedgerWindow::LedgerWindow(Workspace& workspace, Prompts& prompts, QWidget* pare
     resize(1000, 520);
     auto* layout = new QVBoxLayout(this);
     auto* about = new QLabel(
-        QStringLiteral("每次“计算公式(C)”的选号按其所预测的期号记入这里，该期开奖号码存入后即判定对错。"
-                       "这些预测做出时还没有看到那一期，所以这里的正确率是检验公式的干净尺度。"
-                       "选号是公式认为会开出的号码（杀码公式取被杀最少的号码），选号等于该位开出的号码即为正确，"
-                       "随机选号正确的机会是二十分之一。记录只在记下它的彩种选定时判定，否则显示“其他彩种”。"
-                       "旧版本记下的杀码记录选的是被杀的号码，未开出即为正确，不计入合计。"),
+        QStringLiteral(
+            "每次“计算公式(C)”的选号按其所预测的期号记入这里，该期开奖号码存入后即判定对错。"
+            "这些预测做出时还没有看到那一期，所以这里的正确率是检验公式的干净尺度。"
+            "选号是公式认为会开出的号码（杀码公式取被杀最少的号码），选号等于该位开出的号码即为正确，"
+            "随机选号正确的机会是二十分之一。记录只在记下它的彩种选定时判定，否则显示“其他彩种”。"
+            "旧版本记下的杀码记录选的是被杀的号码，未开出即为正确，不计入合计。"),
         this);
     about->setObjectName(QStringLiteral("lblYcSm"));
     about->setWordWrap(true);
