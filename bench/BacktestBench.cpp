@@ -33,7 +33,7 @@ void printBacktestFigures(const std::vector<Draw>& draws)
         settings.kill = true;
         for (int i = 1; i <= kFormulasPerPosition; ++i)
             params.tables[std::size_t(q - 1)].push_back(
-                {i, CandidateGenerator::code(generator.generate(settings)), true, std::nullopt});
+                {i, CandidateGenerator::code(generator.generate(settings)), true, std::nullopt, QString()});
     }
     const DrawTable table(draws);
 

@@ -24,8 +24,9 @@ printf '[IniSetting]\nGsZl=0\n' > "$settings"
 
 cli() { "$build/quorvel-cli" --data-dir "$data" --settings-file "$settings" "$@"; }
 cli history import tests/data/gdklsf-168bet-funyule.txt --per-day 84
-# The window opens on the keep formulas of the first position; a few kill formulas and other
-# positions make the library look like one in use.
+# The window opens on the keep formulas of the first position; the kill formulas of the first
+# position are those of the ranking's picture, and another position makes the library look like
+# one in use.
 cli formulas add --kind keep \
     "第一码+第三大小+连跳号+7=下期生第一" \
     "[第一生]第二码+和数个位+5" \
@@ -42,13 +43,21 @@ cli formulas add --kind keep \
 cli formulas add --kind kill \
     "第一码+第二大小+5=下期杀第一" \
     "和数个位+连跳号+3=下期杀第一" \
-    "第三码+第六3余+6=下期杀第二"
+    "第三码+第六3余+6=下期杀第二" \
+    "第二码+第三单双+9=下期杀第一" \
+    "第四码+和数个位+2=下期杀第一" \
+    "第五码+第一3余+14=下期杀第一" \
+    "总跨度+第二码+7=下期杀第一" \
+    "第七码+第八大小+11=下期杀第一" \
+    "第三码+连跳号+1=下期杀第一" \
+    "第六码+第五单双+17=下期杀第一"
 
 mkdir -p docs
 xvfb-run -a -s "-screen 0 1920x1080x24" \
     "$build/quorvel" --data-dir "$data" --settings-file "$settings" --screenshot docs/screenshot.png
 echo "screenshot: wrote docs/screenshot.png"
-# The ranking after "计算公式(&C)" (the selected-formula method) and the steps of the first formula.
+# The ranking after "计算公式(&C)" on the kill formulas of position 1 (the selected-formula method)
+# and the steps of the first keep formula.
 for tool in frmErrarrLei:ranking frmGsbz:steps; do
     xvfb-run -a -s "-screen 0 1920x1080x24" \
         "$build/quorvel" --data-dir "$data" --settings-file "$settings" \

@@ -50,11 +50,14 @@ void addChineseFontFallback(QApplication& app)
 }
 
 // For a picture of a tool window: opens it the way the user does (the ranking by computing the
-// prediction, the calculation steps from the formula menu on the first formula, the backtest from
-// its button, run once) and returns it.
+// prediction of the kill formulas, the calculation steps from the formula menu on the first
+// formula, the backtest from its button, run once) and returns it.
 QWidget* openToolWindow(quorvel::MainWindow& window, const QString& name)
 {
     if (name == QLatin1String("frmErrarrLei")) {
+        // Kill formulas show what the ranking makes of them: the least-killed numbers picked.
+        if (auto* kill = window.findChild<QAbstractButton*>(QStringLiteral("Option2_0")))
+            kill->click();
         if (auto* compute = window.findChild<QAbstractButton*>(QStringLiteral("Command23")))
             compute->click();
     } else if (name == QLatin1String("frmLsHc")) {
@@ -77,6 +80,9 @@ QWidget* openToolWindow(quorvel::MainWindow& window, const QString& name)
         }
     }
     QWidget* tool = window.findChild<QWidget*>(name);
+    // Tall enough for the picture to hold all twenty numbers, the killed ones at the bottom.
+    if (tool && name == QLatin1String("frmErrarrLei"))
+        tool->resize(tool->width(), 1000);
     return tool && tool->isWindow() && tool->isVisible() ? tool : nullptr;
 }
 

@@ -130,14 +130,25 @@ Result<QStringList> completionStatements(const QSqlDatabase& db, const QSet<QStr
 }
 
 // The tables that later versions added: the ordered upgrade steps from the file's version on, and
-// for a file of their version that lacks one (restored in part) the table again.
-QStringList laterVersionStatements(const QSet<QString>& tables, int version)
+// for a file of their version that lacks one (restored in part) the table again. The ledger of
+// version 2 gets the type column of version 3 (its entries keep no type).
+Result<QStringList> laterVersionStatements(const QSqlDatabase& db, const QSet<QString>& tables, int version)
 {
     QStringList statements;
-    if (version >= 2 && !tables.contains(schema::kLedgerTable.toLower()))
+    const bool hasLedger = tables.contains(schema::kLedgerTable.toLower());
+    if (version >= 2 && !hasLedger)
         statements << schema::ledgerDefinition();
     for (int step = std::max(version, 1) + 1; step <= schema::kVersion; ++step)
         statements << schema::upgradeSteps(step);
+    if (hasLedger) {
+        const Result<QSet<QString>> columns = columnNames(db, schema::kLedgerTable);
+        if (!columns)
+            return columns.failure();
+        const QString typeColumn = schema::ledgerTypeColumnDefinition();
+        if (!columns->contains(typeColumn.section(QLatin1Char(' '), 0, 0).toLower()))
+            statements
+                << QStringLiteral("ALTER TABLE %1 ADD COLUMN %2").arg(schema::kLedgerTable, typeColumn);
+    }
     return statements;
 }
 
@@ -278,8 +289,12 @@ Status Database::ensureSchema()
             return success();
         return Failure{readOnlyReason()};
     }
-    if (holdsOurs)
-        *statements << laterVersionStatements(*tables, version);
+    if (holdsOurs) {
+        const Result<QStringList> later = laterVersionStatements(db, *tables, version);
+        if (!later)
+            return later.failure();
+        *statements << *later;
+    }
     if (statements->isEmpty() && version == schema::kVersion)
         return success();
     // The version number lives in the file header and takes part in the transaction, so an

@@ -27,6 +27,9 @@ struct LedgerRecord
     int positions = 0;                // `intPositions`: p*
     QString picks;                    // `strPicks`: pages separated by "|", numbers by blanks
     std::optional<LedgerScore> score; // empty until the draw is stored
+    // `strType`: the Chinese name of the lottery type chosen when it was made ("" when none
+    // was); empty for the entries made before the type was recorded.
+    std::optional<QString> lotteryType;
 };
 
 } // namespace quorvel

@@ -13,12 +13,12 @@ Result<qint64> LedgerTable::append(const LedgerRecord& record)
     qint64 id = 0;
     const Status stored = m_connection.transaction(what, [&]() -> Status {
         QSqlQuery insert(m_connection.db());
-        if (Status status =
-                sql::prepare(insert,
-                             QStringLiteral("INSERT INTO %1 (strQQH, strMade, strMethod, bolKill, "
-                                            "intQuota, intPositions, strPicks) VALUES (?, ?, ?, ?, ?, ?, ?)")
-                                 .arg(schema::kLedgerTable),
-                             what);
+        if (Status status = sql::prepare(
+                insert,
+                QStringLiteral("INSERT INTO %1 (strQQH, strMade, strMethod, bolKill, intQuota, "
+                               "intPositions, strPicks, strType) VALUES (?, ?, ?, ?, ?, ?, ?, ?)")
+                    .arg(schema::kLedgerTable),
+                what);
             !status)
             return status;
         insert.addBindValue(record.issue);
@@ -28,6 +28,8 @@ Result<qint64> LedgerTable::append(const LedgerRecord& record)
         insert.addBindValue(record.quota);
         insert.addBindValue(record.positions);
         insert.addBindValue(record.picks);
+        insert.addBindValue(record.lotteryType ? QVariant(*record.lotteryType)
+                                               : QVariant(QMetaType(QMetaType::QString)));
         if (Status status = sql::exec(insert, what); !status)
             return status;
         id = insert.lastInsertId().toLongLong();
@@ -53,9 +55,18 @@ Result<std::vector<LedgerRecord>> LedgerTable::read() const
     std::vector<LedgerRecord> records;
     if (present->toInt() == 0)
         return records;
+    // A ledger of version 2 in a file opened for reading has no type column: no entry has a type.
+    const Result<QVariant> typed =
+        sql::scalar(m_connection.db(),
+                    QStringLiteral("SELECT COUNT(*) FROM pragma_table_info('%1') WHERE name = 'strType'")
+                        .arg(schema::kLedgerTable),
+                    what);
+    if (!typed)
+        return typed.failure();
+    const QString typeColumn = typed->toInt() > 0 ? QStringLiteral("strType") : QStringLiteral("NULL");
     if (!query.exec(QStringLiteral("SELECT id, strQQH, strMade, strMethod, bolKill, intQuota, intPositions, "
-                                   "strPicks, strDrawn, intRight, intTrials FROM %1 ORDER BY id")
-                        .arg(schema::kLedgerTable)))
+                                   "strPicks, strDrawn, intRight, intTrials, %2 FROM %1 ORDER BY id")
+                        .arg(schema::kLedgerTable, typeColumn)))
         return sql::queryFailure(what, query);
     while (query.next()) {
         LedgerRecord record;
@@ -70,6 +81,8 @@ Result<std::vector<LedgerRecord>> LedgerTable::read() const
         if (!query.value(8).isNull())
             record.score =
                 LedgerScore{query.value(8).toString(), query.value(9).toInt(), query.value(10).toInt()};
+        if (!query.value(11).isNull())
+            record.lotteryType = query.value(11).toString();
         records.push_back(std::move(record));
     }
     return records;
@@ -102,6 +115,29 @@ Status LedgerTable::updateScores(const std::vector<LedgerScoreChange>& changes)
         }
         return success();
     });
+}
+
+Result<int> LedgerTable::remove(const std::vector<qint64>& ids)
+{
+    const QString what = QStringLiteral("删除预测记录");
+    int removed = 0;
+    const Status done = m_connection.transaction(what, [&]() -> Status {
+        QSqlQuery remove(m_connection.db());
+        if (Status status = sql::prepare(
+                remove, QStringLiteral("DELETE FROM %1 WHERE id = ?").arg(schema::kLedgerTable), what);
+            !status)
+            return status;
+        for (const qint64 id : ids) {
+            remove.bindValue(0, id);
+            if (Status status = sql::exec(remove, what); !status)
+                return status;
+            removed += remove.numRowsAffected();
+        }
+        return success();
+    });
+    if (!done)
+        return done.failure();
+    return removed;
 }
 
 } // namespace quorvel

@@ -29,6 +29,8 @@ public:
     Result<std::vector<LedgerRecord>> read() const; // ascending id
     // Writes the scores given, in one transaction.
     Status updateScores(const std::vector<LedgerScoreChange>& changes);
+    // Deletes the entries of these ids in one transaction; returns how many were there.
+    Result<int> remove(const std::vector<qint64>& ids);
 
 private:
     SqlConnection& m_connection;

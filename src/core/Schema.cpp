@@ -55,12 +55,18 @@ QString ledgerDefinition()
 {
     // strQQH: the issue the picks are for; strPicks: the picks of positions 1..intPositions, a
     // page's numbers separated by blanks and the pages by "|"; strDrawn, intRight and intTrials
-    // stay empty until the draw of strQQH is stored.
+    // stay empty until the draw of strQQH is stored; strType stays NULL in the entries made
+    // before the type was recorded.
     return QStringLiteral("CREATE TABLE IF NOT EXISTS %1 (id INTEGER PRIMARY KEY, strQQH INTEGER NOT NULL, "
                           "strMade TEXT, strMethod TEXT, bolKill INTEGER, intQuota INTEGER, "
                           "intPositions INTEGER, strPicks TEXT, strDrawn TEXT, intRight INTEGER, "
-                          "intTrials INTEGER)")
-        .arg(kLedgerTable);
+                          "intTrials INTEGER, %2)")
+        .arg(kLedgerTable, ledgerTypeColumnDefinition());
+}
+
+QString ledgerTypeColumnDefinition()
+{
+    return QStringLiteral("strType TEXT");
 }
 
 QStringList upgradeSteps(int version)

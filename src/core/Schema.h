@@ -8,7 +8,7 @@
 namespace quorvel::schema {
 
 // Version of the layout written into `PRAGMA user_version`.
-constexpr int kVersion = 2;
+constexpr int kVersion = 3;
 
 inline const QString kHistoryTable = QStringLiteral("Lishi");
 // Ranking scratch table: one row per number with its total, kill and keep counts.
@@ -16,7 +16,7 @@ inline const QString kRankingTable = QStringLiteral("ErrarrLei");
 // Scratch table of the formula-table rebuild; empty between rebuilds.
 inline const QString kRebuildTable = QStringLiteral("Tmp");
 // The prediction ledger (version 2): the picks of every prediction run, scored when their draw
-// is stored.
+// is stored. Version 3 records the lottery type of each entry (`strType`).
 inline const QString kLedgerTable = QStringLiteral("YuceJilu");
 
 // Lishi: the issue, the 124 parameter columns in term order, then the work columns.
@@ -29,6 +29,8 @@ QStringList formulaTextColumns();   // gongshi, gongshiCN, bolKill: a table with
 QString rankingDefinition();
 QString rebuildTableDefinition();
 QString ledgerDefinition();
+// The ledger column of version 3, added to a ledger of version 2: the lottery type's Chinese name.
+QString ledgerTypeColumnDefinition(); // "strType TEXT"
 
 // The statements that take a file of version `version` - 1 to `version`, in order.
 QStringList upgradeSteps(int version);

@@ -336,16 +336,16 @@ std::optional<BacktestResult> Backtest::execute(const DrawTable& table, const Ba
     for (int target = firstTarget; target < drawCount; ++target) {
         const auto& targetCounts = counts[std::size_t(target - firstTarget)];
         ranking.activate(std::vector<PositionCounts>(targetCounts.begin(), targetCounts.begin() + shown),
-                         quota);
+                         quota, params.kill);
         BacktestDraw draw;
         draw.issue = table.issues()[std::size_t(target)];
         for (int q = 1; q <= shown; ++q) {
             BacktestPage page;
             page.picks = ranking.pages()[std::size_t(q - 1)].picks();
             page.drawn = table.numbersAt(q)[target];
-            page.right = rightPicks(page.picks, page.drawn, params.kill);
-            result.positions[std::size_t(q - 1)].add(page.right, int(page.picks.size()), params.kill);
-            result.overall.add(page.right, int(page.picks.size()), params.kill);
+            page.right = rightPicks(page.picks, page.drawn);
+            result.positions[std::size_t(q - 1)].add(page.right, int(page.picks.size()));
+            result.overall.add(page.right, int(page.picks.size()));
             draw.pages.push_back(std::move(page));
         }
         result.draws.push_back(std::move(draw));

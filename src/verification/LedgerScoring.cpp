@@ -46,12 +46,18 @@ QString drawnText(const DrawNumbers& numbers)
     return words.join(QLatin1Char(' '));
 }
 
-LedgerScore score(const std::vector<std::vector<int>>& pages, const DrawNumbers& numbers, bool kill)
+bool picksWereKilled(const LedgerRecord& record)
+{
+    return record.kill && !record.lotteryType;
+}
+
+LedgerScore score(const std::vector<std::vector<int>>& pages, const DrawNumbers& numbers, bool killedPicks)
 {
     LedgerScore result;
     result.drawn = drawnText(numbers);
     for (std::size_t q = 0; q < pages.size() && q < numbers.size(); ++q) {
-        result.right += rightPicks(pages[q], numbers[q], kill);
+        const int drawnPicks = rightPicks(pages[q], numbers[q]);
+        result.right += killedPicks ? int(pages[q].size()) - drawnPicks : drawnPicks;
         result.trials += int(pages[q].size());
     }
     return result;

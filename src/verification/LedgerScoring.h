@@ -22,8 +22,14 @@ std::vector<std::vector<int>> picksOf(const QString& text);
 // The eight numbers separated by blanks.
 QString drawnText(const DrawNumbers& numbers);
 
-// Every pick of page q judged against the number drawn at position q.
-LedgerScore score(const std::vector<std::vector<int>>& pages, const DrawNumbers& numbers, bool kill);
+// Whether an entry's picks are numbers its formulas killed: the kill entries made before the
+// lottery type was recorded, when the ranking still picked the most-killed numbers. Their picks
+// are right when not drawn, by chance 19 times in 20, so they count in no total of the ledger.
+bool picksWereKilled(const LedgerRecord& record);
+
+// Every pick of page q judged against the number drawn at position q: right when it is that
+// number, or when `killedPicks`, when it is not.
+LedgerScore score(const std::vector<std::vector<int>>& pages, const DrawNumbers& numbers, bool killedPicks);
 
 } // namespace LedgerScoring
 } // namespace quorvel

@@ -4,18 +4,14 @@
 
 namespace quorvel {
 
-int rightPicks(const std::vector<int>& picks, int drawn, bool kill)
+int rightPicks(const std::vector<int>& picks, int drawn)
 {
-    const auto drawnPicks = std::count(picks.begin(), picks.end(), drawn);
-    return int(kill ? qsizetype(picks.size()) - drawnPicks : drawnPicks);
+    return int(std::count(picks.begin(), picks.end(), drawn));
 }
 
-bool pageHeld(const std::vector<int>& picks, int drawn, bool kill)
+bool pageHeld(const std::vector<int>& picks, int drawn)
 {
-    if (picks.empty())
-        return false;
-    const int right = rightPicks(picks, drawn, kill);
-    return kill ? right == int(picks.size()) : right > 0;
+    return rightPicks(picks, drawn) > 0;
 }
 
 } // namespace quorvel

@@ -6,36 +6,34 @@
 
 namespace quorvel {
 
-// A pick is right when it holds: a keep pick when it is the number drawn at its position, a kill
-// pick when it is not.
-int rightPicks(const std::vector<int>& picks, int drawn, bool kill);
+// The ranking's picks are the numbers its formulas expect to be drawn, for kill formulas (the
+// least-killed) as for keep formulas (the most-kept). A pick that knows nothing is right with
+// the chance of a keep formula, 1 time in 20.
+constexpr double kPickChance = ChanceBaseline::kKeepHitChance;
 
-// Whether a page's claim held: keep, the number drawn is among its picks; kill, none of its picks
-// was drawn. False for a page without picks.
-bool pageHeld(const std::vector<int>& picks, int drawn, bool kill);
+// A pick is right when it is the number drawn at its position.
+int rightPicks(const std::vector<int>& picks, int drawn);
 
-// Right picks among all picks judged, beside what luck gives: each pick is right with the chance
-// of its kind, 1/20 keep or 19/20 kill, independently.
+// Whether a page's picks hold the number drawn. False for a page without picks.
+bool pageHeld(const std::vector<int>& picks, int drawn);
+
+// Right picks among all picks judged, beside what luck gives: each pick is right with the
+// chance `kPickChance`, independently.
 struct PickTally
 {
     int right = 0;
     int trials = 0;
-    double expected = 0; // right picks luck gives on average
 
-    void add(int rightCount, int pickCount, bool kill)
+    void add(int rightCount, int pickCount)
     {
         right += rightCount;
         trials += pickCount;
-        expected += pickCount * ChanceBaseline::hitChance(kill);
     }
+    double expected() const { return trials * kPickChance; } // right picks luck gives on average
     double rate() const { return trials > 0 ? double(right) / trials : 0; }
-    double chanceRate() const { return trials > 0 ? expected / trials : 0; }
-    // P(X >= right) for X binomial(trials, chance of the kind); 1 without trials. Meant for a
-    // tally of one kind.
-    double pValue(bool kill) const
-    {
-        return ChanceBaseline::atLeastHits(trials, ChanceBaseline::hitChance(kill), right);
-    }
+    double chanceRate() const { return trials > 0 ? kPickChance : 0; }
+    // P(X >= right) for X binomial(trials, kPickChance); 1 without trials.
+    double pValue() const { return ChanceBaseline::atLeastHits(trials, kPickChance, right); }
 };
 
 } // namespace quorvel

@@ -151,8 +151,9 @@ std::optional<int> Prediction::quotaFromText(const QString& text)
     return int(whole);
 }
 
-PositionCounts Prediction::countSelected(const std::vector<PredictionFormula>& formulas, bool kill,
-                                         const ListSelection& selection, int& used) const
+PositionCounts Prediction::countSelected(int position, const std::vector<PredictionFormula>& formulas,
+                                         bool kill, const ListSelection& selection,
+                                         std::vector<UsedFormula>& used) const
 {
     PositionCounts counts;
     const std::vector<const PredictionFormula*> list = formulasInListOrder(formulas, kill);
@@ -163,7 +164,7 @@ PositionCounts Prediction::countSelected(const std::vector<PredictionFormula>& f
         const std::optional<int> n = computedNumber(list[k - 1]->code);
         if (!isNumber(n))
             continue;
-        ++used;
+        used.push_back({position, list[k - 1]->code, list[k - 1]->displayText, kill, *n});
         ++counts.total[std::size_t(*n)];
         ++counts.kill[std::size_t(*n)];
     }
@@ -175,13 +176,15 @@ PositionCounts Prediction::countSelected(const std::vector<PredictionFormula>& f
 PredictionResult Prediction::run(const PredictionParams& params) const
 {
     PredictionResult result;
+    result.kill = params.kill;
     const int shown = std::clamp(params.shownPosition, 1, kPositionCount);
 
     if (params.method == PredictionMethod::SelectedFormulas) {
         result.quota = 1;
         for (int q = 1; q <= shown; ++q)
-            result.positions.push_back(countSelected(params.tables[std::size_t(q - 1)], params.kill,
-                                                     params.selection, result.usedFormulas));
+            result.positions.push_back(countSelected(q, params.tables[std::size_t(q - 1)], params.kill,
+                                                     params.selection, result.used));
+        result.usedFormulas = int(result.used.size());
         return result;
     }
 

@@ -19,6 +19,7 @@ struct PredictionFormula
     QString code; // `gongshi`
     bool kill = false;
     std::optional<RunStatistics> statistics; // as stored; empty sorts below every number
+    QString displayText;                     // `gongshiCN`
 };
 
 // The formula list's selection marks: one set of list numbers that every table is read through.
@@ -76,11 +77,23 @@ struct PositionCounts
     bool operator==(const PositionCounts&) const = default;
 };
 
+// A formula that added to a count of the selected-formula method, with its computed number.
+struct UsedFormula
+{
+    int position = 0;
+    QString code;
+    QString displayText;
+    bool kill = false;
+    int number = 0;
+};
+
 struct PredictionResult
 {
     std::vector<PositionCounts> positions; // element q - 1 holds position q, for q = 1..p*
+    bool kill = false;                     // the counted formulas are kill formulas
     int quota = 1;                         // handed to the ranking: 1, or Q for the best-formula method
     int usedFormulas = 0;                  // selected-formula method: formulas that added to a count
+    std::vector<UsedFormula> used;         // those formulas, in position then list order
     int visitedAtLastPosition = 0;         // best-formula method: formulas taken at position p*
 };
 
@@ -129,8 +142,8 @@ public:
     static std::optional<int> quotaFromText(const QString& text);
 
 private:
-    PositionCounts countSelected(const std::vector<PredictionFormula>& formulas, bool kill,
-                                 const ListSelection& selection, int& used) const;
+    PositionCounts countSelected(int position, const std::vector<PredictionFormula>& formulas, bool kill,
+                                 const ListSelection& selection, std::vector<UsedFormula>& used) const;
 
     const DrawTable& m_table;
 };

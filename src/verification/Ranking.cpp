@@ -43,15 +43,18 @@ void sortRows(std::vector<RankedNumber>& rows, int column, bool descending)
         rows[r].rank = int(r) + 1;
 }
 
-// Counts from the highest down, each with the numbers having it in rank order.
-std::vector<DistributionRow> distributionOf(const std::vector<RankedNumber>& rows)
+// Counts in rank order (keep: from the highest down, kill: from the lowest up), each with the
+// numbers having it in rank order.
+std::vector<DistributionRow> distributionOf(const std::vector<RankedNumber>& rows, bool kill)
 {
-    std::map<int, std::vector<int>, std::greater<>> byCount;
+    std::map<int, std::vector<int>> byCount;
     for (const RankedNumber& row : rows)
         byCount[row.total].push_back(row.number);
     std::vector<DistributionRow> distribution;
     for (const auto& [count, numbers] : byCount)
         distribution.push_back({count, int(numbers.size()), numbers});
+    if (!kill)
+        std::reverse(distribution.begin(), distribution.end());
     return distribution;
 }
 
@@ -77,17 +80,17 @@ QString DistributionRow::text() const
     return numbersFollowedByBlanks(numbers);
 }
 
-std::vector<RankedNumber> Ranking::rowsOf(const PositionCounts& counts) const
+std::vector<RankedNumber> Ranking::rowsOf(const PositionCounts& counts, bool kill) const
 {
     std::vector<RankedNumber> rows;
     for (int n = 1; n <= kHighestNumber; ++n) {
         const std::size_t i = std::size_t(n);
-        rows.push_back({0, n, counts.total[i], counts.kill[i], counts.keep[i], PickMark::None});
+        rows.push_back({0, n, counts.total[i], counts.kill[i], counts.keep[i], PickMark::None, kill});
     }
     return rows;
 }
 
-void Ranking::activate(const std::vector<PositionCounts>& positions, int quota)
+void Ranking::activate(const std::vector<PositionCounts>& positions, int quota, bool kill)
 {
     m_pages.clear();
     m_counts = positions;
@@ -97,10 +100,20 @@ void Ranking::activate(const std::vector<PositionCounts>& positions, int quota)
     for (std::size_t q = 0; q < positions.size() && q < std::size_t(kPositionCount); ++q) {
         RankingPage page;
         page.position = int(q) + 1;
-        page.rows = rowsOf(positions[q]);
-        // The first fill ranks by total count, highest first. With kill counts that puts the
-        // most-killed numbers first, and those are the ones picked.
-        sortRows(page.rows, 2, true);
+        page.rows = rowsOf(positions[q], kill);
+        // The first fill puts the numbers most likely drawn first: the most-kept, or the
+        // least-killed, so that the picks are what the formulas back.
+        sortRows(page.rows, 2, !kill);
+        page.distribution = distributionOf(page.rows, kill);
+        // Numbers no formula pointed at rank in number order only; picking them would back
+        // 1, 2, 3 for no reason.
+        page.empty = std::all_of(page.rows.begin(), page.rows.end(),
+                                 [](const RankedNumber& row) { return row.total == 0; });
+        if (page.empty) {
+            m_summary += QStringLiteral("- ");
+            m_pages.push_back(std::move(page));
+            continue;
+        }
 
         int i = 0; // numbers picked or passed over the quota
         for (RankedNumber& row : page.rows) {
@@ -121,7 +134,6 @@ void Ranking::activate(const std::vector<PositionCounts>& positions, int quota)
                 m_summary += QString::number(row.number) + QLatin1Char(' ');
             ++i;
         }
-        page.distribution = distributionOf(page.rows);
         m_pages.push_back(std::move(page));
     }
 }
@@ -184,16 +196,13 @@ QStringList Ranking::distributionHeaders()
     return {QStringLiteral("杀留次数"), QStringLiteral("个数"), QStringLiteral("项目")};
 }
 
-DetailList detailList(const std::vector<DetailListSource>& list, int usedFormulas)
+DetailList detailList(const std::vector<DetailListSource>& used)
 {
     DetailList detail;
-    for (const DetailListSource& source : list) {
-        if (!source.selected)
-            continue;
+    for (const DetailListSource& source : used)
         detail.rows.push_back({int(detail.rows.size()) + 1, source.formula, source.positionName,
                                source.kindCaption, source.computedValue});
-    }
-    detail.rowCount = std::max(usedFormulas, int(detail.rows.size()));
+    detail.rowCount = int(detail.rows.size());
     return detail;
 }
 

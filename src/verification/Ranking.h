@@ -32,9 +32,11 @@ struct RankedNumber
     int kill = 0;   // column 3, `Errcount`
     int keep = 0;   // column 4, `Trrcount`
     PickMark pick = PickMark::None;
+    bool killCounts = false; // the counted formulas are kill formulas
 
-    // "滤杀" marks a number no formula pointed at, whatever the kind counted.
-    bool isDropped() const { return total == 0; }
+    // "滤杀" marks a number the counted formulas drop: one that at least one kill formula
+    // killed, or one that no keep formula kept.
+    bool isDropped() const { return killCounts ? total > 0 : total == 0; }
     QString label() const; // column 5: "保留" or "滤杀"
     quint32 textColour() const { return isDropped() ? kRankingGreenText : kRankingBlackText; }
 };
@@ -53,8 +55,9 @@ struct RankingPage
 {
     int position = 0;
     std::vector<RankedNumber> rows;            // in the order shown
-    std::vector<DistributionRow> distribution; // highest count first
+    std::vector<DistributionRow> distribution; // highest count first (kill: lowest first)
     bool done = false;                         // the page picked all its numbers
+    bool empty = false;    // no counted formula gave a number here: the page picks nothing
     bool resorted = false; // rows come from a click on the grid (re-sort header, no picks)
 
     std::vector<int> picks() const; // the numbers the page picked, in rank order
@@ -71,16 +74,20 @@ struct RankingTableRow
 
 // The content of the ranking window `frmErrarrLei`: one page per position, numbers ranked by
 // their total count with the page's picks, the distribution of counts and the summary `Text1`.
-// Numbers tying in a ranking come in ascending number.
+// Whatever the kind, the picks are the numbers the formulas expect to be drawn: keep counts rank
+// the most-kept numbers first, kill counts the least-killed. Numbers tying in a ranking come in
+// ascending number.
 class Ranking
 {
 public:
-    // `FormActivate`: pages 1..p* from the counts of the run (element q - 1 for position q);
-    // picks, done flags and the summary start afresh, the pages' direction flags stay.
-    void activate(const std::vector<PositionCounts>& positions, int quota);
+    // `FormActivate`: pages 1..p* from the counts of the run (element q - 1 for position q), of
+    // kill formulas when `kill`; picks, done flags and the summary start afresh, the pages'
+    // direction flags stay. A page without any count picks nothing and puts "-" in the summary.
+    void activate(const std::vector<PositionCounts>& positions, int quota, bool kill);
 
     const std::vector<RankingPage>& pages() const { return m_pages; }
-    const QString& summary() const { return m_summary; } // first pick of every page, each + " "
+    // The first pick of every page ("-" for a page without picks), each followed by a blank.
+    const QString& summary() const { return m_summary; }
     // What `ErrarrLei` holds afterwards: the counts of the last page filled, in number order.
     std::vector<RankingTableRow> rankingTableRows() const;
 
@@ -98,7 +105,7 @@ public:
     static QStringList distributionHeaders();
 
 private:
-    std::vector<RankedNumber> rowsOf(const PositionCounts& counts) const;
+    std::vector<RankedNumber> rowsOf(const PositionCounts& counts, bool kill) const;
 
     std::vector<RankingPage> m_pages;
     std::vector<PositionCounts> m_counts;
@@ -106,14 +113,13 @@ private:
     std::array<bool, kPositionCount> m_directionFlags{};
 };
 
-// A row of the main formula list as the detail list `frmXxlb` reads it.
+// A formula the last selected-formula run used, as the detail list `frmXxlb` shows it.
 struct DetailListSource
 {
-    bool selected = false;
-    QString formula;       // list column 1, display text or code as the list shows it
-    QString positionName;  // column 2
-    QString kindCaption;   // column 3
-    QString computedValue; // column 4
+    QString formula;       // display text or code, as the formula list shows formulas
+    QString positionName;  // the position it was counted for, "第一".."第八"
+    QString kindCaption;   // "生" or "杀"
+    QString computedValue; // the number it counted for
 };
 
 struct DetailListRow
@@ -131,9 +137,9 @@ struct DetailList
     std::vector<DetailListRow> rows;
 };
 
-// The selected rows of the formula list, numbered from 1. The grid has room for at least the
-// used-formula count of the last selected-formula run and never fewer rows than it fills.
-DetailList detailList(const std::vector<DetailListSource>& list, int usedFormulas);
+// Every formula the run used, from every position it counted, in position then list order,
+// numbered from 1: one filled row each, none left blank.
+DetailList detailList(const std::vector<DetailListSource>& used);
 QStringList detailListHeaders();
 
 } // namespace quorvel

@@ -34,7 +34,8 @@ Result<BacktestParams> BacktestSetup::params(int targets, PredictionMethod metho
         std::vector<PredictionFormula>& table = params.tables[std::size_t(q - 1)];
         table.reserve(records->size());
         for (const FormulaRecord& record : *records)
-            table.push_back({record.idx.value_or(0), record.code, record.kill, std::nullopt});
+            table.push_back(
+                {record.idx.value_or(0), record.code, record.kill, std::nullopt, record.displayText});
     }
     return params;
 }

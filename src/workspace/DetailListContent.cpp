@@ -8,17 +8,12 @@ namespace DetailListContent {
 
 DetailList of(const Workspace& workspace, const PredictionState& state)
 {
-    const FormulaList& list = workspace.formulaList();
     std::vector<DetailListSource> sources;
-    sources.reserve(std::size_t(list.count()));
-    for (int listNumber = 1; listNumber <= list.count(); ++listNumber) {
-        const FormulaListRow& row = list.row(listNumber);
+    for (const UsedFormula& used : state.usedFormulaList())
         sources.push_back(
-            {workspace.isSelected(listNumber), workspace.chineseDisplay() ? row.displayText : row.code,
-             workspace.positionCaption(), row.kill ? QStringLiteral("杀") : QStringLiteral("生"),
-             workspace.computedValue(listNumber)});
-    }
-    return detailList(sources, state.usedFormulas());
+            {workspace.chineseDisplay() ? used.displayText : used.code, positionName(used.position),
+             used.kill ? QStringLiteral("杀") : QStringLiteral("生"), QString::number(used.number)});
+    return detailList(sources);
 }
 
 } // namespace DetailListContent

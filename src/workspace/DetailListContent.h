@@ -7,9 +7,9 @@ namespace quorvel {
 class PredictionState;
 class Workspace;
 
-// What the detail list `frmXxlb` shows: the selected formulas of the formula list as it is now,
-// with the list's texts (display text or code as the list shows it, position, kind, computed
-// value), in a grid sized for the formulas the last selected-formula run used.
+// What the detail list `frmXxlb` shows: every formula the last selected-formula run used, from
+// every position it counted, with its text (display text or code, as the formula list shows
+// formulas now), position, kind and computed value, in position then list order.
 namespace DetailListContent {
 
 DetailList of(const Workspace& workspace, const PredictionState& state);

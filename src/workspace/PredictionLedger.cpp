@@ -2,9 +2,12 @@
 
 #include "core/Database.h"
 #include "core/LedgerTable.h"
+#include "core/LotteryType.h"
+#include "core/Settings.h"
 #include "history/DrawEntry.h"
 #include "verification/LedgerScoring.h"
 #include "workspace/PredictionState.h"
+#include "workspace/Prompts.h"
 #include "workspace/Workspace.h"
 
 #include <QDateTime>
@@ -12,6 +15,17 @@
 #include <algorithm>
 
 namespace quorvel {
+
+namespace {
+
+// The Chinese name of the chosen lottery type; empty when none is chosen.
+QString chosenLotteryType(const Workspace& workspace)
+{
+    const int index = workspace.settings().lotteryTypeIndex();
+    return isLotteryTypeIndex(index) ? lotteryTypes()[std::size_t(index)].caption : QString();
+}
+
+} // namespace
 
 PredictionLedger::PredictionLedger(Workspace& workspace) : m_workspace(workspace) {}
 
@@ -36,7 +50,8 @@ Status PredictionLedger::record(const PredictionState& state)
                       .toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
     record.method = *state.lastMethod() == PredictionMethod::BestFormulas ? QStringLiteral("best")
                                                                           : QStringLiteral("selected");
-    record.kill = m_workspace.currentKindIsKill();
+    record.kill = state.kill();
+    record.lotteryType = chosenLotteryType(m_workspace);
     record.quota = state.quota();
     record.positions = state.shownPosition();
     record.picks = LedgerScoring::picksText(pages);
@@ -70,22 +85,31 @@ Result<std::vector<LedgerEntry>> PredictionLedger::scored()
 
     const DrawTable& history = *m_workspace.history();
     const std::vector<qint32>& issues = history.issues();
+    const QString lotteryType = chosenLotteryType(m_workspace);
     std::vector<LedgerScoreChange> changes;
     std::vector<LedgerEntry> entries;
     PickTally running;
     for (LedgerRecord& record : *records) {
         LedgerEntry entry;
         entry.picks = LedgerScoring::picksOf(record.picks);
-        std::optional<LedgerScore> now;
-        const auto at = std::lower_bound(issues.begin(), issues.end(), record.issue);
-        if (at != issues.end() && *at == record.issue)
-            now = LedgerScoring::score(entry.picks, history.numbers(int(at - issues.begin())), record.kill);
-        if (now != record.score) {
-            changes.push_back({record.id, now});
-            record.score = now;
+        // An entry without a type was made before types were recorded: it is scored against
+        // whatever history is stored, as it always was.
+        entry.otherLotteryType = record.lotteryType && *record.lotteryType != lotteryType;
+        if (!entry.otherLotteryType) {
+            const bool killedPicks = LedgerScoring::picksWereKilled(record);
+            std::optional<LedgerScore> now;
+            const auto at = std::lower_bound(issues.begin(), issues.end(), record.issue);
+            if (at != issues.end() && *at == record.issue)
+                now =
+                    LedgerScoring::score(entry.picks, history.numbers(int(at - issues.begin())), killedPicks);
+            if (now != record.score) {
+                changes.push_back({record.id, now});
+                record.score = now;
+            }
+            entry.tallied = record.score && !killedPicks;
         }
-        if (record.score)
-            running.add(record.score->right, record.score->trials, record.kill);
+        if (entry.tallied)
+            running.add(record.score->right, record.score->trials);
         entry.running = running;
         entry.record = std::move(record);
         entries.push_back(std::move(entry));
@@ -101,11 +125,25 @@ LedgerSummary PredictionLedger::summary(const std::vector<LedgerEntry>& entries)
 {
     LedgerSummary summary;
     for (const LedgerEntry& entry : entries) {
-        if (entry.record.score)
+        if (entry.tallied)
             (entry.record.kill ? summary.kill : summary.keep)
-                .add(entry.record.score->right, entry.record.score->trials, entry.record.kill);
+                .add(entry.record.score->right, entry.record.score->trials);
     }
     return summary;
+}
+
+Result<int> PredictionLedger::remove(const std::vector<qint64>& ids)
+{
+    if (ids.empty())
+        return 0;
+    const Result<Database*> storage = m_workspace.storage();
+    if (!storage)
+        return storage.failure();
+    if (!m_workspace.prompts().question(QStringLiteral("删除预测记录"),
+                                        QStringLiteral("确定删除选中的 %1 条预测记录吗？").arg(ids.size()),
+                                        Prompts::DefaultButton::Cancel))
+        return 0;
+    return (*storage)->ledger().remove(ids);
 }
 
 } // namespace quorvel

@@ -52,7 +52,8 @@ Result<PredictionOutcome> PredictionRun::run(PredictionMethod method, const List
         std::vector<PredictionFormula>& table = params.tables[std::size_t(q - 1)];
         table.reserve(records->size());
         for (const FormulaRecord& record : *records)
-            table.push_back({record.idx.value_or(0), record.code, record.kill, record.statistics});
+            table.push_back(
+                {record.idx.value_or(0), record.code, record.kill, record.statistics, record.displayText});
     }
 
     const std::shared_ptr<const DrawTable> history = m_workspace.history();

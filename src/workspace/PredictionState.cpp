@@ -22,10 +22,13 @@ void PredictionState::store(const PredictionResult& result, PredictionMethod met
         m_counts[std::size_t(q - 1)] = result.positions[std::size_t(q - 1)];
     m_shownPosition = shown;
     m_quota = result.quota;
-    if (method == PredictionMethod::SelectedFormulas)
+    m_kill = result.kill;
+    if (method == PredictionMethod::SelectedFormulas) {
         m_usedFormulas = result.usedFormulas;
+        m_used = result.used;
+    }
     m_lastMethod = method;
-    m_ranking.activate(shownCounts(), m_quota);
+    m_ranking.activate(shownCounts(), m_quota, m_kill);
 }
 
 } // namespace quorvel

@@ -31,9 +31,12 @@ public:
     std::vector<PositionCounts> shownCounts() const;
     int shownPosition() const { return m_shownPosition; } // p* of the last run; 0 before any
     int quota() const { return m_quota; }
+    bool kill() const { return m_kill; } // the last run counted kill formulas
     // Formulas that counted in the last run of the selected-formula method (it sizes the
     // detail list); a run of the other method leaves it.
     int usedFormulas() const { return m_usedFormulas; }
+    // Those formulas, in position then list order.
+    const std::vector<UsedFormula>& usedFormulaList() const { return m_used; }
     std::optional<PredictionMethod> lastMethod() const { return m_lastMethod; }
 
     // Empty until `frmGsCsArr` was accepted once: the best-formula method then computes nothing.
@@ -50,7 +53,9 @@ private:
     std::array<PositionCounts, kPositionCount> m_counts{};
     int m_shownPosition = 0;
     int m_quota = 1;
+    bool m_kill = false;
     int m_usedFormulas = 0;
+    std::vector<UsedFormula> m_used;
     std::optional<PredictionMethod> m_lastMethod;
     std::optional<BestFormulaSettings> m_bestSettings;
     Ranking m_ranking;

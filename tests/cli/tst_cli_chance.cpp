@@ -38,6 +38,7 @@ private Q_SLOTS:
     void backtestPrintsDrawsThenSummaries_data();
     void backtestPrintsDrawsThenSummaries();
     void ledgerScoresThePredictionWhenItsDrawArrives();
+    void ledgerDeleteNeedsYes();
     void usageErrors_data();
     void usageErrors();
 
@@ -57,7 +58,8 @@ void TestCliChance::init()
     // Position 1: 12 and 11 are never drawn there and tie on every statistic; 3 is drawn twice.
     const CliResult added = (*m_run)({QStringLiteral("formulas"), QStringLiteral("add"),
                                       QStringLiteral("12=下期生第一"), QStringLiteral("11=下期生第一"),
-                                      QStringLiteral("3=下期生第一"), QStringLiteral("5=下期生第二")});
+                                      QStringLiteral("3=下期生第一"), QStringLiteral("5=下期生第二"),
+                                      QStringLiteral("1=下期杀第一"), QStringLiteral("2=下期杀第一")});
     QCOMPARE(added.exitCode, 0);
 }
 
@@ -107,13 +109,13 @@ void TestCliChance::backtestPrintsDrawsThenSummaries_data()
     QTest::newRow("a page without picks adds no trial")
         << QStringLiteral("backtest --draws 1 --method best --quota 0")
         << QStringList{QStringLiteral("26120905\t1\t\t3\t0"), QStringLiteral("SUMMARY\t1\t0\t0\t0.05\t1")};
-    // No kill formulas: every count is 0 and the ranking picks the lowest numbers, right when
-    // not drawn.
-    QTest::newRow("kill picks are right when not drawn")
+    // Position 1's kill formulas kill 1 and 2: 3 is the least-killed number, and it is drawn.
+    // Position 2 has no kill formula.
+    QTest::newRow("kill picks are the least-killed numbers, right when drawn; no formula, no pick")
         << QStringLiteral("backtest --draws 1 --kind kill --position 2 --method selected")
-        << QStringList{QStringLiteral("26120905\t1\t1\t3\t1"), QStringLiteral("26120905\t2\t2\t4\t1"),
-                       QStringLiteral("SUMMARY\t1\t1\t1\t0.95\t0.95"),
-                       QStringLiteral("SUMMARY\t2\t1\t1\t0.95\t0.95")};
+        << QStringList{QStringLiteral("26120905\t1\t3\t3\t1"), QStringLiteral("26120905\t2\t\t4\t0"),
+                       QStringLiteral("SUMMARY\t1\t1\t1\t0.05\t0.05"),
+                       QStringLiteral("SUMMARY\t2\t0\t0\t0.05\t1")};
 }
 
 void TestCliChance::backtestPrintsDrawsThenSummaries()
@@ -133,21 +135,38 @@ void TestCliChance::ledgerScoresThePredictionWhenItsDrawArrives()
     QCOMPARE(ledger.exitCode, 0);
     QCOMPARE(ledger.out.size(), 3);
     QStringList entry = ledger.out[0].split(QLatin1Char('\t'));
-    QCOMPARE(entry.size(), 13);
+    QCOMPARE(entry.size(), 14);
     entry.removeAt(3); // when it was made
+    // No lottery type is chosen: the TYPE field is empty.
     QCOMPARE(entry,
-             (QStringList{QStringLiteral("ENTRY"), QStringLiteral("1"), QStringLiteral("26120906"),
+             (QStringList{QStringLiteral("ENTRY"), QStringLiteral("1"), QStringLiteral("26120906"), QString(),
                           QStringLiteral("selected"), QStringLiteral("keep"), QStringLiteral("1"),
                           QStringLiteral("3|5"), QString(), QString(), QString(), QString(), QString()}));
 
     QVERIFY(m_run->importDraws(QStringLiteral("26120906 3 5 1 2 4 6 7 8\n")));
     ledger = cli(QStringLiteral("ledger"));
     entry = ledger.out[0].split(QLatin1Char('\t'));
-    QCOMPARE(entry.mid(8), (QStringList{QStringLiteral("3 5 1 2 4 6 7 8"), QStringLiteral("2"),
+    QCOMPARE(entry.mid(9), (QStringList{QStringLiteral("3 5 1 2 4 6 7 8"), QStringLiteral("2"),
                                         QStringLiteral("2"), QStringLiteral("1"), QStringLiteral("0.05")}));
     QCOMPARE(linesStarting(ledger.out, QStringLiteral("SUMMARY")),
              (QStringList{QStringLiteral("SUMMARY\tkeep\t2\t2\t0.05\t0.0025"),
-                          QStringLiteral("SUMMARY\tkill\t0\t0\t0.95\t1")}));
+                          QStringLiteral("SUMMARY\tkill\t0\t0\t0.05\t1")}));
+}
+
+void TestCliChance::ledgerDeleteNeedsYes()
+{
+    QCOMPARE(cli(QStringLiteral("predict --method selected")).exitCode, 0);
+    QCOMPARE(cli(QStringLiteral("predict --method selected")).exitCode, 0);
+    const CliResult unconfirmed = cli(QStringLiteral("ledger delete 1"));
+    QCOMPARE(unconfirmed.exitCode, 1);
+    QCOMPARE(unconfirmed.err.size(), 1);
+    QCOMPARE(linesStarting(cli(QStringLiteral("ledger")).out, QStringLiteral("ENTRY")).size(), 2);
+
+    const CliResult deleted = cli(QStringLiteral("--yes ledger delete 2 1 2"));
+    QCOMPARE(deleted.exitCode, 0);
+    QCOMPARE(deleted.out, QStringList{QStringLiteral("deleted 2")});
+    QVERIFY(linesStarting(cli(QStringLiteral("ledger")).out, QStringLiteral("ENTRY")).isEmpty());
+    QCOMPARE(cli(QStringLiteral("--yes ledger delete 1")).exitCode, 1); // no such entry
 }
 
 void TestCliChance::usageErrors_data()
@@ -157,6 +176,8 @@ void TestCliChance::usageErrors_data()
     QTest::newRow("backtest of no draw") << QStringLiteral("backtest --draws 0");
     QTest::newRow("backtest with an unknown key") << QStringLiteral("backtest --draws 5 --keys a,b,c");
     QTest::newRow("ledger takes no argument") << QStringLiteral("ledger 5");
+    QTest::newRow("ledger delete without an entry number") << QStringLiteral("--yes ledger delete");
+    QTest::newRow("ledger delete of a word") << QStringLiteral("--yes ledger delete first");
 }
 
 void TestCliChance::usageErrors()

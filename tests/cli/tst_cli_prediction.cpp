@@ -35,6 +35,7 @@ private Q_SLOTS:
     void init();
 
     void predictPrintsCountsRanksDistributionAndSummary();
+    void predictRanksKillFormulasLeastKilledFirst();
     void predictOptions_data();
     void predictOptions();
     void stepsPrintsHeaderAndOneLinePerDraw();
@@ -94,6 +95,21 @@ void TestCliPrediction::predictPrintsCountsRanksDistributionAndSummary()
     QCOMPARE(distribution[2], QStringLiteral("DIST\t2\t1\t2\t7 15"));
 }
 
+void TestCliPrediction::predictRanksKillFormulasLeastKilledFirst()
+{
+    add({QStringLiteral("7=下期杀第一"), QStringLiteral("7=下期杀第一"), QStringLiteral("1=下期杀第一")});
+    const CliResult run = cli(QStringLiteral("predict --kind kill --method selected"));
+    QCOMPARE(run.exitCode, 0);
+    const QStringList ranks = linesStarting(run.out, QStringLiteral("RANK"));
+    QCOMPARE(ranks[0], QStringLiteral("RANK\t1\t1\t2\t0\t0\t0\t保留\tpicked"));
+    QCOMPARE(ranks[18], QStringLiteral("RANK\t1\t19\t1\t1\t1\t0\t滤杀\t"));
+    QCOMPARE(ranks[19], QStringLiteral("RANK\t1\t20\t7\t2\t2\t0\t滤杀\t"));
+    QCOMPARE(linesStarting(run.out, QStringLiteral("DIST")),
+             (QStringList{QStringLiteral("DIST\t1\t0\t18\t2 3 4 5 6 8 9 10 11 12 13 14 15 16 17 18 19 20"),
+                          QStringLiteral("DIST\t1\t1\t1\t1"), QStringLiteral("DIST\t1\t2\t1\t7")}));
+    QCOMPARE(run.out.last(), QStringLiteral("SUMMARY\t2 "));
+}
+
 void TestCliPrediction::predictOptions_data()
 {
     QTest::addColumn<QString>("arguments");
@@ -105,9 +121,10 @@ void TestCliPrediction::predictOptions_data()
     QTest::newRow("--unselect takes a list number out of every table")
         << QStringLiteral("predict --position 2 --method selected --unselect 1")
         << QStringList{QStringLiteral("COUNT\t1\t7\t2\t0\t2"), QStringLiteral("COUNT\t2\t7\t0\t0\t0")};
-    QTest::newRow("kill kind of a list without kill formulas counts nothing")
+    QTest::newRow("kill kind of a list without kill formulas counts and picks nothing")
         << QStringLiteral("predict --kind kill --method selected")
-        << QStringList{QStringLiteral("COUNT\t1\t7\t0\t0\t0"), QStringLiteral("SUMMARY\t1 ")};
+        << QStringList{QStringLiteral("COUNT\t1\t7\t0\t0\t0"),
+                       QStringLiteral("RANK\t1\t1\t1\t0\t0\t0\t保留\t"), QStringLiteral("SUMMARY\t- ")};
     // Keep, Q = 1: position 1 stops at its first formula, position 2 passes 7 (taken) for 15.
     QTest::newRow("best method with quota 1")
         << QStringLiteral("predict --position 2 --method best --quota 1 --keys errcon,errcon,errcon")

@@ -22,6 +22,13 @@ using namespace quorvel;
 
 namespace {
 
+// The ledger as version 2 made it, before it recorded the lottery type.
+const QString kVersionTwoLedger = QStringLiteral(
+    "CREATE TABLE YuceJilu (id INTEGER PRIMARY KEY, strQQH INTEGER NOT NULL, strMade TEXT, strMethod TEXT, "
+    "bolKill INTEGER, intQuota INTEGER, intPositions INTEGER, strPicks TEXT, strDrawn TEXT, intRight "
+    "INTEGER, "
+    "intTrials INTEGER)");
+
 // Values that differ per draw and per column, so that a value read from the wrong column or row
 // shows up; negative numbers and the 32-bit family (L1I) are included.
 Draw makeDraw(qint32 issue)
@@ -156,7 +163,7 @@ void TestDatabase::schemaCreatedOnFirstOpen()
     QCOMPARE(db->filePath(), QDir(folder).filePath(QStringLiteral("formula.db")));
 
     RawConnection raw(db->filePath());
-    QCOMPARE(raw.scalar(QStringLiteral("PRAGMA user_version")).toInt(), 2);
+    QCOMPARE(raw.scalar(QStringLiteral("PRAGMA user_version")).toInt(), 3);
     QStringList tables;
     for (const QVariantList& row :
          raw.rows(QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table' ORDER BY name")))
@@ -210,7 +217,7 @@ void TestDatabase::reopenKeepsDataAndUpgradesOlderFile()
     QCOMPARE(storedIssues(*db), (std::vector<qint32>{25120701, 25120702}));
     QCOMPARE(db->formulas().read(3)->front().limit, std::optional<int>(4));
     RawConnection raw(path);
-    QCOMPARE(raw.scalar(QStringLiteral("PRAGMA user_version")).toInt(), 2);
+    QCOMPARE(raw.scalar(QStringLiteral("PRAGMA user_version")).toInt(), 3);
     QCOMPARE(raw.scalar(QStringLiteral("SELECT COUNT(*) FROM Notes")).toInt(), 0);
 }
 
@@ -242,7 +249,7 @@ void TestDatabase::openRefusesUnusableFile()
         QFile file(folder);
         QVERIFY(file.open(QIODevice::WriteOnly));
     } else {
-        QVERIFY(RawConnection(path).exec(QStringLiteral("PRAGMA user_version = 3")));
+        QVERIFY(RawConnection(path).exec(QStringLiteral("PRAGMA user_version = 4")));
     }
 
     const auto opened = Database::open(folder);
@@ -541,6 +548,12 @@ void TestDatabase::schemaCheckedAgainstWhatExists_data()
     QTest::newRow("version 1 file is upgraded: the ledger is added")
         << QStringList{QStringLiteral("DROP TABLE YuceJilu"), QStringLiteral("PRAGMA user_version = 1")}
         << QString();
+    QTest::newRow("version 2 ledger gets the type column; its entry keeps no type")
+        << QStringList{QStringLiteral("DROP TABLE YuceJilu"), kVersionTwoLedger,
+                       QStringLiteral("INSERT INTO YuceJilu (strQQH, strMethod, bolKill, strPicks) "
+                                      "VALUES (25120701, 'selected', 1, '7')"),
+                       QStringLiteral("PRAGMA user_version = 2")}
+        << QString();
     QTest::newRow("missing ledger of the current version is made again")
         << QStringList{QStringLiteral("DROP TABLE YuceJilu")} << QString();
     QTest::newRow("missing Lishi is refused by name")
@@ -576,9 +589,17 @@ void TestDatabase::schemaCheckedAgainstWhatExists()
         return;
     }
     QVERIFY2(opened.ok(), qPrintable(opened.error()));
-    QCOMPARE(raw.scalar(QStringLiteral("PRAGMA user_version")).toInt(), 2);
+    QCOMPARE(raw.scalar(QStringLiteral("PRAGMA user_version")).toInt(), 3);
     QCOMPARE(gongshi3, 1);
-    QVERIFY((*opened)->ledger().append({0, 25120701, {}, QStringLiteral("selected"), false, 1, 1, QStringLiteral("7"), {}}).ok());
+    LedgerRecord record{0,  25120701, {}, QStringLiteral("selected"), false, 1, 1, QStringLiteral("7"),
+                        {}, {}};
+    record.lotteryType = QStringLiteral("广东快乐十分");
+    QVERIFY((*opened)->ledger().append(record).ok());
+    const Result<std::vector<LedgerRecord>> ledger = (*opened)->ledger().read();
+    QVERIFY(ledger && !ledger->empty());
+    QCOMPARE(ledger->back().lotteryType, record.lotteryType);
+    for (std::size_t i = 0; i + 1 < ledger->size(); ++i)
+        QVERIFY(!(*ledger)[i].lotteryType);
     QCOMPARE((*opened)->formulas().read(1)->size(), std::size_t(1));
     QVERIFY((*opened)->ranking().replace({{1, 2, 1, 1}}).ok());
     QVERIFY((*opened)->formulas().rebuild(3).ok());
@@ -587,25 +608,31 @@ void TestDatabase::schemaCheckedAgainstWhatExists()
 void TestDatabase::unwritableDatabaseOpensForReading_data()
 {
     QTest::addColumn<bool>("folder");
-    QTest::addColumn<bool>("versionOne"); // a file from before the ledger, which cannot be upgraded
-    QTest::newRow("write-protected file") << false << false;
-    QTest::newRow("folder that cannot be written") << true << false;
-    QTest::newRow("write-protected file of version 1: read without its ledger") << false << true;
+    QTest::addColumn<int>("version"); // an older file, which cannot be upgraded; 0: the current one
+    QTest::newRow("write-protected file") << false << 0;
+    QTest::newRow("folder that cannot be written") << true << 0;
+    QTest::newRow("write-protected file of version 1: read without its ledger") << false << 1;
+    QTest::newRow("write-protected file of version 2: its ledger read without types") << false << 2;
 }
 
 void TestDatabase::unwritableDatabaseOpensForReading()
 {
     QFETCH(bool, folder);
-    QFETCH(bool, versionOne);
+    QFETCH(int, version);
     QTemporaryDir dir;
     const QString path = QDir(dir.path()).filePath(QStringLiteral("formula.db"));
     {
         auto db = openDatabase(dir.path());
         QVERIFY(db && db->history().insert({makeDraw(25120701)}).ok());
     }
-    if (versionOne) {
+    if (version > 0) {
         QVERIFY(RawConnection(path).exec(QStringLiteral("DROP TABLE YuceJilu")));
-        QVERIFY(RawConnection(path).exec(QStringLiteral("PRAGMA user_version = 1")));
+        QVERIFY(RawConnection(path).exec(QStringLiteral("PRAGMA user_version = %1").arg(version)));
+    }
+    if (version == 2) {
+        QVERIFY(RawConnection(path).exec(kVersionTwoLedger));
+        QVERIFY(RawConnection(path).exec(
+            QStringLiteral("INSERT INTO YuceJilu (strQQH, strPicks) VALUES (25120702, '7')")));
     }
     ReadOnlyScope readOnly(folder ? dir.path() : path,
                            folder ? ReadOnlyScope::What::Folder : ReadOnlyScope::What::File);
@@ -621,7 +648,11 @@ void TestDatabase::unwritableDatabaseOpensForReading()
     QVERIFY(refused.error().contains(named));
     QVERIFY(!db->formulas().append(1, {formula(QStringLiteral("L1A"), true)}).ok());
     QCOMPARE(storedIssues(*db), std::vector<qint32>{25120701});
-    QCOMPARE(db->ledger().read()->size(), std::size_t(0));
+    const Result<std::vector<LedgerRecord>> ledger = db->ledger().read();
+    QVERIFY2(ledger, qPrintable(ledger ? QString() : ledger.error()));
+    QCOMPARE(ledger->size(), std::size_t(version == 2 ? 1 : 0));
+    if (version == 2)
+        QVERIFY(!ledger->front().lotteryType);
 }
 
 void TestDatabase::olderArrivalUpdatesSuccessorsPreviousDrawValues()
@@ -698,8 +729,8 @@ void TestDatabase::compactionReplacesFileWithSameContent()
             QCOMPARE(copy.rows(sql), file.rows(sql));
         }
         QCOMPARE(file.rows(QStringLiteral("SELECT * FROM Lishi")).size(), 44);
-        QCOMPARE(copy.scalar(QStringLiteral("PRAGMA user_version")).toInt(), 2);
-        QCOMPARE(file.scalar(QStringLiteral("PRAGMA user_version")).toInt(), 2);
+        QCOMPARE(copy.scalar(QStringLiteral("PRAGMA user_version")).toInt(), 3);
+        QCOMPARE(file.scalar(QStringLiteral("PRAGMA user_version")).toInt(), 3);
     }
     QVERIFY(QFileInfo(db->filePath()).size() < sizeBefore);
     // No temporary file is left beside the two.

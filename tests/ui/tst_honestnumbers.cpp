@@ -122,8 +122,8 @@ void HonestNumbersTest::backtestWindowRunsAndCharts()
     QCOMPARE(draws->model()->rowCount(), 12);
     QCOMPARE(draws->model()->index(11, 0).data().toString(), QStringLiteral("14102967"));
     const BacktestPage& last = backtest->result()->draws.back().pages.front();
-    const QColor expected = pageHeld(last.picks, last.drawn, false) ? BacktestDrawsModel::heldColour()
-                                                                    : BacktestDrawsModel::failedColour();
+    const QColor expected = pageHeld(last.picks, last.drawn) ? BacktestDrawsModel::heldColour()
+                                                             : BacktestDrawsModel::failedColour();
     QCOMPARE(draws->model()
                  ->index(11, BacktestDrawsModel::RightColumn)
                  .data(Qt::BackgroundRole)
@@ -160,8 +160,17 @@ void HonestNumbersTest::ledgerScoredWhenTheDrawIsTyped()
     QTRY_VERIFY(ledger->isVisible());
     auto* grid = ledger->findChild<GridView*>(QStringLiteral("grdYcJl"));
     QCOMPARE(grid->model()->rowCount(), 1);
-    QCOMPARE(grid->model()->index(0, 7).data().toString(), QStringLiteral("12 20 4 5 16 11 18 19"));
+    QCOMPARE(grid->model()->index(0, 8).data().toString(), QStringLiteral("12 20 4 5 16 11 18 19"));
     QVERIFY(ledger->findChild<QLabel*>(QStringLiteral("lblYcHz"))->text().contains(QStringLiteral("随机")));
+
+    // The selected entry deleted after the question.
+    grid->selectRow(0);
+    m_session->prompts().queueQuestionAnswer(true);
+    click(ledger->findChild<QPushButton*>(QStringLiteral("cmdYcSc")));
+    QCOMPARE(m_session->prompts().last(ScriptedPrompts::Kind::Question).title,
+             QStringLiteral("删除预测记录"));
+    QCOMPARE(grid->model()->rowCount(), 0);
+    QCOMPARE(m_session->openDatabase()->ledger().read()->size(), std::size_t(0));
 }
 
 QTEST_MAIN(HonestNumbersTest)

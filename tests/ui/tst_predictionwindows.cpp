@@ -32,6 +32,7 @@ private Q_SLOTS:
     void cleanup();
 
     void rankingWindowAfterSelectedMethod();
+    void rankingWindowOfKillFormulas();
     void bestMethodRunsAfterSortSettings();
     void filtersAndLimitUpdate();
     void stepsWindowFromFormulaMenu();
@@ -140,12 +141,39 @@ void PredictionWindowsTest::rankingWindowAfterSelectedMethod()
     QVERIFY(detail->isModal());
     QAbstractItemModel* rows = detail->findChild<GridView*>(QStringLiteral("MSFlexGrid1"))->model();
     QAbstractItemModelTester detailTester(rows, QAbstractItemModelTester::FailureReportingMode::QtTest);
-    // Room for the five formulas used, the two of the list shown filled in.
+    // The five formulas used, of both positions, position then list order.
     QCOMPARE(rows->rowCount(), 5);
-    QCOMPARE(rows->index(1, 1).data().toString(), QStringLiteral("公式15"));
-    QCOMPARE(rows->index(1, 4).data().toString(), QStringLiteral("15"));
-    QVERIFY(rows->index(2, 1).data().toString().isEmpty());
+    QCOMPARE(rows->index(2, 1).data().toString(), QStringLiteral("公式12"));
+    QCOMPARE(rows->index(2, 2).data().toString(), QStringLiteral("第一"));
+    QCOMPARE(rows->index(4, 1).data().toString(), QStringLiteral("公式15"));
+    QCOMPARE(rows->index(4, 2).data().toString(), QStringLiteral("第二"));
+    QCOMPARE(rows->index(4, 4).data().toString(), QStringLiteral("15"));
     detail->close();
+}
+
+void PredictionWindowsTest::rankingWindowOfKillFormulas()
+{
+    storeConstants(1, {QStringLiteral("1"), QStringLiteral("7"), QStringLiteral("7")}, true);
+    WorkspaceStartOptions options;
+    options.kill = true;
+    QVERIFY(m_session->start(options));
+    m_window = std::make_unique<MainWindow>(m_session->workspace(), m_session->prompts());
+    m_window->show();
+
+    click(child<QPushButton>(QStringLiteral("Command23")));
+    auto* ranking = child<QWidget>(QStringLiteral("frmErrarrLei"));
+    QTRY_VERIFY(ranking && ranking->isVisible());
+    // The least-killed number first, picked and kept; the most-killed last, green "滤杀".
+    const QAbstractItemModel* page = ranking->findChild<GridView*>(QStringLiteral("MSFlexGrid1_1"))->model();
+    QCOMPARE(page->index(0, 1).data().toInt(), 2);
+    QCOMPARE(page->index(0, 5).data().toString(), QStringLiteral("保留"));
+    QCOMPARE(page->index(19, 1).data().toInt(), 7);
+    QCOMPARE(page->index(19, 5).data().toString(), QStringLiteral("滤杀"));
+    QCOMPARE(page->index(19, 5).data(Qt::ForegroundRole).value<QBrush>().color(), QColor(0, 255, 0));
+    QCOMPARE(ranking->findChild<QLineEdit*>(QStringLiteral("Text1"))->text(), QStringLiteral("2 "));
+    const QAbstractItemModel* distribution =
+        ranking->findChild<GridView*>(QStringLiteral("MSFlexGrid3_1"))->model();
+    QCOMPARE(distribution->index(0, 0).data().toInt(), 0);
 }
 
 void PredictionWindowsTest::bestMethodRunsAfterSortSettings()

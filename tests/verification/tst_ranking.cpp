@@ -6,7 +6,8 @@ using namespace quorvel;
 
 namespace {
 
-// Counts written "number:total", blank-separated; kill counts equal the totals.
+// Counts written "number:total", blank-separated; kill counts equal the totals (the ranking
+// reads the totals only, and the kind it is told).
 PositionCounts countsOf(const QString& text)
 {
     PositionCounts counts;
@@ -69,7 +70,11 @@ private slots:
     void picks();
     void distribution_data();
     void distribution();
+    void killCountsRankTheLeastKilledFirst_data();
+    void killCountsRankTheLeastKilledFirst();
+    void labels_data();
     void labels();
+    void pageWithoutCountsPicksNothing();
     void resort();
     void rankingTableHoldsTheLastPage();
     void detailList();
@@ -87,8 +92,6 @@ void TestRanking::picks_data()
     QTest::newRow("quota 3: three numbers no earlier page picked, the first to the summary")
         << 3 << QStringList{"5:9 6:8 7:7 8:6", "5:9 6:8 9:3 10:2 11:1"}
         << QStringList{"5p 6p 7p 8", "5g 6g 9p 10p 11p 1"} << "5 9 ";
-    QTest::newRow("all counts 0: ranked in number order")
-        << 1 << QStringList{""} << QStringList{"1p 2"} << "1 ";
     QTest::newRow("quota 0: the first number reaches the summary unpicked")
         << 0 << QStringList{"4:1"} << QStringList{"4"} << "4 ";
     QTest::newRow("quota above 20: every number picked, the page never done")
@@ -104,8 +107,8 @@ void TestRanking::picks()
     QFETCH(QString, summary);
 
     Ranking ranking;
-    ranking.activate({countsOf("1:1 2:1")}, 1); // an earlier run's picks do not carry over
-    ranking.activate(pagesOf(counts), quota);
+    ranking.activate({countsOf("1:1 2:1")}, 1, false); // an earlier run's picks do not carry over
+    ranking.activate(pagesOf(counts), quota, false);
     QCOMPARE(int(ranking.pages().size()), int(counts.size()));
     for (qsizetype q = 0; q < counts.size(); ++q)
         QCOMPARE(describePicks(ranking.pages()[std::size_t(q)]), picks[q]);
@@ -132,29 +135,97 @@ void TestRanking::distribution()
     QFETCH(QString, counts);
     QFETCH(QString, rows);
     Ranking ranking;
-    ranking.activate({countsOf(counts)}, 1);
+    ranking.activate({countsOf(counts)}, 1, false);
     QCOMPARE(describeDistribution(ranking.pages().front()), rows);
+}
+
+void TestRanking::killCountsRankTheLeastKilledFirst_data()
+{
+    QTest::addColumn<int>("quota");
+    QTest::addColumn<QStringList>("counts");
+    QTest::addColumn<QString>("firstRanked");
+    QTest::addColumn<QStringList>("picks");
+    QTest::addColumn<QString>("distribution");
+
+    const QString allKilledBut3 = "1:2 2:1 4:1 5:1 6:1 7:1 8:1 9:1 10:1 11:1 12:1 13:1 14:1 15:1 16:1 17:1 "
+                                  "18:1 19:1 20:3";
+    QTest::newRow("quota 1: the one number no formula killed is picked")
+        << 1 << QStringList{allKilledBut3} << "3 2 4" << QStringList{"3p 2"} << "0:1:3 |1:17:";
+    QTest::newRow("ties in ascending number, the most-killed last")
+        << 3 << QStringList{"1:5 2:1 3:1"} << "4 5 6" << QStringList{"4p 5p 6p 7"} << "0:17:4 5 6";
+    QTest::newRow("quota 1 over two pages: the survivor of page 1 is grey on page 2")
+        << 1 << QStringList{allKilledBut3, "1:1 2:1"} << "3 4 5" << QStringList{"3p 2", "3g 4p 5"} << "0:18:";
+}
+
+void TestRanking::killCountsRankTheLeastKilledFirst()
+{
+    QFETCH(int, quota);
+    QFETCH(QStringList, counts);
+    QFETCH(QString, firstRanked);
+    QFETCH(QStringList, picks);
+    QFETCH(QString, distribution);
+
+    Ranking ranking;
+    ranking.activate(pagesOf(counts), quota, true);
+    const RankingPage& last = ranking.pages().back();
+    QCOMPARE(rankedNumbers(last).left(firstRanked.size()), firstRanked);
+    for (qsizetype q = 0; q < counts.size(); ++q)
+        QCOMPARE(describePicks(ranking.pages()[std::size_t(q)]), picks[q]);
+    // The distribution lists the counts from the lowest up.
+    QVERIFY2(describeDistribution(last).startsWith(distribution), qPrintable(describeDistribution(last)));
+}
+
+void TestRanking::labels_data()
+{
+    QTest::addColumn<bool>("kill");
+    QTest::addColumn<int>("total");
+    QTest::addColumn<QString>("label");
+    QTest::addColumn<quint32>("colour");
+
+    QTest::newRow("kill formulas killed it: 滤杀, green") << true << 2 << "滤杀" << kRankingGreenText;
+    QTest::newRow("no kill formula killed it: 保留, black") << true << 0 << "保留" << kRankingBlackText;
+    QTest::newRow("keep formulas kept it: 保留, black") << false << 2 << "保留" << kRankingBlackText;
+    QTest::newRow("no keep formula kept it: 滤杀, green") << false << 0 << "滤杀" << kRankingGreenText;
 }
 
 void TestRanking::labels()
 {
-    // Kill counts rank the most-killed numbers first; those read "保留", the unkilled "滤杀".
+    QFETCH(bool, kill);
+    QFETCH(int, total);
+    QFETCH(QString, label);
+    QFETCH(quint32, colour);
+
     Ranking ranking;
-    ranking.activate({countsOf("4:2")}, 1);
-    const RankedNumber& top = ranking.pages().front().rows.front();
-    const RankedNumber& next = ranking.pages().front().rows[1];
-    QCOMPARE(top.number, 4);
-    QCOMPARE(top.label(), QStringLiteral("保留"));
-    QCOMPARE(top.textColour(), kRankingBlackText);
-    QCOMPARE(next.label(), QStringLiteral("滤杀"));
-    QCOMPARE(next.textColour(), kRankingGreenText);
+    ranking.activate({countsOf(QStringLiteral("4:%1 5:1").arg(total))}, 1, kill);
+    const auto numberFour = [&ranking] {
+        const std::vector<RankedNumber>& rows = ranking.pages().front().rows;
+        return *std::find_if(rows.begin(), rows.end(),
+                             [](const RankedNumber& row) { return row.number == 4; });
+    };
+    QCOMPARE(numberFour().label(), label);
+    QCOMPARE(numberFour().textColour(), colour);
+    QVERIFY(ranking.resort(1, 1)); // a re-sort keeps the rule
+    QCOMPARE(numberFour().label(), label);
+}
+
+void TestRanking::pageWithoutCountsPicksNothing()
+{
+    // Page 2 counted no formula: no picks, no grey marks, "-" in the summary; page 3 picks on.
+    Ranking ranking;
+    ranking.activate(pagesOf({"7:1", "", "7:2 9:1"}), 1, false);
+    QVERIFY(ranking.pages()[1].empty);
+    QVERIFY(ranking.pages()[1].picks().empty());
+    QVERIFY(std::all_of(ranking.pages()[1].rows.begin(), ranking.pages()[1].rows.end(),
+                        [](const RankedNumber& row) { return row.pick == PickMark::None; }));
+    QCOMPARE(describeDistribution(ranking.pages()[1]).left(7), QStringLiteral("0:20:1 "));
+    QCOMPARE(ranking.summary(), QStringLiteral("7 - 9 "));
 }
 
 void TestRanking::resort()
 {
     Ranking ranking;
     const std::vector<PositionCounts> counts = pagesOf({"1:1", "3:2 4:2 5:1"});
-    ranking.activate(counts, 1);
+    ranking.activate(counts, 1, false);
 
     QVERIFY(ranking.resort(2, 2)); // flag set: descending, ties in number order
     QVERIFY(ranking.pages()[1].resorted);
@@ -169,7 +240,7 @@ void TestRanking::resort()
     QVERIFY(!ranking.directionFlag(1));
     QVERIFY(!ranking.pages()[0].resorted);
 
-    ranking.activate(counts, 1); // the flags outlive a new run
+    ranking.activate(counts, 1, false); // the flags outlive a new run
     QVERIFY(ranking.directionFlag(2));
     QVERIFY(ranking.resort(2, 1)); // flag reversed to false: ascending by number
     QCOMPARE(rankedNumbers(ranking.pages()[1]).left(6), QStringLiteral("1 2 3 "));
@@ -181,7 +252,7 @@ void TestRanking::rankingTableHoldsTheLastPage()
     Ranking ranking;
     PositionCounts keep;
     keep.total[6] = keep.keep[6] = 2;
-    ranking.activate({countsOf("1:1"), keep}, 1);
+    ranking.activate({countsOf("1:1"), keep}, 1, false);
     const std::vector<RankingTableRow> rows = ranking.rankingTableRows();
     QCOMPARE(int(rows.size()), kHighestNumber);
     QCOMPARE(rows[5].num, 6);
@@ -194,17 +265,16 @@ void TestRanking::rankingTableHoldsTheLastPage()
 
 void TestRanking::detailList()
 {
-    const std::vector<DetailListSource> list{{true, "L1A+1", "第二", "杀", "2"},
-                                             {false, "L2A+1", "第二", "杀", ""},
-                                             {true, "L3A+1", "第二", "杀", "4"}};
-    const DetailList detail = quorvel::detailList(list, 5);
-    QCOMPARE(int(detail.rows.size()), 2);
-    QCOMPARE(detail.rows[1].number, 2);
-    QCOMPARE(detail.rows[1].formula, QStringLiteral("L3A+1"));
-    QCOMPARE(detail.rows[1].computedValue, QStringLiteral("4"));
-    QCOMPARE(detail.rowCount, 5);
-    // A list with more selected rows than the run used still shows all of them.
-    QCOMPARE(quorvel::detailList(list, 1).rowCount, 2);
+    // Every used formula of every position gets a filled row, numbered from 1.
+    const std::vector<DetailListSource> used{
+        {"L1A+1", "第一", "杀", "2"}, {"L2A+1", "第一", "杀", "9"}, {"L3A+1", "第二", "杀", "4"}};
+    const DetailList detail = quorvel::detailList(used);
+    QCOMPARE(detail.rowCount, 3);
+    QCOMPARE(int(detail.rows.size()), 3);
+    QCOMPARE(detail.rows[2].number, 3);
+    QCOMPARE(detail.rows[2].formula, QStringLiteral("L3A+1"));
+    QCOMPARE(detail.rows[2].positionName, QStringLiteral("第二"));
+    QCOMPARE(detail.rows[2].computedValue, QStringLiteral("4"));
 }
 
 QTEST_GUILESS_MAIN(TestRanking)

@@ -75,8 +75,8 @@ int BacktestCommand::run(const CliContext& context, CliArguments& arguments)
         const PickTally& tally = result.positions[q];
         TabLine line;
         line << QStringLiteral("SUMMARY") << qint64(q + 1) << tally.right << tally.trials
-             << ChanceBaseline::probabilityText(ChanceBaseline::hitChance(result.kill))
-             << ChanceBaseline::probabilityText(tally.pValue(result.kill));
+             << ChanceBaseline::probabilityText(kPickChance)
+             << ChanceBaseline::probabilityText(tally.pValue());
         context.print(line);
     }
     return ExitSuccess;

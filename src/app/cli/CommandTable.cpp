@@ -104,7 +104,9 @@ const std::vector<CliCommand>& commandTable()
                          "[--quota Q] [--keys A,B,C]")},
          &BacktestCommand::run},
         {QStringLiteral("ledger"),
-         QStringLiteral("The prediction ledger, scored against the stored draws."), {QStringLiteral("ledger")}, &LedgerCommand::run},
+         QStringLiteral("The prediction ledger, scored against the stored draws, and deleting its entries."),
+         {QStringLiteral("ledger"), QStringLiteral("ledger delete NO...")},
+         &LedgerCommand::run},
     };
     return table;
 }

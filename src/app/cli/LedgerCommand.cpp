@@ -7,6 +7,8 @@
 #include "verification/LedgerScoring.h"
 #include "workspace/PredictionLedger.h"
 
+#include <algorithm>
+
 namespace quorvel::cli {
 
 namespace {
@@ -20,9 +22,15 @@ void printSummary(const CliContext& context, const PickTally& tally, bool kill)
 {
     TabLine line;
     line << QStringLiteral("SUMMARY") << CommandOptions::kindName(kill) << tally.right << tally.trials
-         << ChanceBaseline::probabilityText(ChanceBaseline::hitChance(kill))
-         << ChanceBaseline::probabilityText(tally.pValue(kill));
+         << ChanceBaseline::probabilityText(kPickChance) << ChanceBaseline::probabilityText(tally.pValue());
     context.print(line);
+}
+
+Result<std::unique_ptr<CliSession>> ledgerSession(const CliContext& context)
+{
+    WorkspaceStartOptions options;
+    options.verifyAtStart = false;
+    return context.startSession(options);
 }
 
 } // namespace
@@ -32,12 +40,12 @@ int LedgerCommand::run(const CliContext& context, CliArguments& arguments)
     const Result<QStringList> words = arguments.positional();
     if (!words)
         return context.usage(words.error());
+    if (!words->isEmpty() && words->front() == QLatin1String("delete"))
+        return deleteEntries(context, words->mid(1));
     if (!words->isEmpty())
-        return context.usage(QStringLiteral("ledger takes no arguments"));
+        return context.usage(QStringLiteral("ledger takes no arguments but delete NO..."));
 
-    WorkspaceStartOptions options;
-    options.verifyAtStart = false;
-    const Result<std::unique_ptr<CliSession>> session = context.startSession(options);
+    const Result<std::unique_ptr<CliSession>> session = ledgerSession(context);
     if (!session)
         return context.fail(session.failure());
     const Result<std::vector<LedgerEntry>> entries = PredictionLedger((*session)->workspace()).entries();
@@ -49,9 +57,10 @@ int LedgerCommand::run(const CliContext& context, CliArguments& arguments)
         const LedgerRecord& record = entry.record;
         TabLine line;
         line << QStringLiteral("ENTRY") << ++number << DrawEntry::issueText(record.issue) << record.made
-             << record.method << CommandOptions::kindName(record.kill) << record.quota
+             << record.lotteryType.value_or(QString()) << record.method
+             << CommandOptions::kindName(record.kill) << record.quota
              << LedgerScoring::picksText(entry.picks);
-        if (record.score)
+        if (record.score && !entry.otherLotteryType)
             line << record.score->drawn << record.score->right << record.score->trials;
         else
             line << QString() << QString() << QString();
@@ -62,6 +71,43 @@ int LedgerCommand::run(const CliContext& context, CliArguments& arguments)
     const LedgerSummary summary = PredictionLedger::summary(*entries);
     printSummary(context, summary.keep, false);
     printSummary(context, summary.kill, true);
+    return ExitSuccess;
+}
+
+int LedgerCommand::deleteEntries(const CliContext& context, const QStringList& numbers)
+{
+    if (numbers.isEmpty())
+        return context.usage(QStringLiteral("ledger delete needs the ENTRY numbers to delete"));
+    std::vector<qint64> chosen;
+    for (const QString& word : numbers) {
+        bool ok = false;
+        const qint64 number = word.toLongLong(&ok);
+        if (!ok || number < 1)
+            return context.usage(QStringLiteral("ledger delete: %1 is no ENTRY number").arg(word));
+        chosen.push_back(number);
+    }
+    // The question is answered Cancel without --yes, which the operation does not report.
+    if (!context.options().yes)
+        return context.fail(QStringLiteral("删除预测记录没有确认，未删除（加 --yes 确认）"));
+    const Result<std::unique_ptr<CliSession>> session = ledgerSession(context);
+    if (!session)
+        return context.fail(session.failure());
+    PredictionLedger ledger((*session)->workspace());
+    const Result<std::vector<LedgerEntry>> entries = ledger.entries();
+    if (!entries)
+        return context.fail(entries.failure());
+    std::vector<qint64> ids;
+    for (const qint64 number : chosen) {
+        if (number > qint64(entries->size()))
+            return context.fail(QStringLiteral("预测记录中没有第 %1 条，未删除").arg(number));
+        const qint64 id = (*entries)[std::size_t(number - 1)].record.id;
+        if (std::find(ids.begin(), ids.end(), id) == ids.end())
+            ids.push_back(id);
+    }
+    const Result<int> removed = ledger.remove(ids);
+    if (!removed)
+        return context.fail(removed.failure());
+    context.print(QStringLiteral("deleted %1").arg(*removed));
     return ExitSuccess;
 }
 

@@ -34,7 +34,6 @@ void BacktestDrawsModel::setResult(const BacktestResult& result)
     beginResetModel();
     m_draws = result.draws;
     m_positions = result.shownPosition;
-    m_kill = result.kill;
     endResetModel();
 }
 
@@ -81,9 +80,9 @@ QVariant BacktestDrawsModel::data(const QModelIndex& index, int role) const
     case Qt::BackgroundRole:
         if (index.column() != RightColumn || page.picks.empty())
             return {};
-        return QBrush(pageHeld(page.picks, page.drawn, m_kill) ? heldColour() : failedColour());
+        return QBrush(pageHeld(page.picks, page.drawn) ? heldColour() : failedColour());
     case Qt::ForegroundRole:
-        if (index.column() == RightColumn && !page.picks.empty() && pageHeld(page.picks, page.drawn, m_kill))
+        if (index.column() == RightColumn && !page.picks.empty() && pageHeld(page.picks, page.drawn))
             return QBrush(Qt::white);
         return {};
     default:

@@ -38,7 +38,6 @@ public:
 private:
     std::vector<BacktestDraw> m_draws;
     int m_positions = 1;
-    bool m_kill = false;
 };
 
 } // namespace quorvel

@@ -23,7 +23,6 @@ void BacktestSummaryModel::setResult(const BacktestResult& result)
     beginResetModel();
     m_rows = result.positions;
     m_rows.push_back(result.overall);
-    m_kill = result.kill;
     endResetModel();
 }
 
@@ -57,11 +56,11 @@ QVariant BacktestSummaryModel::data(const QModelIndex& index, int role) const
     case RateColumn:
         return tally.trials > 0 ? rateText(tally.rate()) : QString();
     case ChanceColumn:
-        return rateText(ChanceBaseline::hitChance(m_kill));
+        return rateText(kPickChance);
     case ExpectedColumn:
-        return QString::number(tally.expected, 'f', 1);
+        return QString::number(tally.expected(), 'f', 1);
     case PValueColumn:
-        return ChanceBaseline::percentText(tally.pValue(m_kill));
+        return ChanceBaseline::percentText(tally.pValue());
     default:
         return {};
     }

@@ -35,7 +35,6 @@ public:
 
 private:
     std::vector<PickTally> m_rows; // positions 1..p*, then all of them
-    bool m_kill = false;
 };
 
 } // namespace quorvel

@@ -9,9 +9,9 @@ namespace quorvel {
 
 namespace {
 
-const char* const kHeaders[LedgerModel::ColumnCount] = {"序号",      "预测期号",   "预测时间",     "计算方法",
-                                                        "生杀",      "限额",       "选号（按位）", "开奖号码",
-                                                        "正确/选号", "累计正确率", "随机正确率"};
+const char* const kHeaders[LedgerModel::ColumnCount] = {"序号",     "预测期号",  "预测时间",   "彩种",
+                                                        "计算方法", "生杀",      "限额",       "选号（按位）",
+                                                        "开奖号码", "正确/选号", "累计正确率", "随机正确率"};
 
 QString rateText(double rate)
 {
@@ -56,6 +56,8 @@ QVariant LedgerModel::data(const QModelIndex& index, int role) const
         return DrawEntry::issueText(record.issue);
     case MadeColumn:
         return record.made;
+    case TypeColumn:
+        return record.lotteryType.value_or(QString());
     case MethodColumn:
         return record.method == QLatin1String("best") ? QStringLiteral("最优公式法")
                                                       : QStringLiteral("计算选中公式");
@@ -66,10 +68,13 @@ QVariant LedgerModel::data(const QModelIndex& index, int role) const
     case PicksColumn:
         return LedgerScoring::picksText(entry.picks, QStringLiteral(" | "), QStringLiteral("-"));
     case DrawnColumn:
+        if (entry.otherLotteryType)
+            return QStringLiteral("其他彩种");
         return record.score ? record.score->drawn : QStringLiteral("待开奖");
     case RightColumn:
-        return record.score ? QStringLiteral("%1/%2").arg(record.score->right).arg(record.score->trials)
-                            : QString();
+        return record.score && !entry.otherLotteryType
+                   ? QStringLiteral("%1/%2").arg(record.score->right).arg(record.score->trials)
+                   : QString();
     case RunningColumn:
         return entry.running.trials > 0 ? rateText(entry.running.rate()) : QString();
     case ChanceRateColumn:
@@ -77,6 +82,16 @@ QVariant LedgerModel::data(const QModelIndex& index, int role) const
     default:
         return {};
     }
+}
+
+std::vector<qint64> LedgerModel::ids(const QList<int>& rows) const
+{
+    std::vector<qint64> ids;
+    for (const int row : rows) {
+        if (row >= 0 && row < int(m_entries.size()))
+            ids.push_back(m_entries[std::size_t(row)].record.id);
+    }
+    return ids;
 }
 
 QVariant LedgerModel::headerData(int section, Qt::Orientation orientation, int role) const

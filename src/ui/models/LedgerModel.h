@@ -17,6 +17,7 @@ public:
         NumberColumn,     // "序号"
         IssueColumn,      // "预测期号"
         MadeColumn,       // "预测时间"
+        TypeColumn,       // "彩种": the lottery type it was made under
         MethodColumn,     // "计算方法"
         KindColumn,       // "生杀"
         QuotaColumn,      // "限额"
@@ -32,6 +33,8 @@ public:
 
     void setEntries(std::vector<LedgerEntry> entries);
     const std::vector<LedgerEntry>& entries() const { return m_entries; }
+    // The ids of the entries shown in these rows.
+    std::vector<qint64> ids(const QList<int>& rows) const;
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;

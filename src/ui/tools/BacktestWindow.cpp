@@ -200,7 +200,9 @@ void BacktestWindow::describeSettings()
     text += verification.periods == 0
                 ? QStringLiteral("，排序统计用目标期之前的所有期")
                 : QStringLiteral("，排序统计用目标期之前的%1期").arg(verification.periods);
-    text += QStringLiteral("。");
+    text += QStringLiteral(
+        "。选号是公式认为会开出的号码（杀码公式取被杀最少的号码），"
+        "选号等于该位开出的号码即为正确，随机选号正确的机会是二十分之一；没有公式计入的位置不选号。");
     m_settings->setText(text);
 }
 
@@ -266,9 +268,9 @@ void BacktestWindow::showResult(const BacktestResult& result)
                   .arg(overall.trials)
                   .arg(overall.right)
                   .arg(100 * overall.rate(), 0, 'f', 2)
-                  .arg(100 * ChanceBaseline::hitChance(result.kill), 0, 'f', 0)
-                  .arg(overall.expected, 0, 'f', 1)
-                  .arg(ChanceBaseline::percentText(overall.pValue(result.kill))));
+                  .arg(100 * kPickChance, 0, 'f', 0)
+                  .arg(overall.expected(), 0, 'f', 1)
+                  .arg(ChanceBaseline::percentText(overall.pValue())));
 
     // Cumulative right picks draw by draw, beside what luck gives on average.
     m_chart->removeAllSeries();
@@ -283,9 +285,9 @@ void BacktestWindow::showResult(const BacktestResult& result)
     expected->append(0, 0);
     for (std::size_t i = 0; i < result.draws.size(); ++i) {
         for (const BacktestPage& page : result.draws[i].pages)
-            running.add(page.right, int(page.picks.size()), result.kill);
+            running.add(page.right, int(page.picks.size()));
         right->append(double(i + 1), running.right);
-        expected->append(double(i + 1), running.expected);
+        expected->append(double(i + 1), running.expected());
     }
     m_chart->addSeries(right);
     m_chart->addSeries(expected);
@@ -297,7 +299,7 @@ void BacktestWindow::showResult(const BacktestResult& result)
     y->setTitleText(QStringLiteral("正确选号数"));
     y->setLabelFormat(QStringLiteral("%d"));
     // A little room above the higher line, so that its last tick is labelled.
-    y->setRange(0, std::ceil(1.05 * std::max({1.0, double(running.right), running.expected})));
+    y->setRange(0, std::ceil(1.05 * std::max({1.0, double(running.right), running.expected()})));
     for (QValueAxis* axis : {x, y}) {
         axis->setTickType(QValueAxis::TicksDynamic);
         axis->setTickAnchor(0);

@@ -7,8 +7,11 @@
 #include "workspace/Workspace.h"
 
 #include <QEvent>
+#include <QHBoxLayout>
 #include <QHeaderView>
+#include <QItemSelectionModel>
 #include <QLabel>
+#include <QPushButton>
 #include <QVBoxLayout>
 
 namespace quorvel {
@@ -16,7 +19,7 @@ namespace quorvel {
 namespace {
 
 // "留码：正确 3/40（7.50%），随机 5.00%，随机达到此数的概率 32%".
-QString tallyText(const QString& kind, const PickTally& tally, bool kill)
+QString tallyText(const QString& kind, const PickTally& tally)
 {
     if (tally.trials == 0)
         return QStringLiteral("%1：尚无开奖").arg(kind);
@@ -25,8 +28,8 @@ QString tallyText(const QString& kind, const PickTally& tally, bool kill)
         .arg(tally.right)
         .arg(tally.trials)
         .arg(100 * tally.rate(), 0, 'f', 2)
-        .arg(100 * ChanceBaseline::hitChance(kill), 0, 'f', 2)
-        .arg(ChanceBaseline::percentText(tally.pValue(kill)));
+        .arg(100 * kPickChance, 0, 'f', 2)
+        .arg(ChanceBaseline::percentText(tally.pValue()));
 }
 
 } // namespace
@@ -39,8 +42,12 @@ LedgerWindow::LedgerWindow(Workspace& workspace, Prompts& prompts, QWidget* pare
     resize(1000, 520);
     auto* layout = new QVBoxLayout(this);
     auto* about = new QLabel(
-        QStringLiteral("每次“计算公式(C)”的选号按其所预测的期号记入这里，该期开奖号码存入后即判定对错。"
-                       "这些预测做出时还没有看到那一期，所以这里的正确率是检验公式的干净尺度。"),
+        QStringLiteral(
+            "每次“计算公式(C)”的选号按其所预测的期号记入这里，该期开奖号码存入后即判定对错。"
+            "这些预测做出时还没有看到那一期，所以这里的正确率是检验公式的干净尺度。"
+            "选号是公式认为会开出的号码（杀码公式取被杀最少的号码），选号等于该位开出的号码即为正确，"
+            "随机选号正确的机会是二十分之一。记录只在记下它的彩种选定时判定，否则显示“其他彩种”。"
+            "旧版本记下的杀码记录选的是被杀的号码，未开出即为正确，不计入合计。"),
         this);
     about->setObjectName(QStringLiteral("lblYcSm"));
     about->setWordWrap(true);
@@ -51,7 +58,17 @@ LedgerWindow::LedgerWindow(Workspace& workspace, Prompts& prompts, QWidget* pare
     m_grid->setObjectName(QStringLiteral("grdYcJl"));
     m_grid->setModel(m_model);
     m_grid->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    m_grid->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_grid->setSelectionMode(QAbstractItemView::ExtendedSelection);
     layout->addWidget(m_grid, 1);
+    auto* buttons = new QHBoxLayout;
+    m_deleteButton = new QPushButton(QStringLiteral("删除选中记录(&D)"), this);
+    m_deleteButton->setObjectName(QStringLiteral("cmdYcSc"));
+    m_deleteButton->setAutoDefault(false);
+    connect(m_deleteButton, &QPushButton::clicked, this, &LedgerWindow::deleteSelected);
+    buttons->addWidget(m_deleteButton);
+    buttons->addStretch(1);
+    layout->addLayout(buttons);
     m_summary = new QLabel(this);
     m_summary->setObjectName(QStringLiteral("lblYcHz"));
     m_summary->setWordWrap(true);
@@ -81,9 +98,23 @@ void LedgerWindow::refresh(bool report)
     }
     const LedgerSummary summary = PredictionLedger::summary(*entries);
     m_model->setEntries(std::move(*entries));
-    m_summary->setText(tallyText(QStringLiteral("留码"), summary.keep, false) + QStringLiteral("；") +
-                       tallyText(QStringLiteral("杀码"), summary.kill, true));
+    m_summary->setText(tallyText(QStringLiteral("留码"), summary.keep) + QStringLiteral("；") +
+                       tallyText(QStringLiteral("杀码"), summary.kill));
     m_grid->scrollNewestIntoView();
+}
+
+void LedgerWindow::deleteSelected()
+{
+    QList<int> rows;
+    for (const QModelIndex& index : m_grid->selectionModel()->selectedRows())
+        rows << index.row();
+    const std::vector<qint64> ids = m_model->ids(rows);
+    if (ids.empty())
+        return;
+    const Result<int> removed = PredictionLedger(m_workspace).remove(ids);
+    if (!removed)
+        reportFailure(m_prompts, Status(removed.failure()));
+    refresh();
 }
 
 void LedgerWindow::changeEvent(QEvent* event)
