@@ -1,6 +1,7 @@
 #include "app/cli/CommandTable.h"
 
 #include "app/cli/BacktestCommand.h"
+#include "app/cli/BackupCommand.h"
 #include "app/cli/DisplayCommand.h"
 #include "app/cli/EvalCommand.h"
 #include "app/cli/FilterCommand.h"
@@ -88,6 +89,10 @@ const std::vector<CliCommand>& commandTable()
                          "[--quota Q] [--keys A,B,C]")},
          &BacktestCommand::run},
         {QStringLiteral("ledger"), {QStringLiteral("ledger")}, &LedgerCommand::run},
+        {QStringLiteral("backup"),
+         {QStringLiteral("backup list"), QStringLiteral("backup restore ID")},
+         &BackupCommand::run},
+        {QStringLiteral("undo"), {QStringLiteral("undo")}, &BackupCommand::undo},
     };
     return table;
 }
