@@ -50,7 +50,7 @@ class BenchPrompts : public Prompts, public Desktop
 {
 public:
     void notice(const QString&, const QString&) override {}
-    bool question(const QString&, const QString&) override { return true; }
+    bool question(const QString&, const QString&, DefaultButton) override { return true; }
     std::optional<QString> inputText(const QString&, const QString&, const QString&) override
     {
         return std::nullopt;
