@@ -66,8 +66,10 @@ Result<qint64> UndoHistory::keep(const QString& operation, const KeptParts& part
 
 Result<qint64> UndoHistory::keepHistory(const QString& operation)
 {
+    // The verification after a change of the history writes its statistics into the formulas.
     KeptParts parts;
     parts.history = true;
+    parts.formulas = true;
     return keep(operation, parts);
 }
 
@@ -108,7 +110,7 @@ Result<std::vector<KeptState>> UndoHistory::list() const
     return backups->list();
 }
 
-Status UndoHistory::restore(qint64 id, const QString& operation)
+Status UndoHistory::restore(qint64 id, const QString& operation, Refresh refresh)
 {
     Result<BackupStore> backups = store();
     if (!backups)
@@ -149,6 +151,8 @@ Status UndoHistory::restore(qint64 id, const QString& operation)
         }
     }
     static_cast<void>(backups->recordAfter(*kept)); // the counts after are only shown
+    if (refresh == Refresh::None)
+        return success();
 
     // The refresh chain: formula list, history, verification, next issue.
     Status refreshed = m_workspace.AddGongshi();
@@ -159,7 +163,7 @@ Status UndoHistory::restore(qint64 id, const QString& operation)
     return refreshed;
 }
 
-Result<qint64> UndoHistory::undo()
+Result<qint64> UndoHistory::undo(Refresh refresh)
 {
     const Result<std::vector<KeptState>> states = list();
     if (!states)
@@ -167,7 +171,7 @@ Result<qint64> UndoHistory::undo()
     if (states->empty())
         return Failure{kNothingToUndo};
     const qint64 id = states->front().id;
-    if (Status restored = restore(id, kUndoCaption); !restored)
+    if (Status restored = restore(id, kUndoCaption, refresh); !restored)
         return restored.failure();
     return id;
 }

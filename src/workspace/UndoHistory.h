@@ -24,10 +24,19 @@ public:
 
     explicit UndoHistory(Workspace& workspace);
 
+    // After a restore: the refresh chain (list, history, verification with its write-back, next
+    // issue), or nothing, which leaves the stored rows exactly as kept (the companion shows nothing).
+    enum class Refresh
+    {
+        Chain,
+        None
+    };
+
     // Keeps the parts named before an operation writes and returns the state's ID (0: nothing
     // kept, the database takes no change); a failure means the operation must not go on (it could
     // not be undone).
-    Result<qint64> keepHistory(const QString& operation);
+    Result<qint64> keepHistory(const QString& operation); // with the formulas, whose statistics change
+
     Result<qint64> keepFormulas(const QString& operation);
     // The settings "恢复默认设置" writes, as they read now.
     Result<qint64> keepSettings(const QString& operation);
@@ -39,9 +48,9 @@ public:
     qint64 budgetBytes() const;
 
     // Restores the state of `id` (`operation`: the caption the restore is kept under).
-    Status restore(qint64 id, const QString& operation = kRestoreCaption);
+    Status restore(qint64 id, const QString& operation = kRestoreCaption, Refresh refresh = Refresh::Chain);
     // Restores the newest kept state and returns its ID.
-    Result<qint64> undo();
+    Result<qint64> undo(Refresh refresh = Refresh::Chain);
 
 private:
     Result<qint64> keep(const QString& operation, const KeptParts& parts);

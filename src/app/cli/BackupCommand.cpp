@@ -14,6 +14,7 @@ namespace {
 
 const QString kNeedsYes = QStringLiteral("恢复备份没有确认，未做任何修改（加 --yes 确认）");
 
+// The rows are restored exactly as kept: nothing is verified, before or after.
 WorkspaceStartOptions quietStart()
 {
     WorkspaceStartOptions options;
@@ -67,7 +68,9 @@ int BackupCommand::restore(const CliContext& context, CliArguments& arguments)
     const Result<std::unique_ptr<CliSession>> session = context.startSession(quietStart());
     if (!session)
         return context.fail(session.failure());
-    if (Status restored = UndoHistory((*session)->workspace()).restore(id); !restored)
+    if (Status restored = UndoHistory((*session)->workspace())
+                              .restore(id, UndoHistory::kRestoreCaption, UndoHistory::Refresh::None);
+        !restored)
         return context.fail(restored.failure());
     context.print(QStringLiteral("restored %1").arg(id));
     return ExitSuccess;
@@ -91,7 +94,7 @@ int BackupCommand::undo(const CliContext& context, CliArguments& arguments)
         return context.fail(UndoHistory::kNothingToUndo);
     if (!context.options().yes)
         return context.fail(kNeedsYes);
-    const Result<qint64> restored = undo.undo();
+    const Result<qint64> restored = undo.undo(UndoHistory::Refresh::None);
     if (!restored)
         return context.fail(restored.failure());
     context.print(QStringLiteral("restored %1").arg(*restored));
