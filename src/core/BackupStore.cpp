@@ -233,8 +233,15 @@ QString BackupStore::statePath(qint64 id) const
 Result<qint64> BackupStore::keep(const QString& operation, const KeptParts& parts, const QDateTime& now)
 {
     const QString failedTo = QStringLiteral("无法保留“%1”之前的数据以便撤销：").arg(operation);
+    // The cause is named as the database names it: the folder that takes no new entry.
     if (!QDir().mkpath(m_folder))
-        return Failure{failedTo + QStringLiteral("无法创建文件夹 %1").arg(nativePath(m_folder))};
+        return Failure{failedTo +
+                       QStringLiteral("无法创建文件夹 %1：%2")
+                           .arg(nativePath(m_folder), QFileInfo::exists(m_folder)
+                                                          ? QStringLiteral("同名的文件已存在")
+                                                          : QStringLiteral("所在的文件夹不能写入"))};
+    if (!QFileInfo(m_folder).isWritable())
+        return Failure{failedTo + QStringLiteral("文件夹 %1 不能写入").arg(nativePath(m_folder))};
 
     // The number after every state and every state being written; the name is reserved by creating
     // it, so two processes keeping at once take different numbers.
