@@ -118,16 +118,25 @@ SetupMenu::SetupMenu(Workspace& workspace, Prompts& prompts, QWidget* parent)
 
 void SetupMenu::undoLastChange()
 {
-    Result<qint64> restored = Failure{QString()};
-    {
-        WaitCursor wait;
-        restored = UndoHistory(m_workspace).undo();
-    }
-    if (!restored) {
-        reportFailure(m_prompts, Status(restored.failure()), UndoHistory::kUndoCaption);
+    UndoHistory undo(m_workspace);
+    // The newest kept state is the one restored: its operation is named afterwards.
+    const Result<std::vector<KeptState>> kept = undo.list();
+    if (!kept || kept->empty()) {
+        reportFailure(m_prompts, kept ? Status(Failure{UndoHistory::kNothingToUndo}) : Status(kept.failure()),
+                      UndoHistory::kUndoCaption);
         return;
     }
-    m_prompts.notice(UndoHistory::kUndoCaption, QStringLiteral("已恢复备份 %1").arg(*restored));
+    const KeptState newest = kept->front();
+    Status restored = success();
+    {
+        WaitCursor wait;
+        restored = undo.restore(newest.id, UndoHistory::kUndoCaption);
+    }
+    if (!reportFailure(m_prompts, restored, UndoHistory::kUndoCaption))
+        return;
+    m_prompts.notice(UndoHistory::kUndoCaption, QStringLiteral("已撤销“%1”（%2），备份编号 %3")
+                                                    .arg(newest.operation, BackupStore::timeText(newest.time))
+                                                    .arg(newest.id));
 }
 
 void SetupMenu::syncChecks()

@@ -854,7 +854,11 @@ void MainWindowTest::restoreDefaults()
     QVERIFY(action("mnuZqlJq")->isChecked());
     QVERIFY(action("mnuKL10_4")->isChecked());
 
-    // Ctrl+Z outside a text box undoes it, and the menu's check marks follow.
+    // Ctrl+Z in a text box is the box's own; outside one it undoes the restore, and the menu's
+    // check marks follow.
+    child<QLineEdit>("Text1")->setFocus();
+    QTest::keyClick(child<QLineEdit>("Text1"), Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(m_session->storedSetting(QStringLiteral("JSQS")), QStringLiteral("3"));
     formulaGrid()->setFocus();
     QTest::keyClick(m_window.get(), Qt::Key_Z, Qt::ControlModifier);
     QCOMPARE(m_session->storedSetting(QStringLiteral("JSQS")), QStringLiteral("8"));
