@@ -7,6 +7,7 @@
 #include "PredictionBench.h"
 #include "ProgramBench.h"
 #include "SearchRunBench.h"
+#include "UndoBench.h"
 #include "XlsxBench.h"
 #include "core/DrawTable.h"
 #include "formulas/CompiledFormula.h"
@@ -222,7 +223,7 @@ int main(int argc, char** argv)
 {
     QCoreApplication application(argc, argv);
     // quorvel-bench [SECTION...]: only the sections named (verify, predict, search, program, xlsx,
-    // backtest).
+    // backtest, undo).
     const QStringList wanted = QCoreApplication::arguments().mid(1);
     const auto runs = [&wanted](const char* section) {
         return wanted.isEmpty() || wanted.contains(QLatin1String(section));
@@ -259,6 +260,8 @@ int main(int argc, char** argv)
         bench::printXlsxExport();
     if (runs("backtest"))
         bench::printBacktestFigures(draws);
+    if (runs("undo"))
+        bench::printUndoFigures();
     if (verifyRatio && fraction)
         std::printf("bench: verify_ratio=%.0f search_fraction=%.2f\n", *verifyRatio, *fraction);
     return 0;

@@ -2,7 +2,7 @@
 # Kills quorvel-cli with SIGKILL TRIALS times (default 200) at random moments of each writing
 # operation (history import, online update and deletion, formula import, online update, deletion
 # and clear, the formula-table rebuild, the compaction, the search store (append and replace), the
-# verification write-back) and checks
+# verification write-back, the restore of a kept state (`backup restore ID`)) and checks
 # after each kill that formula.db is there, opens, passes PRAGMA integrity_check and holds the
 # rows from before the operation or from after it, never a part (tests/crash). Prints one line per
 # operation and exits with 1 when any trial failed; failed trials keep their folder under

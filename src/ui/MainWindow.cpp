@@ -37,6 +37,8 @@ MainWindow::MainWindow(Workspace& workspace, Prompts& prompts, QWidget* parent)
     layout->addWidget(m_commandsPanel);
     setCentralWidget(central);
     createStatusBar();
+    // Ctrl+Z of "撤销上次修改" wherever the focus is in the window, not only in the open menu.
+    addAction(m_commandsPanel->setupMenu()->undoAction());
 
     resize(1366, 740);
     restoreGeometry(m_workspace.settings().mainWindowGeometry());

@@ -5,9 +5,11 @@
 #include "ui/ControlArrays.h"
 #include "ui/FailureNotice.h"
 #include "ui/WaitCursor.h"
+#include "ui/tools/BackupWindow.h"
 #include "workspace/OnlineFormulaUpdate.h"
 #include "workspace/ResultsAddressSetting.h"
 #include "workspace/SettingsMenu.h"
+#include "workspace/UndoHistory.h"
 #include "workspace/Workspace.h"
 
 namespace quorvel {
@@ -95,10 +97,46 @@ SetupMenu::SetupMenu(Workspace& workspace, Prompts& prompts, QWidget* parent)
     }
 
     QAction* restore = addItem(this, QStringLiteral("meuHfmr"), QStringLiteral("恢复默认设置(&R)"), false);
-    connect(restore, &QAction::triggered, this, [this] { SettingsMenu(m_workspace).restoreDefaults(); });
+    connect(restore, &QAction::triggered, this,
+            [this] { reportFailure(m_prompts, SettingsMenu(m_workspace).restoreDefaults()); });
+
+    // The undo of the destructive operations. Ctrl+Z works in the whole window (the main window
+    // adds the item); a text box with the focus takes Ctrl+Z for its own typing first.
+    addSeparator();
+    m_undoAction = addItem(this, QStringLiteral("mnuUndo"), QStringLiteral("撤销上次修改(&Z)"), false);
+    m_undoAction->setShortcut(QKeySequence::Undo);
+    connect(m_undoAction, &QAction::triggered, this, &SetupMenu::undoLastChange);
+    QAction* backups = addItem(this, QStringLiteral("mnuBeifen"), QStringLiteral("恢复备份…"), false);
+    connect(backups, &QAction::triggered, this, [this] {
+        BackupWindow window(m_workspace, m_prompts, parentWidget());
+        window.exec();
+    });
 
     connect(&m_workspace.settings(), &Settings::changed, this, &SetupMenu::syncChecks);
     syncChecks();
+}
+
+void SetupMenu::undoLastChange()
+{
+    UndoHistory undo(m_workspace);
+    // The newest kept state is the one restored: its operation is named afterwards.
+    const Result<std::vector<KeptState>> kept = undo.list();
+    if (!kept || kept->empty()) {
+        reportFailure(m_prompts, kept ? Status(Failure{UndoHistory::kNothingToUndo}) : Status(kept.failure()),
+                      UndoHistory::kUndoCaption);
+        return;
+    }
+    const KeptState newest = kept->front();
+    Status restored = success();
+    {
+        WaitCursor wait;
+        restored = undo.restore(newest.id, UndoHistory::kUndoCaption);
+    }
+    if (!reportFailure(m_prompts, restored, UndoHistory::kUndoCaption))
+        return;
+    m_prompts.notice(UndoHistory::kUndoCaption, QStringLiteral("已撤销“%1”（%2），备份编号 %3")
+                                                    .arg(newest.operation, BackupStore::timeText(newest.time))
+                                                    .arg(newest.id));
 }
 
 void SetupMenu::syncChecks()

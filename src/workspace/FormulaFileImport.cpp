@@ -6,6 +6,7 @@
 #include "core/TextFile.h"
 #include "workspace/Desktop.h"
 #include "workspace/Prompts.h"
+#include "workspace/UndoHistory.h"
 #include "workspace/Workspace.h"
 
 #include <QDir>
@@ -228,9 +229,16 @@ Result<FormulaImportOutcome> FormulaFileImport::store(const FormulaImportPlan& p
     Database& database = **storage;
     const int shown = m_workspace.currentPosition();
 
+    // The rebuild drops stored formulas that a new one duplicates: the tables are kept first.
+    UndoHistory undo(m_workspace);
+    const Result<qint64> kept = undo.keepFormulas(
+        source == Source::File ? QStringLiteral("读取公式文本(N)") : QStringLiteral("公式在线更新（W)"));
+    if (!kept)
+        return Failure{kept.error(), kDatabaseErrorTitle};
     const Status stored = database.transaction(kReadTitle, [&]() -> Status {
         return TableAppends(m_workspace, database.formulas(), source == Source::File).run(plan.steps);
     });
+    undo.finish(*kept, bool(stored) && !plan.steps.empty());
     if (!stored)
         return Failure{stored.error(), kDatabaseErrorTitle};
 

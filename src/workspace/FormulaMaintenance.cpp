@@ -4,6 +4,7 @@
 #include "core/FormulaTables.h"
 #include "core/TermTable.h"
 #include "workspace/Prompts.h"
+#include "workspace/UndoHistory.h"
 #include "workspace/Workspace.h"
 
 #include <vector>
@@ -38,12 +39,16 @@ void FormulaMaintenance::invertSelection()
 
 Status FormulaMaintenance::clearAll()
 {
-    if (!m_workspace.prompts().question(kClearTitle, kClearQuestion))
+    if (!m_workspace.prompts().question(kClearTitle, kClearQuestion, Prompts::DefaultButton::Cancel))
         return success();
     const Result<Database*> storage = m_workspace.storage();
     if (!storage)
         return storage.failure();
     Database& database = **storage;
+    UndoHistory undo(m_workspace);
+    const Result<qint64> kept = undo.keepFormulas(QStringLiteral("清空所有公式(C)"));
+    if (!kept)
+        return kept.failure();
     const Status cleared = database.transaction(kClearTitle, [&]() -> Status {
         for (int position = 1; position <= kPositionCount; ++position) {
             if (Status deleted = database.formulas().deleteAll(position); !deleted)
@@ -51,6 +56,7 @@ Status FormulaMaintenance::clearAll()
         }
         return success();
     });
+    undo.finish(*kept, bool(cleared));
     if (!cleared)
         return cleared;
     // Deletions are followed by a compaction; the list is filled again whatever it says.
@@ -85,11 +91,17 @@ Status FormulaMaintenance::deleteAt(int listNumber, bool shiftMarks)
     if (shiftMarks)
         marks.erase(marks.begin() + (listNumber - 1));
     const qint64 rowId = list.row(listNumber).rowId;
+    UndoHistory undo(m_workspace);
+    const Result<qint64> kept =
+        undo.keepFormulas(shiftMarks ? QStringLiteral("删除该公式(D)") : QStringLiteral("删除最后公式(E)"));
+    if (!kept)
+        return kept.failure();
     const Status deleted = database.transaction(kDeleteTitle, [&]() -> Status {
         if (Status removed = database.formulas().deleteRows(position, {rowId}); !removed)
             return removed;
         return database.formulas().renumber(position);
     });
+    undo.finish(*kept, bool(deleted));
     if (!deleted)
         return deleted;
 
@@ -110,7 +122,8 @@ Status FormulaMaintenance::deleteAt(int listNumber, bool shiftMarks)
 Status FormulaMaintenance::deleteMarked(bool selected)
 {
     if (!m_workspace.prompts().question(kDeleteTitle,
-                                        selected ? kDeleteSelectedQuestion : kDeleteUnselectedQuestion))
+                                        selected ? kDeleteSelectedQuestion : kDeleteUnselectedQuestion,
+                                        Prompts::DefaultButton::Cancel))
         return success();
     const Result<Database*> storage = m_workspace.storage();
     if (!storage)
@@ -123,11 +136,17 @@ Status FormulaMaintenance::deleteMarked(bool selected)
         if (list.isSelected(listNumber) == selected)
             rows.push_back(list.row(listNumber).rowId);
     }
+    UndoHistory undo(m_workspace);
+    const Result<qint64> kept = undo.keepFormulas(selected ? QStringLiteral("删除选中所有公式(C)")
+                                                           : QStringLiteral("删除未选中公式(X)"));
+    if (!kept)
+        return kept.failure();
     const Status deleted = database.transaction(kDeleteTitle, [&]() -> Status {
         if (Status removed = database.formulas().deleteRows(position, rows); !removed)
             return removed;
         return database.formulas().renumber(position);
     });
+    undo.finish(*kept, bool(deleted) && !rows.empty());
     if (!deleted)
         return deleted;
     const Status compacted = m_workspace.CompactDb();

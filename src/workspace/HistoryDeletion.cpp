@@ -4,6 +4,7 @@
 #include "core/HistoryTable.h"
 #include "history/DrawEntry.h"
 #include "workspace/Prompts.h"
+#include "workspace/UndoHistory.h"
 #include "workspace/Workspace.h"
 
 #include <algorithm>
@@ -56,7 +57,8 @@ Result<DeletionOutcome> HistoryDeletion::deleteNewestDraw()
     const Result<Database*> storage = m_workspace.storage();
     if (!storage)
         return storage.failure();
-    const Result<int> deleted = (*storage)->history().deleteNewest(1);
+    const Result<int> deleted = keptDeletion(QStringLiteral("删除最后历史(D)"),
+                                             [&] { return (*storage)->history().deleteNewest(1); });
     if (!deleted)
         return deleted.failure();
     Refresh refresh;
@@ -69,7 +71,8 @@ Result<DeletionOutcome> HistoryDeletion::deleteNewest(int count)
     const Result<Database*> storage = m_workspace.storage();
     if (!storage)
         return storage.failure();
-    return compactedAndRefreshed((*storage)->history().deleteNewest(count));
+    return compactedAndRefreshed(keptDeletion(QStringLiteral("删除最后指定数量期历史(E)"),
+                                              [&] { return (*storage)->history().deleteNewest(count); }));
 }
 
 Result<DeletionOutcome> HistoryDeletion::deleteAfter(qint32 keptIssue)
@@ -77,7 +80,22 @@ Result<DeletionOutcome> HistoryDeletion::deleteAfter(qint32 keptIssue)
     const Result<Database*> storage = m_workspace.storage();
     if (!storage)
         return storage.failure();
-    return compactedAndRefreshed((*storage)->history().deleteAfter(keptIssue));
+    return compactedAndRefreshed(keptDeletion(QStringLiteral("删除到选定期(D)"),
+                                              [&] { return (*storage)->history().deleteAfter(keptIssue); }));
+}
+
+// Keeps the history before `deletion` runs, so that it can be undone; a deletion that removed
+// nothing leaves nothing kept.
+Result<int> HistoryDeletion::keptDeletion(const QString& operation,
+                                          const std::function<Result<int>()>& deletion)
+{
+    UndoHistory undo(m_workspace);
+    const Result<qint64> kept = undo.keepHistory(operation);
+    if (!kept)
+        return kept.failure();
+    const Result<int> deleted = deletion();
+    undo.finish(*kept, deleted && *deleted > 0);
+    return deleted;
 }
 
 // After deleting a number of draws: compaction, formula list, history, verification.
@@ -98,7 +116,8 @@ Result<DeletionOutcome> HistoryDeletion::deleteAll()
     const Result<Database*> storage = m_workspace.storage();
     if (!storage)
         return storage.failure();
-    const Result<int> deleted = (*storage)->history().deleteAll();
+    const Result<int> deleted =
+        keptDeletion(QStringLiteral("删除所有历史(A）"), [&] { return (*storage)->history().deleteAll(); });
     if (!deleted)
         return deleted.failure();
     // The formula list keeps the statistics of the last pass; nothing is verified again.

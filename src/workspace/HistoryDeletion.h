@@ -4,6 +4,7 @@
 
 #include <QString>
 
+#include <functional>
 #include <optional>
 
 namespace quorvel {
@@ -20,6 +21,7 @@ struct DeletionOutcome
 // The deletions of the history: the newest draw (`Command3`), the newest n (`mnuEszhzd`), every
 // draw after a kept issue (`mnuDlzd`), all of them (`mnuDlAll`). Each deletion is one transaction;
 // each ends with its own refresh.
+// Each keeps the history first (UndoHistory), under the caption of its button or menu item.
 class HistoryDeletion
 {
 public:
@@ -46,6 +48,7 @@ public:
     static std::optional<qint32> wholeNumber(const QString& answer);
 
 private:
+    Result<int> keptDeletion(const QString& operation, const std::function<Result<int>()>& deletion);
     Result<DeletionOutcome> compactedAndRefreshed(const Result<int>& deleted);
     Workspace& m_workspace;
 };

@@ -5,10 +5,12 @@
 #include "core/LotteryType.h"
 #include "core/Settings.h"
 #include "core/TextFile.h"
+#include "history/DrawEntry.h"
 #include "history/OnlineUpdateStore.h"
 #include "workspace/MissingDrawsCheck.h"
 #include "workspace/Prompts.h"
 #include "workspace/ResultsAddressSetting.h"
+#include "workspace/UndoHistory.h"
 #include "workspace/Workspace.h"
 
 #include <QTimer>
@@ -53,12 +55,6 @@ Result<bool> OnlineHistoryUpdate::start(const std::optional<QString>& base)
     // A file that cannot be written could not keep what the page brings: no request then.
     if (m_workspace.isReadOnly())
         return Failure{m_workspace.readOnlyReason(), kTitle};
-    if (!m_workspace.prompts().question(kTitle, kQuestion))
-        return false;
-    const std::optional<QString> address = base ? base : ResultsAddressSetting(m_workspace).ensure();
-    if (!address)
-        return false;
-
     const std::shared_ptr<const DrawTable> history = m_workspace.history();
     const auto oldest = history->isEmpty() ? std::nullopt : std::optional<qint32>(history->issues().front());
     const auto newest = history->isEmpty() ? std::nullopt : std::optional<qint32>(history->issues().back());
@@ -66,6 +62,21 @@ Result<bool> OnlineHistoryUpdate::start(const std::optional<QString>& base)
         m_workspace.clock().today(), m_workspace.historyDays(), m_workspace.drawsPerDay(), oldest, newest);
     if (!plan)
         return Failure{plan.error(), kTitle};
+    // An update that replaces the history says so, and Enter keeps the history.
+    if (plan->replacesHistory && oldest) {
+        const QString deletion = QStringLiteral("将删除现有 %1 期历史（最早 %2），重新下载最近 %3 天")
+                                     .arg(history->drawCount())
+                                     .arg(DrawEntry::issueText(*oldest))
+                                     .arg(m_workspace.historyDays());
+        if (!m_workspace.prompts().question(kTitle, kQuestion + QLatin1Char('\n') + deletion,
+                                            Prompts::DefaultButton::Cancel))
+            return false;
+    } else if (!m_workspace.prompts().question(kTitle, kQuestion)) {
+        return false;
+    }
+    const std::optional<QString> address = base ? base : ResultsAddressSetting(m_workspace).ensure();
+    if (!address)
+        return false;
     const Result<QUrl> url = OnlineUpdatePlan::resultsAddress(typeCode, *address, plan->requestCount);
     if (!url)
         return Failure{url.error(), kTitle};
@@ -124,7 +135,21 @@ void OnlineHistoryUpdate::pageDownloaded(const QByteArray& body)
         finish(Failure{storage.error(), kTitle});
         return;
     }
+    // The history this update deletes is kept first, so that it can be undone.
+    UndoHistory undo(m_workspace);
+    std::optional<qint64> kept;
+    if (m_plan->replacesHistory && !m_workspace.history()->isEmpty()) {
+        const Result<qint64> keptHistory = undo.keepHistory(QStringLiteral("开奖历史号在线更新(O)"));
+        if (!keptHistory) {
+            finish(
+                Failure{QStringLiteral("在线更新失败：%1。").arg(keptHistory.error()) + kUnchanged, kTitle});
+            return;
+        }
+        kept = *keptHistory;
+    }
     const Result<OnlineUpdateStore::Outcome> stored = OnlineUpdateStore::store(**storage, *m_plan, *text);
+    if (kept)
+        undo.finish(*kept, stored && stored->replacedHistory);
     if (!stored) {
         finish(Failure{QStringLiteral("在线更新失败：%1。").arg(stored.error()) + kUnchanged, kTitle});
         return;

@@ -2,10 +2,15 @@
 
 #include "core/Database.h"
 #include "core/FormulaTables.h"
+#include "core/TermTable.h"
 #include "search/FoundList.h"
 #include "workspace/Prompts.h"
+#include "workspace/UndoHistory.h"
 #include "workspace/Workspace.h"
 
+#include <QStringList>
+
+#include <optional>
 #include <vector>
 
 namespace quorvel {
@@ -16,7 +21,74 @@ const QString SearchResultStore::kReplaceTitle = QStringLiteral("更新公式");
 const QString SearchResultStore::kReplaceMessage =
     QStringLiteral("确实要删除现有公式并更新为搜索到的公式吗？");
 
+namespace {
+
+// The stored formulas a Replace deletes: those of the kinds found for each position.
+struct Replaced
+{
+    int position = 0;
+    bool kill = false;
+    std::vector<qint64> rowIds;
+};
+
+Result<std::vector<Replaced>> replacedFormulas(Database& database, const FoundList& found)
+{
+    std::array<std::array<bool, 2>, kPositionCount> kinds{};
+    for (const FoundList::Group& group : found.groups()) {
+        if (group.position < 1 || group.position > kPositionCount)
+            continue;
+        for (int i = group.first; i < group.first + group.count; ++i)
+            kinds[std::size_t(group.position - 1)][found.at(i).kill ? 1 : 0] = true;
+    }
+    std::vector<Replaced> replaced;
+    for (int position = 1; position <= kPositionCount; ++position) {
+        for (const bool kill : {true, false}) {
+            if (!kinds[std::size_t(position - 1)][kill ? 1 : 0])
+                continue;
+            const Result<std::vector<FormulaRecord>> stored = database.formulas().read(position, kill);
+            if (!stored)
+                return stored.failure();
+            Replaced of{position, kill, {}};
+            for (const FormulaRecord& record : *stored)
+                of.rowIds.push_back(record.rowId);
+            replaced.push_back(std::move(of));
+        }
+    }
+    return replaced;
+}
+
+// "第一位杀码公式 12 条，第三位生码公式 4 条，共 16 条"
+QString replacedSummary(const std::vector<Replaced>& replaced)
+{
+    QStringList parts;
+    int total = 0;
+    for (const Replaced& of : replaced) {
+        parts << QStringLiteral("%1位%2码公式 %3 条")
+                     .arg(positionName(of.position), of.kill ? QStringLiteral("杀") : QStringLiteral("生"))
+                     .arg(of.rowIds.size());
+        total += int(of.rowIds.size());
+    }
+    return QStringLiteral("%1，共 %2 条").arg(parts.join(QStringLiteral("，"))).arg(total);
+}
+
+} // namespace
+
 SearchResultStore::SearchResultStore(Workspace& workspace) : m_workspace(workspace) {}
+
+QString SearchResultStore::doneMessage(const FoundStoreOutcome& outcome, FoundStoreMode mode)
+{
+    if (mode == FoundStoreMode::Append)
+        return kDoneMessage + QStringLiteral("\n写入 %1 条").arg(outcome.stored);
+    return kDoneMessage +
+           QStringLiteral("\n删除原有公式 %1 条，写入 %2 条").arg(outcome.deleted).arg(outcome.stored);
+}
+
+QString SearchResultStore::operationName(FoundStoreMode mode, bool ask)
+{
+    if (mode == FoundStoreMode::Append)
+        return QStringLiteral("公式追加到数据库(A)");
+    return ask ? QStringLiteral("公式更新到数据库(N)") : QStringLiteral("搜索完毕公式自动更新到数据库");
+}
 
 Result<FoundStoreOutcome> SearchResultStore::store(const FoundList& found, FoundStoreMode mode, bool ask)
 {
@@ -26,23 +98,44 @@ Result<FoundStoreOutcome> SearchResultStore::store(const FoundList& found, Found
     Database& database = **storage;
 
     FoundStoreOutcome outcome;
-    if (mode == FoundStoreMode::Replace && ask && !found.isEmpty() &&
-        !m_workspace.prompts().question(kReplaceTitle, kReplaceMessage)) {
-        outcome.declined = true;
-        return outcome;
+    std::vector<Replaced> replaced;
+    if (mode == FoundStoreMode::Replace) {
+        Result<std::vector<Replaced>> stored = replacedFormulas(database, found);
+        if (!stored)
+            return stored.failure();
+        replaced = std::move(*stored);
+    }
+    if (mode == FoundStoreMode::Replace && ask && !found.isEmpty()) {
+        const QString question =
+            kReplaceMessage + QStringLiteral("\n将删除%1。\n删除的公式可用“%2”恢复。")
+                                  .arg(replacedSummary(replaced), UndoHistory::kUndoCaption);
+        if (!m_workspace.prompts().question(kReplaceTitle, question, Prompts::DefaultButton::Cancel)) {
+            outcome.declined = true;
+            return outcome;
+        }
+    }
+
+    // The rebuild drops duplicates and Replace deletes: the tables are kept first.
+    UndoHistory undo(m_workspace);
+    std::optional<qint64> kept;
+    if (!found.isEmpty()) {
+        const Result<qint64> keptFormulas = undo.keepFormulas(operationName(mode, ask));
+        if (!keptFormulas)
+            return keptFormulas.failure();
+        kept = *keptFormulas;
     }
 
     const std::vector<FoundList::Group> groups = found.groups();
     const Status stored = database.transaction(QStringLiteral("保存搜索到的公式"), [&]() -> Status {
+        // Replace deletes only the stored formulas of the kinds it stores, all before the first
+        // append, so that no found formula is deleted with them.
+        for (const Replaced& of : replaced) {
+            if (Status emptied = database.formulas().deleteRows(of.position, of.rowIds); !emptied)
+                return emptied;
+            outcome.deleted += int(of.rowIds.size());
+        }
         std::array<bool, kPositionCount> touched{};
         for (const FoundList::Group& group : groups) {
-            // The tables refuse a position outside 1..8, which undoes the whole store.
-            const bool known = group.position >= 1 && group.position <= kPositionCount;
-            const bool first = !known || !touched[std::size_t(group.position - 1)];
-            if (mode == FoundStoreMode::Replace && first) {
-                if (Status emptied = database.formulas().deleteAll(group.position); !emptied)
-                    return emptied;
-            }
             std::vector<NewFormula> rows;
             rows.reserve(std::size_t(group.count));
             for (int i = group.first; i < group.first + group.count; ++i) {
@@ -50,6 +143,7 @@ Result<FoundStoreOutcome> SearchResultStore::store(const FoundList& found, Found
                 rows.push_back(NewFormula{formula.code, formula.displayText, formula.kill, formula.limit(),
                                           std::nullopt});
             }
+            // The tables refuse a position outside 1..8, which undoes the whole store.
             if (Status appended = database.formulas().append(group.position, rows); !appended)
                 return appended;
             touched[std::size_t(group.position - 1)] = true;
@@ -63,6 +157,8 @@ Result<FoundStoreOutcome> SearchResultStore::store(const FoundList& found, Found
         }
         return success();
     });
+    if (kept)
+        undo.finish(*kept, bool(stored));
     if (!stored)
         return stored.failure();
     outcome.refreshed = m_workspace.refreshFormulasAndVerify();

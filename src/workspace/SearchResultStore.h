@@ -25,15 +25,17 @@ struct FoundStoreOutcome
 {
     bool declined = false;        // the user answered Cancel to the Replace question: nothing changed
     int stored = 0;               // rows written, before the rebuild removed duplicates
+    int deleted = 0;              // stored formulas a Replace deleted
     Status refreshed = success(); // the refresh chain after the store (the formulas are stored either way)
 };
 
 // Stores the FoundList of the search window in the formula tables `Gongshi1`..`Gongshi8`: each
 // formula with its own kind and its limit value, a group of consecutive formulas of one position
-// at a time; with Replace a table is emptied once, at its position's first group, so no found
-// formula is lost when a position has several groups. Every touched table is then rebuilt (the
-// duplicates removed, idx renumbered), all of it in one transaction, and the main window refreshed
-// (list fill, history grid, verification with its write-back).
+// at a time; with Replace the stored formulas of each position's found kinds are deleted first
+// (the other kind's stay), so no found formula is lost when a position has several groups. The
+// tables are kept before (UndoHistory), so that the store can be undone. Every touched table is then rebuilt
+// (the duplicates removed, idx renumbered), all of it in one transaction, and the main window refreshed (list
+// fill, history grid, verification with its write-back).
 class SearchResultStore
 {
 public:
@@ -44,7 +46,13 @@ public:
 
     explicit SearchResultStore(Workspace& workspace);
 
-    // `ask`: a Replace the user started asks first (the scheme's automatic store does not).
+    // kDoneMessage and a second line: "删除原有公式 N 条，写入 M 条" (Append: "写入 M 条").
+    static QString doneMessage(const FoundStoreOutcome& outcome, FoundStoreMode mode);
+    // The caption of the button or check box the store is kept under for undo.
+    static QString operationName(FoundStoreMode mode, bool ask);
+
+    // `ask`: a Replace the user started asks first, naming the positions and how many formulas it
+    // deletes (the scheme's automatic store does not ask).
     // A store with an empty FoundList writes nothing and still refreshes.
     Result<FoundStoreOutcome> store(const FoundList& found, FoundStoreMode mode, bool ask);
 

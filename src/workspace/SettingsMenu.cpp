@@ -3,6 +3,7 @@
 #include "core/LotteryType.h"
 #include "core/Settings.h"
 #include "workspace/Prompts.h"
+#include "workspace/UndoHistory.h"
 #include "workspace/Workspace.h"
 
 #include <optional>
@@ -86,10 +87,17 @@ void SettingsMenu::editHistoryDays()
     }
 }
 
-void SettingsMenu::restoreDefaults()
+Status SettingsMenu::restoreDefaults()
 {
+    // The values it overwrites are kept first, so that it can be undone.
+    UndoHistory undo(m_workspace);
+    const Result<qint64> kept = undo.keepSettings(QStringLiteral("恢复默认设置(R)"));
+    if (!kept)
+        return kept.failure();
     // The days in use stay until the next start or the next opening of the days dialog.
     m_workspace.settings().restoreDefaults();
+    undo.finish(*kept, true);
+    return success();
 }
 
 } // namespace quorvel

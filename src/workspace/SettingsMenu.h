@@ -19,7 +19,7 @@ public:
     void toggleWeightedAccuracy();              // `mnuZqlJq`
     void setResultsAtCurrentPeriod(bool on);    // `mnuYsXs`
     void editHistoryDays();                     // `mnuSetDay`: input box through Prompts
-    void restoreDefaults();                     // `meuHfmr`
+    Status restoreDefaults();                   // `meuHfmr`: keeps the values it overwrites first
 
 private:
     Workspace& m_workspace;

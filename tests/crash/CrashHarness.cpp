@@ -1,5 +1,7 @@
 #include "crash/CrashHarness.h"
 
+#include "core/BackupStore.h"
+
 #include "core/Database.h"
 #include "core/TermTable.h"
 #include "formulas/FormulaFileLine.h"
@@ -236,6 +238,20 @@ bool CrashHarness::prepare()
          false,
          true},
     };
+    // The import of the base formulas kept the empty formula tables before it: restoring that
+    // state deletes every formula in one transaction, after keeping them in turn.
+    qint64 keptId = 0;
+    const QDir backups(
+        QDir(base).filePath(QStringLiteral("data/") + QString::fromUtf8(BackupStore::kFolderName)));
+    for (const QString& name : backups.entryList({QStringLiteral("*.db")}, QDir::Files))
+        keptId = std::max(keptId, QFileInfo(name).completeBaseName().toLongLong());
+    if (keptId == 0) {
+        std::fprintf(stderr, "crash: the formula import kept no state to restore\n");
+        return false;
+    }
+    m_operations.push_back(
+        {QStringLiteral("backup-restore"),
+         {yes, QStringLiteral("backup"), QStringLiteral("restore"), QString::number(keptId)}});
     return true;
 }
 
@@ -328,6 +344,14 @@ bool CrashHarness::copyBase(const QString& folder) const
     for (const QString& name : data.entryList(QDir::Files))
         copied =
             copied && QFile::copy(data.filePath(name), QDir(folder).filePath(QStringLiteral("data/") + name));
+    // The states kept for undo, which the restore reads.
+    const QString kept = QString::fromUtf8(BackupStore::kFolderName);
+    const QDir backups(data.filePath(kept));
+    const QString target = QDir(folder).filePath(QStringLiteral("data/") + kept);
+    if (backups.exists())
+        copied = copied && QDir().mkpath(target);
+    for (const QString& name : backups.entryList(QDir::Files))
+        copied = copied && QFile::copy(backups.filePath(name), QDir(target).filePath(name));
     return copied;
 }
 

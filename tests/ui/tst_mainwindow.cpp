@@ -13,6 +13,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QDialog>
 #include <QDir>
 #include <QFile>
 #include <QGroupBox>
@@ -22,11 +23,14 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QPalette>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
 #include <QStatusBar>
 #include <QTabBar>
+#include <QTableWidget>
 #include <QTest>
+#include <QTimer>
 #include <QWheelEvent>
 
 #include <memory>
@@ -275,7 +279,8 @@ void MainWindowTest::menuItemsInOrder_data()
                        "删除选中所有公式(&C)", "删除最后公式(&E)",         "删除未选中公式(&X)"};
     QTest::newRow("settings menu 设置")
         << "mnuSetup" << QStringList{"mnuYsXs_0", "mnuYsXs_1", "mnuQsJs",     "mnuZqlJq", "mnuSjGl",
-                                     "mnuSetDay", "mnuKjUrl",  "mnuGsUrl",  "mnuCaizhong", "meuHfmr"}
+                                     "mnuSetDay", "mnuKjUrl",  "mnuGsUrl",  "mnuCaizhong", "meuHfmr",
+                                     "mnuUndo",   "mnuBeifen"}
         << QStringList{"历史列表公式验算结果显示在下期(&N)",
                        "历史列表公式验算结果显示在当期(&T)",
                        "检索期数设置(&Q)",
@@ -285,7 +290,9 @@ void MainWindowTest::menuItemsInOrder_data()
                        "开奖数据地址设置(&K)",
                        "公式下载地址设置(&W)",
                        "彩种选择",
-                       "恢复默认设置(&R)"};
+                       "恢复默认设置(&R)",
+                       "撤销上次修改(&Z)",
+                       "恢复备份…"};
     QTest::newRow("retrieval submenu")
         << "mnuQsJs" << QStringList{"mnuBuhan", "mnuQs_0", "mnuQs_1", "mnuQs_2", "mnuQs_3", "mnuQs_4",
                                     "mnuQs_5",  "mnuQs_6", "mnuQs_7", "mnuQs_8", "mnuQs_9"}
@@ -859,6 +866,36 @@ void MainWindowTest::restoreDefaults()
     QVERIFY(action("mnuBuhan")->isChecked());
     QVERIFY(action("mnuZqlJq")->isChecked());
     QVERIFY(action("mnuKL10_4")->isChecked());
+
+    // Ctrl+Z in a text box is the box's own; outside one it undoes the restore, and the menu's
+    // check marks follow.
+    child<QLineEdit>("Text1")->setFocus();
+    QTest::keyClick(child<QLineEdit>("Text1"), Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(m_session->storedSetting(QStringLiteral("JSQS")), QStringLiteral("3"));
+    formulaGrid()->setFocus();
+    QTest::keyClick(m_window.get(), Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(m_session->storedSetting(QStringLiteral("JSQS")), QStringLiteral("8"));
+    QVERIFY(action("mnuQs_8")->isChecked());
+    QVERIFY(!action("mnuBuhan")->isChecked());
+    QCOMPARE(m_session->prompts().last(ScriptedPrompts::Kind::Notice).title, QStringLiteral("撤销上次修改"));
+
+    // "恢复备份…" lists both states, newest first, and restores the chosen one.
+    QString listed;
+    QTimer::singleShot(0, this, [&listed] {
+        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        if (!dialog)
+            return;
+        auto* list = dialog->findChild<QTableWidget*>(QStringLiteral("lstBeifen"));
+        listed = QStringLiteral("%1 %2 %3")
+                     .arg(dialog->objectName())
+                     .arg(list->rowCount())
+                     .arg(list->item(0, 2)->text());
+        QTest::mouseClick(dialog->findChild<QPushButton*>(QStringLiteral("cmdRestore")), Qt::LeftButton);
+        dialog->accept();
+    });
+    action("mnuBeifen")->trigger();
+    QCOMPARE(listed, QStringLiteral("frmBeifen 2 撤销上次修改"));
+    QCOMPARE(m_session->storedSetting(QStringLiteral("JSQS")), QStringLiteral("3"));
 }
 
 void MainWindowTest::methodOptionStoresSetting()

@@ -482,6 +482,7 @@ void TestFormulaLibrary::clearAndSelection()
     const ScriptedPrompts::Record question = session.prompts().last(ScriptedPrompts::Kind::Question);
     QCOMPARE(question.title, QStringLiteral("清空所有公式"));
     QCOMPARE(question.message, QStringLiteral("清空所有公式后将无法恢复，是否清空所有类别的公式？"));
+    QCOMPARE(question.defaultButton, Prompts::DefaultButton::Cancel);
     for (int p = 1; p <= 8; ++p)
         QCOMPARE(storedTexts(session, p), QStringList());
     QCOMPARE(workspace.formulaList().count(), 0);

@@ -10,6 +10,7 @@
 #include "workspace/MissingDrawsCheck.h"
 #include "workspace/OnlineHistoryUpdate.h"
 #include "workspace/ResultsAddressSetting.h"
+#include "workspace/UndoHistory.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -182,6 +183,12 @@ void TestHistoryMaintenance::onlineUpdate()
     QCOMPARE(storedIssues(*m_session), after);
     QCOMPARE(snapshotIssues(workspace), after);
     QCOMPARE(outcome->replacedHistory, replaced);
+    // A replacement says what it deletes, Enter keeps the history, and it can be undone.
+    const ScriptedPrompts::Record question = m_session->prompts().last(ScriptedPrompts::Kind::Question);
+    QCOMPARE(
+        question.message.endsWith(QStringLiteral("将删除现有 2 期历史（最早 26120484），重新下载最近 3 天")),
+        replaced);
+    QCOMPARE(question.defaultButton, replaced ? Prompts::DefaultButton::Cancel : Prompts::DefaultButton::Ok);
     const int stored = int(after.size()) - int(replaced ? 0 : seeded.size());
     QCOMPARE(outcome->stored, stored);
     QCOMPARE(OnlineHistoryUpdate::outcomeMessage(*outcome).startsWith(QStringLiteral("没有找到新的开奖号码")),
@@ -190,6 +197,10 @@ void TestHistoryMaintenance::onlineUpdate()
         QCOMPARE(workspace.issueText(), QString::number(after.last() + 1));
     // What the page lacks between the oldest and newest draw is reported.
     QCOMPARE(outcome->missing, MissingDrawsCheck(workspace).missing());
+    if (replaced) {
+        QVERIFY(UndoHistory(workspace).undo());
+        QCOMPARE(storedIssues(*m_session), seeded);
+    }
 }
 
 void TestHistoryMaintenance::failedFetchChangesNothing_data()

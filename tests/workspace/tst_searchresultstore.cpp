@@ -84,6 +84,7 @@ void TestSearchResultStore::store_data()
     QTest::addColumn<bool>("replace");
     QTest::addColumn<Found>("foundList");
     QTest::addColumn<Tables>("expected");
+    QTest::addColumn<int>("deleted");
 
     const QString kept1 = QStringLiteral("L1A+L2B+3/3/keep");
     const QString kept3 = QStringLiteral("L3A+1/3/keep");
@@ -99,7 +100,8 @@ void TestSearchResultStore::store_data()
                   none,
                   none,
                   none,
-                  none};
+                  none}
+        << 0;
     QTest::newRow("replace empties only the positions found")
         << true << Found{found(1, QStringLiteral("L6A+1")), found(2, QStringLiteral("L7A+2"))}
         << Tables{{QStringLiteral("L6A+1/3/keep")},
@@ -109,7 +111,8 @@ void TestSearchResultStore::store_data()
                   none,
                   none,
                   none,
-                  none};
+                  none}
+        << 1;
     QTest::newRow("replace with two groups of one position keeps both")
         << true
         << Found{found(1, QStringLiteral("L6A+1")), found(3, QStringLiteral("L8A+1")),
@@ -121,9 +124,13 @@ void TestSearchResultStore::store_data()
                   none,
                   none,
                   none,
-                  none};
+                  none}
+        << 2;
+    QTest::newRow("replace deletes only the kind it stores: the keep formula stays")
+        << true << Found{found(1, QStringLiteral("L5A+2"), 3, true)}
+        << Tables{{kept1, QStringLiteral("L5A+2/3/kill")}, none, {kept3}, none, none, none, none, none} << 0;
     QTest::newRow("an empty found list writes nothing")
-        << true << Found{} << Tables{{kept1}, none, {kept3}, none, none, none, none, none};
+        << true << Found{} << Tables{{kept1}, none, {kept3}, none, none, none, none, none} << 0;
 }
 
 void TestSearchResultStore::store()
@@ -131,6 +138,7 @@ void TestSearchResultStore::store()
     QFETCH(bool, replace);
     QFETCH(Found, foundList);
     QFETCH(Tables, expected);
+    QFETCH(int, deleted);
 
     FoundList list;
     for (const FoundFormula& formula : foundList)
@@ -144,10 +152,22 @@ void TestSearchResultStore::store()
     QVERIFY(!outcome->declined);
     QVERIFY(outcome->refreshed);
     QCOMPARE(m_session->prompts().unexpectedCalls(), 0);
-    if (replace && !list.isEmpty())
-        QCOMPARE(m_session->prompts().last(ScriptedPrompts::Kind::Question).title,
-                 SearchResultStore::kReplaceTitle);
+    if (replace && !list.isEmpty()) {
+        // The question names what it deletes and how to get it back; Enter cancels.
+        const ScriptedPrompts::Record question = m_session->prompts().last(ScriptedPrompts::Kind::Question);
+        QCOMPARE(question.title, SearchResultStore::kReplaceTitle);
+        QVERIFY2(question.message.contains(QStringLiteral("共 %1 条").arg(deleted)),
+                 qPrintable(question.message));
+        QVERIFY(question.message.contains(QStringLiteral("撤销上次修改")));
+        QCOMPARE(question.defaultButton, Prompts::DefaultButton::Cancel);
+    }
     QCOMPARE(tables(), expected);
+    QCOMPARE(outcome->deleted, deleted);
+    QCOMPARE(
+        SearchResultStore::doneMessage(*outcome, replace ? FoundStoreMode::Replace : FoundStoreMode::Append),
+        SearchResultStore::kDoneMessage +
+            (replace ? QStringLiteral("\n删除原有公式 %1 条，写入 %2 条").arg(deleted).arg(foundList.size())
+                     : QStringLiteral("\n写入 %1 条").arg(foundList.size())));
 
     // The main list (position 1, keep) shows the table as stored, renumbered and verified.
     int keepRows = 0;

@@ -633,7 +633,7 @@ void TestWorkspace::restoreDefaultsThenRestart()
     QVERIFY(session.settings().resultsAtCurrentPeriod());
     QCOMPARE(workspace.verificationSettings().periods, 0);
 
-    SettingsMenu(workspace).restoreDefaults();
+    QVERIFY(SettingsMenu(workspace).restoreDefaults().ok());
     QVERIFY(!session.settings().resultsAtCurrentPeriod());
     QCOMPARE(workspace.verificationSettings().periods, 300);
     QCOMPARE(session.settings().retrievalPeriodsIndex(), 3);

@@ -1,6 +1,7 @@
 #include "app/cli/CommandTable.h"
 
 #include "app/cli/BacktestCommand.h"
+#include "app/cli/BackupCommand.h"
 #include "app/cli/DisplayCommand.h"
 #include "app/cli/EvalCommand.h"
 #include "app/cli/FilterCommand.h"
@@ -107,6 +108,12 @@ const std::vector<CliCommand>& commandTable()
          QStringLiteral("The prediction ledger, scored against the stored draws, and deleting its entries."),
          {QStringLiteral("ledger"), QStringLiteral("ledger delete NO...")},
          &LedgerCommand::run},
+        {QStringLiteral("backup"),
+         QStringLiteral("List the states kept before destructive operations, and restore one."),
+         {QStringLiteral("backup list"), QStringLiteral("backup restore ID")},
+         &BackupCommand::run},
+        {QStringLiteral("undo"), QStringLiteral("Restore the state before the newest kept operation."),
+         {QStringLiteral("undo")}, &BackupCommand::undo},
     };
     return table;
 }

@@ -807,7 +807,9 @@ void SearchWindow::storeFound(bool replace, bool automatic)
         selectPosition(lastPosition);
     reportFailure(*m_prompts, (*outcome)->refreshed);
     refreshTableCounts();
-    notice(SearchResultStore::kDoneTitle, SearchResultStore::kDoneMessage);
+    notice(SearchResultStore::kDoneTitle,
+           SearchResultStore::doneMessage(**outcome,
+                                          replace ? FoundStoreMode::Replace : FoundStoreMode::Append));
     m_found.clear();
     m_foundBox->setText(QStringLiteral("0"));
 }

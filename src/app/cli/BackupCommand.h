@@ -1,0 +1,21 @@
+#pragma once
+
+namespace quorvel::cli {
+
+class CliArguments;
+class CliContext;
+
+// `backup list`, `backup restore ID` and `undo`: the states kept before destructive operations,
+// and their restore (both need --yes; a restore is itself kept, so it can be undone).
+class BackupCommand
+{
+public:
+    static int run(const CliContext& context, CliArguments& arguments);
+    static int undo(const CliContext& context, CliArguments& arguments);
+
+private:
+    static int list(const CliContext& context, CliArguments& arguments);
+    static int restore(const CliContext& context, CliArguments& arguments);
+};
+
+} // namespace quorvel::cli
