@@ -41,6 +41,11 @@ void OnlineHistoryUpdate::setIdleTimeout(std::chrono::milliseconds timeout)
     m_download->setIdleTimeout(timeout);
 }
 
+void OnlineHistoryUpdate::setDeadline(std::chrono::milliseconds deadline)
+{
+    m_download->setDeadline(deadline);
+}
+
 Result<bool> OnlineHistoryUpdate::start(const std::optional<QString>& base)
 {
     if (m_running)

@@ -54,6 +54,8 @@ public:
     bool isRunning() const { return m_running; }
     bool wasCancelled() const { return m_cancelled; }
     void setIdleTimeout(std::chrono::milliseconds timeout);
+    // The time the download may take in all (HttpDownload::kDefaultDeadline unless set).
+    void setDeadline(std::chrono::milliseconds deadline);
 
     // After finished(): what the update did, or why it failed (the history unchanged then).
     const Result<OnlineUpdateOutcome>& outcome() const;

@@ -94,6 +94,14 @@ void TestCliHistory::update_data()
     QTest::newRow("HTTP error with a readable page")
         << "26120401 1 2 3 4 5 6 7 8" << yes << QByteArray("/a/") << LocalHttpServer::Answer{503, twoDraws}
         << 1 << QString() << "HTTP错误503" << QStringList{"26120401"} << QByteArray("/a/?n=420");
+    QTest::newRow("a page sent slower than the deadline")
+        << QString() << QStringList{QStringLiteral("--yes"), QStringLiteral("--deadline"), QStringLiteral("1")}
+        << QByteArray("/a/") << LocalHttpServer::Answer{200, twoDraws, true, 8, 400} << 1 << QString()
+        << "下载超时" << QStringList{} << QByteArray("/a/?n=420");
+    QTest::newRow("deadline of 0 seconds")
+        << QString() << QStringList{QStringLiteral("--yes"), QStringLiteral("--deadline"), QStringLiteral("0")}
+        << QByteArray("/a/") << LocalHttpServer::Answer{200, twoDraws} << 2 << QString() << "--deadline"
+        << QStringList{} << QByteArray();
     QTest::newRow("without --yes no request is sent")
         << QString() << QStringList{} << QByteArray("/a/") << LocalHttpServer::Answer{200, twoDraws} << 1
         << QString() << "--yes" << QStringList{} << QByteArray();
