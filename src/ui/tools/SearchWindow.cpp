@@ -3,6 +3,7 @@
 #include "ui/ControlArrays.h"
 #include "ui/FailureNotice.h"
 #include "ui/FoundLinesModel.h"
+#include "ui/OperationProgress.h"
 #include "ui/WaitCursor.h"
 #include "workspace/FoundFormulaExport.h"
 #include "workspace/SearchResultStore.h"
@@ -15,7 +16,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
-#include <QProgressDialog>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
@@ -863,17 +863,10 @@ void SearchWindow::tuneAll()
     showTried(0);
 
     m_waitCursor = std::make_unique<WaitCursor>();
-    m_tuneAllProgress =
-        new QProgressDialog(QStringLiteral("正在分析各类公式的参数……"), QStringLiteral("取消"), 0,
-                            parameters.samples * kPositionCount, this);
-    m_tuneAllProgress->setObjectName(QStringLiteral("tuneAllProgress"));
-    m_tuneAllProgress->setWindowTitle(kTuneAllTitle);
-    m_tuneAllProgress->setWindowModality(Qt::WindowModal);
-    m_tuneAllProgress->setAutoClose(false);
-    m_tuneAllProgress->setAutoReset(false);
-    m_tuneAllProgress->setMinimumDuration(0);
-    connect(m_tuneAllProgress, &QProgressDialog::canceled, &m_tuning, &QFutureWatcher<TuningResult>::cancel);
-    m_tuneAllProgress->show();
+    m_tuneAllProgress = new OperationProgress(this, {kTuneAllTitle, QStringLiteral("正在分析各类公式的参数……"),
+                                                     QStringLiteral("tuneAllProgress"),
+                                                     parameters.samples * kPositionCount});
+    connect(m_tuneAllProgress, &OperationProgress::cancelled, &m_tuning, &QFutureWatcher<TuningResult>::cancel);
 
     m_tuning.setFuture(QtConcurrent::run([parameters, operandCounts](QPromise<TuningResult>& promise) {
         ParameterTuning::tuneAll(promise, parameters, operandCounts);
@@ -898,9 +891,7 @@ void SearchWindow::tuningResultReady(int index)
 void SearchWindow::tuningFinished()
 {
     if (m_tuneAllProgress) {
-        // Closing the dialog must not count as Cancel.
-        m_tuneAllProgress->disconnect(&m_tuning);
-        m_tuneAllProgress->hide();
+        m_tuneAllProgress->close();
         m_tuneAllProgress->deleteLater();
         m_tuneAllProgress = nullptr;
     }
