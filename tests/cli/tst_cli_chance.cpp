@@ -104,9 +104,6 @@ void TestCliChance::backtestPrintsDrawsThenSummaries_data()
     QTest::newRow("best method sorts by the draws before the target, ties by idx")
         << QStringLiteral("backtest --draws 1 --method best --quota 1")
         << QStringList{QStringLiteral("26120905\t1\t12\t3\t0"), QStringLiteral("SUMMARY\t1\t0\t1\t0.05\t1")};
-    QTest::newRow("a page without picks adds no trial")
-        << QStringLiteral("backtest --draws 1 --method best --quota 0")
-        << QStringList{QStringLiteral("26120905\t1\t\t3\t0"), QStringLiteral("SUMMARY\t1\t0\t0\t0.05\t1")};
     // No kill formulas: every count is 0 and the ranking picks the lowest numbers, right when
     // not drawn.
     QTest::newRow("kill picks are right when not drawn")

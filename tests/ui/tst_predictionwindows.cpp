@@ -169,10 +169,11 @@ void PredictionWindowsTest::bestMethodRunsAfterSortSettings()
     click(child<QPushButton>(QStringLiteral("Command23")));
     QTRY_VERIFY(sort->isVisible());
     auto* quota = sort->findChild<QLineEdit*>(QStringLiteral("Text1"));
-    quota->setText(QStringLiteral("40000"));
+    quota->setText(QStringLiteral("abc"));
     click(sort->findChild<QPushButton*>(QStringLiteral("Command1")));
     QVERIFY(sort->isVisible());
     QCOMPARE(m_session->prompts().notices().size(), 1);
+    QVERIFY(!child<QWidget>(QStringLiteral("frmErrarrLei")));
     quota->setText(QStringLiteral("2"));
     click(sort->findChild<QPushButton*>(QStringLiteral("Command1")));
     QVERIFY(!sort->isVisible());
