@@ -596,12 +596,18 @@ void SearchWindow::startSingleSearch()
 {
     if (isRunning())
         return;
+    // Bounds no formula can meet would keep the search running without ever finding one.
+    const AcceptanceBounds bounds = boundsInBoxes();
+    if (const std::optional<QString> inversion = bounds.inversion()) {
+        notice(kSearchTitle, *inversion + QStringLiteral("，搜索没有开始。"));
+        return;
+    }
     bool typed = false;
     const quint64 seed = seedForRun(typed);
     SearchParameters parameters;
     parameters.history = m_workspace.history();
     parameters.generation = generation();
-    parameters.bounds = boundsInBoxes();
+    parameters.bounds = bounds;
     parameters.periods = m_workspace.verificationSettings().periods;
     parameters.seed = seed;
     // Started again with the seed of the last run, the search goes on with the candidates after
@@ -666,6 +672,13 @@ void SearchWindow::startScheme()
 {
     if (isRunning())
         return;
+    for (int position = 1; position <= kPositionCount; ++position) {
+        if (const std::optional<QString> inversion = m_settings.bounds(position, m_kill).inversion()) {
+            notice(kSearchTitle,
+                   QStringLiteral("第%1位：%2，方案没有开始。").arg(position).arg(*inversion));
+            return;
+        }
+    }
     const Result<std::array<int, kPositionCount>> counts = SearchResultStore(m_workspace).tableCounts();
     if (!succeeded(*m_prompts, counts))
         return;
@@ -917,6 +930,10 @@ void SearchWindow::saveCategory()
             return;
         }
         bounds.setBound(bound, *value);
+    }
+    if (const std::optional<QString> inversion = bounds.inversion()) {
+        notice(kSaveCategoryTitle, *inversion + QStringLiteral("，参数设置没有保存。"));
+        return;
     }
     saveCategory(m_position, m_kill, bounds);
 }
