@@ -10,13 +10,15 @@ namespace quorvel {
 namespace DrawEntry {
 
 Result<Draw> prepareManualDraw(const QString& issueText, const DrawNumbers& numbers, const DrawTable& history,
-                               int lotteryTypeIndex)
+                               int lotteryTypeIndex, const QDate& today)
 {
     const Result<qint32> issue = IssueNumber::parse(issueText);
     if (!issue)
         return Failure{issue.error()};
     if (const Status sequence = checkDaySequence(*issue, lotteryTypeIndex); !sequence)
         return sequence.failure();
+    if (const Status dated = checkNotAfterToday(*issue, today); !dated)
+        return dated.failure();
     const int drawsPerDay = drawsPerDayOf(lotteryTypeIndex);
     if (const Status valid = validateDrawNumbers(numbers); !valid)
         return Failure{valid.error()};
@@ -44,6 +46,16 @@ Status checkDaySequence(qint32 issue, int drawsPerDay, const QString& type)
                        .arg(sequence, 2, 10, QLatin1Char('0'))
                        .arg(type)
                        .arg(drawsPerDay)};
+}
+
+Status checkNotAfterToday(qint32 issue, const QDate& today)
+{
+    const QDate date = IssueNumber::date(issue);
+    if (!date.isValid() || date <= today)
+        return success();
+    return Failure{QStringLiteral("期号日期晚于今天：期号%1是%2，今天是%3")
+                       .arg(issueText(issue), date.toString(QStringLiteral("yyyy年M月d日")),
+                            today.toString(QStringLiteral("yyyy年M月d日")))};
 }
 
 std::optional<DrawNumbers> previousDrawNumbers(const DrawTable& history, qint32 issue)

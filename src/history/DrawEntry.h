@@ -16,10 +16,14 @@ namespace DrawEntry {
 
 // Checks a typed draw and builds its record for the manual entry path. Refuses, with a message
 // for the user, an issue that is not eight digits forming a real date with a sequence number of
-// 01 to D of the lottery type, numbers outside 1..20 or repeated, and an issue already in
-// `history`. The previous draw is the one stored just before the new issue.
+// 01 to D of the lottery type, an issue dated after `today`, numbers outside 1..20 or repeated,
+// and an issue already in `history`. The previous draw is the one stored just before the new issue.
 Result<Draw> prepareManualDraw(const QString& issueText, const DrawNumbers& numbers, const DrawTable& history,
-                               int lotteryTypeIndex);
+                               int lotteryTypeIndex, const QDate& today);
+
+// Refuses an issue dated after `today` ("期号日期晚于今天"): no draw of it can have taken place,
+// and once stored it would make every online update look up to date.
+Status checkNotAfterToday(qint32 issue, const QDate& today);
 
 // Refuses an issue whose day sequence is above D of the lottery type, naming D and the type.
 Status checkDaySequence(qint32 issue, int lotteryTypeIndex);

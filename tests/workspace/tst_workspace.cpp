@@ -238,6 +238,7 @@ void TestWorkspace::refusedDrawsStoreNothing_data()
     QTest::newRow("sequence number 00") << QStringLiteral("25120700") << good;
     QTest::newRow("issue already stored") << QStringLiteral("25120705") << QList<int>{1, 2, 3, 4, 5, 6, 7, 8};
     QTest::newRow("sequence above D of the lottery type") << QStringLiteral("25120785") << good;
+    QTest::newRow("issue dated after today") << QStringLiteral("99123184") << good;
 }
 
 void TestWorkspace::refusedDrawsStoreNothing()
