@@ -22,6 +22,7 @@ struct OnlineUpdateOutcome
     qint64 requested = 0; // draws asked of the results page; 0 when nothing could be new
     int stored = 0;
     int malformed = 0; // draws of the range on the page whose fields were not a draw, skipped
+    std::vector<qint32> inconsistent; // issues the page gave twice with different numbers, skipped
     bool replacedHistory = false;
     int historyDays = 0;          // H the update kept
     std::vector<qint32> missing;  // issues missing between the oldest and newest draw afterwards
