@@ -839,6 +839,13 @@ void TestWorkspace::handEditedRowsAreReadWithChecks()
         QStringLiteral("UPDATE Lishi SET L2A = L1A WHERE strQQH = (SELECT MIN(strQQH) FROM Lishi)")));
     QVERIFY(edit.exec(
         QStringLiteral("UPDATE Lishi SET strQQH = 14023001 WHERE strQQH = (SELECT MAX(strQQH) FROM Lishi)")));
+    // ... and writes values that are no whole number: a fraction, text, a number beyond 32 bits.
+    for (const char* value : {"3.7", "'xyz'", "4294967297"})
+        QVERIFY(edit.exec(QStringLiteral("UPDATE Lishi SET L1A = %1 WHERE strQQH = (SELECT MAX(strQQH) FROM Lishi "
+                                         "WHERE typeof(L1A) = 'integer' AND L1A <= 20 AND strQQH <> 14023001)")
+                              .arg(QLatin1String(value))));
+    QVERIFY(edit.exec(QStringLiteral("UPDATE Lishi SET L8N = 2.5 WHERE strQQH = (SELECT MAX(strQQH) FROM Lishi "
+                                     "WHERE typeof(L1A) = 'integer' AND L1A <= 20 AND strQQH <> 14023001)")));
     for (const char* flag : {"-1", "'True'", "2", "'x'", "NULL"})
         QVERIFY(edit.exec(
             QStringLiteral(
@@ -849,9 +856,13 @@ void TestWorkspace::handEditedRowsAreReadWithChecks()
     QSqlDatabase::removeDatabase(QStringLiteral("editor"));
 
     Workspace& workspace = session.open();
-    QCOMPARE(workspace.history()->drawCount(), 38);
-    QCOMPARE(workspace.leftOutDraws().size(), 2);
+    QCOMPARE(workspace.history()->drawCount(), 34);
+    QCOMPARE(workspace.leftOutDraws().size(), 6);
     QVERIFY(workspace.leftOutDraws().first().startsWith(QStringLiteral("14023001"))); // oldest first
+    const QString leftOut = workspace.leftOutDraws().join(u'|');
+    for (const QString& fault : {QStringLiteral("L1A列的值“3.7”不是整数"), QStringLiteral("L1A列的值“xyz”不是整数"),
+                                 QStringLiteral("L1A列的值“4294967297”不是整数"), QStringLiteral("L8N列的值“2.5”不是整数")})
+        QVERIFY2(leftOut.contains(fault), qPrintable(leftOut));
     QCOMPARE(*session.openDatabase()->history().count(), 40);                         // nothing deleted
     QCOMPARE(workspace.formulaList().count(), 3);                                     // the keep ones
     QVERIFY(workspace.setCurrentKind(true).ok());
