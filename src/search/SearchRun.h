@@ -45,7 +45,8 @@ enum class SearchStopReason
     TargetReached,  // the found target is met
     FoundListFull,  // the FoundList has no room left
     Stopped,        // stopped by the user
-    Canceled        // canceled (window closed); what was not yet delivered is dropped
+    Canceled,       // canceled (window closed); what was not yet delivered is dropped
+    OutOfMemory     // a thread could not start or an allocation failed: nothing of it may be stored
 };
 
 // How a run ended. The found formulas are the accepted ones among candidates
@@ -95,6 +96,9 @@ public:
 
     // Blocking convenience for the command line and tests: runs and returns the found formulas.
     static SearchOutcome runToEnd(const SearchParameters& parameters, std::vector<FoundFormula>& found);
+    // Whether the system still lets one more thread start (it does not when the address space
+    // has no room for another stack): a thread pool whose thread cannot start would wait forever.
+    static bool threadCanStart();
 
     // Candidates a thread takes at a time, and how often it looks at pause and stop requests.
     static constexpr quint64 kBatchSize = 2048;
@@ -114,6 +118,8 @@ private:
     void work(QPromise<FoundBatch>& promise);
     void publish(Batch&& batch, QPromise<FoundBatch>& promise);
     void close(SearchStopReason reason, quint64 end);
+    // A thread could not start or an allocation failed: every thread stops, and the run ends so.
+    void stopOutOfMemory();
 
     SearchParameters m_parameters;
     std::shared_ptr<SearchLiveSettings> m_live;

@@ -651,7 +651,8 @@ void SearchWindow::singleSearchFinished(const SearchOutcome& outcome)
     flushList();
     m_singleNext = m_singleFirst + outcome.tried;
     updateButtons();
-    if (outcome.reason != SearchStopReason::Canceled && outcome.tried > 0 && isVisible()) {
+    if (outcome.reason != SearchStopReason::Canceled && outcome.reason != SearchStopReason::OutOfMemory &&
+        outcome.tried > 0 && isVisible()) {
         // The candidates of this run once more on the history shuffled: what luck alone accepts.
         m_luckShare = LuckBaseline::shareText(outcome.found, outcome.tried);
         m_luck.count(m_singleParameters, outcome.tried, generation());
