@@ -4,6 +4,8 @@
 #include "core/IssueNumber.h"
 #include "core/LotteryType.h"
 
+#include <QRegularExpression>
+
 #include <algorithm>
 
 namespace quorvel {
@@ -56,6 +58,31 @@ Status checkNotAfterToday(qint32 issue, const QDate& today)
     return Failure{QStringLiteral("期号日期晚于今天：期号%1是%2，今天是%3")
                        .arg(issueText(issue), date.toString(QStringLiteral("yyyy年M月d日")),
                             today.toString(QStringLiteral("yyyy年M月d日")))};
+}
+
+Result<std::optional<PastedDraw>> pastedDraw(const QString& text)
+{
+    static const QRegularExpression separators(QStringLiteral("[\\s,，]+"));
+    const QStringList fields = text.trimmed().split(separators, Qt::SkipEmptyParts);
+    if (fields.size() <= 1)
+        return std::optional<PastedDraw>();
+    const Failure refused{QStringLiteral("粘贴的内容不是一期开奖号码（应为期号和8个号码，以空格、逗号或制表符分隔）")};
+    if (fields.size() != 1 + kPositionCount)
+        return refused;
+    const auto digitsOnly = [](const QString& field, qsizetype longest) {
+        return !field.isEmpty() && field.size() <= longest &&
+               std::all_of(field.begin(), field.end(), [](QChar c) { return c >= u'0' && c <= u'9'; });
+    };
+    if (!digitsOnly(fields.front(), 8))
+        return refused;
+    PastedDraw draw;
+    draw.issue = fields.front();
+    for (int p = 0; p < kPositionCount; ++p) {
+        if (!digitsOnly(fields[p + 1], 2))
+            return refused;
+        draw.numbers[std::size_t(p)] = fields[p + 1].toInt();
+    }
+    return std::optional<PastedDraw>(draw);
 }
 
 std::optional<DrawNumbers> previousDrawNumbers(const DrawTable& history, qint32 issue)

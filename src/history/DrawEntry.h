@@ -38,6 +38,18 @@ std::optional<DrawNumbers> previousDrawNumbers(const DrawTable& history, qint32 
 // empty history the first draw of `today`, so that typing can begin without looking it up.
 qint32 proposeNextIssue(std::optional<qint32> newestIssue, int drawsPerDay, const QDate& today);
 
+// A draw line pasted into the issue box or the first number box, as results pages and spreadsheets
+// copy it: an issue and eight numbers separated by blanks, commas or tabs.
+struct PastedDraw
+{
+    QString issue;
+    DrawNumbers numbers{};
+};
+// Empty for text of one field (an ordinary paste into one box); a failure for text of several
+// fields that is no draw line. Only the form is checked here: the draw goes through the checks of
+// a typed one when it is stored.
+Result<std::optional<PastedDraw>> pastedDraw(const QString& text);
+
 // Eight digits with leading zeros ("01010101").
 QString issueText(qint32 issue);
 
