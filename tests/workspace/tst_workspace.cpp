@@ -276,22 +276,25 @@ void TestWorkspace::typedFormulaRefusals_data()
     const QString emptyTitle = QStringLiteral("添加公式失败");
     const QString emptyMessage = QStringLiteral("请在左边文本框输入需要添加的公式");
     const QString unrecognisedTitle = QStringLiteral("无法识别公式");
-    const QString unrecognisedMessage = QStringLiteral("公式文本文件中含有无法识别公式，无法添加到软件");
+    // The message names the text as typed.
+    const auto unrecognised = [](const char* typed) {
+        return QStringLiteral("所输公式“%1”无法识别，无法添加到软件").arg(QString::fromUtf8(typed));
+    };
     QTest::newRow("empty box") << QString() << emptyTitle << emptyMessage;
     QTest::newRow("blanks only") << QStringLiteral("   ") << emptyTitle << emptyMessage;
     QTest::newRow("下期 at the very start")
-        << QStringLiteral("下期杀第一第一码+5") << unrecognisedTitle << unrecognisedMessage;
+        << QStringLiteral("下期杀第一第一码+5") << unrecognisedTitle << unrecognised("下期杀第一第一码+5");
     QTest::newRow("prefix form shorter than its bracket place")
-        << QStringLiteral("[第一杀]") << unrecognisedTitle << unrecognisedMessage;
+        << QStringLiteral("[第一杀]") << unrecognisedTitle << unrecognised("[第一杀]");
     QTest::newRow("unknown name left in the code")
         << QStringLiteral("第一码+第二某某+5=下期杀第一") << unrecognisedTitle
-        << unrecognisedMessage + QStringLiteral("\n无法识别：“某某”");
+        << unrecognised("第一码+第二某某+5=下期杀第一") + QStringLiteral("\n无法识别：“某某”");
     QTest::newRow("code with an unbalanced parenthesis")
         << QStringLiteral("(第一码+5=下期杀第一") << unrecognisedTitle
-        << unrecognisedMessage + QStringLiteral("\n无法计算：(L1A+5");
+        << unrecognised("(第一码+5=下期杀第一") + QStringLiteral("\n无法计算：(第一码+5");
     QTest::newRow("neither 下期 nor a bracket")
         << QStringLiteral("L1A+L2A+L3A+5") << unrecognisedTitle
-        << unrecognisedMessage + QStringLiteral("\n缺少位置标记，例如“=下期杀第一”或“[第一杀]”");
+        << unrecognised("L1A+L2A+L3A+5") + QStringLiteral("\n缺少位置标记，例如“=下期杀第一”或“[第一杀]”");
 }
 
 void TestWorkspace::typedFormulaRefusals()
