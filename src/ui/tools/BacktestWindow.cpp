@@ -15,6 +15,7 @@
 #include <QChart>
 #include <QChartView>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineSeries>
@@ -90,6 +91,7 @@ BacktestWindow::BacktestWindow(Workspace& workspace, PredictionState& state, Pro
     m_targets->setRange(1, 32767);
     m_targets->setValue(kDefaultTargets);
     targetsLabel->setBuddy(m_targets);
+    m_targets->installEventFilter(this); // Enter in the count box starts the backtest
     m_startButton = new QPushButton(QStringLiteral("开始回测(&S)"), this);
     m_startButton->setObjectName(QStringLiteral("cmdHcKs"));
     m_cancelButton = new QPushButton(QStringLiteral("取消(&C)"), this);
@@ -172,6 +174,20 @@ void BacktestWindow::open()
     show();
     raise();
     activateWindow();
+}
+
+bool BacktestWindow::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_targets && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            m_targets->interpretText();
+            if (m_startButton->isEnabled())
+                start();
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void BacktestWindow::showEvent(QShowEvent* event)
