@@ -19,7 +19,7 @@ const QString kUnrecognisedTitle = QStringLiteral("无法识别公式");
 // The refusal of a typed formula names the text as typed, the lines after it say why.
 QString unrecognisedMessage(const QString& typed, const QString& detail)
 {
-    QString message = QStringLiteral("所输公式“%1”无法识别，无法添加到软件").arg(typed.trimmed());
+    QString message = QStringLiteral("无法识别公式“%1”，无法添加到软件").arg(typed.trimmed());
     if (!detail.isEmpty())
         message += QLatin1Char('\n') + detail;
     return message;

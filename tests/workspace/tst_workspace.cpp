@@ -278,7 +278,7 @@ void TestWorkspace::typedFormulaRefusals_data()
     const QString unrecognisedTitle = QStringLiteral("无法识别公式");
     // The message names the text as typed.
     const auto unrecognised = [](const char* typed) {
-        return QStringLiteral("所输公式“%1”无法识别，无法添加到软件").arg(QString::fromUtf8(typed));
+        return QStringLiteral("无法识别公式“%1”，无法添加到软件").arg(QString::fromUtf8(typed));
     };
     QTest::newRow("empty box") << QString() << emptyTitle << emptyMessage;
     QTest::newRow("blanks only") << QStringLiteral("   ") << emptyTitle << emptyMessage;
