@@ -1,5 +1,7 @@
 #include "search/SearchEngine.h"
 
+#include "core/ThreadStart.h"
+
 #include <QtConcurrent/QtConcurrentRun>
 
 #include <new>
@@ -38,7 +40,7 @@ bool SearchEngine::start(const SearchParameters& parameters)
     // The run's own thread comes from a pool, which would wait forever for a thread that cannot
     // start: then the run ends at once for want of memory, on a later turn of the event loop as
     // every other end does.
-    if (!SearchRun::threadCanStart()) {
+    if (!threadCanStart()) {
         m_outcome->reason = SearchStopReason::OutOfMemory;
         QTimer::singleShot(0, this, &SearchEngine::finish);
         return true;

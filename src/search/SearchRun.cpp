@@ -241,19 +241,6 @@ void SearchRun::stopOutOfMemory()
         m_closeReason = SearchStopReason::OutOfMemory;
 }
 
-bool SearchRun::threadCanStart()
-{
-    try {
-        const std::unique_ptr<QThread> probe(QThread::create([] {}));
-        probe->start();
-        const bool started = probe->isRunning() || probe->isFinished();
-        probe->wait();
-        return started;
-    } catch (const std::bad_alloc&) {
-        return false;
-    }
-}
-
 void SearchRun::close(SearchStopReason reason, quint64 end)
 {
     m_closed = true;

@@ -96,9 +96,6 @@ public:
 
     // Blocking convenience for the command line and tests: runs and returns the found formulas.
     static SearchOutcome runToEnd(const SearchParameters& parameters, std::vector<FoundFormula>& found);
-    // Whether the system still lets one more thread start (it does not when the address space
-    // has no room for another stack): a thread pool whose thread cannot start would wait forever.
-    static bool threadCanStart();
 
     // Candidates a thread takes at a time, and how often it looks at pause and stop requests.
     static constexpr quint64 kBatchSize = 2048;

@@ -1,5 +1,7 @@
 #include "ui/SpreadsheetExportRunner.h"
 
+#include "core/ThreadStart.h"
+
 #include "ui/FailureNotice.h"
 #include "ui/OperationProgress.h"
 
@@ -49,6 +51,11 @@ bool SpreadsheetExportRunner::start(SpreadsheetJob job)
 {
     if (m_job)
         return false;
+    if (!threadCanStart()) {
+        reportFailure(m_prompts, Status(Failure{outOfMemoryMessage()}), job.failureTitle);
+        Q_EMIT finished(false);
+        return true;
+    }
     m_job = std::move(job);
     m_cancelled = false;
     m_result = std::make_shared<std::optional<Status>>();

@@ -1,6 +1,7 @@
 #include "ui/tools/BacktestWindow.h"
 
 #include "core/TermTable.h"
+#include "core/ThreadStart.h"
 #include "ui/FailureNotice.h"
 #include "ui/GridView.h"
 #include "ui/ToolWindows.h"
@@ -233,6 +234,10 @@ void BacktestWindow::start()
                     m_state.bestFormulaSettings().value_or(BestFormulaSettings{}));
     if (!reportFailure(m_prompts, params ? success() : Status(params.failure())))
         return;
+    if (!threadCanStart()) {
+        m_prompts.notice(windowTitle(), outOfMemoryMessage());
+        return;
+    }
     m_startButton->setEnabled(false);
     m_cancelButton->setEnabled(true);
     m_progress->setRange(0, 0);

@@ -1,5 +1,6 @@
 #include "ui/tools/SearchWindow.h"
 
+#include "core/ThreadStart.h"
 #include "ui/ControlArrays.h"
 #include "ui/FailureNotice.h"
 #include "ui/FoundLinesModel.h"
@@ -851,6 +852,10 @@ void SearchWindow::tuneCurrent()
 {
     if (isRunning())
         return;
+    if (!threadCanStart()) {
+        notice(kSearchTitle, outOfMemoryMessage());
+        return;
+    }
     const TuningParameters parameters = tuningParameters();
     m_tuningAll = false;
     m_tuningSamples = parameters.samples;
@@ -867,6 +872,10 @@ void SearchWindow::tuneAll()
         return;
     if (!m_prompts->question(kTuneAllTitle, kTuneAllQuestion))
         return;
+    if (!threadCanStart()) {
+        notice(kTuneAllTitle, outOfMemoryMessage());
+        return;
+    }
     const TuningParameters parameters = tuningParameters();
     std::array<int, kPositionCount> operandCounts{};
     for (int position = 1; position <= kPositionCount; ++position)
