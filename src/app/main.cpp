@@ -2,6 +2,7 @@
 #include "core/DataFolder.h"
 #include "core/Settings.h"
 #include "core/WriteError.h"
+#include "ui/Application.h"
 #include "ui/DesktopServices.h"
 #include "ui/DialogPrompts.h"
 #include "ui/FailureNotice.h"
@@ -90,7 +91,7 @@ QWidget* openToolWindow(quorvel::MainWindow& window, const QString& name)
 
 int main(int argc, char* argv[])
 {
-    QApplication app(argc, argv);
+    quorvel::Application app(argc, argv);
     quorvel::WriteError::failWritesPastSizeLimit();
     QApplication::setOrganizationName(QStringLiteral("Quorvel"));
     QApplication::setApplicationName(QStringLiteral("Quorvel"));

@@ -13,6 +13,8 @@
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <cmath>
+#include <limits>
 #include <memory>
 #include <set>
 
@@ -157,6 +159,74 @@ Status HistoryTable::updatePreviousDrawParameters(const std::vector<qint32>& ins
 
 namespace {
 
+// The columns selectStatement() reads, in its order.
+const QStringList& selectedColumns()
+{
+    static const QStringList columns =
+        QStringList{QStringLiteral("strQQH")} + schema::parameterColumnList().split(QStringLiteral(", "));
+    return columns;
+}
+
+bool fitsInt32(double value)
+{
+    return value >= std::numeric_limits<qint32>::min() && value <= std::numeric_limits<qint32>::max();
+}
+
+// Why a stored value cannot be read as the whole number the column holds ("3.7", "xyz", beyond
+// 32 bits: read as a number each would silently become another one); empty when it can. An empty
+// cell reads as 0, as it always has.
+QString valueFault(int column, const QVariant& value)
+{
+    bool whole = true;
+    switch (value.typeId()) {
+    case QMetaType::UnknownType:
+        break;
+    case QMetaType::LongLong:
+    case QMetaType::Int:
+    case QMetaType::ULongLong:
+    case QMetaType::UInt: {
+        bool ok = false;
+        const qint64 number = value.toLongLong(&ok);
+        whole = ok && fitsInt32(double(number));
+        break;
+    }
+    case QMetaType::Double: {
+        const double number = value.toDouble();
+        whole = std::isfinite(number) && number == std::floor(number) && fitsInt32(number);
+        break;
+    }
+    default:
+        whole = value.isNull();
+        break;
+    }
+    if (whole)
+        return QString();
+    QString shown = value.toString();
+    if (shown.size() > 20)
+        shown = shown.left(20) + QStringLiteral("…");
+    return QStringLiteral("%1列的值“%2”不是整数").arg(selectedColumns().value(column), shown);
+}
+
+// The same for a value of a row read through the SQLite interface.
+QString valueFault(int column, sqlite3_stmt* row)
+{
+    switch (sqlite3_column_type(row, column)) {
+    case SQLITE_NULL:
+        return QString();
+    case SQLITE_INTEGER: {
+        // The common case, decided without building a variant: every cell of every row passes here.
+        const sqlite3_int64 number = sqlite3_column_int64(row, column);
+        if (number >= std::numeric_limits<qint32>::min() && number <= std::numeric_limits<qint32>::max())
+            return QString();
+        return valueFault(column, QVariant(qint64(number)));
+    }
+    case SQLITE_FLOAT:
+        return valueFault(column, QVariant(sqlite3_column_double(row, column)));
+    default:
+        return valueFault(column, QVariant(SnapshotReader::text(row, column)));
+    }
+}
+
 // Why a stored row is no draw the program can use; empty when it is one.
 QString faultOf(const Draw& draw)
 {
@@ -206,7 +276,12 @@ Result<StoredHistory> HistoryTable::load() const
             draw.issue = sqlite3_column_int(row, 0);
             for (int term = 0; term < kTermCount; ++term)
                 draw.values[std::size_t(term)] = sqlite3_column_int(row, term + 1);
-            if (const QString fault = faultOf(draw); !fault.isEmpty()) {
+            QString fault;
+            for (int column = 0; column <= kTermCount && fault.isEmpty(); ++column)
+                fault = valueFault(column, row);
+            if (fault.isEmpty())
+                fault = faultOf(draw);
+            if (!fault.isEmpty()) {
                 leftOut << leftOutText(draw.issue, fault);
                 return success();
             }
@@ -239,7 +314,12 @@ Result<StoredHistory> HistoryTable::loadThroughConnection(const QString& what) c
     QStringList leftOut;
     while (query.next()) {
         const Draw draw = readDraw(query);
-        if (const QString fault = faultOf(draw); !fault.isEmpty())
+        QString fault;
+        for (int column = 0; column <= kTermCount && fault.isEmpty(); ++column)
+            fault = valueFault(column, query.value(column));
+        if (fault.isEmpty())
+            fault = faultOf(draw);
+        if (!fault.isEmpty())
             leftOut << leftOutText(draw.issue, fault);
         else
             draws.push_back(draw);

@@ -38,6 +38,8 @@ QString mebibytes(qint64 bytes)
 
 } // namespace
 
+const QString HttpDownload::kDeadlineReason = QStringLiteral("下载超时");
+
 HttpDownload::HttpDownload(QObject* parent) : QObject(parent), m_manager(new QNetworkAccessManager(this))
 {
     m_manager->setProxyFactory(new SystemProxyFactory);
@@ -45,6 +47,12 @@ HttpDownload::HttpDownload(QObject* parent) : QObject(parent), m_manager(new QNe
     m_idleTimer.setInterval(kDefaultIdleTimeout);
     connect(&m_idleTimer, &QTimer::timeout, this, [this] {
         fail(QStringLiteral("%1秒内没有收到数据").arg(seconds(m_idleTimer.intervalAsDuration())));
+    });
+    m_deadlineTimer.setSingleShot(true);
+    m_deadlineTimer.setInterval(kDefaultDeadline);
+    connect(&m_deadlineTimer, &QTimer::timeout, this, [this] {
+        fail(QStringLiteral("%1（%2秒内没有下载完）")
+                 .arg(kDeadlineReason, seconds(m_deadlineTimer.intervalAsDuration())));
     });
 }
 
@@ -56,6 +64,11 @@ HttpDownload::~HttpDownload()
 void HttpDownload::setIdleTimeout(std::chrono::milliseconds timeout)
 {
     m_idleTimer.setInterval(timeout);
+}
+
+void HttpDownload::setDeadline(std::chrono::milliseconds deadline)
+{
+    m_deadlineTimer.setInterval(deadline);
 }
 
 void HttpDownload::start(const QUrl& url, qint64 maxBytes)
@@ -77,6 +90,7 @@ void HttpDownload::start(const QUrl& url, qint64 maxBytes)
     });
     connect(m_reply, &QNetworkReply::finished, this, &HttpDownload::replyFinished);
     m_idleTimer.start();
+    m_deadlineTimer.start();
 }
 
 void HttpDownload::cancel()
@@ -135,6 +149,7 @@ void HttpDownload::fail(const QString& reason)
 void HttpDownload::release()
 {
     m_idleTimer.stop();
+    m_deadlineTimer.stop();
     if (m_reply.isNull())
         return;
     QNetworkReply* reply = m_reply;

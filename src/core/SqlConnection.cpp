@@ -8,6 +8,7 @@
 #include <sqlite3.h>
 
 #include <atomic>
+#include <new>
 #include <utility>
 
 namespace quorvel {
@@ -150,7 +151,13 @@ Status SqlConnection::transaction(const QString& what, const std::function<Statu
         !begun)
         return begun;
     ++m_depth;
-    const Status status = body();
+    Status status = success();
+    try {
+        status = body();
+    } catch (const std::bad_alloc&) {
+        // Whatever the body wrote goes with the rollback: nothing is stored by halves.
+        status = Failure{what + QStringLiteral("失败：内存不足")};
+    }
     --m_depth;
     // After a failure the first one is what the caller hears of; the rollback is best effort (a
     // connection that cannot even roll back has lost the transaction already).

@@ -212,6 +212,12 @@ Result<HistoryTextImport::Plan> HistoryTextImport::planText(const Database& data
             refuse(lineNumber, rawLines[i], sequence.error());
             continue;
         }
+        if (days.today.isValid()) {
+            if (const Status dated = DrawEntry::checkNotAfterToday(line.issue, days.today); !dated) {
+                refuse(lineNumber, rawLines[i], dated.error());
+                continue;
+            }
+        }
         if (const auto against = contradicted.find(line.issue); against != contradicted.end()) {
             refuse(lineNumber, rawLines[i],
                    QStringLiteral("期号%1在第%2行已出现，号码不同")

@@ -6,6 +6,7 @@
 #include "core/Result.h"
 
 #include <QByteArray>
+#include <QDate>
 #include <QString>
 
 #include <optional>
@@ -33,11 +34,12 @@ public:
     };
 
     // D for the sequence check, and what the message calls it (the lottery type, or the value the
-    // user gave).
+    // user gave); and today, after which no issue can be dated (no check while it is invalid).
     struct DaySequence
     {
         int drawsPerDay = 84;
         QString typeName;
+        QDate today;
     };
 
     struct Summary
@@ -57,7 +59,7 @@ public:
 
     // What an import would do, worked out without storing anything: the new draws with their
     // parameters, the lines already stored, and the refused lines. A line is refused when it is
-    // malformed, its sequence is above D, its issue is stored with other numbers, or the file
+    // malformed, its sequence is above D, its issue is dated after today, its issue is stored with other numbers, or the file
     // gives its issue with other numbers elsewhere (then every line of that issue is refused).
     struct Plan
     {

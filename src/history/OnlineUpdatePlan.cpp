@@ -40,6 +40,13 @@ Result<OnlineUpdatePlan> OnlineUpdatePlan::compute(const QDate& today, int histo
         if (!oldest.isValid() || !newest.isValid())
             return Failure{QStringLiteral("已存的期号%1不是有效日期")
                                .arg(oldest.isValid() ? *newestIssue : *oldestIssue)};
+        // Counting from a draw that cannot have taken place yet, nothing would ever be asked for.
+        if (newest > today)
+            return Failure{QStringLiteral("期号日期晚于今天：历史中的期号%1是%2，今天是%3，无法确定要更新哪些期号。"
+                                          "请先删除这一期")
+                               .arg(*newestIssue, 8, 10, QLatin1Char('0'))
+                               .arg(newest.toString(QStringLiteral("yyyy年M月d日")),
+                                    today.toString(QStringLiteral("yyyy年M月d日")))};
         plan.replacesHistory = oldest.daysTo(today) > historyDays;
         if (!plan.replacesHistory) {
             plan.continuesHistory = true;

@@ -32,13 +32,12 @@ struct OnlineUpdatePlan
     int drawsPerDay = 0;
 
     // Fails when today, or the first day to load, lies outside the years issue numbers can
-    // carry (2000..2099), or a stored issue has no date.
+    // carry (2000..2099), a stored issue has no date, or the newest one is dated after today.
     static Result<OnlineUpdatePlan> compute(const QDate& today, int historyDays, int drawsPerDay,
                                             std::optional<qint32> oldestIssue,
                                             std::optional<qint32> newestIssue);
 
-    // Nothing can be new: the newest stored draw is today's last or lies after it (a clock set
-    // back). No request needs to be sent.
+    // Nothing can be new: the newest stored draw is today's last. No request needs to be sent.
     bool isUpToDate() const { return firstIssue > lastIssue; }
 
     // The issues of the range that can exist, ascending: sequences 01..D of every day from the

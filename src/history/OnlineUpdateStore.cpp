@@ -14,6 +14,7 @@ Result<OnlineUpdateStore::Outcome> OnlineUpdateStore::store(Database& database, 
     const ResultsPage::Reading reading = ResultsPage::read(pageText, issues);
     Outcome outcome;
     outcome.malformed = int(reading.malformed.size());
+    outcome.inconsistent = reading.inconsistent;
     if (reading.draws.empty())
         return outcome;
 

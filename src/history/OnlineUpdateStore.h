@@ -23,6 +23,7 @@ public:
     {
         std::vector<Draw> stored; // oldest first
         int malformed = 0;        // draws of the range found on the page whose fields are not a draw
+        std::vector<qint32> inconsistent; // issues the page gives twice with different numbers
         bool replacedHistory = false;
     };
 

@@ -1,5 +1,6 @@
 #include "history/ResultsPage.h"
 
+#include <algorithm>
 #include <unordered_map>
 
 namespace quorvel {
@@ -40,17 +41,16 @@ std::optional<DrawNumbers> ResultsPage::numbersAfter(QStringView text, qsizetype
 
 ResultsPage::Reading ResultsPage::read(QStringView text, std::span<const qint32> issues)
 {
-    // One pass over the text finds the first occurrence of every wanted issue: each window of
-    // eight consecutive digits is an occurrence of the issue it spells, also inside a longer run
-    // of digits, exactly as a plain text search would find it.
-    std::unordered_map<qint32, qsizetype> firstAt;
-    firstAt.reserve(issues.size());
+    // One pass over the text finds every occurrence of every wanted issue: each window of eight
+    // consecutive digits is an occurrence of the issue it spells, also inside a longer run of
+    // digits, exactly as a plain text search would find it.
+    std::unordered_map<qint32, std::vector<qsizetype>> occurrences;
+    occurrences.reserve(issues.size());
     for (const qint32 issue : issues)
-        firstAt.emplace(issue, -1);
-    std::size_t remaining = firstAt.size();
+        occurrences.emplace(issue, std::vector<qsizetype>());
     qsizetype run = 0;
     qint32 window = 0;
-    for (qsizetype i = 0; i < text.size() && remaining > 0; ++i) {
+    for (qsizetype i = 0; i < text.size(); ++i) {
         const QChar c = text[i];
         if (!isAsciiDigit(c)) {
             run = 0;
@@ -60,22 +60,28 @@ ResultsPage::Reading ResultsPage::read(QStringView text, std::span<const qint32>
         window = qint32((qint64(window) * 10 + (c.unicode() - u'0')) % kIssueModulus);
         if (++run < kIssueDigits)
             continue;
-        const auto wanted = firstAt.find(window);
-        if (wanted != firstAt.end() && wanted->second < 0) {
-            wanted->second = i - (kIssueDigits - 1);
-            --remaining;
-        }
+        if (const auto wanted = occurrences.find(window); wanted != occurrences.end())
+            wanted->second.push_back(i - (kIssueDigits - 1));
     }
 
     Reading reading;
     for (const qint32 issue : issues) {
-        const qsizetype at = firstAt[issue];
-        if (at < 0)
+        const std::vector<qsizetype>& at = occurrences[issue];
+        if (at.empty())
             continue;
-        if (const std::optional<DrawNumbers> numbers = numbersAfter(text, at))
-            reading.draws.push_back({issue, *numbers});
-        else
+        const std::optional<DrawNumbers> numbers = numbersAfter(text, at.front());
+        if (!numbers) {
             reading.malformed.push_back(issue);
+            continue;
+        }
+        const bool contradicted = std::any_of(at.begin() + 1, at.end(), [&](qsizetype later) {
+            const std::optional<DrawNumbers> other = numbersAfter(text, later);
+            return other && *other != *numbers;
+        });
+        if (contradicted)
+            reading.inconsistent.push_back(issue);
+        else
+            reading.draws.push_back({issue, *numbers});
     }
     return reading;
 }

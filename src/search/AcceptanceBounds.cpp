@@ -22,6 +22,22 @@ WholeRange rangeOf(double lower, double upper)
 
 } // namespace
 
+QString AcceptanceBounds::statisticName(int lowerNumber)
+{
+    static const std::array<QString, 4> names = {QStringLiteral("最大连错"), QStringLiteral("最大连对"),
+                                                 QStringLiteral("最后连错"), QStringLiteral("最后连对")};
+    return names[std::size_t((lowerNumber - kFirstNumber) / 2)];
+}
+
+std::optional<QString> AcceptanceBounds::inversion() const
+{
+    for (int lower = kFirstNumber; lower < kLastNumber; lower += 2) {
+        if (isInverted(lower))
+            return statisticName(lower) + QStringLiteral("下限大于上限");
+    }
+    return std::nullopt;
+}
+
 bool AcceptanceBounds::accepts(const RunStatistics& statistics) const
 {
     const auto within = [this](int value, int lowerNumber) {

@@ -2,7 +2,10 @@
 
 #include "core/FormulaRecord.h"
 
+#include <QString>
+
 #include <array>
+#include <optional>
 
 namespace quorvel {
 
@@ -25,6 +28,15 @@ struct AcceptanceBounds
     // the candidate currently sits at its longest miss run.
     bool accepts(const RunStatistics& statistics) const;
     bool operator==(const AcceptanceBounds&) const = default;
+
+    // The statistic a pair of bounds limits ("最大连错", "最大连对", "最后连错", "最后连对"),
+    // `lowerNumber` being its lower bound's number 2, 4, 6 or 8.
+    static QString statisticName(int lowerNumber);
+    // Whether the pair whose lower bound is `lowerNumber` has its lower bound above its upper one:
+    // such bounds accept no formula, so a search with them would run forever or find nothing.
+    bool isInverted(int lowerNumber) const { return bound(lowerNumber) > bound(lowerNumber + 1); }
+    // The refusal naming the first inverted pair ("最大连错下限大于上限"); empty when none is.
+    std::optional<QString> inversion() const;
 };
 
 // An inclusive range of whole numbers.

@@ -1,6 +1,10 @@
 #include "search/SearchEngine.h"
 
+#include "core/ThreadStart.h"
+
 #include <QtConcurrent/QtConcurrentRun>
+
+#include <new>
 
 namespace quorvel {
 
@@ -33,8 +37,20 @@ bool SearchEngine::start(const SearchParameters& parameters)
     m_shownScorer = std::make_unique<CandidateScorer>(parameters.history ? *parameters.history : empty,
                                                       parameters.periods);
     m_active = true;
+    // The run's own thread comes from a pool, which would wait forever for a thread that cannot
+    // start: then the run ends at once for want of memory, on a later turn of the event loop as
+    // every other end does.
+    if (!threadCanStart()) {
+        m_outcome->reason = SearchStopReason::OutOfMemory;
+        QTimer::singleShot(0, this, &SearchEngine::finish);
+        return true;
+    }
     m_future = QtConcurrent::run(&m_pool, [run = m_run, outcome = m_outcome](QPromise<FoundBatch>& promise) {
-        *outcome = run->execute(promise);
+        try {
+            *outcome = run->execute(promise);
+        } catch (const std::bad_alloc&) {
+            outcome->reason = SearchStopReason::OutOfMemory;
+        }
     });
     m_watcher.setFuture(m_future);
     m_progressTimer.start();

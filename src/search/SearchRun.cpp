@@ -6,11 +6,11 @@
 #include <QFuture>
 #include <QMutexLocker>
 #include <QThread>
-#include <QThreadPool>
-#include <QtConcurrent/QtConcurrentRun>
 
 #include <algorithm>
 #include <limits>
+#include <memory>
+#include <new>
 
 namespace quorvel {
 
@@ -47,6 +47,8 @@ FoundFormula foundFormula(const int* terms, int count, int constant, const Gener
 
 QString searchStopNotice(SearchStopReason reason)
 {
+    if (reason == SearchStopReason::OutOfMemory)
+        return QStringLiteral("内存不足，搜索已停止，结果没有保存。");
     if (reason == SearchStopReason::FoundListFull)
         return QStringLiteral("合格公式已达%1条，列表已满，搜索已停止。请先将合格公式追加或更新到数据库。")
             .arg(FoundList::kCapacity);
@@ -86,14 +88,32 @@ SearchOutcome SearchRun::execute(QPromise<FoundBatch>& promise)
         QMutexLocker lock(&m_mergeMutex);
         close(SearchStopReason::FoundListFull, m_parameters.firstCandidate);
     } else {
-        QThreadPool helpers;
-        helpers.setMaxThreadCount(std::max(1, m_threads - 1));
-        QList<QFuture<void>> running;
-        for (int t = 1; t < m_threads; ++t)
-            running << QtConcurrent::run(&helpers, [this, &promise] { work(promise); });
-        work(promise);
-        for (QFuture<void>& future : running)
-            future.waitForFinished();
+        // The helpers are plain threads, so a helper that cannot start is known at once (a pool
+        // would keep its work queued for a thread that never comes, and wait for it forever).
+        const auto workOrRunOutOfMemory = [this, &promise] {
+            try {
+                work(promise);
+            } catch (const std::bad_alloc&) {
+                stopOutOfMemory();
+            }
+        };
+        std::vector<std::unique_ptr<QThread>> helpers;
+        try {
+            for (int t = 1; t < m_threads; ++t) {
+                helpers.emplace_back(QThread::create(workOrRunOutOfMemory));
+                helpers.back()->start();
+                if (!helpers.back()->isRunning() && !helpers.back()->isFinished()) {
+                    helpers.pop_back();
+                    stopOutOfMemory();
+                    break;
+                }
+            }
+        } catch (const std::bad_alloc&) {
+            stopOutOfMemory();
+        }
+        workOrRunOutOfMemory();
+        for (const std::unique_ptr<QThread>& helper : helpers)
+            helper->wait();
     }
 
     QMutexLocker lock(&m_mergeMutex);
@@ -209,6 +229,16 @@ void SearchRun::publish(Batch&& batch, QPromise<FoundBatch>& promise)
     m_found.store(m_published, std::memory_order_relaxed);
     if (!delivered.isEmpty())
         promise.addResult(std::move(delivered));
+}
+
+void SearchRun::stopOutOfMemory()
+{
+    m_stopRequested.store(true, std::memory_order_relaxed);
+    QMutexLocker lock(&m_mergeMutex);
+    if (!m_closed)
+        close(SearchStopReason::OutOfMemory, m_publishedEnd);
+    else
+        m_closeReason = SearchStopReason::OutOfMemory;
 }
 
 void SearchRun::close(SearchStopReason reason, quint64 end)

@@ -45,7 +45,8 @@ enum class SearchStopReason
     TargetReached,  // the found target is met
     FoundListFull,  // the FoundList has no room left
     Stopped,        // stopped by the user
-    Canceled        // canceled (window closed); what was not yet delivered is dropped
+    Canceled,       // canceled (window closed); what was not yet delivered is dropped
+    OutOfMemory     // a thread could not start or an allocation failed: nothing of it may be stored
 };
 
 // How a run ended. The found formulas are the accepted ones among candidates
@@ -114,6 +115,8 @@ private:
     void work(QPromise<FoundBatch>& promise);
     void publish(Batch&& batch, QPromise<FoundBatch>& promise);
     void close(SearchStopReason reason, quint64 end);
+    // A thread could not start or an allocation failed: every thread stops, and the run ends so.
+    void stopOutOfMemory();
 
     SearchParameters m_parameters;
     std::shared_ptr<SearchLiveSettings> m_live;

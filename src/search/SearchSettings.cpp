@@ -18,12 +18,23 @@ SearchSettings::SearchSettings(Settings& settings) : m_settings(settings)
 void SearchSettings::load()
 {
     for (int position = 1; position <= kPositionCount; ++position) {
-        for (const bool kill : {false, true}) {
-            AcceptanceBounds& bounds = m_bounds[std::size_t(position - 1)][kill ? 1 : 0];
-            for (int bound = AcceptanceBounds::kFirstNumber; bound <= AcceptanceBounds::kLastNumber; ++bound)
-                bounds.setBound(bound, m_settings.categoryBound(position, kill, bound));
+        for (const bool kill : {false, true})
+            m_bounds[std::size_t(position - 1)][kill ? 1 : 0] = stored(m_settings, position, kill);
+    }
+}
+
+AcceptanceBounds SearchSettings::stored(const Settings& settings, int position, bool kill)
+{
+    AcceptanceBounds bounds;
+    for (int bound = AcceptanceBounds::kFirstNumber; bound <= AcceptanceBounds::kLastNumber; ++bound)
+        bounds.setBound(bound, settings.categoryBound(position, kill, bound));
+    for (int lower = AcceptanceBounds::kFirstNumber; lower < AcceptanceBounds::kLastNumber; lower += 2) {
+        if (bounds.isInverted(lower)) {
+            bounds.setBound(lower, Settings::defaultCategoryBound(kill, lower));
+            bounds.setBound(lower + 1, Settings::defaultCategoryBound(kill, lower + 1));
         }
     }
+    return bounds;
 }
 
 const AcceptanceBounds& SearchSettings::bounds(int position, bool kill) const

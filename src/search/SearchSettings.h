@@ -23,6 +23,9 @@ public:
 
     // Reads the bounds of every category from the store (defaults where nothing is stored).
     void load();
+    // The stored bounds of one category; a pair stored inverted (its lower bound above its upper
+    // one, which no formula could meet) reads as that pair's defaults.
+    static AcceptanceBounds stored(const Settings& settings, int position, bool kill);
     const AcceptanceBounds& bounds(int position, bool kill) const;
 
     // SaveCategory (`Command8`): the bounds of a category, in memory and in the store, and the

@@ -56,23 +56,24 @@ CommandsPanel::CommandsPanel(Workspace& workspace, Prompts& prompts, ToolWindows
 
     auto* buttons = new QGridLayout;
     // In the order they stand in the window, two to a row; the operations not part of this version
-    // yet are present and disabled.
+    // yet are present and disabled. Each letter after & is used once in the whole window, so that
+    // Alt and the letter presses the button instead of only moving the focus between namesakes.
     const QList<QPushButton*> commands{
         m_predictButton = button("Command23", "计算公式(&C)", true),
         m_searchButton = button("Command22", "公式搜索(&F)", true),
-        m_rangeFilterButton = button("Command7", "公式过滤设置(&F)", true),
+        m_rangeFilterButton = button("Command7", "公式过滤设置(&G)", true),
         m_limitFilterButton = button("Command133", "滤非极限公式(&L)", true),
         m_limitUpdateButton = button("cmdUpdLim", "更新极限值(&U)", true),
         m_referenceButton = button("Command4", "公式参数对照说明(&I)", true),
         m_selectAllButton = button("Command8", "选中所有公式(&S)", true),
-        m_invertButton = button("Command5", "反选所有公式(&O)", true),
-        m_clearButton = button("Command2", "清空所有公式(&C)", true),
+        m_invertButton = button("Command5", "反选所有公式(&V)", true),
+        m_clearButton = button("Command2", "清空所有公式(&E)", true),
         m_importButton = button("Command10", "读取公式文本(N)", true),
         m_exportAllButton = button("Command11", "所有类公式中文导出", true),
         m_exportShownButton = button("Command20", "所选类公式中文导出", true),
         m_onlineFormulasButton = button("cmdGsgx", "公式在线更新（&W)", true),
         m_settingsButton = button("Command9", "软件设置(&T)", true),
-        m_manualButton = button("Command18", "使用说明文档下载(&L)", true),
+        m_manualButton = button("Command18", "使用说明文档下载(&H)", true),
         m_slidesButton = button("Command139", "幻灯图示说明下载(&P)", true),
         m_videoButton = button("Command6", "演示说明录像下载(&M)", true),
         m_aboutButton = button("cmdAbout", "关于(&V)", true),

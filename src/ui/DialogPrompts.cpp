@@ -1,5 +1,7 @@
 #include "ui/DialogPrompts.h"
 
+#include "ui/OperationProgress.h"
+
 #include <QApplication>
 #include <QFileDialog>
 #include <QInputDialog>
@@ -48,9 +50,15 @@ void DialogPrompts::setParentWidget(QWidget* parent)
 
 QWidget* DialogPrompts::parent() const
 {
+    // No dialog of the program appears under a modal progress dialog waiting for its Cancel.
+    OperationProgress::closeModal();
     if (m_parent)
         return m_parent;
-    return QApplication::activeWindow();
+    // The active window can be a progress dialog that has just been hidden: its own window then.
+    QWidget* active = QApplication::activeWindow();
+    while (active && !active->isVisible() && active->parentWidget())
+        active = active->parentWidget()->window();
+    return active;
 }
 
 void DialogPrompts::notice(const QString& title, const QString& message)

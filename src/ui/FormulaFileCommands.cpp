@@ -1,6 +1,7 @@
 #include "ui/FormulaFileCommands.h"
 
 #include "ui/FailureNotice.h"
+#include "ui/OperationProgress.h"
 #include "ui/WaitCursor.h"
 #include "workspace/FormulaExport.h"
 #include "workspace/FormulaFileImport.h"
@@ -8,7 +9,7 @@
 #include "workspace/Workspace.h"
 
 #include <QApplication>
-#include <QProgressDialog>
+#include <QWidget>
 
 namespace quorvel {
 
@@ -60,25 +61,18 @@ bool FormulaFileCommands::isBusy() const
 
 QProgressDialog* FormulaFileCommands::progressDialog() const
 {
-    return m_progress;
+    return m_progress ? m_progress->dialog() : nullptr;
 }
 
-void FormulaFileCommands::showProgress(const QString& label)
+void FormulaFileCommands::showProgress(const QString& title, const QString& label)
 {
-    m_progress = new QProgressDialog(label, QStringLiteral("取消"), 0, 0, m_window);
-    m_progress->setObjectName(QStringLiteral("formulaProgress"));
-    m_progress->setWindowTitle(QStringLiteral("Quorvel"));
-    m_progress->setWindowModality(Qt::WindowModal);
-    m_progress->setAutoClose(false);
-    m_progress->setAutoReset(false);
-    m_progress->setMinimumDuration(0);
-    m_progress->show();
+    m_progress = new OperationProgress(m_window, {title, label, QStringLiteral("formulaProgress")});
 }
 
 void FormulaFileCommands::closeProgress()
 {
     if (m_progress) {
-        m_progress->hide();
+        m_progress->close();
         m_progress->deleteLater();
     }
     m_progress = nullptr;
@@ -93,8 +87,8 @@ void FormulaFileCommands::importFile()
     const QString path = FormulaFileImport(m_workspace).chooseFile();
     if (path.isEmpty())
         return;
-    showProgress(QStringLiteral("正在读取公式文本…"));
-    connect(m_progress, &QProgressDialog::canceled, this, [this] { m_importing.cancel(); });
+    showProgress(QStringLiteral("读取公式文本"), QStringLiteral("正在读取公式文本…"));
+    connect(m_progress, &OperationProgress::cancelled, this, [this] { m_importing.cancel(); });
     m_importing.setFuture(
         FormulaFileImport::prepareFile(path, m_workspace.currentPosition(), m_workspace.currentKindIsKill()));
 }
@@ -115,7 +109,7 @@ void FormulaFileCommands::importPrepared()
     }
     if (m_progress) {
         m_progress->setLabelText(QStringLiteral("正在保存公式…"));
-        m_progress->setCancelButton(nullptr);
+        m_progress->removeCancelButton();
         m_progress->setRange(0, 0);
     }
     FormulaFileImport import(m_workspace);
@@ -145,8 +139,8 @@ void FormulaFileCommands::updateOnline()
     }
     if (!*started)
         return;
-    showProgress(QStringLiteral("正在下载公式文件…"));
-    connect(m_progress, &QProgressDialog::canceled, m_update, &OnlineFormulaUpdate::cancel);
+    showProgress(OnlineFormulaUpdate::kTitle, QStringLiteral("正在下载公式文件…"));
+    connect(m_progress, &OperationProgress::cancelled, m_update, &OnlineFormulaUpdate::cancel);
 }
 
 void FormulaFileCommands::updateFinished()

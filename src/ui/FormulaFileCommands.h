@@ -13,6 +13,7 @@ class QWidget;
 namespace quorvel {
 
 class OnlineFormulaUpdate;
+class OperationProgress;
 class Prompts;
 class Workspace;
 
@@ -40,7 +41,7 @@ Q_SIGNALS:
     void idle(); // an import or update has ended, whatever its outcome
 
 private:
-    void showProgress(const QString& label);
+    void showProgress(const QString& title, const QString& label);
     void closeProgress();
     void importPrepared();
     void updateFinished();
@@ -50,7 +51,7 @@ private:
     QWidget* m_window;
     QFutureWatcher<Result<FormulaImportPlan>> m_importing;
     OnlineFormulaUpdate* m_update = nullptr;
-    QPointer<QProgressDialog> m_progress;
+    QPointer<OperationProgress> m_progress;
     bool m_waitCursor = false;
 };
 

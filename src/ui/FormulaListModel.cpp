@@ -273,8 +273,11 @@ bool FormulaListModel::sortByColumn(int column)
         FormulaListSort::Key::LastMisses, FormulaListSort::Key::LastHits};
     if (column < LimitColumn || column > LastHitsColumn)
         return false;
+    // A second double click on the same column reverses the order.
+    m_sortDescending = m_sorted && m_sortColumn == column && !m_sortDescending;
+    m_sortColumn = column;
     beginResetModel();
-    m_sortedRows = FormulaListSort::sorted(m_workspace, keys[column - LimitColumn]);
+    m_sortedRows = FormulaListSort::sorted(m_workspace, keys[column - LimitColumn], m_sortDescending);
     m_sorted = true;
     endResetModel();
     return true;

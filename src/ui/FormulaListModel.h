@@ -60,8 +60,7 @@ public:
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
 
-    // List number (1-based) of the formula shown in a row; 0 for a formula of the other kind in
-    // the sorted order.
+    // List number (1-based) of the formula shown in a row; 0 past the end.
     int listNumberAt(int row) const;
     bool isSortedOrder() const { return m_sorted; }
     // The rows of the sorted order shown; null in list order.
@@ -69,8 +68,8 @@ public:
     // Code and display text of the formula shown in a row (either order); empty past the end.
     std::optional<std::pair<QString, QString>> formulaAt(int row) const;
 
-    // Double click: columns 5..9 sort every formula of the table ascending by that column (true);
-    // any other column leaves the order as it is (false).
+    // Double click: columns 5..9 sort the shown list ascending by that column, a second double
+    // click on the same column descending (true); any other column leaves the order as it is (false).
     bool sortByColumn(int column);
     // Left click in column 4: marks green every computed value equal to the one in this row
     // (clicking an empty value clears the marks).
@@ -93,6 +92,8 @@ private:
     Workspace& m_workspace;
     int m_listRows = 0;
     bool m_sorted = false;
+    int m_sortColumn = -1;
+    bool m_sortDescending = false;
     std::vector<SortedFormulaRow> m_sortedRows;
     std::optional<QString> m_markedValue;
 };

@@ -47,11 +47,88 @@ void GridView::scrollNewestIntoView()
     scrollTo(model()->index(rows - 1, 0), QAbstractItemView::PositionAtTop);
 }
 
+void GridView::scrollToLastRow()
+{
+    if (!model() || model()->rowCount() == 0)
+        return;
+    updateGeometries();
+    scrollTo(model()->index(model()->rowCount() - 1, 0), QAbstractItemView::PositionAtBottom);
+}
+
 void GridView::setElasticColumn(int column, int minimumWidth)
 {
     m_elasticColumn = column;
     m_elasticMinimumWidth = minimumWidth;
     fitElasticColumn();
+}
+
+void GridView::freezeFirstColumn()
+{
+    if (m_frozen || !model())
+        return;
+    m_frozen = new QTableView(this);
+    m_frozen->setObjectName(objectName() + QStringLiteral("_frozen"));
+    m_frozen->setModel(model());
+    m_frozen->setSelectionModel(selectionModel());
+    m_frozen->setItemDelegate(itemDelegate());
+    m_frozen->setFocusPolicy(Qt::NoFocus);
+    m_frozen->setAttribute(Qt::WA_TransparentForMouseEvents);
+    m_frozen->setFrameShape(QFrame::NoFrame);
+    m_frozen->setWordWrap(false);
+    m_frozen->setVerticalScrollMode(verticalScrollMode());
+    m_frozen->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_frozen->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_frozen->verticalHeader()->setVisible(false);
+    m_frozen->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    m_frozen->verticalHeader()->setDefaultSectionSize(verticalHeader()->defaultSectionSize());
+    m_frozen->horizontalHeader()->setHighlightSections(false);
+    m_frozen->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    m_frozen->setStyleSheet(QStringLiteral("QTableView { border-right: 1px solid palette(mid); }"));
+    hideUnfrozenColumns();
+    m_frozen->hide();
+
+    connect(verticalScrollBar(), &QAbstractSlider::valueChanged, m_frozen->verticalScrollBar(),
+            &QAbstractSlider::setValue);
+    connect(horizontalScrollBar(), &QAbstractSlider::valueChanged, this, &GridView::placeFrozenColumn);
+    connect(horizontalHeader(), &QHeaderView::sectionResized, this, [this](int column, int, int width) {
+        if (column == 0) {
+            m_frozen->setColumnWidth(0, width);
+            placeFrozenColumn();
+        }
+    });
+    // A reset or new columns show every column of the model again in the view over the edge.
+    connect(model(), &QAbstractItemModel::modelReset, this, &GridView::hideUnfrozenColumns);
+    connect(model(), &QAbstractItemModel::columnsInserted, this, &GridView::hideUnfrozenColumns);
+    connect(model(), &QAbstractItemModel::layoutChanged, this, &GridView::hideUnfrozenColumns);
+    placeFrozenColumn();
+}
+
+void GridView::hideUnfrozenColumns()
+{
+    if (!m_frozen || !model())
+        return;
+    for (int column = 0; column < model()->columnCount(); ++column)
+        m_frozen->setColumnHidden(column, column != 0);
+    m_frozen->setColumnWidth(0, columnWidth(0));
+    placeFrozenColumn();
+}
+
+void GridView::placeFrozenColumn()
+{
+    if (!m_frozen)
+        return;
+    // Needed only while column 0 has scrolled (partly) out of view.
+    const bool needed = horizontalScrollBar()->value() > 0 && !isColumnHidden(0);
+    if (!needed) {
+        m_frozen->hide();
+        return;
+    }
+    m_frozen->setGeometry(frameWidth() + (verticalHeader()->isVisible() ? verticalHeader()->width() : 0),
+                          frameWidth(), columnWidth(0) + 1,
+                          viewport()->height() + (horizontalHeader()->isVisible() ? horizontalHeader()->height() : 0));
+    m_frozen->verticalScrollBar()->setValue(verticalScrollBar()->value());
+    m_frozen->show();
+    m_frozen->raise();
 }
 
 void GridView::wheelEvent(QWheelEvent* event)
@@ -73,12 +150,14 @@ void GridView::resizeEvent(QResizeEvent* event)
 {
     QTableView::resizeEvent(event);
     fitElasticColumn();
+    placeFrozenColumn();
 }
 
 void GridView::updateGeometries()
 {
     QTableView::updateGeometries();
     fitElasticColumn();
+    placeFrozenColumn();
 }
 
 void GridView::fitElasticColumn()

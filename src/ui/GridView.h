@@ -21,9 +21,17 @@ public:
     void setTopRow(int row);
     // After a fill: with 30 rows or more (header included) the last row becomes the top row.
     void scrollNewestIntoView();
+    // Scrolls to the last row whatever the number of rows (a window that opens on the newest draw).
+    void scrollToLastRow();
 
     // One column takes the width the others leave free, never less than its own design width.
     void setElasticColumn(int column, int minimumWidth);
+    // Keeps column 0 in view while the grid is scrolled sideways: a view of that column alone then
+    // lies over the grid's left edge and scrolls up and down with it. The mouse passes through it
+    // to the grid below, whose row it shares. Call once the model is set.
+    void freezeFirstColumn();
+    // The view over the left edge; null until freezeFirstColumn().
+    QTableView* frozenColumnView() const { return m_frozen; }
 
 protected:
     void wheelEvent(QWheelEvent* event) override;
@@ -32,10 +40,13 @@ protected:
 
 private:
     void fitElasticColumn();
+    void placeFrozenColumn();
+    void hideUnfrozenColumns();
 
     int m_elasticColumn = -1;
     int m_elasticMinimumWidth = 0;
     bool m_fitting = false;
+    QTableView* m_frozen = nullptr;
 };
 
 } // namespace quorvel

@@ -3,6 +3,7 @@
 #include "ui/FailureNotice.h"
 #include "ui/GridView.h"
 #include "ui/HistoryPanel.h"
+#include "ui/OperationProgress.h"
 #include "ui/WaitCursor.h"
 #include "workspace/HistoryDeletion.h"
 #include "workspace/HistoryExport.h"
@@ -10,8 +11,6 @@
 #include "workspace/MissingDrawsCheck.h"
 #include "workspace/OnlineHistoryUpdate.h"
 #include "workspace/Workspace.h"
-
-#include <QProgressDialog>
 
 namespace quorvel {
 
@@ -40,7 +39,7 @@ HistoryMaintenance::HistoryMaintenance(Workspace& workspace, Prompts& prompts, H
             return;
         // Bytes are shown in KiB so that the range fits an int.
         if (total > 0) {
-            m_progress->setMaximum(int(total / 1024) + 1);
+            m_progress->setRange(0, int(total / 1024) + 1);
             m_progress->setValue(int(received / 1024));
         }
         m_progress->setLabelText(QStringLiteral("正在下载开奖数据……已收到%1 KB").arg(received / 1024));
@@ -58,24 +57,16 @@ void HistoryMaintenance::updateOnline()
         return;
     // A modal progress dialog: the window keeps drawing and the download runs on the event loop,
     // but no other command can start before the update has finished.
-    m_progress = new QProgressDialog(QStringLiteral("正在下载开奖数据……"), QStringLiteral("取消"), 0, 0,
-                                     m_panel.window());
-    m_progress->setObjectName(QStringLiteral("onlineUpdateProgress"));
-    m_progress->setWindowTitle(OnlineHistoryUpdate::kTitle);
-    m_progress->setWindowModality(Qt::ApplicationModal);
-    m_progress->setAutoClose(false);
-    m_progress->setAutoReset(false);
-    m_progress->setMinimumDuration(0);
-    connect(m_progress, &QProgressDialog::canceled, m_update, &OnlineHistoryUpdate::cancel);
-    m_progress->show();
+    m_progress = new OperationProgress(m_panel.window(), {OnlineHistoryUpdate::kTitle,
+                                                          QStringLiteral("正在下载开奖数据……"),
+                                                          QStringLiteral("onlineUpdateProgress")});
+    connect(m_progress, &OperationProgress::cancelled, m_update, &OnlineHistoryUpdate::cancel);
 }
 
 void HistoryMaintenance::updateFinished()
 {
     if (m_progress) {
-        // Closing the dialog must not count as Cancel.
-        m_progress->disconnect(m_update);
-        m_progress->hide();
+        m_progress->close();
         m_progress->deleteLater();
     }
     const Result<OnlineUpdateOutcome>& outcome = m_update->outcome();

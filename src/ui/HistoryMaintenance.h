@@ -3,11 +3,10 @@
 #include <QObject>
 #include <QPointer>
 
-class QProgressDialog;
-
 namespace quorvel {
 
 class HistoryPanel;
+class OperationProgress;
 class OnlineHistoryUpdate;
 class Prompts;
 class Workspace;
@@ -40,7 +39,7 @@ private:
     Prompts& m_prompts;
     HistoryPanel& m_panel;
     OnlineHistoryUpdate* m_update = nullptr;
-    QPointer<QProgressDialog> m_progress;
+    QPointer<OperationProgress> m_progress;
 };
 
 } // namespace quorvel

@@ -1,6 +1,7 @@
 #include "ui/HistoryPanel.h"
 
 #include "core/TermTable.h"
+#include "history/DrawEntry.h"
 #include "ui/FailureNotice.h"
 #include "ui/GridView.h"
 #include "ui/HistoryMaintenance.h"
@@ -9,6 +10,7 @@
 #include "ui/SpreadsheetExportRunner.h"
 #include "ui/WaitCursor.h"
 #include "verification/HistoryDisplay.h"
+#include "workspace/Desktop.h"
 #include "workspace/ManualDrawEntry.h"
 #include "workspace/Workspace.h"
 
@@ -17,6 +19,7 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -57,6 +60,8 @@ HistoryPanel::HistoryPanel(Workspace& workspace, Prompts& prompts, QWidget* pare
         m_grid->setColumnWidth(column, HistoryModel::columnWidthPixels(column));
         gridWidth += HistoryModel::columnWidthPixels(column);
     }
+    // With the per-draw results shown the grid scrolls sideways; the issues stay in view.
+    m_grid->freezeFirstColumn();
     m_grid->setMinimumWidth(gridWidth + m_grid->verticalScrollBar()->sizeHint().width() +
                             2 * m_grid->frameWidth());
     m_grid->viewport()->installEventFilter(this);
@@ -132,6 +137,7 @@ QWidget* HistoryPanel::createEntryBox()
     layout->addLayout(issueRow, 1, 0, 1, 9);
     connect(m_issueBox, &QLineEdit::textEdited, this,
             [this](const QString& text) { m_workspace.setIssueText(text); });
+    m_issueBox->installEventFilter(this); // a pasted draw line
 
     const int boxWidth = fontMetrics().horizontalAdvance(QStringLiteral("000")) + 12;
     for (int position = 1; position <= kPositionCount; ++position) {
@@ -142,8 +148,10 @@ QWidget* HistoryPanel::createEntryBox()
         m_numberBoxes[std::size_t(position - 1)] = box;
         layout->addWidget(box, 2, position - 1);
         connect(box, &NumberEntryBox::numberCompleted, this, &HistoryPanel::numberCompleted);
-        if (position == 1)
+        if (position == 1) {
             connect(box, &NumberEntryBox::focusEntered, this, &HistoryPanel::clearNumberBoxes);
+            box->installEventFilter(this); // a pasted draw line
+        }
         if (position == kPositionCount) {
             connect(box, &NumberEntryBox::keyTypedInLastBox, this, [this] {
                 if (m_model->rowCount() + 1 >= GridView::kScrollRowThreshold)
@@ -235,6 +243,24 @@ void HistoryPanel::storeDraw()
     m_grid->scrollNewestIntoView();
 }
 
+bool HistoryPanel::pasteDraw(const QString& text)
+{
+    const Result<std::optional<DrawEntry::PastedDraw>> pasted = DrawEntry::pastedDraw(text);
+    if (!pasted) {
+        m_prompts.notice(QStringLiteral("号码输入有误"), pasted.error());
+        return true;
+    }
+    if (!*pasted)
+        return false; // one field: the box pastes it as it is
+    m_issueBox->setText((*pasted)->issue);
+    m_workspace.setIssueText((*pasted)->issue);
+    for (int p = 0; p < kPositionCount; ++p)
+        m_numberBoxes[std::size_t(p)]->setText(
+            QStringLiteral("%1").arg((*pasted)->numbers[std::size_t(p)], 2, 10, QLatin1Char('0')));
+    storeDraw();
+    return true;
+}
+
 void HistoryPanel::clearNumberBoxes()
 {
     for (NumberEntryBox* box : m_numberBoxes)
@@ -299,6 +325,9 @@ void HistoryPanel::fitColumns()
 
 bool HistoryPanel::eventFilter(QObject* watched, QEvent* event)
 {
+    if ((watched == m_issueBox || watched == m_numberBoxes[0]) && event->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent*>(event)->matches(QKeySequence::Paste))
+        return pasteDraw(m_workspace.desktop().clipboardText());
     if (watched == m_grid->viewport() && event->type() == QEvent::MouseButtonRelease) {
         auto* mouse = static_cast<QMouseEvent*>(event);
         if (mouse->button() == Qt::RightButton) {

@@ -40,6 +40,10 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // A draw line pasted into the issue box or the first number box fills all nine boxes and is
+    // stored as a typed draw; text of several fields that is no draw line is refused. False when
+    // the text is one field, which the box pastes as usual.
+    bool pasteDraw(const QString& text);
     QWidget* createEntryBox();
     void createMenu();
     void numberCompleted(int position);

@@ -22,14 +22,17 @@ void NumberEntryBox::keyPressEvent(QKeyEvent* event)
 {
     if (m_lastBox)
         Q_EMIT keyTypedInLastBox();
-    // Enter after two digits moves on (or stores the draw) as the second digit does.
-    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && text().size() >= 2) {
+    // Enter after two digits moves on (or stores the draw) as the second digit does; in the last
+    // box one digit is a whole number too, so Enter stores the draw after it as well.
+    const qsizetype typed = text().trimmed().size();
+    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) &&
+        (typed >= 2 || (m_lastBox && typed == 1))) {
         event->accept();
         Q_EMIT numberCompleted(m_position);
         return;
     }
-    const QString typed = event->text();
-    const bool digit = typed.size() == 1 && typed.at(0).isDigit() && typed.at(0).unicode() < 128;
+    const QString key = event->text();
+    const bool digit = key.size() == 1 && key.at(0).isDigit() && key.at(0).unicode() < 128;
     // What stays of the box once the typed digit has replaced the selected text.
     const qsizetype kept = text().size() - selectedText().size();
     if (!digit || kept == 0 || (event->modifiers() & (Qt::ControlModifier | Qt::AltModifier))) {
@@ -37,7 +40,7 @@ void NumberEntryBox::keyPressEvent(QKeyEvent* event)
         return;
     }
     if (m_lastBox && !hasSelectedText()) {
-        setText(QString::number(qint64(number()) * 10 + typed.at(0).digitValue()));
+        setText(QString::number(qint64(number()) * 10 + key.at(0).digitValue()));
         event->accept();
     } else {
         QLineEdit::keyPressEvent(event);

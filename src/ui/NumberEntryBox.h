@@ -6,7 +6,7 @@ namespace quorvel {
 
 // One of the eight number boxes of manual draw entry (`txtIpt1`..`txtIpt8`). Numbers are typed
 // as two digits: a digit typed into a box that already holds a character (other than the text it
-// replaces) completes the number, and so does Enter after two digits.
+// replaces) completes the number, and so does Enter after two digits (after one in the last box).
 // In boxes 1..7 the digit goes in and `numberCompleted` asks for the next box; in the last box
 // the value becomes (current value) * 10 + digit and `numberCompleted` stores the draw. Every
 // other key is ordinary editing.

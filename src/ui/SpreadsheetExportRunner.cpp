@@ -1,11 +1,14 @@
 #include "ui/SpreadsheetExportRunner.h"
 
+#include "core/ThreadStart.h"
+
 #include "ui/FailureNotice.h"
+#include "ui/OperationProgress.h"
 
 #include <QFileInfo>
 #include <QFutureWatcher>
-#include <QProgressDialog>
 #include <QPromise>
+#include <QWidget>
 #include <QtConcurrent>
 
 namespace quorvel {
@@ -48,22 +51,21 @@ bool SpreadsheetExportRunner::start(SpreadsheetJob job)
 {
     if (m_job)
         return false;
+    if (!threadCanStart()) {
+        reportFailure(m_prompts, Status(Failure{outOfMemoryMessage()}), job.failureTitle);
+        Q_EMIT finished(false);
+        return true;
+    }
     m_job = std::move(job);
     m_cancelled = false;
     m_result = std::make_shared<std::optional<Status>>();
 
-    m_dialog =
-        new QProgressDialog(QStringLiteral("正在导出 %1 ...").arg(QFileInfo(m_job->path).fileName()),
-                            QStringLiteral("取消"), 0, SpreadsheetExport::progressUnits(*m_job), m_window);
-    m_dialog->setObjectName(QStringLiteral("exportProgress"));
-    m_dialog->setWindowTitle(m_job->failureTitle);
     // Not modal: the window stays usable, and the export writes its own snapshot meanwhile.
-    m_dialog->setWindowModality(Qt::NonModal);
-    m_dialog->setMinimumDuration(kProgressDelayMs);
-    m_dialog->setAutoClose(false);
-    m_dialog->setAutoReset(false);
-    m_dialog->setValue(0);
-    connect(m_dialog, &QProgressDialog::canceled, this, [this] {
+    m_dialog = new OperationProgress(m_window, {m_job->failureTitle,
+                                                QStringLiteral("正在导出 %1 ...").arg(QFileInfo(m_job->path).fileName()),
+                                                QStringLiteral("exportProgress"),
+                                                SpreadsheetExport::progressUnits(*m_job), false, kProgressDelayMs});
+    connect(m_dialog, &OperationProgress::cancelled, this, [this] {
         m_cancelled = true;
         m_watcher->cancel();
     });
@@ -84,7 +86,7 @@ bool SpreadsheetExportRunner::start(SpreadsheetJob job)
 void SpreadsheetExportRunner::done()
 {
     if (m_dialog) {
-        m_dialog->hide();
+        m_dialog->close();
         m_dialog->deleteLater();
     }
     const SpreadsheetJob job = std::move(*m_job);

@@ -8,12 +8,12 @@
 #include <memory>
 #include <optional>
 
-class QProgressDialog;
 class QWidget;
 template <typename T> class QFutureWatcher;
 
 namespace quorvel {
 
+class OperationProgress;
 class Prompts;
 class Workspace;
 
@@ -46,7 +46,7 @@ private:
     std::optional<SpreadsheetJob> m_job;
     std::shared_ptr<std::optional<Status>> m_result; // set by the worker
     QFutureWatcher<void>* m_watcher = nullptr;
-    QPointer<QProgressDialog> m_dialog;
+    QPointer<OperationProgress> m_dialog;
     bool m_cancelled = false;
 };
 

@@ -142,13 +142,10 @@ std::optional<int> Prediction::computedNumber(const QString& code) const
 std::optional<int> Prediction::quotaFromText(const QString& text)
 {
     bool ok = false;
-    double value = text.trimmed().toDouble(&ok);
-    if (!ok || !std::isfinite(value))
-        value = 0;
-    const double whole = roundHalfEven(value);
-    if (whole < -32768 || whole > 32767)
+    const int quota = text.trimmed().toInt(&ok);
+    if (!ok || quota < 1 || quota > kLargestQuota)
         return std::nullopt;
-    return int(whole);
+    return quota;
 }
 
 PositionCounts Prediction::countSelected(int position, const std::vector<PredictionFormula>& formulas,

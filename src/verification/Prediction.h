@@ -137,8 +137,9 @@ public:
     // code does not evaluate, the history is empty or the value is empty (division by zero).
     std::optional<int> computedNumber(const QString& code) const;
 
-    // The quota typed into `Text1`: text that is not a number reads 0, rounded half to even;
-    // empty when it does not fit a 16-bit number.
+    // The quota typed into `Text1`: a whole number from 1 to the 20 numbers a page can pick;
+    // empty for anything else (text, a fraction, 0, 21), which is refused, not read as some quota.
+    static constexpr int kLargestQuota = 20;
     static std::optional<int> quotaFromText(const QString& text);
 
 private:

@@ -16,7 +16,14 @@ namespace {
 const QString kAddFormulaFailedTitle = QStringLiteral("添加公式失败");
 const QString kEmptyFormulaMessage = QStringLiteral("请在左边文本框输入需要添加的公式");
 const QString kUnrecognisedTitle = QStringLiteral("无法识别公式");
-const QString kUnrecognisedMessage = QStringLiteral("公式文本文件中含有无法识别公式，无法添加到软件");
+// The refusal of a typed formula names the text as typed, the lines after it say why.
+QString unrecognisedMessage(const QString& typed, const QString& detail)
+{
+    QString message = QStringLiteral("无法识别公式“%1”，无法添加到软件").arg(typed.trimmed());
+    if (!detail.isEmpty())
+        message += QLatin1Char('\n') + detail;
+    return message;
+}
 
 // Where the next typed formula of a table goes and what number it gets: 1 for an empty table or
 // when its last stored row carries no number yet, otherwise the row count + 1.
@@ -65,17 +72,21 @@ Result<TypedFormulaOutcome> FormulaEntry::addTyped(const QStringList& texts,
         const Result<FormulaText::ParsedFormula> parsed =
             FormulaText::parse(text, FormulaText::ParseVariant::Typed);
         if (!parsed) {
-            outcome.refused.push_back({typed, Failure{parsed.error(), kUnrecognisedTitle}});
+            // The reader's first line speaks of formula files; what follows it says what is missing.
+            const qsizetype lineEnd = parsed.error().indexOf(QLatin1Char('\n'));
+            const QString detail = lineEnd < 0 ? QString() : parsed.error().mid(lineEnd + 1);
+            outcome.refused.push_back({typed, Failure{unrecognisedMessage(typed, detail), kUnrecognisedTitle}});
             continue;
         }
         // A code that is not of the grammar is refused here rather than stored to fail at every
         // later evaluation; the second line names the word that was not understood.
         if (!CompiledFormula::compile(parsed->code)) {
             const QString word = FormulaText::unrecognisedWord(parsed->code);
-            const QString detail = word.isEmpty() ? QStringLiteral("无法计算：%1").arg(parsed->code)
+            // Named as the user wrote it, not by its code.
+            const QString detail = word.isEmpty() ? QStringLiteral("无法计算：%1").arg(parsed->expression.trimmed())
                                                   : QStringLiteral("无法识别：“%1”").arg(word);
             outcome.refused.push_back(
-                {typed, Failure{kUnrecognisedMessage + QLatin1Char('\n') + detail, kUnrecognisedTitle}});
+                {typed, Failure{unrecognisedMessage(typed, detail), kUnrecognisedTitle}});
             continue;
         }
         if (parsed->kill)

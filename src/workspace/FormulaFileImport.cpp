@@ -4,6 +4,7 @@
 #include "core/FormulaTables.h"
 #include "core/TermTable.h"
 #include "core/TextFile.h"
+#include "core/ThreadStart.h"
 #include "workspace/Desktop.h"
 #include "workspace/Prompts.h"
 #include "workspace/UndoHistory.h"
@@ -187,9 +188,25 @@ QString FormulaFileImport::chooseFile() const
     return path;
 }
 
+namespace {
+
+// A finished reading that failed for want of memory: no thread could be started for it.
+QFuture<Result<FormulaImportPlan>> outOfMemoryPlan()
+{
+    PlanPromise promise;
+    promise.start();
+    promise.addResult(Result<FormulaImportPlan>(Failure{outOfMemoryMessage(), kReadTitle}));
+    promise.finish();
+    return promise.future();
+}
+
+} // namespace
+
 QFuture<Result<FormulaImportPlan>> FormulaFileImport::prepareFile(const QString& path, int position,
                                                                   bool kill)
 {
+    if (!threadCanStart())
+        return outOfMemoryPlan();
     return QtConcurrent::run([path, position, kill](PlanPromise& promise) {
         const Result<QStringList> lines = TextFile::readLines(path, kMaxFileBytes);
         if (!lines) {
@@ -203,6 +220,8 @@ QFuture<Result<FormulaImportPlan>> FormulaFileImport::prepareFile(const QString&
 QFuture<Result<FormulaImportPlan>> FormulaFileImport::prepareBytes(const QByteArray& bytes, int position,
                                                                    bool kill)
 {
+    if (!threadCanStart())
+        return outOfMemoryPlan();
     return QtConcurrent::run([bytes, position, kill](PlanPromise& promise) {
         const Result<QString> text = TextFile::decode(bytes);
         if (!text) {

@@ -29,7 +29,7 @@ std::optional<int> statistic(const RunStatistics& statistics, Key key)
 
 } // namespace
 
-std::vector<SortedFormulaRow> sorted(const Workspace& workspace, Key key)
+std::vector<SortedFormulaRow> sorted(const Workspace& workspace, Key key, bool descending)
 {
     const FormulaList& list = workspace.formulaList();
     const bool kill = workspace.currentKindIsKill();
@@ -37,16 +37,12 @@ std::vector<SortedFormulaRow> sorted(const Workspace& workspace, Key key)
     std::vector<std::optional<int>> keys;
     int listNumber = 0;
     for (const FormulaRecord& record : list.tableRows()) {
-        SortedFormulaRow row{0, record};
-        std::optional<int> value = key == Key::Limit   ? record.limit
-                                   : record.statistics ? statistic(*record.statistics, key)
-                                                       : std::nullopt;
-        if (record.kill == kill && ++listNumber <= list.count()) {
-            row.listNumber = listNumber;
-            if (key != Key::Limit)
-                value = statistic(list.results()[std::size_t(listNumber - 1)].statistics, key);
-        }
-        rows.push_back(std::move(row));
+        if (record.kill != kill || ++listNumber > list.count())
+            continue;
+        const std::optional<int> value =
+            key == Key::Limit ? record.limit
+                              : statistic(list.results()[std::size_t(listNumber - 1)].statistics, key);
+        rows.push_back({listNumber, record});
         keys.push_back(value);
     }
     std::vector<std::size_t> order(rows.size());
@@ -58,6 +54,8 @@ std::vector<SortedFormulaRow> sorted(const Workspace& workspace, Key key)
             return !keys[a] && keys[b].has_value();
         return *keys[a] < *keys[b];
     });
+    if (descending)
+        std::reverse(order.begin(), order.end());
     std::vector<SortedFormulaRow> result;
     result.reserve(rows.size());
     for (const std::size_t r : order)

@@ -8,18 +8,19 @@ namespace quorvel {
 
 class Workspace;
 
-// One row of the formula list in a sorted order: a formula of the shown kind by its list number,
-// or (list number 0) a formula of the other kind, shown with what its table holds.
+// One row of the formula list in a sorted order: a formula of the shown list by its list number,
+// with what its table holds.
 struct SortedFormulaRow
 {
     int listNumber = 0;
     FormulaRecord stored;
 };
 
-// The formula list's sort by a statistics column (a double click on 极限值 .. 最后连对): every
-// formula of the current table, both kinds, ascending by the value shown in that column (empty
-// values first, ties in idx order). Formulas of the shown kind show the results of the last pass;
-// the other kind was not verified by it and shows its stored statistics.
+// The formula list's sort by a statistics column (a double click on 极限值 .. 最后连对): the
+// formulas of the shown list (current table and kind) ascending by the value shown in that column
+// (empty values first, ties in idx order), or the exact reverse of that order. The other kind
+// stays out: the last pass did not verify it, and its rows would carry no list number that
+// selection, deletion and prediction could use.
 namespace FormulaListSort {
 
 enum class Key
@@ -31,7 +32,7 @@ enum class Key
     LastHits
 };
 
-std::vector<SortedFormulaRow> sorted(const Workspace& workspace, Key key);
+std::vector<SortedFormulaRow> sorted(const Workspace& workspace, Key key, bool descending = false);
 
 } // namespace FormulaListSort
 } // namespace quorvel

@@ -39,7 +39,8 @@ Result<HistoryImportOutcome> HistoryFileImport::import(const QString& filePath)
     const int type = m_workspace.settings().lotteryTypeIndex();
     const HistoryTextImport::DaySequence days{
         m_workspace.drawsPerDay(), isLotteryTypeIndex(type) ? lotteryTypes()[std::size_t(type)].caption
-                                                            : QStringLiteral("未选择彩种时")};
+                                                            : QStringLiteral("未选择彩种时"),
+        m_workspace.clock().today()};
     Result<HistoryTextImport::Plan> plan =
         HistoryTextImport::planFile(**storage, filePath, days, EntryPath::Online);
     if (!plan)

@@ -16,7 +16,8 @@ Result<Status> ManualDrawEntry::add(const QString& issueText, const DrawNumbers&
     if (!storage)
         return storage.failure();
     const Result<Draw> draw = DrawEntry::prepareManualDraw(issueText, numbers, *m_workspace.history(),
-                                                           m_workspace.settings().lotteryTypeIndex());
+                                                           m_workspace.settings().lotteryTypeIndex(),
+                                                           m_workspace.clock().today());
     if (!draw)
         return Failure{draw.error(), QStringLiteral("号码输入有误")};
     if (Status stored = (*storage)->history().insert({*draw}); !stored)

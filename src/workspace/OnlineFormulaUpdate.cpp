@@ -48,6 +48,11 @@ void OnlineFormulaUpdate::setIdleTimeout(std::chrono::milliseconds timeout)
     m_download->setIdleTimeout(timeout);
 }
 
+void OnlineFormulaUpdate::setDeadline(std::chrono::milliseconds deadline)
+{
+    m_download->setDeadline(deadline);
+}
+
 Result<QUrl> OnlineFormulaUpdate::checkedAddress(const QString& text)
 {
     const QUrl url = QUrl::fromUserInput(text.trimmed());

@@ -43,6 +43,8 @@ public:
     ~OnlineFormulaUpdate() override;
 
     void setIdleTimeout(std::chrono::milliseconds timeout);
+    // The time the download may take in all (HttpDownload::kDefaultDeadline unless set).
+    void setDeadline(std::chrono::milliseconds deadline);
 
     // Asks the question, then starts the download from `address`, or from `GsUrl` when none is
     // given (asked for with an input box and stored when it is empty). False when the user

@@ -43,6 +43,11 @@ void OnlineHistoryUpdate::setIdleTimeout(std::chrono::milliseconds timeout)
     m_download->setIdleTimeout(timeout);
 }
 
+void OnlineHistoryUpdate::setDeadline(std::chrono::milliseconds deadline)
+{
+    m_download->setDeadline(deadline);
+}
+
 Result<bool> OnlineHistoryUpdate::start(const std::optional<QString>& base)
 {
     if (m_running)
@@ -159,6 +164,7 @@ void OnlineHistoryUpdate::pageDownloaded(const QByteArray& body)
     outcome.requested = m_plan->requestCount;
     outcome.stored = int(stored->stored.size());
     outcome.malformed = stored->malformed;
+    outcome.inconsistent = stored->inconsistent;
     outcome.replacedHistory = stored->replacedHistory;
     outcome.historyDays = m_workspace.historyDays();
     if (!stored->stored.empty()) {
@@ -200,6 +206,8 @@ QString OnlineHistoryUpdate::outcomeMessage(const OnlineUpdateOutcome& outcome)
     }
     if (outcome.malformed > 0)
         message += QStringLiteral("页面上另有%1期号码格式不对，未保存。").arg(outcome.malformed);
+    for (const qint32 issue : outcome.inconsistent)
+        message += QStringLiteral("页面中期号 %1 的号码前后不一致，未保存。").arg(issue, 8, 10, QLatin1Char('0'));
     if (!outcome.missing.empty())
         message += QStringLiteral("\n\n历史中缺失%1期：\n").arg(outcome.missing.size()) +
                    MissingDrawsCheck::describe(outcome.missing);

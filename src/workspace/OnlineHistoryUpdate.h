@@ -22,6 +22,7 @@ struct OnlineUpdateOutcome
     qint64 requested = 0; // draws asked of the results page; 0 when nothing could be new
     int stored = 0;
     int malformed = 0; // draws of the range on the page whose fields were not a draw, skipped
+    std::vector<qint32> inconsistent; // issues the page gave twice with different numbers, skipped
     bool replacedHistory = false;
     int historyDays = 0;          // H the update kept
     std::vector<qint32> missing;  // issues missing between the oldest and newest draw afterwards
@@ -54,6 +55,8 @@ public:
     bool isRunning() const { return m_running; }
     bool wasCancelled() const { return m_cancelled; }
     void setIdleTimeout(std::chrono::milliseconds timeout);
+    // The time the download may take in all (HttpDownload::kDefaultDeadline unless set).
+    void setDeadline(std::chrono::milliseconds deadline);
 
     // After finished(): what the update did, or why it failed (the history unchanged then).
     const Result<OnlineUpdateOutcome>& outcome() const;

@@ -9,9 +9,11 @@
 #include "formulas/NumberRules.h"
 #include "history/DrawEntry.h"
 
-#include <QtConcurrent/QtConcurrentMap>
+#include <QThread>
 
 #include <algorithm>
+#include <atomic>
+#include <memory>
 
 namespace quorvel {
 
@@ -40,10 +42,26 @@ std::vector<std::optional<FormulaVerdict>> verdictsOf(const FormulaList& list, c
                     verifier.verify(*compiled, list.isSelected(listNumber));
         }
     };
-    if (slices.size() > 1)
-        QtConcurrent::blockingMap(slices, verifySlice);
-    else
-        std::for_each(slices.begin(), slices.end(), verifySlice);
+    // Plain threads rather than a pool: a thread that cannot start (no room left for its stack)
+    // is known at once, and the calling thread then does the rest, where a pool would wait
+    // forever for a thread that never ran.
+    std::atomic<std::size_t> next{0};
+    const auto work = [&] {
+        for (std::size_t slice = next++; slice < slices.size(); slice = next++)
+            verifySlice(slices[slice]);
+    };
+    std::vector<std::unique_ptr<QThread>> helpers;
+    const int wanted = std::min(QThread::idealThreadCount(), int(slices.size())) - 1;
+    for (int t = 0; t < wanted; ++t) {
+        std::unique_ptr<QThread> helper(QThread::create(work));
+        helper->start();
+        if (!helper->isRunning() && !helper->isFinished())
+            break;
+        helpers.push_back(std::move(helper));
+    }
+    work();
+    for (const std::unique_ptr<QThread>& helper : helpers)
+        helper->wait();
     return verdicts;
 }
 

@@ -106,9 +106,6 @@ void TestCliChance::backtestPrintsDrawsThenSummaries_data()
     QTest::newRow("best method sorts by the draws before the target, ties by idx")
         << QStringLiteral("backtest --draws 1 --method best --quota 1")
         << QStringList{QStringLiteral("26120905\t1\t12\t3\t0"), QStringLiteral("SUMMARY\t1\t0\t1\t0.05\t1")};
-    QTest::newRow("a page without picks adds no trial")
-        << QStringLiteral("backtest --draws 1 --method best --quota 0")
-        << QStringList{QStringLiteral("26120905\t1\t\t3\t0"), QStringLiteral("SUMMARY\t1\t0\t0\t0.05\t1")};
     // Position 1's kill formulas kill 1 and 2: 3 is the least-killed number, and it is drawn.
     // Position 2 has no kill formula.
     QTest::newRow("kill picks are the least-killed numbers, right when drawn; no formula, no pick")

@@ -65,6 +65,7 @@ void TestCliFormulas::initTestCase()
     m_server.setAnswer("/1025", {200, formulaFileOfSize(1025)});
     m_server.setAnswer("/missing", {404, formulaFileOfSize(2000)});
     m_server.setAnswer("/stall", {200, formulaFileOfSize(2000), true, 1, 0, true});
+    m_server.setAnswer("/slow", {200, formulaFileOfSize(2000), true, 8, 400, false});
 }
 
 void TestCliFormulas::init()
@@ -153,6 +154,9 @@ void TestCliFormulas::update_data()
     QTest::newRow("1024 bytes is a failure") << QStringList{"--url", "/1024"} << 1 << "1024字节";
     QTest::newRow("HTTP error") << QStringList{"--url", "/missing"} << 1 << "HTTP错误404";
     QTest::newRow("timeout") << QStringList{"--url", "/stall", "--timeout", "1"} << 1 << "1秒内没有收到数据";
+    QTest::newRow("sent slower than the deadline")
+        << QStringList{"--url", "/slow", "--deadline", "1"} << 1 << "下载超时";
+    QTest::newRow("deadline beyond an hour") << QStringList{"--url", "/1025", "--deadline", "3601"} << 2 << "--deadline";
     QTest::newRow("no address") << QStringList{} << 1 << "GsUrl";
 }
 
@@ -169,7 +173,7 @@ void TestCliFormulas::update()
 
     // Without --yes nothing is fetched or changed.
     const CliResult unanswered = cli(command);
-    QCOMPARE(unanswered.exitCode, 1);
+    QCOMPARE(unanswered.exitCode, exitCode == 2 ? 2 : 1);
     const CliResult run = cli(QStringList{QStringLiteral("--yes")} + command);
     QCOMPARE(run.exitCode, exitCode);
     const QString saved = QDir(m_run->dataFolder()).filePath(QStringLiteral("Quorvel.txt"));

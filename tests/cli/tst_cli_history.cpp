@@ -94,6 +94,18 @@ void TestCliHistory::update_data()
     QTest::newRow("HTTP error with a readable page")
         << "26120401 1 2 3 4 5 6 7 8" << yes << QByteArray("/a/") << LocalHttpServer::Answer{503, twoDraws}
         << 1 << QString() << "HTTP错误503" << QStringList{"26120401"} << QByteArray("/a/?n=420");
+    QTest::newRow("a page sent slower than the deadline")
+        << QString() << QStringList{QStringLiteral("--yes"), QStringLiteral("--deadline"), QStringLiteral("1")}
+        << QByteArray("/a/") << LocalHttpServer::Answer{200, twoDraws, true, 8, 400} << 1 << QString()
+        << "下载超时" << QStringList{} << QByteArray("/a/?n=420");
+    QTest::newRow("a stored issue dated after today")
+        << "99123184 1 2 3 4 5 6 7 8" << QStringList{QStringLiteral("--yes"), QStringLiteral("--seed-as-of-2099")}
+        << QByteArray("/a/") << LocalHttpServer::Answer{200, twoDraws} << 1 << QString() << "期号日期晚于今天"
+        << QStringList{"99123184"} << QByteArray();
+    QTest::newRow("deadline of 0 seconds")
+        << QString() << QStringList{QStringLiteral("--yes"), QStringLiteral("--deadline"), QStringLiteral("0")}
+        << QByteArray("/a/") << LocalHttpServer::Answer{200, twoDraws} << 2 << QString() << "--deadline"
+        << QStringList{} << QByteArray();
     QTest::newRow("without --yes no request is sent")
         << QString() << QStringList{} << QByteArray("/a/") << LocalHttpServer::Answer{200, twoDraws} << 1
         << QString() << "--yes" << QStringList{} << QByteArray();
@@ -120,7 +132,13 @@ void TestCliHistory::update()
 
     const bool noType = options.removeAll(QStringLiteral("--no-type")) > 0;
     chooseLotteryType(noType ? QStringLiteral("544") : QStringLiteral("0"));
-    if (!seeded.isEmpty())
+    // A draw dated after today is refused by the import; it is seeded on a later day.
+    if (options.removeAll(QStringLiteral("--seed-as-of-2099")) > 0)
+        QCOMPARE((*m_run)({QStringLiteral("--today"), QStringLiteral("2099-12-31"), QStringLiteral("history"),
+                           QStringLiteral("import"), m_run->writeFile(QStringLiteral("later.txt"), seeded.toUtf8())})
+                     .exitCode,
+                 0);
+    else if (!seeded.isEmpty())
         QVERIFY(m_run->importDraws(seeded));
     // Each row serves its own path, so no request of an earlier row is counted.
     const QByteArray served = "/row" + QByteArray::number(++m_rows) + path;
@@ -128,6 +146,11 @@ void TestCliHistory::update()
     const qsizetype requestsBefore = m_server.requests().size();
 
     QStringList arguments{QStringLiteral("history"), QStringLiteral("update")};
+    // Options of the command itself go after its name.
+    if (const qsizetype deadline = options.indexOf(QStringLiteral("--deadline")); deadline >= 0) {
+        arguments << options.mid(deadline, 2);
+        options.remove(deadline, 2);
+    }
     if (options.removeAll(QStringLiteral("--no-url")) == 0)
         arguments << QStringLiteral("--url") << m_server.base(served.chopped(1).constData());
     const CliResult result = (*m_run)(options + arguments);

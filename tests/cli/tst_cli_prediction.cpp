@@ -188,6 +188,10 @@ void TestCliPrediction::usageAndFailures_data()
         << QStringLiteral("predict --keys errcon,errlst") << 2 << QStringLiteral("--keys");
     QTest::newRow("--quota that is no number")
         << QStringLiteral("predict --quota many") << 2 << QStringLiteral("--quota");
+    QTest::newRow("--quota 0") << QStringLiteral("predict --quota 0") << 2 << QStringLiteral("--quota");
+    QTest::newRow("--quota 21") << QStringLiteral("predict --quota 21") << 2 << QStringLiteral("--quota");
+    QTest::newRow("backtest --quota 0")
+        << QStringLiteral("backtest --draws 1 --method best --quota 0") << 2 << QStringLiteral("--quota");
     QTest::newRow("--unselect 0") << QStringLiteral("predict --unselect 0") << 2
                                   << QStringLiteral("--unselect");
     QTest::newRow("--method of another name")

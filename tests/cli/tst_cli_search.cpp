@@ -195,6 +195,8 @@ void TestCliSearch::usageErrors_data()
     QTest::newRow("both --candidates and --target")
         << QStringList{"search", "--candidates", "5", "--target", "1"};
     QTest::newRow("seven bounds") << QStringList{"search", "--candidates", "5", "--bounds", "0,1,2,3,4,5,6"};
+    QTest::newRow("longest hit run bounds inverted")
+        << QStringList{"search", "--target", "1", "--bounds", "0,30,9,3,0,30,0,30"};
     QTest::newRow("constant not a number") << QStringList{"search", "--candidates", "5", "--constant", "x"};
     QTest::newRow("seven targets") << QStringList{"scheme", "--targets", "1,2,3,4,5,6,7"};
     QTest::newRow("score without a file") << QStringList{"tune", "score"};

@@ -17,6 +17,7 @@ private slots:
     void outcome_data();
     void outcome();
     void refusedConnectionFails();
+    void deadlineEndsATrickle();
     void cancelEndsWithFailure();
 
 private:
@@ -100,6 +101,23 @@ void TestHttpDownload::refusedConnectionFails()
     QTRY_COMPARE_WITH_TIMEOUT(failed.count(), 1, 10000);
     QVERIFY2(failed.first().first().toString().contains(QStringLiteral("无法连接服务器")),
              qPrintable(failed.first().first().toString()));
+}
+
+void TestHttpDownload::deadlineEndsATrickle()
+{
+    // Data arrives more often than the idle timeout, but the whole page takes longer than the
+    // deadline.
+    HttpDownload download;
+    download.setIdleTimeout(600ms);
+    download.setDeadline(300ms);
+    QSignalSpy downloaded(&download, &HttpDownload::downloaded);
+    QSignalSpy failed(&download, &HttpDownload::failed);
+    download.start(m_server.url("/trickle"), 3000);
+    QTRY_COMPARE_WITH_TIMEOUT(failed.count(), 1, 10000);
+    QVERIFY2(failed.first().first().toString().contains(HttpDownload::kDeadlineReason),
+             qPrintable(failed.first().first().toString()));
+    QTest::qWait(1000);
+    QCOMPARE(downloaded.count(), 0);
 }
 
 void TestHttpDownload::cancelEndsWithFailure()

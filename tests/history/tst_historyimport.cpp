@@ -48,7 +48,7 @@ std::vector<Draw> storedHistory(Database& database)
 
 HistoryTextImport::DaySequence perDay(int drawsPerDay)
 {
-    return {drawsPerDay, QStringLiteral("测试")};
+    return {drawsPerDay, QStringLiteral("测试"), QDate(2026, 12, 9)};
 }
 
 DrawNumbers numbers(std::initializer_list<int> list)
@@ -145,6 +145,7 @@ void TestHistoryImport::malformedLineStoresNothing_data()
         << QStringLiteral("25120703 1 2 3 4 5 6 7 8");
     QTest::newRow("issue stored with other numbers") << QStringLiteral("25120701 1 2 3 4 5 6 7 9");
     QTest::newRow("sequence above D") << QStringLiteral("25120785 1 2 3 4 5 6 7 8");
+    QTest::newRow("issue dated after today") << QStringLiteral("99123184 1 2 3 4 5 6 7 8");
     QTest::newRow("control character inside a field")
         << QStringLiteral("25120704 1 2 3 4 5 6 7 1") + QChar(0) + QStringLiteral("8");
 }

@@ -11,7 +11,8 @@ const QString kRow2 = QStringLiteral("2512070204 15 08 01 19 20 11 02");
 const QString kRow3 = QStringLiteral("2512070320 19 18 17 16 15 14 13");
 const QList<qint32> kThreeIssues{25120701, 25120702, 25120703};
 
-// "issue=n,n,...;" for every draw read, then "!issue;" for every malformed one.
+// "issue=n,n,...;" for every draw read, then "!issue;" for every malformed one, then "?issue;" for
+// every inconsistent one.
 QString render(const ResultsPage::Reading& reading)
 {
     QString out;
@@ -23,6 +24,8 @@ QString render(const ResultsPage::Reading& reading)
     }
     for (const qint32 issue : reading.malformed)
         out += QStringLiteral("!%1;").arg(issue);
+    for (const qint32 issue : reading.inconsistent)
+        out += QStringLiteral("?%1;").arg(issue);
     return out;
 }
 
@@ -79,6 +82,13 @@ void TestResultsPage::read_data()
     QTest::newRow("year 2000 issues keep their leading zero")
         << "0101010103 04 06 15 20 11 09 17" << QList<qint32>{1010101} << "1010101=3,4,6,15,20,11,9,17;";
     QTest::newRow("empty page") << "" << kThreeIssues << "";
+    QTest::newRow("an issue listed twice with other numbers is taken from neither")
+        << kRow1 + "\n" + kRow2 + "\n2512070103 04 06 15 20 11 09 18" << QList<qint32>{25120701, 25120702}
+        << "25120702=4,15,8,1,19,20,11,2;?25120701;";
+    QTest::newRow("an issue listed twice alike is one draw")
+        << kRow1 + "\n" + kRow1 << QList<qint32>{25120701} << "25120701=3,4,6,15,20,11,9,17;";
+    QTest::newRow("a later mention that is no draw contradicts nothing")
+        << kRow1 + "\n下一期25120701期" << QList<qint32>{25120701} << "25120701=3,4,6,15,20,11,9,17;";
 }
 
 void TestResultsPage::read()

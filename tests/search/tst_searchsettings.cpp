@@ -16,6 +16,8 @@ private Q_SLOTS:
     void boxesReadAsNumbers_data();
     void boxesReadAsNumbers();
     void boundsAreHeldFromTheOpen();
+    void invertedBounds_data();
+    void invertedBounds();
 };
 
 void TestSearchSettings::boxesReadAsNumbers_data()
@@ -62,6 +64,39 @@ void TestSearchSettings::boundsAreHeldFromTheOpen()
     QCOMPARE(settings.bounds(2, false).bound(2), 96.0);
     settings.load();
     QCOMPARE(settings.bounds(2, false).bound(2), 50.0);
+}
+
+void TestSearchSettings::invertedBounds_data()
+{
+    QTest::addColumn<AcceptanceBounds>("stored");
+    QTest::addColumn<QString>("refusal"); // empty: accepted
+    QTest::addColumn<AcceptanceBounds>("read");
+
+    const AcceptanceBounds defaults{{2, 32768, 0, 64, 2, 32768, 0, 0}}; // of kill
+    QTest::newRow("the defaults are no inversion") << defaults << QString() << defaults;
+    QTest::newRow("equal bounds are no inversion")
+        << AcceptanceBounds{{5, 5, 0, 64, 2, 32768, 0, 0}} << QString()
+        << AcceptanceBounds{{5, 5, 0, 64, 2, 32768, 0, 0}};
+    QTest::newRow("longest miss run 9 to 3")
+        << AcceptanceBounds{{9, 3, 0, 64, 2, 32768, 0, 0}} << QStringLiteral("最大连错下限大于上限") << defaults;
+    QTest::newRow("last hit run 2.5 to 2.4, the other pairs kept")
+        << AcceptanceBounds{{3, 30, 1, 50, 2, 32768, 2.5, 2.4}} << QStringLiteral("最后连对下限大于上限")
+        << AcceptanceBounds{{3, 30, 1, 50, 2, 32768, 0, 0}};
+}
+
+void TestSearchSettings::invertedBounds()
+{
+    QFETCH(AcceptanceBounds, stored);
+    QFETCH(QString, refusal);
+    QFETCH(AcceptanceBounds, read);
+    QCOMPARE(stored.inversion().value_or(QString()), refusal);
+
+    QTemporaryDir folder;
+    Settings store(folder.filePath(QStringLiteral("settings.ini")));
+    for (int bound = AcceptanceBounds::kFirstNumber; bound <= AcceptanceBounds::kLastNumber; ++bound)
+        store.setCategoryBound(3, true, bound, stored.bound(bound));
+    QCOMPARE(SearchSettings::stored(store, 3, true), read);
+    QCOMPARE(SearchSettings(store).bounds(3, true), read);
 }
 
 QTEST_GUILESS_MAIN(TestSearchSettings)

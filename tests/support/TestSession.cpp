@@ -38,7 +38,7 @@ bool TestSession::seedHistory(const QString& fileName, int count, int drawsPerDa
     if (!database)
         return false;
     const Result<HistoryTextImport::Summary> imported = HistoryTextImport::importText(
-        *database, lines.join(QLatin1Char('\n')), {drawsPerDay, QString()}, EntryPath::Online);
+        *database, lines.join(QLatin1Char('\n')), {drawsPerDay, QString(), QDate()}, EntryPath::Online);
     if (!imported)
         qWarning("seeding failed: %s", qPrintable(imported.error()));
     return imported && imported->imported == int(lines.size());

@@ -20,12 +20,14 @@
 #include <QInputMethodEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMap>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPalette>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
+#include <QSignalSpy>
 #include <QStatusBar>
 #include <QTabBar>
 #include <QTableWidget>
@@ -47,6 +49,8 @@ private Q_SLOTS:
 
     void controlsCarryCaptions_data();
     void controlsCarryCaptions();
+    void oneDigitLastNumberAndPastedLinesAreStored();
+    void mnemonicsAreUniqueAndPressTheirButton();
     void menuItemsInOrder_data();
     void menuItemsInOrder();
     void firstStartOnEmptyFolder();
@@ -186,12 +190,12 @@ void MainWindowTest::controlsCarryCaptions_data()
         {"cmdGsgx", "公式在线更新（&W)", true},
         {"Command22", "公式搜索(&F)", true},
         {"Command23", "计算公式(&C)", true},
-        {"Command7", "公式过滤设置(&F)", true},
+        {"Command7", "公式过滤设置(&G)", true},
         {"Command133", "滤非极限公式(&L)", true},
         {"cmdUpdLim", "更新极限值(&U)", true},
         {"Command8", "选中所有公式(&S)", true},
-        {"Command5", "反选所有公式(&O)", true},
-        {"Command2", "清空所有公式(&C)", true},
+        {"Command5", "反选所有公式(&V)", true},
+        {"Command2", "清空所有公式(&E)", true},
         {"Command11", "所有类公式中文导出", true},
         {"Command20", "所选类公式中文导出", true},
         {"Command4", "公式参数对照说明(&I)", true},
@@ -200,7 +204,7 @@ void MainWindowTest::controlsCarryCaptions_data()
         {"Command3", "删除最后历史(&D)", true},
         {"cmdLsdcTxt", "历史号码导出文本文件(&X)", true},
         {"cmdDcexl", "导出列表到Excel", true},
-        {"Command18", "使用说明文档下载(&L)", true},
+        {"Command18", "使用说明文档下载(&H)", true},
         {"Command139", "幻灯图示说明下载(&P)", true},
         {"Command6", "演示说明录像下载(&M)", true},
         {"cmdAbout", "关于(&V)", true},
@@ -236,6 +240,25 @@ void MainWindowTest::controlsCarryCaptions_data()
         const QString name = QStringLiteral("txtIpt%1").arg(p);
         QTest::newRow(qPrintable(name)) << name << QString() << true;
     }
+}
+
+void MainWindowTest::mnemonicsAreUniqueAndPressTheirButton()
+{
+    openWindow();
+    QMap<QChar, QString> owners;
+    for (const QAbstractButton* button : m_window->findChildren<QAbstractButton*>()) {
+        const qsizetype mark = button->text().indexOf(u'&');
+        if (!button->isVisible() || mark < 0 || mark + 1 >= button->text().size())
+            continue;
+        const QChar letter = button->text().at(mark + 1).toUpper();
+        QVERIFY2(!owners.contains(letter), qPrintable(owners.value(letter) + QStringLiteral(" / ") + button->text()));
+        owners.insert(letter, button->text());
+    }
+    QVERIFY(owners.size() >= 18);
+
+    QSignalSpy clicked(child<QAbstractButton>("Command5"), &QAbstractButton::clicked);
+    QTest::keyClick(m_window.get(), Qt::Key_V, Qt::AltModifier);
+    QTRY_COMPARE(clicked.count(), 1);
 }
 
 void MainWindowTest::controlsCarryCaptions()
@@ -439,6 +462,36 @@ void MainWindowTest::qtButtonsSpeakChinese()
 }
 
 // ---- manual draw entry ---------------------------------------------------------------------------
+
+void MainWindowTest::oneDigitLastNumberAndPastedLinesAreStored()
+{
+    openWindow();
+    QAbstractItemModel* history = historyGrid()->model();
+    // Enter after a last number of one digit stores the draw.
+    typeDraw(QStringLiteral("25120783"), QStringLiteral("030406152011097"));
+    QCOMPARE(history->rowCount(), 0);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    QCOMPARE(history->rowCount(), 1);
+    QCOMPARE(history->index(0, 8).data().toString(), QStringLiteral("7"));
+
+    // A whole draw line pasted into the issue box fills every box and is stored.
+    auto* issueBox = child<QLineEdit>("Text1");
+    m_session->prompts().setClipboardText(QStringLiteral("25120784\t01,02,03 04 05 06 07 08\n"));
+    QTest::keySequence(issueBox, QKeySequence::Paste);
+    QCOMPARE(history->rowCount(), 2);
+    QCOMPARE(history->index(1, 0).data().toString(), QStringLiteral("25120784"));
+    QCOMPARE(history->index(1, 8).data().toString(), QStringLiteral("8"));
+    QCOMPARE(m_session->prompts().notices().size(), 0);
+
+    // Text of several fields that is no draw fills nothing.
+    const QString proposed = issueBox->text();
+    m_session->prompts().setClipboardText(QStringLiteral("第一码 第二码"));
+    QTest::keySequence(child<QLineEdit>("txtIpt1"), QKeySequence::Paste);
+    QCOMPARE(m_session->prompts().notices().size(), 1);
+    QCOMPARE(issueBox->text(), proposed);
+    QVERIFY(child<QLineEdit>("txtIpt1")->text().isEmpty());
+    QCOMPARE(history->rowCount(), 2);
+}
 
 void MainWindowTest::typedDrawIsStoredAndNextIssueProposed()
 {

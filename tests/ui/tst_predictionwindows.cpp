@@ -197,10 +197,11 @@ void PredictionWindowsTest::bestMethodRunsAfterSortSettings()
     click(child<QPushButton>(QStringLiteral("Command23")));
     QTRY_VERIFY(sort->isVisible());
     auto* quota = sort->findChild<QLineEdit*>(QStringLiteral("Text1"));
-    quota->setText(QStringLiteral("40000"));
+    quota->setText(QStringLiteral("abc"));
     click(sort->findChild<QPushButton*>(QStringLiteral("Command1")));
     QVERIFY(sort->isVisible());
     QCOMPARE(m_session->prompts().notices().size(), 1);
+    QVERIFY(!child<QWidget>(QStringLiteral("frmErrarrLei")));
     quota->setText(QStringLiteral("2"));
     click(sort->findChild<QPushButton*>(QStringLiteral("Command1")));
     QVERIFY(!sort->isVisible());
@@ -269,6 +270,9 @@ void PredictionWindowsTest::stepsWindowFromFormulaMenu()
     QCOMPARE(grid->index(0, 1).data().toString(), QStringLiteral("10 06 09 12 01 18 02 04"));
     QVERIFY(grid->index(0, 2).data().toString().startsWith(QStringLiteral("10+")));
     QCOMPARE(grid->index(0, 3).data(Qt::TextAlignmentRole).toInt() & Qt::AlignRight, int(Qt::AlignRight));
+    // It opens on the newest draw.
+    auto* view = window->findChild<GridView*>(QStringLiteral("MSFlexGrid1"));
+    QTRY_VERIFY(view->viewport()->rect().intersects(view->visualRect(grid->index(59, 0))));
 }
 
 void PredictionWindowsTest::perDrawDisplayAndFormulaPages()
@@ -312,8 +316,16 @@ void PredictionWindowsTest::perDrawDisplayAndFormulaPages()
     QCOMPARE(history->horizontalScrollBar()->value(), qMin(history->horizontalHeader()->sectionPosition(509),
                                                            history->horizontalScrollBar()->maximum()));
     QVERIFY(history->columnViewportPosition(509) >= 0);
+    // The issues stay in view at the left edge, on the rows the grid shows.
+    QTableView* issues = history->frozenColumnView();
+    QTRY_VERIFY(issues && issues->isVisible());
+    QCOMPARE(issues->x(), history->frameWidth());
+    QCOMPARE(issues->width(), history->columnWidth(0) + 1);
+    QCOMPARE(issues->rowAt(issues->viewport()->height() / 2), history->rowAt(history->viewport()->height() / 2));
+    QVERIFY(issues->isColumnHidden(1) && !issues->isColumnHidden(0));
     pages->setValue(1);
     QCOMPARE(history->horizontalScrollBar()->value(), 0);
+    QVERIFY(!issues->isVisible());
 
     // Same-draw mode: the oldest row shows its number, the newest has no colour.
     child<QAction>(QStringLiteral("mnuYsXs_1"))->trigger();

@@ -31,6 +31,7 @@ private Q_SLOTS:
     void settingsFollowPositionAndKind();
     void schemeStoresByItself();
     void tuningFillsTheBoxesAndTuneAllSavesOneKind();
+    void invertedBoundsStartNothing();
 
 private:
     template <typename T> T* child(const char* name) const
@@ -182,6 +183,21 @@ void TestSearchWindow::tuningFillsTheBoxesAndTuneAllSavesOneKind()
     }
     QCOMPARE(text("Text1_2"), SearchSettings::numberText(m_session->settings().categoryBound(8, true, 2)));
     QCOMPARE(m_session->prompts().unexpectedCalls(), 0);
+}
+
+void TestSearchWindow::invertedBoundsStartNothing()
+{
+    setText("Text1_2", QStringLiteral("40"));
+    setText("Text1_3", QStringLiteral("3"));
+    click("Command1");
+    QVERIFY(child<QAbstractButton>("Command1")->isEnabled());
+    QCOMPARE(text("Text3"), QStringLiteral("0"));
+    QVERIFY(m_session->prompts().last(ScriptedPrompts::Kind::Notice).message.startsWith(
+        QStringLiteral("最大连错下限大于上限")));
+    click("Command8");
+    QVERIFY(m_session->prompts().last(ScriptedPrompts::Kind::Notice).message.startsWith(
+        QStringLiteral("最大连错下限大于上限")));
+    QCOMPARE(m_session->settings().categoryBound(1, false, 2), 96.0);
 }
 
 QTEST_MAIN(TestSearchWindow)

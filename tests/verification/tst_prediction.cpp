@@ -174,12 +174,15 @@ void TestPrediction::counts()
 void TestPrediction::quotaFromText_data()
 {
     QTest::addColumn<QString>("text");
-    QTest::addColumn<int>("quota"); // -1: does not fit
+    QTest::addColumn<int>("quota"); // -1: refused
     QTest::newRow("3") << "3" << 3;
-    QTest::newRow("not a number reads 0") << "abc" << 0;
-    QTest::newRow("2.5 rounds to even") << " 2.5 " << 2;
-    QTest::newRow("3.5 rounds to even") << "3.5" << 4;
-    QTest::newRow("beyond 16 bits") << "40000" << -1;
+    QTest::newRow("blanks around 20") << " 20 " << 20;
+    QTest::newRow("1 is the smallest") << "1" << 1;
+    QTest::newRow("not a number is refused") << "abc" << -1;
+    QTest::newRow("a fraction is refused") << " 2.5 " << -1;
+    QTest::newRow("0 is refused") << "0" << -1;
+    QTest::newRow("21 is refused") << "21" << -1;
+    QTest::newRow("empty is refused") << "" << -1;
 }
 
 void TestPrediction::quotaFromText()

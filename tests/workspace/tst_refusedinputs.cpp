@@ -55,6 +55,9 @@ void TestRefusedInputs::malformedPageDrawsAreNamed()
     outcome.malformed = 3;
     QCOMPARE(OnlineHistoryUpdate::outcomeMessage(outcome),
              QStringLiteral("已保存2期新的开奖号码。页面上另有3期号码格式不对，未保存。"));
+    outcome.inconsistent = {1010101};
+    QVERIFY(OnlineHistoryUpdate::outcomeMessage(outcome).endsWith(
+        QStringLiteral("未保存。页面中期号 01010101 的号码前后不一致，未保存。")));
 }
 
 void TestRefusedInputs::damagedDatabaseIsRefusedAndKept()

@@ -238,6 +238,7 @@ void TestWorkspace::refusedDrawsStoreNothing_data()
     QTest::newRow("sequence number 00") << QStringLiteral("25120700") << good;
     QTest::newRow("issue already stored") << QStringLiteral("25120705") << QList<int>{1, 2, 3, 4, 5, 6, 7, 8};
     QTest::newRow("sequence above D of the lottery type") << QStringLiteral("25120785") << good;
+    QTest::newRow("issue dated after today") << QStringLiteral("99123184") << good;
 }
 
 void TestWorkspace::refusedDrawsStoreNothing()
@@ -275,22 +276,25 @@ void TestWorkspace::typedFormulaRefusals_data()
     const QString emptyTitle = QStringLiteral("添加公式失败");
     const QString emptyMessage = QStringLiteral("请在左边文本框输入需要添加的公式");
     const QString unrecognisedTitle = QStringLiteral("无法识别公式");
-    const QString unrecognisedMessage = QStringLiteral("公式文本文件中含有无法识别公式，无法添加到软件");
+    // The message names the text as typed.
+    const auto unrecognised = [](const char* typed) {
+        return QStringLiteral("无法识别公式“%1”，无法添加到软件").arg(QString::fromUtf8(typed));
+    };
     QTest::newRow("empty box") << QString() << emptyTitle << emptyMessage;
     QTest::newRow("blanks only") << QStringLiteral("   ") << emptyTitle << emptyMessage;
     QTest::newRow("下期 at the very start")
-        << QStringLiteral("下期杀第一第一码+5") << unrecognisedTitle << unrecognisedMessage;
+        << QStringLiteral("下期杀第一第一码+5") << unrecognisedTitle << unrecognised("下期杀第一第一码+5");
     QTest::newRow("prefix form shorter than its bracket place")
-        << QStringLiteral("[第一杀]") << unrecognisedTitle << unrecognisedMessage;
+        << QStringLiteral("[第一杀]") << unrecognisedTitle << unrecognised("[第一杀]");
     QTest::newRow("unknown name left in the code")
         << QStringLiteral("第一码+第二某某+5=下期杀第一") << unrecognisedTitle
-        << unrecognisedMessage + QStringLiteral("\n无法识别：“某某”");
+        << unrecognised("第一码+第二某某+5=下期杀第一") + QStringLiteral("\n无法识别：“某某”");
     QTest::newRow("code with an unbalanced parenthesis")
         << QStringLiteral("(第一码+5=下期杀第一") << unrecognisedTitle
-        << unrecognisedMessage + QStringLiteral("\n无法计算：(L1A+5");
+        << unrecognised("(第一码+5=下期杀第一") + QStringLiteral("\n无法计算：(第一码+5");
     QTest::newRow("neither 下期 nor a bracket")
         << QStringLiteral("L1A+L2A+L3A+5") << unrecognisedTitle
-        << unrecognisedMessage + QStringLiteral("\n缺少位置标记，例如“=下期杀第一”或“[第一杀]”");
+        << unrecognised("L1A+L2A+L3A+5") + QStringLiteral("\n缺少位置标记，例如“=下期杀第一”或“[第一杀]”");
 }
 
 void TestWorkspace::typedFormulaRefusals()
@@ -838,6 +842,13 @@ void TestWorkspace::handEditedRowsAreReadWithChecks()
         QStringLiteral("UPDATE Lishi SET L2A = L1A WHERE strQQH = (SELECT MIN(strQQH) FROM Lishi)")));
     QVERIFY(edit.exec(
         QStringLiteral("UPDATE Lishi SET strQQH = 14023001 WHERE strQQH = (SELECT MAX(strQQH) FROM Lishi)")));
+    // ... and writes values that are no whole number: a fraction, text, a number beyond 32 bits.
+    for (const char* value : {"3.7", "'xyz'", "4294967297"})
+        QVERIFY(edit.exec(QStringLiteral("UPDATE Lishi SET L1A = %1 WHERE strQQH = (SELECT MAX(strQQH) FROM Lishi "
+                                         "WHERE typeof(L1A) = 'integer' AND L1A <= 20 AND strQQH <> 14023001)")
+                              .arg(QLatin1String(value))));
+    QVERIFY(edit.exec(QStringLiteral("UPDATE Lishi SET L8N = 2.5 WHERE strQQH = (SELECT MAX(strQQH) FROM Lishi "
+                                     "WHERE typeof(L1A) = 'integer' AND L1A <= 20 AND strQQH <> 14023001)")));
     for (const char* flag : {"-1", "'True'", "2", "'x'", "NULL"})
         QVERIFY(edit.exec(
             QStringLiteral(
@@ -848,9 +859,13 @@ void TestWorkspace::handEditedRowsAreReadWithChecks()
     QSqlDatabase::removeDatabase(QStringLiteral("editor"));
 
     Workspace& workspace = session.open();
-    QCOMPARE(workspace.history()->drawCount(), 38);
-    QCOMPARE(workspace.leftOutDraws().size(), 2);
+    QCOMPARE(workspace.history()->drawCount(), 34);
+    QCOMPARE(workspace.leftOutDraws().size(), 6);
     QVERIFY(workspace.leftOutDraws().first().startsWith(QStringLiteral("14023001"))); // oldest first
+    const QString leftOut = workspace.leftOutDraws().join(u'|');
+    for (const QString& fault : {QStringLiteral("L1A列的值“3.7”不是整数"), QStringLiteral("L1A列的值“xyz”不是整数"),
+                                 QStringLiteral("L1A列的值“4294967297”不是整数"), QStringLiteral("L8N列的值“2.5”不是整数")})
+        QVERIFY2(leftOut.contains(fault), qPrintable(leftOut));
     QCOMPARE(*session.openDatabase()->history().count(), 40);                         // nothing deleted
     QCOMPARE(workspace.formulaList().count(), 3);                                     // the keep ones
     QVERIFY(workspace.setCurrentKind(true).ok());

@@ -23,6 +23,20 @@ Result<std::optional<int>> drawsPerDay(CliArguments& arguments)
     return std::optional<int>(d);
 }
 
+Result<int> downloadDeadline(CliArguments& arguments)
+{
+    const Result<std::optional<QStringList>> option = arguments.takeOption(QStringLiteral("--deadline"), 1);
+    if (!option)
+        return Failure{option.error()};
+    if (!option->has_value())
+        return 120;
+    bool ok = false;
+    const int seconds = (**option).first().toInt(&ok);
+    if (!ok || seconds < 1 || seconds > 3600)
+        return Failure{QStringLiteral("--deadline takes whole seconds 1..3600")};
+    return seconds;
+}
+
 Result<EntryPath> entryPath(CliArguments& arguments, EntryPath fallback)
 {
     const Result<std::optional<QString>> choice =

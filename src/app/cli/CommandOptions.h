@@ -21,6 +21,8 @@ namespace CommandOptions {
 
 // --per-day D: a whole number 1..99; empty when absent.
 Result<std::optional<int>> drawsPerDay(CliArguments& arguments);
+// --deadline S: the seconds a download may take in all, a whole number 1..3600; 120 when absent.
+Result<int> downloadDeadline(CliArguments& arguments);
 // --path manual|online.
 Result<EntryPath> entryPath(CliArguments& arguments, EntryPath fallback);
 // --kind kill|keep: true for kill; empty when absent.

@@ -121,6 +121,9 @@ int FormulaLibraryCommand::update(const CliContext& context, CliArguments& argum
     const Result<std::optional<QStringList>> timeout = arguments.takeOption(QStringLiteral("--timeout"), 1);
     if (!timeout)
         return context.usage(timeout.error());
+    const Result<int> deadline = CommandOptions::downloadDeadline(arguments);
+    if (!deadline)
+        return context.usage(deadline.error());
     if (Status none = noPositionals(arguments, QStringLiteral("update")); !none)
         return context.usage(none.error());
     int seconds = 0;
@@ -141,6 +144,7 @@ int FormulaLibraryCommand::update(const CliContext& context, CliArguments& argum
                                 .arg(OnlineFormulaUpdate::kTitle));
 
     OnlineFormulaUpdate update(workspace);
+    update.setDeadline(std::chrono::seconds(*deadline));
     if (seconds > 0)
         update.setIdleTimeout(std::chrono::seconds(seconds));
     QEventLoop loop;

@@ -45,13 +45,17 @@ int HistoryCommand::import(const CliContext& context, CliArguments& arguments)
         return context.usage(QStringLiteral("history import needs one file"));
 
     // D as given, else the one of the chosen lottery type, as the window uses it.
+    // An issue dated after today is refused.
     HistoryTextImport::DaySequence days;
+    days.today = context.options().clock.today();
     if (drawsPerDay->has_value()) {
-        days = {**drawsPerDay, QStringLiteral("--per-day 所设")};
+        days.drawsPerDay = **drawsPerDay;
+        days.typeName = QStringLiteral("--per-day 所设");
     } else {
         const int type = context.openSettings()->lotteryTypeIndex();
-        days = {drawsPerDayOf(type), isLotteryTypeIndex(type) ? lotteryTypes()[std::size_t(type)].caption
-                                                              : QStringLiteral("未选择彩种时")};
+        days.drawsPerDay = drawsPerDayOf(type);
+        days.typeName = isLotteryTypeIndex(type) ? lotteryTypes()[std::size_t(type)].caption
+                                                 : QStringLiteral("未选择彩种时");
     }
     Result<std::unique_ptr<Database>> database = context.openDatabase();
     if (!database)

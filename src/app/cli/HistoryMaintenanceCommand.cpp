@@ -2,6 +2,7 @@
 
 #include "app/cli/CliArguments.h"
 #include "app/cli/CliContext.h"
+#include "app/cli/CommandOptions.h"
 #include "core/Database.h"
 #include "core/HistoryTable.h"
 #include "core/LotteryType.h"
@@ -52,6 +53,9 @@ int HistoryMaintenanceCommand::update(const CliContext& context, CliArguments& a
     const Result<std::optional<QStringList>> url = arguments.takeOption(QStringLiteral("--url"), 1);
     if (!url)
         return context.usage(url.error());
+    const Result<int> deadline = CommandOptions::downloadDeadline(arguments);
+    if (!deadline)
+        return context.usage(deadline.error());
     if (const Result<bool> none = noArguments(arguments, QStringLiteral("history update")); !none)
         return context.usage(none.error());
     std::optional<QString> base;
@@ -72,6 +76,7 @@ int HistoryMaintenanceCommand::update(const CliContext& context, CliArguments& a
         settings.resultsHost().trimmed().isEmpty())
         return context.fail(QStringLiteral("尚未设置开奖数据地址：用 --url BASE 给出，或在设置中填写 KjUrl"));
     OnlineHistoryUpdate update((*session)->workspace());
+    update.setDeadline(std::chrono::seconds(*deadline));
     QEventLoop loop;
     bool finished = false;
     QObject::connect(&update, &OnlineHistoryUpdate::finished, &loop, [&] {

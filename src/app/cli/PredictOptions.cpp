@@ -2,6 +2,7 @@
 
 #include "app/cli/CliArguments.h"
 #include "app/cli/CommandOptions.h"
+#include "verification/Prediction.h"
 #include "workspace/PredictionRun.h"
 #include "workspace/PredictionState.h"
 
@@ -35,7 +36,7 @@ Result<std::optional<std::array<SortKey, 3>>> takeKeys(CliArguments& arguments)
     return std::optional<std::array<SortKey, 3>>(chosen);
 }
 
-// --quota Q: a whole number that fits the quota box (16 bits).
+// --quota Q: a whole number 1..20, as the quota box takes it.
 Result<std::optional<int>> takeQuota(CliArguments& arguments)
 {
     const Result<std::optional<QStringList>> option = arguments.takeOption(QStringLiteral("--quota"), 1);
@@ -43,11 +44,10 @@ Result<std::optional<int>> takeQuota(CliArguments& arguments)
         return Failure{option.error()};
     if (!option->has_value())
         return std::optional<int>();
-    bool ok = false;
-    const int q = (**option).first().toInt(&ok);
-    if (!ok || q < -32768 || q > 32767)
-        return Failure{QStringLiteral("--quota takes a whole number -32768..32767")};
-    return std::optional<int>(q);
+    const std::optional<int> q = Prediction::quotaFromText((**option).first());
+    if (!q)
+        return Failure{QStringLiteral("--quota takes a whole number 1..%1").arg(Prediction::kLargestQuota)};
+    return q;
 }
 
 // --unselect L1,L2,...: list numbers 1 and up.

@@ -103,6 +103,8 @@ int SchemeCommand::run(const CliContext& context, CliArguments& arguments)
     timer.start();
     const SchemeOutcome outcome = SearchScheme::runToEnd(parameters);
     const qint64 elapsed = timer.nsecsElapsed();
+    if (outcome.reason == SearchStopReason::OutOfMemory)
+        return context.fail(searchStopNotice(outcome.reason));
 
     for (const FoundFormula& formula : outcome.found) {
         TabLine line;

@@ -141,6 +141,8 @@ int SearchCommand::search(const CliContext& context, CliArguments& arguments)
 
     std::vector<FoundFormula> found;
     const SearchOutcome outcome = SearchRun::runToEnd(parameters, found);
+    if (outcome.reason == SearchStopReason::OutOfMemory)
+        return context.fail(searchStopNotice(outcome.reason));
     for (const FoundFormula& formula : found)
         printFound(context, formula);
     TabLine counts;

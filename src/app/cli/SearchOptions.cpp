@@ -4,6 +4,7 @@
 #include "app/cli/CliContext.h"
 #include "core/Settings.h"
 #include "core/TextFile.h"
+#include "search/SearchSettings.h"
 
 #include <QLocale>
 
@@ -83,15 +84,14 @@ Result<std::optional<AcceptanceBounds>> bounds(CliArguments& arguments)
             return refused;
         result.setBound(AcceptanceBounds::kFirstNumber + i, value);
     }
+    if (const std::optional<QString> inversion = result.inversion())
+        return Failure{QStringLiteral("--bounds: ") + *inversion};
     return std::optional<AcceptanceBounds>(result);
 }
 
 AcceptanceBounds storedBounds(const Settings& settings, int position, bool kill)
 {
-    AcceptanceBounds result;
-    for (int bound = AcceptanceBounds::kFirstNumber; bound <= AcceptanceBounds::kLastNumber; ++bound)
-        result.setBound(bound, settings.categoryBound(position, kill, bound));
-    return result;
+    return SearchSettings::stored(settings, position, kill);
 }
 
 Result<std::optional<FoundStoreMode>> store(CliArguments& arguments)

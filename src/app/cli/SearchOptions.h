@@ -30,9 +30,10 @@ Result<std::optional<qint64>> wholeNumber(CliArguments& arguments, const QString
 Result<int> periods(CliArguments& arguments, const Settings& settings);
 // --seed S: a whole number 0..2^64-1; empty when absent (a seed from the clock).
 Result<std::optional<quint64>> seed(CliArguments& arguments);
-// --bounds b2,b3,b4,b5,b6,b7,b8,b9: eight decimal numbers; empty when absent.
+// --bounds b2,b3,b4,b5,b6,b7,b8,b9: eight decimal numbers, no lower bound above its upper one;
+// empty when absent.
 Result<std::optional<AcceptanceBounds>> bounds(CliArguments& arguments);
-// The bounds stored for a category (CategoryBounds).
+// The bounds stored for a category (CategoryBounds), an inverted pair read as its defaults.
 AcceptanceBounds storedBounds(const Settings& settings, int position, bool kill);
 // --store append|replace; empty when absent.
 Result<std::optional<FoundStoreMode>> store(CliArguments& arguments);

@@ -77,5 +77,10 @@ int main(int argc, char* argv[])
     const CliCommand* command = findCommand(*name);
     if (!command)
         return context.usage(QStringLiteral("unknown command %1").arg(*name));
-    return command->run(context, arguments);
+    try {
+        return command->run(context, arguments);
+    } catch (const std::bad_alloc&) {
+        // What was being written is rolled back by SQLite as the process ends.
+        return context.fail(QStringLiteral("内存不足"));
+    }
 }

@@ -1,6 +1,7 @@
 #include "ui/tools/BacktestWindow.h"
 
 #include "core/TermTable.h"
+#include "core/ThreadStart.h"
 #include "ui/FailureNotice.h"
 #include "ui/GridView.h"
 #include "ui/ToolWindows.h"
@@ -15,6 +16,7 @@
 #include <QChart>
 #include <QChartView>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineSeries>
@@ -90,6 +92,7 @@ BacktestWindow::BacktestWindow(Workspace& workspace, PredictionState& state, Pro
     m_targets->setRange(1, 32767);
     m_targets->setValue(kDefaultTargets);
     targetsLabel->setBuddy(m_targets);
+    m_targets->installEventFilter(this); // Enter in the count box starts the backtest
     m_startButton = new QPushButton(QStringLiteral("开始回测(&S)"), this);
     m_startButton->setObjectName(QStringLiteral("cmdHcKs"));
     m_cancelButton = new QPushButton(QStringLiteral("取消(&C)"), this);
@@ -174,6 +177,20 @@ void BacktestWindow::open()
     activateWindow();
 }
 
+bool BacktestWindow::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_targets && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            m_targets->interpretText();
+            if (m_startButton->isEnabled())
+                start();
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
 void BacktestWindow::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
@@ -219,6 +236,10 @@ void BacktestWindow::start()
                     m_state.bestFormulaSettings().value_or(BestFormulaSettings{}));
     if (!reportFailure(m_prompts, params ? success() : Status(params.failure())))
         return;
+    if (!threadCanStart()) {
+        m_prompts.notice(windowTitle(), outOfMemoryMessage());
+        return;
+    }
     m_startButton->setEnabled(false);
     m_cancelButton->setEnabled(true);
     m_progress->setRange(0, 0);

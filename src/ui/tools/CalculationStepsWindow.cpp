@@ -46,6 +46,8 @@ void CalculationStepsWindow::showFormula(const QString& code, const QString& dis
         m_model->setRows(CalculationSteps::headers(displayText), CalculationSteps(code).rows(*m_history));
     }
     show();
+    // The newest draw is the one the user wants to check first.
+    m_grid->scrollToLastRow();
     raise();
     activateWindow();
 }

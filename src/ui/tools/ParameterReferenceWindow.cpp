@@ -8,6 +8,8 @@
 #include <QHeaderView>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace quorvel {
 
 namespace {
@@ -66,6 +68,13 @@ void ParameterReferenceWindow::fill()
     const std::shared_ptr<const DrawTable> history = m_workspace.history();
     m_model->fill(history->isEmpty() ? std::nullopt
                                      : std::optional<Draw>(history->draw(history->drawCount() - 1)));
+    // Every value shows whole: a column grows beyond its set width where a value needs it (the
+    // powers of "2指数方" run to many digits).
+    for (int column = 0; column < ParameterReference::kColumnCount; ++column) {
+        m_grid->resizeColumnToContents(column);
+        m_grid->setColumnWidth(column, std::max(ParameterReference::columnWidthTwips(column) / kTwipsPerPixel,
+                                                m_grid->columnWidth(column)));
+    }
 }
 
 void ParameterReferenceWindow::copyCell(const QModelIndex& index)

@@ -1,8 +1,10 @@
 #include "ui/tools/SearchWindow.h"
 
+#include "core/ThreadStart.h"
 #include "ui/ControlArrays.h"
 #include "ui/FailureNotice.h"
 #include "ui/FoundLinesModel.h"
+#include "ui/OperationProgress.h"
 #include "ui/WaitCursor.h"
 #include "workspace/FoundFormulaExport.h"
 #include "workspace/SearchResultStore.h"
@@ -15,7 +17,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
-#include <QProgressDialog>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
@@ -596,12 +597,18 @@ void SearchWindow::startSingleSearch()
 {
     if (isRunning())
         return;
+    // Bounds no formula can meet would keep the search running without ever finding one.
+    const AcceptanceBounds bounds = boundsInBoxes();
+    if (const std::optional<QString> inversion = bounds.inversion()) {
+        notice(kSearchTitle, *inversion + QStringLiteral("，搜索没有开始。"));
+        return;
+    }
     bool typed = false;
     const quint64 seed = seedForRun(typed);
     SearchParameters parameters;
     parameters.history = m_workspace.history();
     parameters.generation = generation();
-    parameters.bounds = boundsInBoxes();
+    parameters.bounds = bounds;
     parameters.periods = m_workspace.verificationSettings().periods;
     parameters.seed = seed;
     // Started again with the seed of the last run, the search goes on with the candidates after
@@ -645,7 +652,8 @@ void SearchWindow::singleSearchFinished(const SearchOutcome& outcome)
     flushList();
     m_singleNext = m_singleFirst + outcome.tried;
     updateButtons();
-    if (outcome.reason != SearchStopReason::Canceled && outcome.tried > 0 && isVisible()) {
+    if (outcome.reason != SearchStopReason::Canceled && outcome.reason != SearchStopReason::OutOfMemory &&
+        outcome.tried > 0 && isVisible()) {
         // The candidates of this run once more on the history shuffled: what luck alone accepts.
         m_luckShare = LuckBaseline::shareText(outcome.found, outcome.tried);
         m_luck.count(m_singleParameters, outcome.tried, generation());
@@ -666,6 +674,13 @@ void SearchWindow::startScheme()
 {
     if (isRunning())
         return;
+    for (int position = 1; position <= kPositionCount; ++position) {
+        if (const std::optional<QString> inversion = m_settings.bounds(position, m_kill).inversion()) {
+            notice(kSearchTitle,
+                   QStringLiteral("第%1位：%2，方案没有开始。").arg(position).arg(*inversion));
+            return;
+        }
+    }
     const Result<std::array<int, kPositionCount>> counts = SearchResultStore(m_workspace).tableCounts();
     if (!succeeded(*m_prompts, counts))
         return;
@@ -839,6 +854,10 @@ void SearchWindow::tuneCurrent()
 {
     if (isRunning())
         return;
+    if (!threadCanStart()) {
+        notice(kSearchTitle, outOfMemoryMessage());
+        return;
+    }
     const TuningParameters parameters = tuningParameters();
     m_tuningAll = false;
     m_tuningSamples = parameters.samples;
@@ -855,6 +874,10 @@ void SearchWindow::tuneAll()
         return;
     if (!m_prompts->question(kTuneAllTitle, kTuneAllQuestion))
         return;
+    if (!threadCanStart()) {
+        notice(kTuneAllTitle, outOfMemoryMessage());
+        return;
+    }
     const TuningParameters parameters = tuningParameters();
     std::array<int, kPositionCount> operandCounts{};
     for (int position = 1; position <= kPositionCount; ++position)
@@ -865,17 +888,10 @@ void SearchWindow::tuneAll()
     showTried(0);
 
     m_waitCursor = std::make_unique<WaitCursor>();
-    m_tuneAllProgress =
-        new QProgressDialog(QStringLiteral("正在分析各类公式的参数……"), QStringLiteral("取消"), 0,
-                            parameters.samples * kPositionCount, this);
-    m_tuneAllProgress->setObjectName(QStringLiteral("tuneAllProgress"));
-    m_tuneAllProgress->setWindowTitle(kTuneAllTitle);
-    m_tuneAllProgress->setWindowModality(Qt::WindowModal);
-    m_tuneAllProgress->setAutoClose(false);
-    m_tuneAllProgress->setAutoReset(false);
-    m_tuneAllProgress->setMinimumDuration(0);
-    connect(m_tuneAllProgress, &QProgressDialog::canceled, &m_tuning, &QFutureWatcher<TuningResult>::cancel);
-    m_tuneAllProgress->show();
+    m_tuneAllProgress = new OperationProgress(this, {kTuneAllTitle, QStringLiteral("正在分析各类公式的参数……"),
+                                                     QStringLiteral("tuneAllProgress"),
+                                                     parameters.samples * kPositionCount});
+    connect(m_tuneAllProgress, &OperationProgress::cancelled, &m_tuning, &QFutureWatcher<TuningResult>::cancel);
 
     m_tuning.setFuture(QtConcurrent::run([parameters, operandCounts](QPromise<TuningResult>& promise) {
         ParameterTuning::tuneAll(promise, parameters, operandCounts);
@@ -900,9 +916,7 @@ void SearchWindow::tuningResultReady(int index)
 void SearchWindow::tuningFinished()
 {
     if (m_tuneAllProgress) {
-        // Closing the dialog must not count as Cancel.
-        m_tuneAllProgress->disconnect(&m_tuning);
-        m_tuneAllProgress->hide();
+        m_tuneAllProgress->close();
         m_tuneAllProgress->deleteLater();
         m_tuneAllProgress = nullptr;
     }
@@ -928,6 +942,10 @@ void SearchWindow::saveCategory()
             return;
         }
         bounds.setBound(bound, *value);
+    }
+    if (const std::optional<QString> inversion = bounds.inversion()) {
+        notice(kSaveCategoryTitle, *inversion + QStringLiteral("，参数设置没有保存。"));
+        return;
     }
     saveCategory(m_position, m_kill, bounds);
 }

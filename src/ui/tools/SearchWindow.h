@@ -23,7 +23,6 @@ class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QListView;
-class QProgressDialog;
 class QPushButton;
 class QRadioButton;
 class QScrollBar;
@@ -31,6 +30,7 @@ class QScrollBar;
 namespace quorvel {
 
 class FoundLinesModel;
+class OperationProgress;
 class Prompts;
 class WaitCursor;
 class Workspace;
@@ -161,7 +161,7 @@ private:
     bool m_tuningActive = false;
     bool m_tuningAll = false;
     int m_tuningSamples = 0;
-    QProgressDialog* m_tuneAllProgress = nullptr;
+    OperationProgress* m_tuneAllProgress = nullptr;
     std::unique_ptr<WaitCursor> m_waitCursor;
 
     // Controls.

@@ -86,8 +86,9 @@ void SortSettingsWindow::acceptSettings()
 {
     const std::optional<int> quota = Prediction::quotaFromText(m_quotaBox->text());
     if (!quota) {
-        // A quota that does not fit is refused instead of ending the program.
-        m_prompts.notice(windowTitle(), QStringLiteral("项目个数限额必须在-32768到32767之间"));
+        // Nothing runs on a quota nobody typed.
+        m_prompts.notice(windowTitle(), QStringLiteral("项目个数限额必须是1到%1之间的整数")
+                                            .arg(Prediction::kLargestQuota));
         m_quotaBox->setFocus(Qt::OtherFocusReason);
         m_quotaBox->selectAll();
         return;
