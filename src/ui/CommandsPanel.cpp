@@ -76,7 +76,7 @@ CommandsPanel::CommandsPanel(Workspace& workspace, Prompts& prompts, ToolWindows
         m_manualButton = button("Command18", "使用说明文档下载(&H)", true),
         m_slidesButton = button("Command139", "幻灯图示说明下载(&P)", true),
         m_videoButton = button("Command6", "演示说明录像下载(&M)", true),
-        m_aboutButton = button("cmdAbout", "关于(&V)", true),
+        m_aboutButton = button("cmdAbout", "关于(&Y)", true),
     };
     for (int slot = 0; slot < commands.size(); ++slot)
         buttons->addWidget(commands[slot], slot / 2, slot % 2);

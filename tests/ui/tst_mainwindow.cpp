@@ -207,7 +207,7 @@ void MainWindowTest::controlsCarryCaptions_data()
         {"Command18", "使用说明文档下载(&H)", true},
         {"Command139", "幻灯图示说明下载(&P)", true},
         {"Command6", "演示说明录像下载(&M)", true},
-        {"cmdAbout", "关于(&V)", true},
+        {"cmdAbout", "关于(&Y)", true},
         {"Check1", "历史列表显示公式各期验算结果(时间较长，请耐性等待...)", true},
         {"Label12", "手工输入已经开出的历史号码记录下一期:", true},
         {"lblIssue", "期号：", true},
