@@ -11,6 +11,7 @@
 #include <QFileInfo>
 #include <QLocale>
 #include <QLockFile>
+#include <QMap>
 #include <QRegularExpression>
 #include <QSaveFile>
 #include <QSettings>
@@ -331,6 +332,83 @@ QByteArray Settings::spliceIniLine(const QByteArray& text, const QByteArray& sec
     return result;
 }
 
+namespace {
+
+// Every key of an ini text as QSettings reads it (through a scratch file of its own).
+Result<QMap<QString, QVariant>> parsedIni(const QTemporaryDir& scratch, const QString& name, const QByteArray& text)
+{
+    const QString path = scratch.filePath(name);
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size())
+        return Failure{QStringLiteral("无法写入临时文件 %1").arg(QDir::toNativeSeparators(path))};
+    file.close();
+    const QSettings store(path, QSettings::IniFormat);
+    QMap<QString, QVariant> keys;
+    // A key the store lists but cannot read reads as absent, before and after.
+    for (const QString& key : store.allKeys()) {
+        if (const QVariant value = store.value(key); value.isValid())
+            keys.insert(key, value);
+    }
+    return keys;
+}
+
+} // namespace
+
+// The new text of the file: the line of the key spliced in, checked by reading both texts as
+// QSettings does (every other key reads as before, the key reads the new value). A hand-edited
+// file whose lines do not allow that (a value continued on the next line, a section written
+// with escapes) gets a section of its own for the key at the end, or, last, is written out as
+// QSettings reads it, keys it cannot read left out.
+Result<QByteArray> Settings::plannedText(const QByteArray& text, const QString& section, const QString& name,
+                                         const QVariant& stored, const QByteArray& line)
+{
+    const QTemporaryDir scratch;
+    if (!scratch.isValid())
+        return Failure{QStringLiteral("无法创建临时文件夹：%1").arg(scratch.errorString())};
+    const Result<QMap<QString, QVariant>> before = parsedIni(scratch, QStringLiteral("before.ini"), text);
+    if (!before)
+        return before.failure();
+    const QString key = section + QLatin1Char('/') + name;
+    int attempt = 0;
+    const auto keeps = [&](const QByteArray& candidate) -> bool {
+        const Result<QMap<QString, QVariant>> after =
+            parsedIni(scratch, QStringLiteral("after%1.ini").arg(++attempt), candidate);
+        if (!after || after->value(key) != stored)
+            return false;
+        QMap<QString, QVariant> others = *after;
+        others.remove(key);
+        QMap<QString, QVariant> old = *before;
+        old.remove(key);
+        return others == old;
+    };
+    const QByteArray spliced = spliceIniLine(text, section.toUtf8(), line);
+    if (keeps(spliced))
+        return spliced;
+    const QByteArray eol = text.contains("\r\n") ? QByteArrayLiteral("\r\n") : QByteArrayLiteral("\n");
+    const QByteArray appended = spliceIniLine(text + (text.isEmpty() ? QByteArray() : eol + eol) + "[" +
+                                                  section.toUtf8() + "]" + eol,
+                                              section.toUtf8(), line);
+    if (keeps(appended))
+        return appended;
+    const QString normalPath = scratch.filePath(QStringLiteral("normal.ini"));
+    {
+        QSettings normal(normalPath, QSettings::IniFormat);
+        for (auto it = before->cbegin(); it != before->cend(); ++it) {
+            if (it.key() != key)
+                normal.setValue(it.key(), it.value());
+        }
+        normal.setValue(key, stored);
+        normal.sync();
+    }
+    QFile normalFile(normalPath);
+    if (normalFile.open(QIODevice::ReadOnly)) {
+        const QByteArray normalText = normalFile.readAll();
+        if (keeps(normalText))
+            return normalText;
+    }
+    return Failure{QStringLiteral("文件中的内容无法只改 %1 这一项（请检查手工编辑过的行）").arg(key)};
+}
+
 QString Settings::takeWriteFailure()
 {
     return std::exchange(g_firstWriteFailure, QString());
@@ -441,16 +519,21 @@ Status Settings::write(const QString& section, const QString& name, const QVaria
                           : QStringLiteral("无法创建锁文件 %1.lock").arg(shown));
     // Read afresh under the lock: what another process wrote a moment ago is kept.
     QByteArray text;
-    const QDateTime before = file.exists() ? QFileInfo(path).lastModified() : QDateTime();
-    if (file.exists()) {
-        QFile current(path);
-        if (!current.open(QIODevice::ReadOnly))
-            return failed(current.errorString());
-        text = current.readAll();
-        if (current.error() != QFileDevice::NoError)
-            return failed(current.errorString());
+    const QFileInfo current(path); // as it is now, under the lock
+    const bool exists = current.exists();
+    const QDateTime before = exists ? current.lastModified() : QDateTime();
+    if (exists) {
+        QFile read(path);
+        if (!read.open(QIODevice::ReadOnly))
+            return failed(read.errorString());
+        text = read.readAll();
+        if (read.error() != QFileDevice::NoError)
+            return failed(read.errorString());
     }
-    const QByteArray spliced = spliceIniLine(text, section.toUtf8(), *line);
+    const Result<QByteArray> planned = plannedText(text, section, name, stored, *line);
+    if (!planned)
+        return failed(planned.error());
+    const QByteArray& spliced = *planned;
     errno = 0;
     QSaveFile target(path);
     if (!target.open(QIODevice::WriteOnly))

@@ -152,6 +152,8 @@ Q_SIGNALS:
 
 private:
     Status write(const QString& section, const QString& name, const QVariant& stored);
+    static Result<QByteArray> plannedText(const QByteArray& text, const QString& section, const QString& name,
+                                          const QVariant& stored, const QByteArray& line);
 
     std::unique_ptr<QSettings> m_store;
 };
