@@ -10,6 +10,7 @@
 #include "workspace/FormulaEntry.h"
 #include "workspace/Workspace.h"
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
 #include <QDir>
@@ -36,6 +37,7 @@ private Q_SLOTS:
 
     void changeOfAnotherProgramIsShown();
     void staleListNumberIsRefused();
+    void staleNewestDrawIsRefused();
     void failedCompactionIsASecondLine();
     void busyDatabaseShowsTheWait();
     void unsavedSettingIsSaidAndTheValueInForceShown();
@@ -149,6 +151,28 @@ void TwoProcessesTest::staleListNumberIsRefused()
     m_window->findChild<QAction*>(QStringLiteral("mnuDelGS"))->trigger();
     QCOMPARE(m_session->prompts().notices().size(), 1);
     QCOMPARE(shownCodes(), (QStringList{QStringLiteral("L1A+7"), QStringLiteral("L1A+9")}));
+}
+
+void TwoProcessesTest::staleNewestDrawIsRefused()
+{
+    openWindow();
+    stopWatching();
+    const std::shared_ptr<const DrawTable> shown = m_session->workspace().history();
+    const int draws = shown->drawCount();
+    // Another program deletes the newest draw: the window still shows it.
+    QCOMPARE(cli({QStringLiteral("history"), QStringLiteral("delete"), QStringLiteral("--last")}), 0);
+    QCOMPARE(m_session->workspace().history()->drawCount(), draws);
+    m_window->findChild<QAbstractButton*>(QStringLiteral("Command3"))->click();
+    // "删除最后历史" refuses: the draw before it is not deleted in its place.
+    QCOMPARE(m_session->prompts().notices().size(), 1);
+    QVERIFY2(m_session->prompts().notices().first().message.startsWith(QStringLiteral("该期历史已被其他程序修改或删除")),
+             qPrintable(m_session->prompts().notices().first().message));
+    QCOMPARE(m_session->workspace().history()->drawCount(), draws - 1);
+    QCOMPARE(m_session->workspace().history()->issues().back(), shown->issues()[std::size_t(draws - 2)]);
+    // Now it deletes the newest it shows.
+    m_window->findChild<QAbstractButton*>(QStringLiteral("Command3"))->click();
+    QCOMPARE(m_session->prompts().notices().size(), 1);
+    QCOMPARE(m_session->workspace().history()->drawCount(), draws - 2);
 }
 
 void TwoProcessesTest::failedCompactionIsASecondLine()
