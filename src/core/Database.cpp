@@ -383,7 +383,7 @@ Status Database::compact()
     const QString copyPath = folder.filePath(QLatin1String(kCompactCopyName));
     const QString nativeCopy = nativePath(copyPath);
 
-    // The copy the Part names: a compacted copy of the file beside it, never put in its place.
+    // A compacted copy of the file beside it, kept until the next compaction, never put in its place.
     if (QFile::exists(copyPath) && !QFile::remove(copyPath))
         return Failure{QStringLiteral("压缩数据库失败：无法删除旧的 %1").arg(nativeCopy)};
     {
