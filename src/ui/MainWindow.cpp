@@ -1,5 +1,6 @@
 #include "ui/MainWindow.h"
 
+#include "core/BusyWait.h"
 #include "core/LotteryType.h"
 #include "core/Settings.h"
 #include "ui/CommandsPanel.h"
@@ -84,7 +85,8 @@ void MainWindow::noticeOutsideChanges()
         m_outsideFailure.clear();
         return;
     }
-    if (noticed.error() == m_outsideFailure)
+    // A file another program holds for long (a compaction) is looked at again a second later.
+    if (noticed.error() == m_outsideFailure || noticed.error().contains(BusyWait::kBusyText))
         return;
     m_outsideFailure = noticed.error();
     reportFailure(m_prompts, noticed.failure());
