@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QSettings>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -25,6 +26,8 @@ class TestSettingsFile : public QObject
 private Q_SLOTS:
     void writingOneKeyKeepsTheOthers_data();
     void writingOneKeyKeepsTheOthers();
+    void oddHandEditsKeepEveryOtherKey_data();
+    void oddHandEditsKeepEveryOtherKey();
     void otherLinesStayByteForByte();
     void twoProcessesWriteDifferentKeys();
     void unwritableFileIsAFailure_data();
@@ -89,6 +92,39 @@ int writerProcess(const QString& path, int position, int rounds)
 }
 
 } // namespace
+
+void TestSettingsFile::oddHandEditsKeepEveryOtherKey_data()
+{
+    QTest::addColumn<QByteArray>("text");
+    QTest::newRow("a value continued on the next line") << QByteArray("[IniSetting]\nGsUrl=a\\\nIniSerchDay=7\n[1]\n12=9\n");
+    QTest::newRow("the section written with escapes") << QByteArray("[%49niSetting]\nIniSerchDay=7\nJSQS=2\n");
+    QTest::newRow("the section written twice") << QByteArray("[IniSetting]\nIniSerchDay=7\n[1]\n12=9\n[IniSetting]\nJSQS=2\n");
+    QTest::newRow("blanks around names") << QByteArray("[ IniSetting ]\n IniSerchDay = 5 \nJSQS = 1\n");
+    QTest::newRow("a key before any section") << QByteArray("IniSerchDay=2\n[IniSetting]\nLsXs=True\n");
+    QTest::newRow("a quoted value") << QByteArray("[IniSetting]\nKjUrl=\"a;b=c\"\nIniSerchDay=9\n");
+}
+
+void TestSettingsFile::oddHandEditsKeepEveryOtherKey()
+{
+    QFETCH(QByteArray, text);
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("settings.ini"));
+    writeFile(path, text);
+    const auto everyKey = [](const QString& file) {
+        QMap<QString, QVariant> keys;
+        const QSettings store(file, QSettings::IniFormat);
+        for (const QString& key : store.allKeys()) {
+            if (const QVariant value = store.value(key); value.isValid() && key != QLatin1String("IniSetting/IniSerchDay"))
+                keys.insert(key, value);
+        }
+        return keys;
+    };
+    const QString copy = folder.filePath(QStringLiteral("before.ini"));
+    QVERIFY(QFile::copy(path, copy));
+    QVERIFY(Settings(path).setValue({SettingKey::HistoryDays}, 4));
+    QCOMPARE(Settings(path).historyDays(), 4);
+    QCOMPARE(everyKey(path), everyKey(copy));
+}
 
 void TestSettingsFile::otherLinesStayByteForByte()
 {
