@@ -50,7 +50,8 @@ class BenchPrompts : public Prompts, public Desktop
 {
 public:
     void notice(const QString&, const QString&) override {}
-    bool question(const QString&, const QString&) override { return true; }
+    using Prompts::question;
+    bool question(const QString&, const QString&, DefaultButton) override { return true; }
     std::optional<QString> inputText(const QString&, const QString&, const QString&) override
     {
         return std::nullopt;
