@@ -238,7 +238,7 @@ void TestDatabase::reopenKeepsDataAndUpgradesOlderFile()
     QCOMPARE(storedIssues(*db), (std::vector<qint32>{25120701, 25120702}));
     QCOMPARE(db->formulas().read(3)->front().limit, std::optional<int>(4));
     RawConnection raw(path);
-    QCOMPARE(raw.scalar(QStringLiteral("PRAGMA user_version")).toInt(), 2);
+    QCOMPARE(raw.scalar(QStringLiteral("PRAGMA user_version")).toInt(), schema::kVersion);
     QCOMPARE(raw.scalar(QStringLiteral("PRAGMA application_id")).toInt(), schema::kApplicationId);
     QCOMPARE(raw.scalar(QStringLiteral("SELECT COUNT(*) FROM YuceJilu")).toInt(), 0);
 }
@@ -255,7 +255,7 @@ void TestDatabase::foreignFileIsLeftUntouched_data()
         << QStringList{QStringLiteral("CREATE TABLE Notes (text TEXT)"), QStringLiteral("PRAGMA user_version = 7")}
         << Database::kNotOursText;
     QTest::newRow("nothing but a version of its own")
-        << QStringList{QStringLiteral("PRAGMA user_version = 3")} << Database::kNotOursText;
+        << QStringList{QStringLiteral("PRAGMA user_version = 99")} << Database::kNotOursText;
     QTest::newRow("another application id, even with a table named like ours")
         << QStringList{QStringLiteral("CREATE TABLE Lishi (strQQH INTEGER)"),
                        QStringLiteral("PRAGMA application_id = 1234")}
@@ -263,7 +263,7 @@ void TestDatabase::foreignFileIsLeftUntouched_data()
     QTest::newRow("ours, of a newer version")
         << QStringList{QStringLiteral("CREATE TABLE Lishi (strQQH INTEGER)"),
                        QStringLiteral("PRAGMA application_id = %1").arg(schema::kApplicationId),
-                       QStringLiteral("PRAGMA user_version = 3")}
+                       QStringLiteral("PRAGMA user_version = %1").arg(schema::kVersion + 1)}
         << QStringLiteral("更新版本");
 }
 
