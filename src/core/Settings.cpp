@@ -385,11 +385,20 @@ Result<QByteArray> Settings::plannedText(const QByteArray& text, const QString& 
     if (keeps(spliced))
         return spliced;
     const QByteArray eol = text.contains("\r\n") ? QByteArrayLiteral("\r\n") : QByteArrayLiteral("\n");
-    const QByteArray appended = spliceIniLine(text + (text.isEmpty() ? QByteArray() : eol + eol) + "[" +
-                                                  section.toUtf8() + "]" + eol,
-                                              section.toUtf8(), line);
+    // The key in a section of its own at the end, where the last of its lines is the one read.
+    const QByteArray appended = (text.isEmpty() || text.endsWith('\n') ? text : text + eol) +
+                                (text.isEmpty() ? QByteArray() : eol) + "[" + section.toUtf8() + "]" + eol + line +
+                                eol;
     if (keeps(appended))
         return appended;
+    // A quote left open at the end takes in whatever follows: the key goes in front instead (after
+    // a byte order mark), which is read when no later line of the file names it.
+    const QByteArray bom("\xEF\xBB\xBF");
+    const qsizetype start = text.startsWith(bom) ? bom.size() : 0;
+    const QByteArray prepended =
+        text.left(start) + "[" + section.toUtf8() + "]" + eol + line + eol + eol + text.mid(start);
+    if (keeps(prepended))
+        return prepended;
     const QString normalPath = scratch.filePath(QStringLiteral("normal.ini"));
     {
         QSettings normal(normalPath, QSettings::IniFormat);
@@ -521,7 +530,6 @@ Status Settings::write(const QString& section, const QString& name, const QVaria
     QByteArray text;
     const QFileInfo current(path); // as it is now, under the lock
     const bool exists = current.exists();
-    const QDateTime before = exists ? current.lastModified() : QDateTime();
     if (exists) {
         QFile read(path);
         if (!read.open(QIODevice::ReadOnly))
@@ -545,19 +553,20 @@ Status Settings::write(const QString& section, const QString& name, const QVaria
     }
     if (!target.commit())
         return failed(WriteError::withCause(target.errorString(), errno));
-    // A reader (QSettings, here or in another process) reads the file again when its size or time
-    // changed: a write within the same millisecond as the one before gets a later time.
-    if (before.isValid()) {
-        QFileInfo after(path);
-        if (after.size() == text.size() && after.lastModified().toMSecsSinceEpoch() <= before.toMSecsSinceEpoch()) {
-            QFile touched(path);
-            if (touched.open(QIODevice::ReadWrite))
-                touched.setFileTime(before.addMSecs(1), QFileDevice::FileModificationTime);
-        }
-    }
     lock.unlock();
+    // QSettings, here and in other processes, reads the file again when its size or time changed.
+    // File times move on by the system's clock tick, so a write of the same size within the tick
+    // of the next one would go unseen: the time of this write is set a second back, exact to the
+    // millisecond, which no write that follows can have.
+    {
+        QFile touched(path);
+        if (touched.open(QIODevice::ReadWrite))
+            touched.setFileTime(QDateTime::currentDateTime().addSecs(-1), QFileDevice::FileModificationTime);
+    }
+    // What is in force from now on. A file that other lines make unreadable in part is no failure
+    // of this write.
     m_store->sync();
-    if (m_store->status() != QSettings::NoError)
+    if (m_store->status() == QSettings::AccessError)
         return failed(QStringLiteral("写入后无法读回"));
     return success();
 }
