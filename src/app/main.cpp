@@ -3,6 +3,7 @@
 #include "core/Settings.h"
 #include "core/WriteError.h"
 #include "ui/Application.h"
+#include "ui/BusyNotice.h"
 #include "ui/DesktopServices.h"
 #include "ui/DialogPrompts.h"
 #include "ui/FailureNotice.h"
@@ -142,12 +143,16 @@ int main(int argc, char* argv[])
     quorvel::DesktopServices desktop(prompts);
     desktop.setUnattended(unattended);
     quorvel::Workspace workspace(*settings, prompts, desktop);
+    // A database another program holds is waited for with the wait cursor and, after a second,
+    // a notice; before the window is there, in a small window of its own.
+    quorvel::BusyNotice busyNotice;
 
     const QString dataFolder = quorvel::resolveDataFolder(parser.value(dataDirOption));
     const quorvel::Status started = workspace.start(dataFolder);
 
     quorvel::MainWindow window(workspace, prompts);
     prompts.setParentWidget(&window);
+    busyNotice.setWindow(&window);
     // The window opens whatever start-up found: what failed, or that changes cannot be saved, is
     // said once it is on the screen.
     QTimer::singleShot(0, &window, [&] {

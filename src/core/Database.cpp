@@ -7,16 +7,15 @@
 #include "core/Schema.h"
 #include "core/SqlConnection.h"
 #include "core/TermTable.h"
-#include "core/WriteError.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QSet>
 
+#include <sqlite3.h>
+
 #include <algorithm>
-#include <cerrno>
 
 namespace quorvel {
 
@@ -25,27 +24,6 @@ namespace {
 QString nativePath(const QString& path)
 {
     return QDir::toNativeSeparators(path);
-}
-
-Status copyFileContents(QFile& source, QSaveFile& target)
-{
-    constexpr qint64 kChunk = 1 << 20;
-    qint64 copied = 0;
-    while (!source.atEnd()) {
-        const QByteArray chunk = source.read(kChunk);
-        if (chunk.isEmpty() && source.error() != QFileDevice::NoError)
-            return Failure{QStringLiteral("读取 %1 失败：%2").arg(source.fileName(), source.errorString())};
-        if (target.write(chunk) != chunk.size())
-            return Failure{QStringLiteral("写入 %1 失败：%2")
-                               .arg(target.fileName(), WriteError::withCause(target.errorString(), errno))};
-        copied += chunk.size();
-    }
-    if (copied != source.size())
-        return Failure{QStringLiteral("复制 %1 不完整").arg(source.fileName())};
-    if (!target.flush())
-        return Failure{QStringLiteral("写入 %1 失败：%2")
-                           .arg(target.fileName(), WriteError::withCause(target.errorString(), errno))};
-    return success();
 }
 
 // Names of the tables of the file, lower case (SQLite compares table names without case).
@@ -152,6 +130,19 @@ Result<QStringList> laterVersionStatements(const QSqlDatabase& db, const QSet<QS
     return statements;
 }
 
+bool holdsOurTables(const QSet<QString>& tables)
+{
+    bool ours = tables.contains(schema::kHistoryTable.toLower()) || tables.contains(schema::kRankingTable.toLower());
+    for (int position = 1; position <= kPositionCount; ++position)
+        ours = ours || tables.contains(Database::formulaTableName(position).toLower());
+    return ours;
+}
+
+int sqliteCode(const QSqlError& error)
+{
+    return error.nativeErrorCode().toInt() & 0xff;
+}
+
 QStringList creationStatements()
 {
     QStringList statements{schema::historyDefinition()};
@@ -176,6 +167,8 @@ Database::Database(const QString& dataFolder)
 
 Database::~Database() = default;
 
+const QString Database::kNotOursText = QStringLiteral("不是本程序的公式数据库");
+
 Result<std::unique_ptr<Database>> Database::open(const QString& dataFolder)
 {
     if (!QSqlDatabase::isDriverAvailable(QStringLiteral("QSQLITE")))
@@ -189,9 +182,15 @@ Result<std::unique_ptr<Database>> Database::open(const QString& dataFolder)
                            .arg(nativePath(database->filePath()))};
     if (Status opened = database->m_connection->open(); !opened)
         return opened.failure();
+    // Whose file it is is read before anything is written: a file of another program is left
+    // byte for byte as it was.
+    if (Status ours = database->checkOwnership(); !ours)
+        return ours.failure();
     database->probeWritable();
     if (Status schema = database->ensureSchema(); !schema)
         return schema.failure();
+    if (const Result<qint64> version = database->dataVersion())
+        database->m_seenDataVersion = *version;
     return Result<std::unique_ptr<Database>>(std::move(database));
 }
 
@@ -226,9 +225,66 @@ Status Database::transaction(const QString& what, const std::function<Status()>&
     return m_connection->transaction(what, body);
 }
 
+Result<qint64> Database::dataVersion() const
+{
+    const Result<QVariant> version = sql::scalar(m_connection->db(), QStringLiteral("PRAGMA data_version"),
+                                                 QStringLiteral("读取公式数据库的修改次数"));
+    if (!version)
+        return version.failure();
+    return version->toLongLong();
+}
+
+Result<bool> Database::changedElsewhere()
+{
+    const Result<qint64> version = dataVersion();
+    if (!version)
+        return version.failure();
+    const bool changed = *version != m_seenDataVersion;
+    m_seenDataVersion = *version;
+    return changed;
+}
+
+// The file is ours when it carries our application id, or carries none and holds our tables (a
+// file of an earlier version, or one restored from a dump), or is still blank. Any other file is
+// another program's: refused before anything is written into it.
+Status Database::checkOwnership()
+{
+    QSqlDatabase db = m_connection->db();
+    const QString path = nativePath(filePath());
+    const Result<QVariant> applicationId =
+        sql::scalar(db, QStringLiteral("PRAGMA application_id"), QStringLiteral("读取公式数据库的标识"));
+    if (!applicationId)
+        return applicationId.failure();
+    const Result<QVariant> storedVersion =
+        sql::scalar(db, QStringLiteral("PRAGMA user_version"), QStringLiteral("读取公式数据库版本"));
+    if (!storedVersion)
+        return storedVersion.failure();
+    const Result<QVariant> objects = sql::scalar(db, QStringLiteral("SELECT COUNT(*) FROM sqlite_master"),
+                                                 QStringLiteral("读取公式数据库的数据表"));
+    if (!objects)
+        return objects.failure();
+    const Result<QSet<QString>> tables = tableNames(db);
+    if (!tables)
+        return tables.failure();
+    const qint64 id = applicationId->toLongLong();
+    const int version = storedVersion->toInt();
+    const bool blank = id == 0 && version == 0 && objects->toLongLong() == 0;
+    const bool ours = id == schema::kApplicationId || (id == 0 && holdsOurTables(*tables)) || blank;
+    if (!ours)
+        return Failure{QStringLiteral("%1 %2，未做任何修改").arg(path, kNotOursText)};
+    if (version > schema::kVersion)
+        return Failure{
+            QStringLiteral("公式数据库 %1 由更新版本的程序创建（版本 %2），本程序只能读取到版本 %3")
+                .arg(path)
+                .arg(version)
+                .arg(schema::kVersion)};
+    return success();
+}
+
 // A write that is rolled back at once tells whether changes can be saved: SQLite opens a
 // write-protected file for reading only, and a folder that cannot be written has no room for the
-// journal a change needs.
+// journal a change needs. A file another program holds for longer than the wait is not one that
+// cannot be written: its changes wait or fail when they are made, with their own message.
 void Database::probeWritable()
 {
     QSqlDatabase db = m_connection->db();
@@ -236,12 +292,14 @@ void Database::probeWritable()
     const int current = version ? version->toInt() : 0;
     QSqlQuery query(db);
     QString reason;
-    if (!query.exec(QStringLiteral("BEGIN IMMEDIATE")))
+    int code = 0;
+    if (!query.exec(QStringLiteral("BEGIN IMMEDIATE")) ||
+        !query.exec(QStringLiteral("PRAGMA user_version = %1").arg(current))) {
         reason = sql::describe(query.lastError(), query.driver());
-    else if (!query.exec(QStringLiteral("PRAGMA user_version = %1").arg(current)))
-        reason = sql::describe(query.lastError(), query.driver());
+        code = sqliteCode(query.lastError());
+    }
     QSqlQuery(db).exec(QStringLiteral("ROLLBACK"));
-    if (reason.isEmpty())
+    if (reason.isEmpty() || code == SQLITE_BUSY || code == SQLITE_LOCKED)
         return;
     // A write-protected file is named; otherwise it is the folder that takes no journal.
     const QFileInfo file(filePath());
@@ -252,7 +310,10 @@ void Database::probeWritable()
         QStringLiteral("公式数据库 %1 无法写入（%2），修改都不能保存").arg(where, reason));
 }
 
-Status Database::ensureSchema()
+// What the file lacks: `required`, the tables every version reads (without them nothing can be
+// read); `later`, the tables and marks a writable file gets on top (later versions' tables, the
+// version number, the application id).
+Result<Database::SchemaPlan> Database::schemaPlan() const
 {
     QSqlDatabase db = m_connection->db();
     const QString path = nativePath(filePath());
@@ -260,6 +321,10 @@ Status Database::ensureSchema()
         sql::scalar(db, QStringLiteral("PRAGMA user_version"), QStringLiteral("读取公式数据库版本"));
     if (!storedVersion)
         return storedVersion.failure();
+    const Result<QVariant> applicationId =
+        sql::scalar(db, QStringLiteral("PRAGMA application_id"), QStringLiteral("读取公式数据库的标识"));
+    if (!applicationId)
+        return applicationId.failure();
     const int version = storedVersion->toInt();
     if (version > schema::kVersion)
         return Failure{
@@ -274,38 +339,52 @@ Status Database::ensureSchema()
     // A file without any of the program's tables gets them all; a file that holds some (an older
     // version, or one restored from a dump, which loses the version number) is checked against
     // what it holds.
-    bool holdsOurs = tables->contains(schema::kHistoryTable.toLower()) ||
-                     tables->contains(schema::kRankingTable.toLower());
-    for (int position = 1; position <= kPositionCount; ++position)
-        holdsOurs = holdsOurs || tables->contains(formulaTableName(position).toLower());
-    Result<QStringList> statements =
+    const bool holdsOurs = holdsOurTables(*tables);
+    Result<QStringList> required =
         holdsOurs ? completionStatements(db, *tables, path) : Result<QStringList>(creationStatements());
-    if (!statements)
-        return statements.failure();
-    if (isReadOnly()) {
-        // Reading needs only the tables of version 1; a file that lacks some cannot be completed.
-        // The tables of later versions read as empty when missing.
-        if (statements->isEmpty())
-            return success();
-        return Failure{readOnlyReason()};
-    }
+    if (!required)
+        return required.failure();
+    SchemaPlan plan;
+    plan.required = *required;
     if (holdsOurs) {
         const Result<QStringList> later = laterVersionStatements(db, *tables, version);
         if (!later)
             return later.failure();
-        *statements << *later;
+        plan.later << *later;
     }
-    if (statements->isEmpty() && version == schema::kVersion)
+    if (!plan.required.isEmpty() || !plan.later.isEmpty() || version != schema::kVersion)
+        plan.later << QStringLiteral("PRAGMA user_version = %1").arg(schema::kVersion);
+    if (applicationId->toLongLong() != schema::kApplicationId)
+        plan.later << QStringLiteral("PRAGMA application_id = %1").arg(schema::kApplicationId);
+    return plan;
+}
+
+Status Database::ensureSchema()
+{
+    const Result<SchemaPlan> plan = schemaPlan();
+    if (!plan)
+        return plan.failure();
+    if (plan->required.isEmpty() && plan->later.isEmpty())
         return success();
-    // The version number lives in the file header and takes part in the transaction, so an
-    // interrupted upgrade leaves the file as it was.
+    if (isReadOnly()) {
+        // Reading needs only the tables of version 1; a file that lacks some cannot be completed.
+        // The tables of later versions read as empty when missing.
+        if (plan->required.isEmpty())
+            return success();
+        return Failure{readOnlyReason()};
+    }
+    // The version number and the application id live in the file header and take part in the
+    // transaction, so an interrupted upgrade leaves the file as it was. What is missing is read
+    // again under the write lock: another process may have completed the file meanwhile.
     return m_connection->transaction(QStringLiteral("升级公式数据库"), [&]() -> Status {
-        for (const QString& statement : *statements) {
+        const Result<SchemaPlan> locked = schemaPlan();
+        if (!locked)
+            return locked.failure();
+        for (const QString& statement : locked->required + locked->later) {
             if (Status done = m_connection->exec(statement, QStringLiteral("升级公式数据库")); !done)
                 return done;
         }
-        return m_connection->exec(QStringLiteral("PRAGMA user_version = %1").arg(schema::kVersion),
-                                  QStringLiteral("写入公式数据库版本"));
+        return success();
     });
 }
 
@@ -319,11 +398,9 @@ Status Database::compact()
     const QString copyPath = folder.filePath(QLatin1String(kCompactCopyName));
     const QString nativeCopy = nativePath(copyPath);
 
+    // A compacted copy of the file beside it, kept until the next compaction, never put in its place.
     if (QFile::exists(copyPath) && !QFile::remove(copyPath))
         return Failure{QStringLiteral("压缩数据库失败：无法删除旧的 %1").arg(nativeCopy)};
-
-    // Every operation ends its transaction before returning, so the file the copy is made from
-    // holds all committed data and no journal is pending.
     {
         QSqlQuery vacuum(m_connection->db());
         if (!vacuum.prepare(QStringLiteral("VACUUM INTO ?")))
@@ -337,52 +414,13 @@ Status Database::compact()
             return failure;
         }
     }
-
-    // Write the compacted file beside formula.db under a temporary name and sync it; only the
-    // final rename touches formula.db, and that rename replaces it in one step.
-    QFile source(copyPath);
-    if (!source.open(QIODevice::ReadOnly))
-        return Failure{
-            QStringLiteral("压缩数据库失败：无法读取 %1：%2").arg(nativeCopy, source.errorString())};
-    errno = 0;
-    QSaveFile target(filePath());
-    target.setDirectWriteFallback(false);
-    if (!target.open(QIODevice::WriteOnly))
-        return Failure{
-            QStringLiteral("压缩数据库失败：无法在 %1 中写入临时文件：%2")
-                .arg(nativePath(m_dataFolder), WriteError::withCause(target.errorString(), errno))};
-    if (Status status = copyFileContents(source, target); !status) {
-        target.cancelWriting();
-        return Failure{QStringLiteral("压缩数据库失败：") + status.error()};
-    }
-    source.close();
-
-    m_connection->close();
-    // A journal left beside the closed file would belong to the old content; SQLite would
-    // replay it onto the new file on the next open, so the replacement is refused instead.
-    for (const auto* suffix : {"-journal", "-wal"}) {
-        const QString journal = filePath() + QLatin1String(suffix);
-        if (QFile::exists(journal)) {
-            target.cancelWriting();
-            QString message =
-                QStringLiteral("压缩数据库失败：%1 仍然存在，数据库未被替换").arg(nativePath(journal));
-            if (const Status reopened = m_connection->open(); !reopened)
-                message += QLatin1Char('\n') + reopened.error();
-            return Failure{message};
-        }
-    }
-    errno = 0;
-    const bool replaced = target.commit();
-    const QString replaceError = WriteError::withCause(target.errorString(), errno);
-    const Status reopened = m_connection->open();
-    if (!replaced) {
-        QString message = QStringLiteral("压缩数据库失败：无法用压缩后的文件替换 %1：%2")
-                              .arg(nativePath(filePath()), replaceError);
-        if (!reopened)
-            message += QLatin1Char('\n') + reopened.error();
-        return Failure{message};
-    }
-    return reopened;
+    // The compaction itself runs in place under SQLite's own lock, through its rollback journal:
+    // a writer in another process commits before it or after it, and an interruption leaves the
+    // file as it was before.
+    QSqlQuery vacuum(m_connection->db());
+    if (!vacuum.exec(QStringLiteral("VACUUM")))
+        return sql::queryFailure(QStringLiteral("压缩数据库 %1").arg(nativePath(filePath())), vacuum);
+    return success();
 }
 
 } // namespace quorvel

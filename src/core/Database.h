@@ -3,6 +3,7 @@
 #include "core/Result.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 #include <memory>
@@ -21,12 +22,16 @@ class SqlConnection;
 // back as a Failure naming what failed.
 //
 // A file or folder that cannot be written is opened for reading: everything can be read, every
-// change fails with one message naming the file or folder (see readOnlyReason()).
+// change fails with one message naming the file or folder (see readOnlyReason()). A file another
+// program holds is waited for (BusyWait), never taken for one that cannot be written. A file that
+// is not ours (another application id, or tables of another program and none of ours) is refused
+// untouched.
 class Database
 {
 public:
     static constexpr auto kFileName = "formula.db";
     static constexpr auto kCompactCopyName = "formulaTmp.db";
+    static const QString kNotOursText; // "不是本程序的公式数据库"
 
     // Opens the file of `dataFolder`, creating it and its tables when missing. The tables and
     // columns that exist are checked: a missing formula table, `ErrarrLei` or `Tmp` is created
@@ -56,12 +61,27 @@ public:
     // together or not at all.
     Status transaction(const QString& what, const std::function<Status()>& body);
 
-    // `CompactDb`: writes a compacted copy `formulaTmp.db` and replaces `formula.db` with it
-    // through an atomic rename; the copy stays beside the file until the next compaction.
+    // `CompactDb`: writes a compacted copy `formulaTmp.db` beside the file (it stays there until
+    // the next compaction), then compacts `formula.db` in place (`VACUUM`, under SQLite's lock).
+    // The live file is never replaced: another process may have it open.
     Status compact();
 
+    // SQLite's `PRAGMA data_version`: changes whenever another connection commits a change.
+    Result<qint64> dataVersion() const;
+    // Whether another connection (another program) committed a change since the last call (or
+    // the opening); the first failure to read it is returned.
+    Result<bool> changedElsewhere();
+
 private:
+    struct SchemaPlan
+    {
+        QStringList required;
+        QStringList later;
+    };
+
     explicit Database(const QString& dataFolder);
+    Status checkOwnership();
+    Result<SchemaPlan> schemaPlan() const;
     Status ensureSchema();
     void probeWritable();
 
@@ -71,6 +91,7 @@ private:
     std::unique_ptr<FormulaTables> m_formulas;
     std::unique_ptr<RankingTable> m_ranking;
     std::unique_ptr<LedgerTable> m_ledger;
+    qint64 m_seenDataVersion = 0;
 };
 
 } // namespace quorvel

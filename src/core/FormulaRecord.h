@@ -40,12 +40,26 @@ struct FormulaRecord
 };
 
 // What a write-back changes in one stored row: its number, and for the verified kind its run
-// statistics.
+// statistics. The row is named by its place and by what it holds: a row that another program has
+// changed, deleted or moved meanwhile is not written.
 struct FormulaRowUpdate
 {
     qint64 rowId = 0;
     int idx = 0;
     std::optional<RunStatistics> statistics; // empty: the number only
+    QString code;                            // `gongshi` as read
+    QString displayText;                     // `gongshiCN` as read
+};
+
+// A formula as the user saw it in a list: its table, kind, code and display text, and the row it
+// was read from. An operation on it acts on a row that still holds it, never on another.
+struct ShownFormula
+{
+    int position = 0;
+    bool kill = false;
+    QString code;
+    QString displayText;
+    qint64 rowId = 0;
 };
 
 // A limit value `intGsLim` to be written into one stored row.

@@ -83,7 +83,15 @@ std::vector<FormulaRecord> inIdxOrder(std::vector<FormulaRecord> records)
     return records;
 }
 
+// Text bound for a comparison with `COALESCE(column, '')`: an empty value as empty text, not NULL.
+QVariant comparedText(const QString& text)
+{
+    return text.isEmpty() ? QVariant(QStringLiteral("")) : QVariant(text);
+}
+
 } // namespace
+
+const QString FormulaTables::kChangedElsewhere = QStringLiteral("该公式已被其他程序修改或删除");
 
 FormulaTables::FormulaTables(SqlConnection& connection) : m_connection(connection) {}
 
@@ -237,6 +245,55 @@ Status FormulaTables::deleteRows(int position, const std::vector<qint64>& rowIds
     });
 }
 
+Status FormulaTables::deleteShown(const ShownFormula& shown)
+{
+    const Result<QString> table = checkedTable(shown.position);
+    if (!table)
+        return table.failure();
+    QSqlDatabase db = m_connection.db();
+    const QString what = QStringLiteral("删除 %1 的公式").arg(*table);
+    return m_connection.transaction(what, [&]() -> Status {
+        // Under the write lock: what the table holds now, not what the list was filled with.
+        QSqlQuery select(db);
+        select.setForwardOnly(true);
+        if (Status status = sql::prepare(select,
+                                         QStringLiteral("SELECT rowid, bolKill FROM %1 WHERE COALESCE(gongshi, '') = ? "
+                                                        "AND COALESCE(gongshiCN, '') = ? ORDER BY rowid")
+                                             .arg(*table),
+                                         what);
+            !status)
+            return status;
+        select.addBindValue(comparedText(shown.code));
+        select.addBindValue(comparedText(shown.displayText));
+        if (Status status = sql::exec(select, what); !status)
+            return status;
+        std::optional<qint64> target;
+        while (select.next()) {
+            if (killFlagOf(select.value(1)) != shown.kill)
+                continue;
+            const qint64 rowId = select.value(0).toLongLong();
+            if (!target || rowId == shown.rowId)
+                target = rowId;
+            if (rowId == shown.rowId)
+                break;
+        }
+        if (select.lastError().isValid())
+            return sql::queryFailure(what, select);
+        select.finish();
+        if (!target)
+            return Failure{QStringLiteral("%1，未删除任何公式：%2 %3")
+                               .arg(kChangedElsewhere, *table, shown.displayText.isEmpty() ? shown.code
+                                                                                          : shown.displayText)};
+        QSqlQuery remove(db);
+        if (Status status =
+                sql::prepare(remove, QStringLiteral("DELETE FROM %1 WHERE rowid = ?").arg(*table), what);
+            !status)
+            return status;
+        remove.addBindValue(*target);
+        return sql::exec(remove, what);
+    });
+}
+
 Status FormulaTables::deleteAll(int position)
 {
     const Result<QString> table = checkedTable(position);
@@ -290,34 +347,43 @@ Status FormulaTables::update(int position, const std::vector<FormulaRowUpdate>& 
     QSqlDatabase db = m_connection.db();
     const QString what = QStringLiteral("保存 %1 的公式统计").arg(*table);
     return m_connection.transaction(what, [&]() -> Status {
+        // A row is written only while it holds what it was read with: the list may be older than
+        // another program's change of the table.
+        const QString sameRow = QStringLiteral(" WHERE rowid = ? AND COALESCE(gongshi, '') = ? AND "
+                                               "COALESCE(gongshiCN, '') = ?");
         QSqlQuery renumber(db);
-        if (Status status = sql::prepare(
-                renumber, QStringLiteral("UPDATE %1 SET idx = ? WHERE rowid = ?").arg(*table), what);
+        if (Status status =
+                sql::prepare(renumber, QStringLiteral("UPDATE %1 SET idx = ?").arg(*table) + sameRow, what);
             !status)
             return status;
         QSqlQuery withStatistics(db);
         if (Status status =
                 sql::prepare(withStatistics,
                              QStringLiteral("UPDATE %1 SET idx = ?, intGsErrCon = ?, intGsTrueCon = ?, "
-                                            "intGsErrLst = ?, intGsTrueLst = ? WHERE rowid = ?")
-                                 .arg(*table),
+                                            "intGsErrLst = ?, intGsTrueLst = ?")
+                                     .arg(*table) +
+                                 sameRow,
                              what);
             !status)
             return status;
         for (const FormulaRowUpdate& row : updates) {
             QSqlQuery* query = &renumber;
+            int next = 0;
             if (row.statistics) {
                 withStatistics.bindValue(0, row.idx);
                 withStatistics.bindValue(1, row.statistics->maxMisses);
                 withStatistics.bindValue(2, row.statistics->maxHits);
                 withStatistics.bindValue(3, row.statistics->lastMisses);
                 withStatistics.bindValue(4, row.statistics->lastHits);
-                withStatistics.bindValue(5, row.rowId);
                 query = &withStatistics;
+                next = 5;
             } else {
                 renumber.bindValue(0, row.idx);
-                renumber.bindValue(1, row.rowId);
+                next = 1;
             }
+            query->bindValue(next, row.rowId);
+            query->bindValue(next + 1, comparedText(row.code));
+            query->bindValue(next + 2, comparedText(row.displayText));
             if (Status status = sql::exec(*query, what); !status)
                 return status;
         }

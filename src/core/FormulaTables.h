@@ -25,9 +25,16 @@ public:
     Status deleteByIdx(int position, int idx);
     // Deletes the stored rows given (FormulaRecord::rowId), in one transaction.
     Status deleteRows(int position, const std::vector<qint64>& rowIds);
+    // Deletes the formula the user saw: the row it was read from when that still holds it, else
+    // another row of its table holding the same kind, code and display text. When no row holds
+    // it (another program changed or deleted it) nothing is deleted and the failure says so
+    // (kChangedElsewhere).
+    Status deleteShown(const ShownFormula& shown);
+    static const QString kChangedElsewhere; // "该公式已被其他程序修改或删除"
     Status deleteAll(int position);
     Status renumber(int position); // idx = 1..n in stored order
-    // Writes the numbers and statistics of the rows given, in one transaction.
+    // Writes the numbers and statistics of the rows given, in one transaction; a row that no longer
+    // holds the code and display text it was read with is left alone.
     Status update(int position, const std::vector<FormulaRowUpdate>& updates);
     Status setLimit(int position, int idx, std::optional<int> limit);
     // Writes the limit values of the rows given, in one transaction.

@@ -405,6 +405,30 @@ Result<int> HistoryTable::deleteNewest(int count)
         QStringLiteral("删除最新 %1 期号码").arg(count));
 }
 
+const QString HistoryTable::kDrawChangedElsewhere = QStringLiteral("该期历史已被其他程序修改或删除");
+
+Result<int> HistoryTable::deleteShownNewest(qint32 issue, const DrawNumbers& numbers)
+{
+    const QString what = QStringLiteral("删除最新一期号码");
+    int deleted = 0;
+    const Status status = m_connection.transaction(what, [&]() -> Status {
+        // Under the write lock: the newest draw as stored now.
+        const Result<std::optional<Draw>> newest = this->newest();
+        if (!newest)
+            return newest.failure();
+        if (!*newest || (*newest)->issue != issue || (*newest)->numbers() != numbers)
+            return Failure{QStringLiteral("%1，未删除任何号码：%2").arg(kDrawChangedElsewhere, issueText(issue))};
+        const Result<int> removed = deleteWhere(QStringLiteral("WHERE strQQH = ?"), issue, what);
+        if (!removed)
+            return removed.failure();
+        deleted = *removed;
+        return success();
+    });
+    if (!status)
+        return status.failure();
+    return deleted;
+}
+
 Result<int> HistoryTable::deleteAfter(qint32 issue)
 {
     return deleteWhere(QStringLiteral("WHERE strQQH > ?"), issue,

@@ -47,6 +47,11 @@ public:
 
     // Deletions report how many draws they removed.
     Result<int> deleteNewest(int count);
+    // Deletes the newest draw when it is still the one shown (its issue and numbers); when another
+    // program has changed or deleted it, or stored a newer one, nothing is deleted and the failure
+    // says so (kDrawChangedElsewhere).
+    Result<int> deleteShownNewest(qint32 issue, const DrawNumbers& numbers);
+    static const QString kDrawChangedElsewhere; // "该期历史已被其他程序修改或删除"
     Result<int> deleteAfter(qint32 issue); // keeps `issue` and every older draw
     Result<int> deleteAll();
 

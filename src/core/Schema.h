@@ -9,6 +9,9 @@ namespace quorvel::schema {
 
 // Version of the layout written into `PRAGMA user_version`.
 constexpr int kVersion = 3;
+// `PRAGMA application_id` of the program's files ("QRVL"): written when a file is created, and into
+// a file of ours that lacks it the first time it is opened for writing.
+constexpr int kApplicationId = 0x5152564C;
 
 inline const QString kHistoryTable = QStringLiteral("Lishi");
 // Ranking scratch table: one row per number with its total, kill and keep counts.

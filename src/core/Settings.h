@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/Result.h"
+
 #include <QObject>
 #include <QString>
 #include <QVariant>
@@ -53,6 +55,11 @@ struct SettingKey
 // "1".."8" and "SSSZ" for the search window. Values are written as text (numbers as decimal
 // digits, flags as "True"/"False") and take effect the moment they are written. A stored value
 // that is not valid for its key reads as the key's default.
+//
+// Several processes share the file: a write changes the line of its key only, in the file as it is
+// at that moment (read again under the lock QSettings uses), so a key another process saved is
+// never put back. A write that does not reach the file is a failure that names the file
+// (writeFailed); the key then keeps the value in force before.
 class Settings : public QObject
 {
     Q_OBJECT
@@ -69,7 +76,8 @@ public:
 
     QVariant value(const SettingKey& key) const; // the stored value, or the default
     QVariant defaultValue(const SettingKey& key) const;
-    // Refuses (returns false, stores nothing) a value that is not valid for the key.
+    // Refuses (returns false, stores nothing) a value that is not valid for the key; returns false
+    // as well when the value could not be saved (writeFailed has said why).
     bool setValue(const SettingKey& key, const QVariant& value);
     // Writes the restored value of every key that has one; the lottery type and the prediction
     // method are not touched.
@@ -130,10 +138,23 @@ public:
     QString rawValue(const QString& section, const QString& key) const;
     void sync();
 
+    // The first write of the process that failed, once (empty when none failed since the last
+    // call): the companion ends with it and exit status 1.
+    static QString takeWriteFailure();
+    // The ini text with the line of one key set (see write()); public for the tests.
+    static QByteArray spliceIniLine(const QByteArray& text, const QByteArray& section, const QByteArray& line);
+
 Q_SIGNALS:
+    // After every accepted write, saved or not: the value in force may be read again.
     void changed(const quorvel::SettingKey& key);
+    // A write that did not reach the file: "设置未能保存到 FILE：reason".
+    void writeFailed(const QString& message);
 
 private:
+    Status write(const QString& section, const QString& name, const QVariant& stored);
+    static Result<QByteArray> plannedText(const QByteArray& text, const QString& section, const QString& name,
+                                          const QVariant& stored, const QByteArray& line);
+
     std::unique_ptr<QSettings> m_store;
 };
 

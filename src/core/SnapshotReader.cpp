@@ -22,7 +22,10 @@ void SnapshotReader::Closer::operator()(sqlite3* handle) const
     sqlite3_close_v2(handle);
 }
 
-SnapshotReader::SnapshotReader(sqlite3* handle, QString what) : m_handle(handle), m_what(std::move(what)) {}
+SnapshotReader::SnapshotReader(sqlite3* handle, QString what, std::unique_ptr<BusyWait> busyWait)
+    : m_busyWait(std::move(busyWait)), m_handle(handle), m_what(std::move(what))
+{
+}
 SnapshotReader::SnapshotReader(SnapshotReader&&) noexcept = default;
 SnapshotReader& SnapshotReader::operator=(SnapshotReader&&) noexcept = default;
 SnapshotReader::~SnapshotReader() = default;
@@ -32,19 +35,30 @@ Failure SnapshotReader::failure(const char* reason) const
     return Failure{QStringLiteral("%1失败：%2").arg(m_what, QString::fromUtf8(reason))};
 }
 
+Failure SnapshotReader::lastFailure() const
+{
+    const int code = sqlite3_errcode(m_handle.get()) & 0xff;
+    if (code == SQLITE_BUSY || code == SQLITE_LOCKED) {
+        const char* file = sqlite3_db_filename(m_handle.get(), "main");
+        return Failure{QStringLiteral("%1失败：%2")
+                           .arg(m_what, BusyWait::busyMessage(QString::fromUtf8(file ? file : "")))};
+    }
+    return failure(sqlite3_errmsg(m_handle.get()));
+}
+
 Result<SnapshotReader> SnapshotReader::open(const QString& filePath, const QString& what)
 {
     const QByteArray path = QDir::toNativeSeparators(filePath).toUtf8();
     sqlite3* handle = nullptr;
     const int opened = sqlite3_open_v2(path.constData(), &handle, SQLITE_OPEN_READONLY, nullptr);
-    SnapshotReader reader(handle, what);
+    SnapshotReader reader(handle, what, std::make_unique<BusyWait>(filePath));
     if (opened != SQLITE_OK)
         return reader.failure(handle ? sqlite3_errmsg(handle) : sqlite3_errstr(opened));
-    // A commit of the program's own connection holds the file for a moment.
-    sqlite3_busy_timeout(handle, 5000);
+    // A commit of the program's own connection or another program's holds the file for a while.
+    reader.m_busyWait->install(handle);
     // Every read of this reader sees the same state of the file.
     if (sqlite3_exec(handle, "BEGIN", nullptr, nullptr, nullptr) != SQLITE_OK)
-        return reader.failure(sqlite3_errmsg(handle));
+        return reader.lastFailure();
     return reader;
 }
 
@@ -52,7 +66,7 @@ Status SnapshotReader::each(const QByteArray& sql, const Bind& bind, const Row& 
 {
     sqlite3_stmt* raw = nullptr;
     if (sqlite3_prepare_v2(m_handle.get(), sql.constData(), int(sql.size()), &raw, nullptr) != SQLITE_OK)
-        return failure(sqlite3_errmsg(m_handle.get()));
+        return lastFailure();
     std::unique_ptr<sqlite3_stmt, StatementFinalizer> statement(raw);
     if (bind)
         bind(statement.get());
@@ -62,7 +76,7 @@ Status SnapshotReader::each(const QByteArray& sql, const Bind& bind, const Row& 
             return handled;
     }
     if (step != SQLITE_DONE)
-        return failure(sqlite3_errmsg(m_handle.get()));
+        return lastFailure();
     return success();
 }
 

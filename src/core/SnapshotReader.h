@@ -2,6 +2,7 @@
 
 // Only the storage classes of this folder include this header.
 
+#include "core/BusyWait.h"
 #include "core/Result.h"
 
 #include <QByteArray>
@@ -39,13 +40,16 @@ public:
     static QString text(sqlite3_stmt* statement, int column);
 
 private:
-    SnapshotReader(sqlite3* handle, QString what);
+    SnapshotReader(sqlite3* handle, QString what, std::unique_ptr<BusyWait> busyWait);
     Failure failure(const char* reason) const;
+    Failure lastFailure() const; // of the handle's last error
 
     struct Closer
     {
         void operator()(sqlite3* handle) const;
     };
+    // The wait outlives the handle that calls it.
+    std::unique_ptr<BusyWait> m_busyWait;
     std::unique_ptr<sqlite3, Closer> m_handle;
     QString m_what;
 };

@@ -19,18 +19,36 @@ std::atomic<quint64> g_connectionCounter{0};
 
 namespace sql {
 
+namespace {
+
+sqlite3* handleOf(const QSqlDriver* driver)
+{
+    if (const QVariant handle = driver ? driver->handle() : QVariant();
+        handle.isValid() && qstrcmp(handle.typeName(), "sqlite3*") == 0)
+        return *static_cast<sqlite3* const*>(handle.constData());
+    return nullptr;
+}
+
+} // namespace
+
 QString describe(const QSqlError& error, const QSqlDriver* driver)
 {
     QString text = error.text().trimmed();
     switch (error.nativeErrorCode().toInt() & 0xff) {
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+        // Another program held the file for longer than the connection waits: named as such, never
+        // as a file that cannot be written.
+        if (sqlite3* connection = handleOf(driver)) {
+            if (const char* file = sqlite3_db_filename(connection, "main"); file && *file)
+                return BusyWait::busyMessage(QString::fromUtf8(file));
+        }
+        return BusyWait::kBusyText + QStringLiteral("（%1）").arg(text);
     case SQLITE_IOERR:
     case SQLITE_FULL:
     case SQLITE_CANTOPEN:
-        if (const QVariant handle = driver ? driver->handle() : QVariant();
-            handle.isValid() && qstrcmp(handle.typeName(), "sqlite3*") == 0) {
-            if (sqlite3* connection = *static_cast<sqlite3* const*>(handle.constData()))
-                text = WriteError::withCause(text, sqlite3_system_errno(connection));
-        }
+        if (sqlite3* connection = handleOf(driver))
+            text = WriteError::withCause(text, sqlite3_system_errno(connection));
         break;
     case SQLITE_READONLY:
         // SQLite keeps no system error for this one: the file, or the folder that takes its
@@ -92,7 +110,7 @@ Result<QVariant> scalar(const QSqlDatabase& db, const QString& statement, const 
 
 SqlConnection::SqlConnection(QString filePath)
     : m_filePath(std::move(filePath)),
-      m_name(QStringLiteral("quorvel-formula-db-%1").arg(++g_connectionCounter))
+      m_name(QStringLiteral("quorvel-formula-db-%1").arg(++g_connectionCounter)), m_busyWait(m_filePath)
 {
     QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_name).setDatabaseName(m_filePath);
 }
@@ -115,10 +133,12 @@ Status SqlConnection::open()
     if (!database.open())
         return Failure{
             QStringLiteral("无法打开公式数据库 %1：%2").arg(path, database.lastError().text().trimmed())};
+    // In place of the driver's own timeout of 5 s.
+    m_busyWait.install(sql::handleOf(database.driver()));
     // SQLite opens any file lazily; the first read of the header tells whether it is a database.
     QSqlQuery probe(database);
     if (!probe.exec(QStringLiteral("SELECT COUNT(*) FROM sqlite_master"))) {
-        const QString reason = probe.lastError().text().trimmed();
+        const QString reason = sql::describe(probe.lastError(), probe.driver());
         probe.finish();
         database.close();
         return Failure{QStringLiteral("无法打开公式数据库 %1：%2").arg(path, reason)};
@@ -147,7 +167,9 @@ Status SqlConnection::transaction(const QString& what, const std::function<Statu
     if (isReadOnly())
         return Failure{what + QStringLiteral("失败：") + m_readOnlyReason};
     const QString savepoint = QStringLiteral("quorvel_%1").arg(m_depth);
-    if (Status begun = exec(QStringLiteral("SAVEPOINT ") + savepoint, what + QStringLiteral("（开始事务）"));
+    const bool outermost = m_depth == 0;
+    if (Status begun = exec(outermost ? QStringLiteral("BEGIN IMMEDIATE") : QStringLiteral("SAVEPOINT ") + savepoint,
+                            what + QStringLiteral("（开始事务）"));
         !begun)
         return begun;
     ++m_depth;
@@ -163,7 +185,7 @@ Status SqlConnection::transaction(const QString& what, const std::function<Statu
     // connection that cannot even roll back has lost the transaction already).
     const auto rollBack = [&] {
         QSqlQuery query(db());
-        if (m_depth == 0) {
+        if (outermost) {
             query.exec(QStringLiteral("ROLLBACK"));
         } else {
             query.exec(QStringLiteral("ROLLBACK TO ") + savepoint);
@@ -174,9 +196,8 @@ Status SqlConnection::transaction(const QString& what, const std::function<Statu
         rollBack();
         return status;
     }
-    // Releasing the outermost savepoint commits.
-    const Status released =
-        exec(QStringLiteral("RELEASE ") + savepoint, what + QStringLiteral("（提交事务）"));
+    const Status released = exec(outermost ? QStringLiteral("COMMIT") : QStringLiteral("RELEASE ") + savepoint,
+                                 what + QStringLiteral("（提交事务）"));
     if (!released)
         rollBack();
     return released;

@@ -3,6 +3,7 @@
 // Only the storage classes of this folder include this header: the rest of the program never sees
 // Qt Sql.
 
+#include "core/BusyWait.h"
 #include "core/Result.h"
 
 #include <QSqlDatabase>
@@ -17,7 +18,8 @@
 namespace quorvel {
 
 // The one connection to formula.db that every storage class shares: statements, and transactions
-// that nest (an operation made of several stored steps runs them all in one transaction).
+// that nest (an operation made of several stored steps runs them all in one transaction). Another
+// program may hold the file for a while: the connection then waits (BusyWait) before it fails.
 class SqlConnection
 {
 public:
@@ -40,7 +42,9 @@ public:
 
     // Runs `body` as one transaction: it commits when the body succeeds and rolls back when the body
     // or the commit fails, so the file holds all of the change or none of it. Called inside another
-    // transaction it becomes part of that one (a savepoint).
+    // transaction it becomes part of that one (a savepoint). The outermost one takes the write lock
+    // at its start (BEGIN IMMEDIATE), waiting for another program's write to end: a transaction
+    // that read first and then found the file taken could only fail.
     Status transaction(const QString& what, const std::function<Status()>& body);
     bool inTransaction() const { return m_depth > 0; }
 
@@ -52,13 +56,15 @@ private:
     QString m_name;
     QString m_readOnlyReason;
     int m_depth = 0;
+    BusyWait m_busyWait;
 };
 
 namespace sql {
 
 // SQLite's text of an error, the cause in front when a file access failed for one the user can act
-// on (a full disk, the file size limit, a write-protected file): `driver` is the connection the
-// error came from, asked for the system error right after the failure.
+// on (a full disk, the file size limit, a write-protected file, another program holding the file
+// longer than BusyWait waits): `driver` is the connection the error came from, asked for the
+// system error right after the failure.
 QString describe(const QSqlError& error, const QSqlDriver* driver);
 // "<what>失败：" + describe(error, driver).
 QString errorText(const QString& what, const QSqlError& error, const QSqlDriver* driver = nullptr);

@@ -1,8 +1,10 @@
 #include "ui/MainWindow.h"
 
+#include "core/BusyWait.h"
 #include "core/LotteryType.h"
 #include "core/Settings.h"
 #include "ui/CommandsPanel.h"
+#include "ui/FailureNotice.h"
 #include "ui/FormulaPanel.h"
 #include "ui/GridView.h"
 #include "ui/HistoryPanel.h"
@@ -10,11 +12,14 @@
 #include "ui/ToolWindows.h"
 #include "workspace/Workspace.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QStatusBar>
 #include <QTimer>
+
+#include <utility>
 
 namespace quorvel {
 
@@ -39,9 +44,61 @@ MainWindow::MainWindow(Workspace& workspace, Prompts& prompts, QWidget* parent)
     createStatusBar();
     // Ctrl+Z of "撤销上次修改" wherever the focus is in the window, not only in the open menu.
     addAction(m_commandsPanel->setupMenu()->undoAction());
+    connectNotices();
 
     resize(1366, 740);
     restoreGeometry(m_workspace.settings().mainWindowGeometry());
+
+    m_outsideTimer = new QTimer(this);
+    m_outsideTimer->setObjectName(QStringLiteral("outsideChangesTimer"));
+    m_outsideTimer->setInterval(1000);
+    connect(m_outsideTimer, &QTimer::timeout, this, &MainWindow::noticeOutsideChanges);
+    m_outsideTimer->start();
+}
+
+void MainWindow::connectNotices()
+{
+    // A warning after a successful operation, and a setting that could not be saved, are said once
+    // the operation has returned to the event loop; several settings failing in one operation
+    // (restoring the defaults) make one notice.
+    connect(
+        &m_workspace, &Workspace::warning, this,
+        [this](const QString& title, const QString& message) { m_prompts.notice(title, message); },
+        Qt::QueuedConnection);
+    connect(&m_workspace.settings(), &Settings::writeFailed, this, [this](const QString& message) {
+        if (!m_settingsFailure.isEmpty())
+            return;
+        m_settingsFailure = message;
+        QTimer::singleShot(0, this, [this] {
+            const QString failure = std::exchange(m_settingsFailure, QString());
+            m_prompts.notice(QStringLiteral("设置未保存"), failure);
+        });
+    });
+}
+
+void MainWindow::noticeOutsideChanges()
+{
+    if (m_noticing || QApplication::activeModalWidget() || QApplication::activePopupWidget())
+        return;
+    m_noticing = true;
+    const Result<bool> noticed = m_workspace.noticeOutsideChanges();
+    m_noticing = false;
+    if (noticed) {
+        m_outsideFailure.clear();
+        return;
+    }
+    // A file another program holds for long (a compaction) is looked at again a second later.
+    if (noticed.error() == m_outsideFailure || noticed.error().contains(BusyWait::kBusyText))
+        return;
+    m_outsideFailure = noticed.error();
+    reportFailure(m_prompts, noticed.failure());
+}
+
+void MainWindow::changeEvent(QEvent* event)
+{
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isActiveWindow())
+        QTimer::singleShot(0, this, &MainWindow::noticeOutsideChanges);
 }
 
 MainWindow::~MainWindow() = default;

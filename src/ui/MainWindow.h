@@ -4,6 +4,7 @@
 
 class QLabel;
 class QMenu;
+class QTimer;
 
 namespace quorvel {
 
@@ -34,13 +35,20 @@ public:
     QMenu* formulaMenu() const;
     QMenu* historyMenu() const;
 
+    // Looks whether another program changed the database and, when it did, refreshes (the
+    // workspace's refresh chain). Runs when the window is activated and once a second while the
+    // window is idle; never while a dialog or a menu is open. A failure is shown once.
+    void noticeOutsideChanges();
+
 protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     void createStatusBar();
     void refreshStatusBar();
+    void connectNotices();
 
     Workspace& m_workspace;
     Prompts& m_prompts;
@@ -53,6 +61,10 @@ private:
     QLabel* m_drawCountLabel = nullptr;
     QLabel* m_formulaCountLabel = nullptr;
     bool m_shownOnce = false;
+    QTimer* m_outsideTimer = nullptr;
+    bool m_noticing = false;
+    QString m_outsideFailure;  // the last failure shown, not shown again while it stays the same
+    QString m_settingsFailure; // a settings failure waiting to be shown
 };
 
 } // namespace quorvel

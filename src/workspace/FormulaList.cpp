@@ -106,7 +106,7 @@ std::vector<FormulaRowUpdate> FormulaList::writeBackUpdates() const
     std::size_t listIndex = 0; // rows of the shown kind passed so far
     for (std::size_t rank = 0; rank < m_tableRows.size(); ++rank) {
         const FormulaRecord& stored = m_tableRows[rank];
-        FormulaRowUpdate update{stored.rowId, int(rank + 1), std::nullopt};
+        FormulaRowUpdate update{stored.rowId, int(rank + 1), std::nullopt, stored.code, stored.displayText};
         if (stored.kill == m_kill && listIndex < m_results.size())
             update.statistics = m_results[listIndex++].statistics;
         const bool renumbered = stored.idx != update.idx;

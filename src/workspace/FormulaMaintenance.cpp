@@ -86,31 +86,43 @@ Status FormulaMaintenance::deleteAt(int listNumber, bool shiftMarks)
     Database& database = **storage;
     const int position = m_workspace.currentPosition();
 
+    const int countBefore = list.count();
     std::vector<char> marks = list.selectionMarks();
     marks.resize(std::size_t(list.count()), 1);
     if (shiftMarks)
         marks.erase(marks.begin() + (listNumber - 1));
-    const qint64 rowId = list.row(listNumber).rowId;
+    // The formula as shown, not the row at its place: another program may have changed the table
+    // since the list was filled.
+    const FormulaListRow& row = list.row(listNumber);
+    const ShownFormula shown{position, row.kill, row.code, row.displayText, row.rowId};
     UndoHistory undo(m_workspace);
     const Result<qint64> kept =
         undo.keepFormulas(shiftMarks ? QStringLiteral("删除该公式(D)") : QStringLiteral("删除最后公式(E)"));
     if (!kept)
         return kept.failure();
     const Status deleted = database.transaction(kDeleteTitle, [&]() -> Status {
-        if (Status removed = database.formulas().deleteRows(position, {rowId}); !removed)
+        if (Status removed = database.formulas().deleteShown(shown); !removed)
             return removed;
         return database.formulas().renumber(position);
     });
     undo.finish(*kept, bool(deleted));
-    if (!deleted)
+    if (!deleted) {
+        // The list shows what the table holds now; the refusal is what the caller hears of.
+        if (deleted.error().startsWith(FormulaTables::kChangedElsewhere)) {
+            const Status refreshed = m_workspace.refreshAfterOutsideChange();
+            Q_UNUSED(refreshed);
+        }
         return deleted;
+    }
 
     const Status compacted = m_workspace.CompactDb();
     Status refreshed = m_workspace.AddGongshiZhonglei();
     if (refreshed) {
         // Marks are held by list number: after the deleted one each takes its successor's, or,
-        // without the shift, stays at its place.
-        m_workspace.setSelection(marks);
+        // without the shift, stays at its place. A list that changed otherwise too (another
+        // program's change) keeps each formula's own mark, as the refill left them.
+        if (m_workspace.formulaList().count() == countBefore - 1)
+            m_workspace.setSelection(marks);
         m_workspace.XianshiLei();
         refreshed = m_workspace.AddHaoma();
     }

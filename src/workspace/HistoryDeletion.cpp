@@ -57,10 +57,20 @@ Result<DeletionOutcome> HistoryDeletion::deleteNewestDraw()
     const Result<Database*> storage = m_workspace.storage();
     if (!storage)
         return storage.failure();
-    const Result<int> deleted = keptDeletion(QStringLiteral("删除最后历史(D)"),
-                                             [&] { return (*storage)->history().deleteNewest(1); });
-    if (!deleted)
+    // The newest draw as shown: another program may have changed the history since.
+    const std::shared_ptr<const DrawTable> shown = m_workspace.history();
+    const Result<int> deleted = keptDeletion(QStringLiteral("删除最后历史(D)"), [&] {
+        return shown->isEmpty() ? (*storage)->history().deleteNewest(1)
+                                : (*storage)->history().deleteShownNewest(shown->issues().back(),
+                                                                          shown->numbers(shown->drawCount() - 1));
+    });
+    if (!deleted) {
+        if (deleted.error().startsWith(HistoryTable::kDrawChangedElsewhere)) {
+            const Status refreshed = m_workspace.refreshAfterOutsideChange();
+            Q_UNUSED(refreshed);
+        }
         return deleted.failure();
+    }
     Refresh refresh;
     refresh.then(m_workspace.AddHaoma()).then(m_workspace.QihaoXianshi()).then(m_workspace.Yansuan());
     return DeletionOutcome{*deleted, refresh.status()};

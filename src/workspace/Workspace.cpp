@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <atomic>
 #include <memory>
+#include <optional>
 
 namespace quorvel {
 
@@ -325,7 +326,52 @@ Status Workspace::CompactDb()
 {
     if (!m_database)
         return notOpen();
-    return m_database->compact();
+    if (const Status compacted = m_database->compact(); !compacted)
+        Q_EMIT warning(QStringLiteral("压缩数据库"),
+                       QStringLiteral("删除已保存到公式数据库。\n") + compacted.error());
+    return success();
+}
+
+Result<bool> Workspace::noticeOutsideChanges()
+{
+    if (!m_database)
+        return false;
+    const Result<bool> changed = m_database->changedElsewhere();
+    if (!changed)
+        return changed.failure();
+    if (!*changed)
+        return false;
+    if (Status refreshed = outsideRefreshChain(); !refreshed)
+        return refreshed.failure();
+    return true;
+}
+
+Status Workspace::refreshAfterOutsideChange()
+{
+    if (!m_database)
+        return notOpen();
+    // What is read now includes the change: the next look need not refresh again for it.
+    if (const Result<bool> seen = m_database->changedElsewhere(); !seen)
+        return seen.failure();
+    return outsideRefreshChain();
+}
+
+Status Workspace::outsideRefreshChain()
+{
+    // The proposal follows the history unless the user typed an issue of his own.
+    const auto proposal = [this] {
+        const std::optional<qint32> newest =
+            m_history->isEmpty() ? std::nullopt : std::optional<qint32>(m_history->issues().back());
+        return DrawEntry::issueText(DrawEntry::proposeNextIssue(newest, drawsPerDay(), m_clock.today()));
+    };
+    const bool proposed = m_issueText == proposal();
+    if (Status read = AddHaoma(); !read)
+        return read;
+    if (proposed)
+        setIssueText(proposal());
+    if (Status filled = AddGongshiZhonglei(); !filled)
+        return filled;
+    return Yansuan();
 }
 
 Status Workspace::refreshFormulasAndVerify()

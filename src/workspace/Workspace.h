@@ -104,12 +104,20 @@ public:
     Result<std::vector<LightPassRow>> YansuanCalcu(int position) const;
     Status ArrGs();        // write the statistics held in memory back; renumber idx
     Status QihaoXianshi(); // propose the next issue in `Text1`
+    // Compacts after a deletion. The deletion has been committed before, so a compaction that
+    // fails does not undo it: the failure is a warning (the signal `warning`), and this succeeds.
     Status CompactDb();
     // After draws were stored: the snapshot grows by `stored` when they all follow the newest
     // draw, and is read again otherwise (their successors' parameters changed in storage).
     void historyStored(const std::vector<Draw>& stored);
     // After a change of the formulas or of the shown list: list fill, history grid, verification.
     Status refreshFormulasAndVerify();
+    // Changes another program committed (PRAGMA data_version): when the file changed since the
+    // last look, the refresh chain runs (history, the proposed issue unless it was typed over,
+    // the list keeping each formula's mark, verification) and the result is true.
+    Result<bool> noticeOutsideChanges();
+    // The refresh chain after another program's change, whether or not it was noticed yet.
+    Status refreshAfterOutsideChange();
 
     // --- changes of the shared state ---
     Status selectPosition(int position); // `optXing` click: fill, history, verify
@@ -130,6 +138,9 @@ Q_SIGNALS:
     void currentPositionChanged(int position);
     void currentKindChanged(bool kill);
     void displayModeChanged(bool chinese);
+    // What went wrong after an operation had succeeded (its changes are saved): the window shows
+    // it as the second line of a notice, the companion on stderr with exit status 0.
+    void warning(const QString& title, const QString& message);
 
 private:
     enum class ListFill
@@ -138,6 +149,7 @@ private:
         KeepMarks  // each formula keeps its own mark, computed value and results
     };
     Status fillFormulaList(ListFill fill);
+    Status outsideRefreshChain();
 
     Settings& m_settings;
     Prompts& m_prompts;

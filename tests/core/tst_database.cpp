@@ -4,6 +4,8 @@
 #include "core/HistoryTable.h"
 #include "core/LedgerTable.h"
 #include "core/RankingTable.h"
+#include "core/BusyWait.h"
+#include "core/Schema.h"
 #include "core/TermTable.h"
 
 #include <QDir>
@@ -17,6 +19,11 @@
 #include "support/ReadOnlyScope.h"
 
 #include <algorithm>
+#include <thread>
+
+#include <sqlite3.h>
+
+#include <sys/stat.h>
 
 using namespace quorvel;
 
@@ -65,6 +72,12 @@ NewFormula withIdx(NewFormula formula, int idx)
 {
     formula.idx = idx;
     return formula;
+}
+
+qulonglong inodeOf(const QString& path)
+{
+    struct stat info{};
+    return ::stat(QFile::encodeName(path).constData(), &info) == 0 ? qulonglong(info.st_ino) : 0;
 }
 
 std::vector<qint32> storedIssues(const Database& db)
@@ -128,6 +141,8 @@ class TestDatabase : public QObject
 private slots:
     void schemaCreatedOnFirstOpen();
     void reopenKeepsDataAndUpgradesOlderFile();
+    void foreignFileIsLeftUntouched_data();
+    void foreignFileIsLeftUntouched();
     void openRefusesUnusableFile_data();
     void openRefusesUnusableFile();
 
@@ -152,6 +167,13 @@ private slots:
 
     void compactionReplacesFileWithSameContent();
     void failedCompactionKeepsDatabase();
+
+    // Another program on the same file.
+    void compactionKeepsTheFileOtherConnectionsHaveOpen();
+    void busyFileIsWaitedForNeverTakenForReadOnly();
+    void changesOfOtherConnectionsAreNoticed();
+    void shownFormulaIsDeletedByWhatItHolds();
+    void writeBackLeavesRowsThatChanged();
 };
 
 void TestDatabase::schemaCreatedOnFirstOpen()
@@ -197,10 +219,10 @@ void TestDatabase::schemaCreatedOnFirstOpen()
 
 void TestDatabase::reopenKeepsDataAndUpgradesOlderFile()
 {
-    // An existing SQLite file of version 0 receives the tables and the current version.
+    // A file of an older version (no ledger, no version number, no application id) receives the
+    // missing table, the current version and the application id, and keeps its rows.
     QTemporaryDir dir;
     const QString path = QDir(dir.path()).filePath(QStringLiteral("formula.db"));
-    QVERIFY(RawConnection(path).exec(QStringLiteral("CREATE TABLE Notes (text TEXT)")));
     {
         auto db = openDatabase(dir.path());
         QVERIFY(db);
@@ -212,13 +234,69 @@ void TestDatabase::reopenKeepsDataAndUpgradesOlderFile()
         QVERIFY(second);
         QCOMPARE(*second->history().count(), 0);
     }
+    {
+        RawConnection older(path);
+        QVERIFY(older.exec(QStringLiteral("DROP TABLE YuceJilu")));
+        QVERIFY(older.exec(QStringLiteral("PRAGMA user_version = 0")));
+        QVERIFY(older.exec(QStringLiteral("PRAGMA application_id = 0")));
+    }
     auto db = openDatabase(dir.path());
     QVERIFY(db);
     QCOMPARE(storedIssues(*db), (std::vector<qint32>{25120701, 25120702}));
     QCOMPARE(db->formulas().read(3)->front().limit, std::optional<int>(4));
     RawConnection raw(path);
-    QCOMPARE(raw.scalar(QStringLiteral("PRAGMA user_version")).toInt(), 3);
-    QCOMPARE(raw.scalar(QStringLiteral("SELECT COUNT(*) FROM Notes")).toInt(), 0);
+    QCOMPARE(raw.scalar(QStringLiteral("PRAGMA user_version")).toInt(), schema::kVersion);
+    QCOMPARE(raw.scalar(QStringLiteral("PRAGMA application_id")).toInt(), schema::kApplicationId);
+    QCOMPARE(raw.scalar(QStringLiteral("SELECT COUNT(*) FROM YuceJilu")).toInt(), 0);
+}
+
+void TestDatabase::foreignFileIsLeftUntouched_data()
+{
+    QTest::addColumn<QStringList>("setup");
+    QTest::addColumn<QString>("refusal");
+    QTest::newRow("tables of its own, no version")
+        << QStringList{QStringLiteral("CREATE TABLE Notes (text TEXT)"),
+                       QStringLiteral("INSERT INTO Notes VALUES ('mine')")}
+        << Database::kNotOursText;
+    QTest::newRow("tables of its own and a version of its own")
+        << QStringList{QStringLiteral("CREATE TABLE Notes (text TEXT)"), QStringLiteral("PRAGMA user_version = 7")}
+        << Database::kNotOursText;
+    QTest::newRow("nothing but a version of its own")
+        << QStringList{QStringLiteral("PRAGMA user_version = 99")} << Database::kNotOursText;
+    QTest::newRow("another application id, even with a table named like ours")
+        << QStringList{QStringLiteral("CREATE TABLE Lishi (strQQH INTEGER)"),
+                       QStringLiteral("PRAGMA application_id = 1234")}
+        << Database::kNotOursText;
+    QTest::newRow("ours, of a newer version")
+        << QStringList{QStringLiteral("CREATE TABLE Lishi (strQQH INTEGER)"),
+                       QStringLiteral("PRAGMA application_id = %1").arg(schema::kApplicationId),
+                       QStringLiteral("PRAGMA user_version = %1").arg(schema::kVersion + 1)}
+        << QStringLiteral("更新版本");
+}
+
+void TestDatabase::foreignFileIsLeftUntouched()
+{
+    QFETCH(QStringList, setup);
+    QFETCH(QString, refusal);
+    QTemporaryDir dir;
+    const QString path = QDir(dir.path()).filePath(QStringLiteral("formula.db"));
+    {
+        RawConnection foreign(path);
+        for (const QString& statement : setup)
+            QVERIFY2(foreign.exec(statement), qPrintable(statement));
+    }
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray before = file.readAll();
+    file.close();
+
+    const auto opened = Database::open(dir.path());
+    QVERIFY(!opened.ok());
+    QVERIFY2(opened.error().contains(refusal), qPrintable(opened.error()));
+    QVERIFY2(opened.error().contains(QDir::toNativeSeparators(path)), qPrintable(opened.error()));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), before);
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::NoDotAndDotDot), QStringList{QStringLiteral("formula.db")});
 }
 
 void TestDatabase::openRefusesUnusableFile_data()
@@ -459,7 +537,8 @@ void TestDatabase::updateWritesNumbersAndStatisticsOfTheRowsGiven()
     const RunStatistics statistics{4, 3, 2, 0};
     // Row c gets a number only; row a a number and statistics; row b is not touched.
     QVERIFY(db->formulas()
-                .update(5, {{before[0].rowId, 1, std::nullopt}, {before[1].rowId, 2, statistics}})
+                .update(5, {{before[0].rowId, 1, std::nullopt, before[0].code, before[0].displayText},
+                            {before[1].rowId, 2, statistics, before[1].code, before[1].displayText}})
                 .ok());
     const std::vector<FormulaRecord> after = *db->formulas().read(5);
     QCOMPARE(numbered(after),
@@ -498,8 +577,9 @@ void TestDatabase::rebuildCollapsesDuplicates()
     QVERIFY(db->formulas()
                 .append(8, {NewFormula{QStringLiteral("z"), QStringLiteral("other"), true, std::nullopt, 1}})
                 .ok());
+    const FormulaRecord first = db->formulas().read(8)->front();
     QVERIFY(db->formulas()
-                .update(8, {{db->formulas().read(8)->front().rowId, 1, RunStatistics{1, 2, 3, 4}}})
+                .update(8, {{first.rowId, 1, RunStatistics{1, 2, 3, 4}, first.code, first.displayText}})
                 .ok());
     QVERIFY(db->formulas().rebuild(8).ok());
 
@@ -719,6 +799,7 @@ void TestDatabase::compactionReplacesFileWithSameContent()
     const qint64 sizeBefore = QFileInfo(db->filePath()).size();
 
     const QString copyPath = QDir(dir.path()).filePath(QStringLiteral("formulaTmp.db"));
+    const qulonglong inode = inodeOf(db->filePath());
     for (int round = 1; round <= 2; ++round) {
         const Status status = db->compact();
         QVERIFY2(status.ok(), qPrintable(status.error()));
@@ -733,6 +814,8 @@ void TestDatabase::compactionReplacesFileWithSameContent()
         QCOMPARE(file.scalar(QStringLiteral("PRAGMA user_version")).toInt(), 3);
     }
     QVERIFY(QFileInfo(db->filePath()).size() < sizeBefore);
+    // Compacted in place: still the same file.
+    QCOMPARE(inodeOf(db->filePath()), inode);
     // No temporary file is left beside the two.
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot),
              (QStringList{QStringLiteral("formula.db"), QStringLiteral("formulaTmp.db")}));
@@ -760,6 +843,149 @@ void TestDatabase::failedCompactionKeepsDatabase()
     QVERIFY(QDir(copyPath).removeRecursively());
     QVERIFY(db->compact().ok());
     QCOMPARE(*db->history().count(), 2);
+}
+
+void TestDatabase::compactionKeepsTheFileOtherConnectionsHaveOpen()
+{
+    QTemporaryDir dir;
+    auto db = openDatabase(dir.path());
+    QVERIFY(db);
+    std::vector<Draw> draws;
+    for (qint32 issue = 25120701; issue <= 25120784; ++issue)
+        draws.push_back(makeDraw(issue));
+    QVERIFY(db->history().insert(draws).ok());
+    // Another program has the file open, and commits right before the compaction.
+    auto other = openDatabase(dir.path());
+    QVERIFY(other);
+    const qulonglong inode = inodeOf(db->filePath());
+    QVERIFY(db->history().deleteNewest(40).ok());
+    QVERIFY(other->history().insert({makeDraw(25120801)}).ok());
+    QVERIFY(db->compact().ok());
+    // The same file, compacted in place: what the other committed is there, and it goes on
+    // writing (a file put in place of the old one would be read-only for it).
+    QCOMPARE(inodeOf(db->filePath()), inode);
+    QVERIFY(storedIssues(*db).back() == 25120801);
+    const Status written = other->history().insert({makeDraw(25120802)});
+    QVERIFY2(written.ok(), qPrintable(written.error()));
+    QVERIFY(!other->isReadOnly());
+    QCOMPARE(*db->history().count(), 46);
+}
+
+void TestDatabase::busyFileIsWaitedForNeverTakenForReadOnly()
+{
+    QTemporaryDir dir;
+    {
+        auto db = openDatabase(dir.path());
+        QVERIFY(db);
+    }
+    const QString path = QDir(dir.path()).filePath(QStringLiteral("formula.db"));
+    BusyWait::setTimeoutMs(300);
+    const auto restore = qScopeGuard([] { BusyWait::setTimeoutMs(BusyWait::kTimeoutMs); });
+    // Another program's connection, released from another thread.
+    sqlite3* holder = nullptr;
+    QCOMPARE(sqlite3_open_v2(QFile::encodeName(path).constData(), &holder, SQLITE_OPEN_READWRITE, nullptr),
+             SQLITE_OK);
+    const auto closeHolder = qScopeGuard([holder] { sqlite3_close_v2(holder); });
+    QCOMPARE(sqlite3_exec(holder, "BEGIN IMMEDIATE; INSERT INTO Gongshi1 (gongshi) VALUES ('held')", nullptr,
+                          nullptr, nullptr),
+             SQLITE_OK);
+
+    // Start-up while another program holds the write lock: it opens for writing all the same.
+    auto db = openDatabase(dir.path());
+    QVERIFY(db);
+    QVERIFY(!db->isReadOnly());
+    // A change waits, then fails naming the cause and the file.
+    const Status refused = db->history().insert({makeDraw(25120701)});
+    QVERIFY(!refused.ok());
+    QVERIFY2(refused.error().contains(BusyWait::kBusyText), qPrintable(refused.error()));
+    QVERIFY2(refused.error().contains(QDir::toNativeSeparators(path)), qPrintable(refused.error()));
+    QVERIFY(!db->isReadOnly());
+
+    // A lock held for less than the wait is waited for.
+    BusyWait::setTimeoutMs(5000);
+    std::thread release([holder] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(400));
+        sqlite3_exec(holder, "COMMIT", nullptr, nullptr, nullptr);
+    });
+    const Status waited = db->history().insert({makeDraw(25120701)});
+    release.join();
+    QVERIFY2(waited.ok(), qPrintable(waited.error()));
+    QCOMPARE(*db->history().count(), 1);
+    QCOMPARE(*db->formulas().count(1), 1);
+}
+
+void TestDatabase::changesOfOtherConnectionsAreNoticed()
+{
+    QTemporaryDir dir;
+    auto db = openDatabase(dir.path());
+    QVERIFY(db);
+    QCOMPARE(*db->changedElsewhere(), false);
+    // Its own changes are not news to it.
+    QVERIFY(db->history().insert({makeDraw(25120701)}).ok());
+    QCOMPARE(*db->changedElsewhere(), false);
+    auto other = openDatabase(dir.path());
+    QVERIFY(other);
+    QVERIFY(other->formulas().append(2, {formula(QStringLiteral("L1A"), true)}).ok());
+    QCOMPARE(*db->changedElsewhere(), true);
+    QCOMPARE(*db->changedElsewhere(), false);
+    QVERIFY(other->compact().ok());
+    QCOMPARE(*db->changedElsewhere(), true);
+}
+
+void TestDatabase::shownFormulaIsDeletedByWhatItHolds()
+{
+    QTemporaryDir dir;
+    auto db = openDatabase(dir.path());
+    QVERIFY(db);
+    QVERIFY(db->formulas()
+                .append(4, {formula(QStringLiteral("a"), true), formula(QStringLiteral("b"), true),
+                            formula(QStringLiteral("c"), false)})
+                .ok());
+    const std::vector<FormulaRecord> shown = *db->formulas().read(4);
+    const auto shownOf = [](const FormulaRecord& record) {
+        return ShownFormula{4, record.kill, record.code, record.displayText, record.rowId};
+    };
+    // Another program empties the table and stores other formulas: the rows take the old places.
+    auto other = openDatabase(dir.path());
+    QVERIFY(other->formulas().deleteAll(4).ok());
+    QVERIFY(other->formulas()
+                .append(4, {formula(QStringLiteral("x"), true), formula(QStringLiteral("y"), true),
+                            formula(QStringLiteral("b"), true)})
+                .ok());
+    const Status refused = db->formulas().deleteShown(shownOf(shown[0]));
+    QVERIFY(!refused.ok());
+    QVERIFY2(refused.error().startsWith(FormulaTables::kChangedElsewhere), qPrintable(refused.error()));
+    // "b" is still there, in another row: that row goes.
+    QVERIFY(db->formulas().deleteShown(shownOf(shown[1])).ok());
+    QCOMPARE(numbered(*db->formulas().read(4)).join(u','), QStringLiteral("x=-1,y=-1"));
+    // The same code of the other kind is another formula.
+    ShownFormula keepX = shownOf(shown[0]);
+    keepX.code = QStringLiteral("x");
+    keepX.displayText = db->formulas().read(4)->front().displayText;
+    keepX.kill = false;
+    QVERIFY(!db->formulas().deleteShown(keepX).ok());
+    QCOMPARE(*db->formulas().count(4), 2);
+}
+
+void TestDatabase::writeBackLeavesRowsThatChanged()
+{
+    QTemporaryDir dir;
+    auto db = openDatabase(dir.path());
+    QVERIFY(db);
+    QVERIFY(db->formulas().append(6, {formula(QStringLiteral("a"), true), formula(QStringLiteral("b"), true)}).ok());
+    const std::vector<FormulaRecord> read = *db->formulas().read(6);
+    auto other = openDatabase(dir.path());
+    QVERIFY(other->formulas().deleteAll(6).ok());
+    QVERIFY(other->formulas().append(6, {formula(QStringLiteral("y"), true), formula(QStringLiteral("b"), true)}).ok());
+    const RunStatistics statistics{1, 2, 3, 4};
+    QVERIFY(db->formulas()
+                .update(6, {{read[0].rowId, 7, statistics, read[0].code, read[0].displayText},
+                            {read[1].rowId, 8, statistics, read[1].code, read[1].displayText}})
+                .ok());
+    const std::vector<FormulaRecord> after = *db->formulas().read(6);
+    QCOMPARE(numbered(after).join(u','), QStringLiteral("y=-1,b=8"));
+    QVERIFY(!after[0].statistics);
+    QCOMPARE(after[1].statistics, std::optional<RunStatistics>(statistics));
 }
 
 QTEST_GUILESS_MAIN(TestDatabase)

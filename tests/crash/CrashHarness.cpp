@@ -415,7 +415,7 @@ CrashHarness::Outcome CrashHarness::run(const Operation& operation, int trials)
                  .arg(calibration.exitCode)
                  .arg(!after                         ? after.error()
                       : *after == *before            ? QStringLiteral("it changed nothing")
-                      : calibration.formulaDbRemoved ? QStringLiteral("formula.db was missing for a moment")
+                      : calibration.formulaDbRemoved ? QStringLiteral("formula.db was removed or replaced by another file")
                                                      : QStringLiteral("it did not compact")));
         return outcome;
     }
@@ -446,7 +446,7 @@ CrashHarness::Outcome CrashHarness::run(const Operation& operation, int trials)
             ++outcome.finished;
         }
         if (run.formulaDbRemoved) {
-            fail(folder, trialName + QStringLiteral(": formula.db was missing for a moment"));
+            fail(folder, trialName + QStringLiteral(": formula.db was removed or replaced by another file"));
             continue;
         }
         if (!run.killed && run.exitCode != 0) {

@@ -63,19 +63,22 @@ void WriteWatch::poll(int timeoutMs, qint64 nowMs)
             at += ssize_t(sizeof(inotify_event) + event->len);
             const char* name = event->len > 0 ? event->name : "";
             if (std::strcmp(name, "formula.db-journal") == 0) {
-                if (event->mask & IN_CREATE)
+                if (event->mask & IN_CREATE) {
                     open(m_journalSince, nowMs, m_journalStarts);
-                else if (event->mask & (IN_DELETE | IN_MOVED_FROM))
+                    m_compactionJournal = m_compactingSince >= 0;
+                } else if (event->mask & (IN_DELETE | IN_MOVED_FROM)) {
                     close(m_journalSince, nowMs, false);
+                    // The VACUUM after the copy has committed: the compaction is over.
+                    if (m_compactionJournal) {
+                        m_compactionJournal = false;
+                        close(m_compactingSince, nowMs, true);
+                    }
+                }
             } else if (std::strcmp(name, "formulaTmp.db") == 0 && (event->mask & IN_CREATE)) {
                 open(m_compactingSince, nowMs, m_compactionStarts);
             } else if (std::strcmp(name, "formula.db") == 0) {
-                if (event->mask & (IN_DELETE | IN_MOVED_FROM))
+                if (event->mask & (IN_DELETE | IN_MOVED_FROM | IN_MOVED_TO))
                     m_removed = true;
-                if (event->mask & IN_MOVED_TO) {
-                    m_compacted = true;
-                    close(m_compactingSince, nowMs, true);
-                }
             }
         }
     }

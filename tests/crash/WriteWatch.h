@@ -8,8 +8,9 @@ namespace quorvel::crash {
 
 // Watches a data folder (inotify) while quorvel-cli runs in it, to tell when the program is in
 // the middle of a write: while formula.db's rollback journal exists, and during a compaction
-// (from the creation of formulaTmp.db to the rename that replaces formula.db). It also notices
-// the moment formula.db itself is removed or moved away, which must never happen.
+// (from the creation of the copy formulaTmp.db to the end of the journal of the in-place VACUUM
+// that follows it). It also notices the moment formula.db itself is removed, moved away or
+// replaced by another file renamed over it, none of which may ever happen.
 class WriteWatch
 {
 public:
@@ -38,8 +39,8 @@ public:
         return compaction ? m_compactionStarts : m_journalStarts;
     }
     const std::vector<Window>& windows() const { return m_windows; }
+    // Removed, moved away or replaced by a rename.
     bool formulaDbWasRemoved() const { return m_removed; }
-    bool compacted() const { return m_compacted; }
 
 private:
     void open(qint64& since, qint64 nowMs, std::vector<qint64>& starts);
@@ -52,7 +53,8 @@ private:
     std::vector<qint64> m_journalStarts;
     std::vector<qint64> m_compactionStarts;
     bool m_removed = false;
-    bool m_compacted = false;
+    // The journal of the in-place compaction has begun (after the copy was made).
+    bool m_compactionJournal = false;
 };
 
 } // namespace quorvel::crash

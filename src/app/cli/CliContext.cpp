@@ -44,6 +44,13 @@ CliSession::CliSession(const CliContext& context)
       m_workspace(std::make_unique<Workspace>(*m_settings, m_prompts, m_desktop, context.options().clock)),
       m_dataFolder(context.dataFolder())
 {
+    // A warning after a successful operation (the compaction after a deletion failed): on stderr,
+    // and the command still succeeds.
+    const CliContext* shared = &context;
+    QObject::connect(m_workspace.get(), &Workspace::warning, m_workspace.get(),
+                     [shared](const QString& title, const QString& message) {
+                         shared->printError(QStringLiteral("警告（%1）：%2").arg(title, message));
+                     });
 }
 
 Status CliSession::start(const WorkspaceStartOptions& options)

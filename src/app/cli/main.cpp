@@ -4,6 +4,8 @@
 #include "app/cli/CliContext.h"
 #include "app/cli/CommandTable.h"
 #include "core/BuildInfo.h"
+#include "core/BusyWait.h"
+#include "core/Settings.h"
 #include "core/WriteError.h"
 
 #include <QCoreApplication>
@@ -44,6 +46,28 @@ Result<GlobalOptions> globalOptions(CliArguments& arguments)
     return options;
 }
 
+// Says once per wait, after a second, that the database is held by another program.
+class BusyLine : public BusyWait::Observer
+{
+public:
+    explicit BusyLine(const CliContext& context) : m_context(context) {}
+    void waiting(const QString& filePath, qint64 elapsedMs) override
+    {
+        if (elapsedMs < m_lastElapsed)
+            m_said = false; // a new wait
+        m_lastElapsed = elapsedMs;
+        if (m_said || elapsedMs < BusyWait::kNoticeAfterMs)
+            return;
+        m_said = true;
+        m_context.printError(BusyWait::kWaitingMessage + QStringLiteral("（%1）").arg(filePath));
+    }
+
+private:
+    const CliContext& m_context;
+    qint64 m_lastElapsed = 0;
+    bool m_said = false;
+};
+
 } // namespace
 
 int main(int argc, char* argv[])
@@ -77,10 +101,21 @@ int main(int argc, char* argv[])
     const CliCommand* command = findCommand(*name);
     if (!command)
         return context.usage(QStringLiteral("unknown command %1").arg(*name));
+    BusyLine busyLine(context);
+    BusyWait::setObserver(&busyLine);
+    int status = ExitSuccess;
     try {
-        return command->run(context, arguments);
+        status = command->run(context, arguments);
     } catch (const std::bad_alloc&) {
         // What was being written is rolled back by SQLite as the process ends.
-        return context.fail(QStringLiteral("内存不足"));
+        status = context.fail(QStringLiteral("内存不足"));
     }
+    BusyWait::setObserver(nullptr);
+    // A setting that did not reach its file is a failure of the command, whatever it printed.
+    if (const QString failure = Settings::takeWriteFailure(); !failure.isEmpty()) {
+        context.printError(failure);
+        if (status == ExitSuccess)
+            status = ExitFailure;
+    }
+    return status;
 }
