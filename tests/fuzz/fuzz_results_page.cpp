@@ -3,9 +3,10 @@
 // found computed after the one before it, as the update stores them.
 //
 // Invariants: no draw has a number outside 1..20 or a repeated number; every issue asked for is
-// read at most once, as a draw or as malformed, and the draws come in the order asked; and the
-// reading agrees with a plain search for each issue's first occurrence in the text, its eight
-// fields checked here from first principles.
+// read at most once, as a draw, as malformed or as inconsistent, and the draws come in the order
+// asked; and the reading agrees with a plain search for each issue's first occurrence in the text,
+// its eight fields checked here from first principles, unless a later occurrence gives the issue
+// another draw, when it is left out as inconsistent.
 
 #include "fuzz/FuzzSupport.h"
 
@@ -85,9 +86,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         makeDraw(draw.numbers, draw.issue, previous, 84, EntryPath::Online);
         previous = draw.numbers;
     }
-    for (const qint32 issue : reading.malformed) {
-        if (std::find(issues.begin(), issues.end(), issue) == issues.end() || !seen.insert(issue).second)
-            fuzz::violated("an issue is read at most once, and only when asked for", issueText(issue));
+    for (const std::vector<qint32>* others : {&reading.malformed, &reading.inconsistent}) {
+        for (const qint32 issue : *others) {
+            if (std::find(issues.begin(), issues.end(), issue) == issues.end() || !seen.insert(issue).second)
+                fuzz::violated("an issue is read at most once, and only when asked for", issueText(issue));
+        }
     }
 
     for (const qint32 issue : issues) {
@@ -102,7 +105,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             continue;
         }
         const std::optional<DrawNumbers> fields = plainFields(*text, at);
-        if (fields ? (draw == reading.draws.end() || draw->numbers != *fields) : !malformed)
+        const bool inconsistent = std::find(reading.inconsistent.begin(), reading.inconsistent.end(), issue) !=
+                                  reading.inconsistent.end();
+        bool contradicted = false;
+        for (qsizetype later = text->indexOf(issueText(issue), at + 1); fields && later >= 0 && !contradicted;
+             later = text->indexOf(issueText(issue), later + 1)) {
+            const std::optional<DrawNumbers> other = plainFields(*text, later);
+            contradicted = other && *other != *fields;
+        }
+        if (inconsistent != contradicted)
+            fuzz::violated("an issue is left out exactly when a later occurrence gives it another draw",
+                           issueText(issue));
+        if (!contradicted && (fields ? (draw == reading.draws.end() || draw->numbers != *fields) : !malformed))
             fuzz::violated("the first occurrence of an issue decides its draw", issueText(issue));
     }
     return 0;
