@@ -273,12 +273,21 @@ Result<StoredHistory> HistoryTable::load() const
     Draw draw;
     const Status read = reader->each(
         selectStatement(QStringLiteral("ORDER BY strQQH")).toUtf8(), {}, [&](sqlite3_stmt* row) -> Status {
-            draw.issue = sqlite3_column_int(row, 0);
-            for (int term = 0; term < kTermCount; ++term)
-                draw.values[std::size_t(term)] = sqlite3_column_int(row, term + 1);
+            // Each cell is read once: its type, then, for the whole numbers every valid row holds,
+            // its value. Anything else is looked at closely (a whole float reads as its number).
             QString fault;
-            for (int column = 0; column <= kTermCount && fault.isEmpty(); ++column)
-                fault = valueFault(column, row);
+            for (int column = 0; column <= kTermCount && fault.isEmpty(); ++column) {
+                qint32& cell = column == 0 ? draw.issue : draw.values[std::size_t(column - 1)];
+                const int type = sqlite3_column_type(row, column);
+                const sqlite3_int64 number = type == SQLITE_INTEGER ? sqlite3_column_int64(row, column) : 0;
+                if (type == SQLITE_INTEGER && number >= std::numeric_limits<qint32>::min() &&
+                    number <= std::numeric_limits<qint32>::max())
+                    cell = qint32(number);
+                else if (type == SQLITE_NULL)
+                    cell = 0;
+                else if (fault = valueFault(column, row); fault.isEmpty())
+                    cell = sqlite3_column_int(row, column);
+            }
             if (fault.isEmpty())
                 fault = faultOf(draw);
             if (!fault.isEmpty()) {
