@@ -1,5 +1,7 @@
 #include "core/BackupStore.h"
 
+#include "core/Schema.h"
+
 #include "core/SqlConnection.h"
 #include "core/TermTable.h"
 
@@ -17,7 +19,6 @@ namespace {
 
 const QString kStateSuffix = QStringLiteral(".db");
 const QString kPartSuffix = QStringLiteral(".part");
-const QString kHistoryTable = QStringLiteral("Lishi");
 const QString kSettingsTable = QStringLiteral("Shezhi");
 const QString kTimeFormat = QStringLiteral("yyyy-MM-dd HH:mm:ss");
 // How long a half-written state may belong to an operation still under way; older ones were left
@@ -127,9 +128,9 @@ Result<std::pair<int, int>> counts(const QSqlDatabase& db, const QString& schema
 {
     const QString what = QStringLiteral("统计历史号码和公式");
     int draws = 0;
-    if (hasTable(db, schema, kHistoryTable)) {
+    if (hasTable(db, schema, schema::kHistoryTable)) {
         const Result<QVariant> n =
-            sql::scalar(db, QStringLiteral("SELECT COUNT(*) FROM %1.%2").arg(schema, kHistoryTable), what);
+            sql::scalar(db, QStringLiteral("SELECT COUNT(*) FROM %1.%2").arg(schema, schema::kHistoryTable), what);
         if (!n)
             return n.failure();
         draws = n->toInt();
@@ -294,7 +295,7 @@ Result<qint64> BackupStore::keep(const QString& operation, const KeptParts& part
                     return made;
                 QStringList tables;
                 if (parts.history)
-                    tables << kHistoryTable;
+                    tables << schema::kHistoryTable;
                 if (parts.formulas)
                     tables << formulaTables();
                 for (const QString& table : tables) {
@@ -458,7 +459,7 @@ Result<KeptParts> BackupStore::restore(qint64 id)
     const Status restored = connection.transaction(QStringLiteral("恢复备份"), [&]() -> Status {
         QStringList tables;
         if (state->history)
-            tables << kHistoryTable;
+            tables << schema::kHistoryTable;
         if (state->formulas)
             tables << formulaTables();
         for (const QString& table : tables) {
