@@ -130,6 +130,34 @@ Result<QStringList> laterVersionStatements(const QSqlDatabase& db, const QSet<QS
     return statements;
 }
 
+// The two marks in the file header: the schema version and the application id.
+struct FileMarks
+{
+    int version = 0;
+    qint64 applicationId = 0;
+};
+
+Result<FileMarks> fileMarks(const QSqlDatabase& db)
+{
+    const Result<QVariant> version =
+        sql::scalar(db, QStringLiteral("PRAGMA user_version"), QStringLiteral("读取公式数据库版本"));
+    if (!version)
+        return version.failure();
+    const Result<QVariant> applicationId =
+        sql::scalar(db, QStringLiteral("PRAGMA application_id"), QStringLiteral("读取公式数据库的标识"));
+    if (!applicationId)
+        return applicationId.failure();
+    return FileMarks{version->toInt(), applicationId->toLongLong()};
+}
+
+Failure newerVersion(const QString& path, int version)
+{
+    return Failure{QStringLiteral("公式数据库 %1 由更新版本的程序创建（版本 %2），本程序只能读取到版本 %3")
+                       .arg(path)
+                       .arg(version)
+                       .arg(schema::kVersion)};
+}
+
 bool holdsOurTables(const QSet<QString>& tables)
 {
     bool ours = tables.contains(schema::kHistoryTable.toLower()) || tables.contains(schema::kRankingTable.toLower());
@@ -251,14 +279,9 @@ Status Database::checkOwnership()
 {
     QSqlDatabase db = m_connection->db();
     const QString path = nativePath(filePath());
-    const Result<QVariant> applicationId =
-        sql::scalar(db, QStringLiteral("PRAGMA application_id"), QStringLiteral("读取公式数据库的标识"));
-    if (!applicationId)
-        return applicationId.failure();
-    const Result<QVariant> storedVersion =
-        sql::scalar(db, QStringLiteral("PRAGMA user_version"), QStringLiteral("读取公式数据库版本"));
-    if (!storedVersion)
-        return storedVersion.failure();
+    const Result<FileMarks> marks = fileMarks(db);
+    if (!marks)
+        return marks.failure();
     const Result<QVariant> objects = sql::scalar(db, QStringLiteral("SELECT COUNT(*) FROM sqlite_master"),
                                                  QStringLiteral("读取公式数据库的数据表"));
     if (!objects)
@@ -266,18 +289,14 @@ Status Database::checkOwnership()
     const Result<QSet<QString>> tables = tableNames(db);
     if (!tables)
         return tables.failure();
-    const qint64 id = applicationId->toLongLong();
-    const int version = storedVersion->toInt();
+    const qint64 id = marks->applicationId;
+    const int version = marks->version;
     const bool blank = id == 0 && version == 0 && objects->toLongLong() == 0;
     const bool ours = id == schema::kApplicationId || (id == 0 && holdsOurTables(*tables)) || blank;
     if (!ours)
         return Failure{QStringLiteral("%1 %2，未做任何修改").arg(path, kNotOursText)};
     if (version > schema::kVersion)
-        return Failure{
-            QStringLiteral("公式数据库 %1 由更新版本的程序创建（版本 %2），本程序只能读取到版本 %3")
-                .arg(path)
-                .arg(version)
-                .arg(schema::kVersion)};
+        return newerVersion(path, version);
     return success();
 }
 
@@ -317,21 +336,12 @@ Result<Database::SchemaPlan> Database::schemaPlan() const
 {
     QSqlDatabase db = m_connection->db();
     const QString path = nativePath(filePath());
-    const Result<QVariant> storedVersion =
-        sql::scalar(db, QStringLiteral("PRAGMA user_version"), QStringLiteral("读取公式数据库版本"));
-    if (!storedVersion)
-        return storedVersion.failure();
-    const Result<QVariant> applicationId =
-        sql::scalar(db, QStringLiteral("PRAGMA application_id"), QStringLiteral("读取公式数据库的标识"));
-    if (!applicationId)
-        return applicationId.failure();
-    const int version = storedVersion->toInt();
+    const Result<FileMarks> marks = fileMarks(db);
+    if (!marks)
+        return marks.failure();
+    const int version = marks->version;
     if (version > schema::kVersion)
-        return Failure{
-            QStringLiteral("公式数据库 %1 由更新版本的程序创建（版本 %2），本程序只能读取到版本 %3")
-                .arg(path)
-                .arg(version)
-                .arg(schema::kVersion)};
+        return newerVersion(path, version);
 
     const Result<QSet<QString>> tables = tableNames(db);
     if (!tables)
@@ -354,7 +364,7 @@ Result<Database::SchemaPlan> Database::schemaPlan() const
     }
     if (!plan.required.isEmpty() || !plan.later.isEmpty() || version != schema::kVersion)
         plan.later << QStringLiteral("PRAGMA user_version = %1").arg(schema::kVersion);
-    if (applicationId->toLongLong() != schema::kApplicationId)
+    if (marks->applicationId != schema::kApplicationId)
         plan.later << QStringLiteral("PRAGMA application_id = %1").arg(schema::kApplicationId);
     return plan;
 }
