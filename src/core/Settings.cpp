@@ -427,11 +427,25 @@ Settings::Settings()
     : m_store(std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope,
                                           QStringLiteral("Quorvel"), QStringLiteral("Quorvel")))
 {
+    parseWholeFile();
 }
 
 Settings::Settings(const QString& iniFilePath)
     : m_store(std::make_unique<QSettings>(iniFilePath, QSettings::IniFormat))
 {
+    parseWholeFile();
+}
+
+void Settings::parseWholeFile()
+{
+    // QSettings parses the sections of an ini file as their keys are asked for, and looks for a
+    // key's section as the last section name not after the key: when another section's name
+    // starts with the key's section and a slash and sorts between them ("[a\" followed by a line
+    // break, say), the key is never found and reads its default though the file holds it. Reading
+    // every key once parses every section, so each key reads what the whole file says, which is
+    // also what a write checks its new text against. The parsed file stays so until it is read
+    // again, which only sync() does.
+    m_store->allKeys();
 }
 
 Settings::~Settings() = default;
@@ -566,6 +580,7 @@ Status Settings::write(const QString& section, const QString& name, const QVaria
     // What is in force from now on. A file that other lines make unreadable in part is no failure
     // of this write.
     m_store->sync();
+    parseWholeFile();
     if (m_store->status() == QSettings::AccessError)
         return failed(QStringLiteral("写入后无法读回"));
     return success();
@@ -588,6 +603,7 @@ QString Settings::rawValue(const QString& section, const QString& key) const
 void Settings::sync()
 {
     m_store->sync();
+    parseWholeFile();
 }
 
 } // namespace quorvel

@@ -151,6 +151,7 @@ Q_SIGNALS:
     void writeFailed(const QString& message);
 
 private:
+    void parseWholeFile();
     Status write(const QString& section, const QString& name, const QVariant& stored);
     static Result<QByteArray> plannedText(const QByteArray& text, const QString& section, const QString& name,
                                           const QVariant& stored, const QByteArray& line);

@@ -39,9 +39,9 @@ void TestSettingsFile::writingOneKeyKeepsTheOthers_data()
     QTest::addColumn<QByteArray>("text");
     QTest::addColumn<double>("bound"); // keep bound 2 of position 1 (`[1]` key 12), before and after
     QTest::newRow("a plain value") << QByteArray("[1]\n12=9\n") << 9.0;
-    // The store lists the key of the broken section headers but cannot read it, and would write it
-    // out as a value.
-    QTest::newRow("a key the store lists but cannot read") << QByteArray("[1/\n[1\n12=9\n") << 96.0;
+    // Broken section headers the store reads as one section over three lines, which it would
+    // write out as a value.
+    QTest::newRow("a section over broken headers") << QByteArray("[1/\n[1\n12=9\n") << 9.0;
 }
 
 void TestSettingsFile::writingOneKeyKeepsTheOthers()
@@ -102,6 +102,8 @@ void TestSettingsFile::oddHandEditsKeepEveryOtherKey_data()
     QTest::newRow("blanks around names") << QByteArray("[ IniSetting ]\n IniSerchDay = 5 \nJSQS = 1\n");
     QTest::newRow("a key before any section") << QByteArray("IniSerchDay=2\n[IniSetting]\nLsXs=True\n");
     QTest::newRow("a quoted value") << QByteArray("[IniSetting]\nKjUrl=\"a;b=c\"\nIniSerchDay=9\n");
+    // QSettings looks a key up in the last section name not after it, here the odd one.
+    QTest::newRow("a section name over a line break") << QByteArray("[IniSetting\\\nIniSerchDay=5\n[IniSetting]=1\n14=-3\n");
 }
 
 void TestSettingsFile::oddHandEditsKeepEveryOtherKey()
