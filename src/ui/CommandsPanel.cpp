@@ -13,6 +13,7 @@
 #include "ui/tools/BacktestWindow.h"
 #include "ui/tools/FormulaFilterWindow.h"
 #include "ui/tools/LedgerWindow.h"
+#include "ui/tools/TrendWindow.h"
 #include "ui/tools/ParameterReferenceWindow.h"
 #include "ui/tools/RankingWindow.h"
 #include "ui/tools/SearchWindow.h"
@@ -321,10 +322,14 @@ QLayout* CommandsPanel::createRecordCommands()
     auto* row = new QGridLayout;
     m_backtestButton = button("cmdLsHc", "历史回测(&B)", true);
     m_ledgerButton = button("cmdYcJl", "预测记录(&J)", true);
+    // Alt+T belongs to "软件设置(&T)", so the trend window takes the Z of 走势.
+    m_trendButton = button("cmdZoushi", "号码走势(&Z)", true);
     row->addWidget(m_backtestButton, 0, 0);
     row->addWidget(m_ledgerButton, 0, 1);
+    row->addWidget(m_trendButton, 1, 0);
     connect(m_backtestButton, &QPushButton::clicked, this, &CommandsPanel::openBacktest);
     connect(m_ledgerButton, &QPushButton::clicked, this, &CommandsPanel::openLedger);
+    connect(m_trendButton, &QPushButton::clicked, this, &CommandsPanel::openTrend);
     // Whichever way a draw comes in (typed, imported, fetched) or goes (deleted), the ledger
     // follows the history.
     connect(&m_workspace, &Workspace::historyChanged, this, &CommandsPanel::scoreLedger);
@@ -338,6 +343,11 @@ void CommandsPanel::openBacktest()
             return new BacktestWindow(m_workspace, *m_prediction, m_prompts, m_toolWindows, window());
         })
         .open();
+}
+
+void CommandsPanel::openTrend()
+{
+    m_toolWindows.window<TrendWindow>([this] { return new TrendWindow(m_workspace, window()); }).open();
 }
 
 void CommandsPanel::openLedger()

@@ -58,6 +58,7 @@ private:
     QLayout* createRecordCommands();
     void openBacktest();
     void openLedger();
+    void openTrend();
     void scoreLedger();
 
     Workspace& m_workspace;
@@ -89,6 +90,7 @@ private:
     FormulaFileCommands* m_formulaFileCommands = nullptr;
     QPushButton* m_backtestButton = nullptr; // `cmdLsHc` "历史回测(&B)"
     QPushButton* m_ledgerButton = nullptr;   // `cmdYcJl` "预测记录(&J)"
+    QPushButton* m_trendButton = nullptr;    // `cmdZoushi` "号码走势(&Z)"
 };
 
 } // namespace quorvel

@@ -1,0 +1,232 @@
+#include "ui/tools/TrendWindow.h"
+
+#include "ui/GridView.h"
+#include "ui/models/TrendChartModel.h"
+#include "ui/models/TrendTables.h"
+#include "ui/tools/TrendChartView.h"
+#include "workspace/Workspace.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QScrollBar>
+#include <QSortFilterProxyModel>
+#include <QStandardItemModel>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+namespace quorvel {
+
+namespace {
+
+constexpr int kRanges[] = {30, 50, 100, 200, 0};
+constexpr int kDefaultRangeIndex = 2;
+
+const char16_t* const kPositionNames[] = {u"第一", u"第二", u"第三", u"第四", u"第五", u"第六", u"第七", u"第八"};
+
+// The scope a chooser stands for: its items are 全部 (when offered) and then 第一 .. 第八.
+TrendScope scopeOf(const QComboBox& chooser)
+{
+    return TrendScope{chooser.currentData().toInt()};
+}
+
+} // namespace
+
+TrendWindow::TrendWindow(Workspace& workspace, QWidget* parent)
+    : QWidget(parent, Qt::Window), m_workspace(workspace)
+{
+    setObjectName(QStringLiteral("frmZoushi"));
+    setWindowTitle(QStringLiteral("号码走势"));
+    resize(1200, 720);
+    auto* layout = new QVBoxLayout(this);
+
+    auto* top = new QHBoxLayout;
+    auto* rangeLabel = new QLabel(QStringLiteral("统计范围(&R)："), this);
+    m_range = new QComboBox(this);
+    m_range->setObjectName(QStringLiteral("cboZsFw"));
+    for (const int range : kRanges)
+        m_range->addItem(range > 0 ? QStringLiteral("近%1期").arg(range) : QStringLiteral("全部"), range);
+    m_range->setCurrentIndex(kDefaultRangeIndex);
+    rangeLabel->setBuddy(m_range);
+    top->addWidget(rangeLabel);
+    top->addWidget(m_range);
+    top->addStretch(1);
+    layout->addLayout(top);
+
+    m_tabs = new QTabWidget(this);
+    m_tabs->setObjectName(QStringLiteral("tabZoushi"));
+    layout->addWidget(m_tabs, 1);
+
+    auto* basicOptions = new QWidget(this);
+    auto* basicRow = new QHBoxLayout(basicOptions);
+    basicRow->setContentsMargins(0, 0, 0, 0);
+    m_showOmission = new QCheckBox(QStringLiteral("显示遗漏(&O)"), basicOptions);
+    m_showOmission->setObjectName(QStringLiteral("chkZsYl"));
+    m_showOmission->setChecked(true);
+    m_layers = new QCheckBox(QStringLiteral("遗漏分层(&L)"), basicOptions);
+    m_layers->setObjectName(QStringLiteral("chkZsFc"));
+    basicRow->addWidget(m_showOmission);
+    basicRow->addWidget(m_layers);
+    basicRow->addStretch(1);
+    m_tabs->addTab(createChartTab(m_basic, QStringLiteral("grdZsJb"), basicOptions), QStringLiteral("基本走势"));
+
+    auto* positionOptions = new QWidget(this);
+    auto* positionRow = new QHBoxLayout(positionOptions);
+    positionRow->setContentsMargins(0, 0, 0, 0);
+    m_position = createScopeChooser(QStringLiteral("cboZsWz"), false);
+    m_line = new QCheckBox(QStringLiteral("折线(&Z)"), positionOptions);
+    m_line->setObjectName(QStringLiteral("chkZsZx"));
+    m_line->setChecked(true);
+    positionRow->addWidget(m_position);
+    positionRow->addWidget(m_line);
+    positionRow->addStretch(1);
+    m_tabs->addTab(createChartTab(m_positional, QStringLiteral("grdZsDw"), positionOptions), QStringLiteral("定位走势"));
+
+    m_omissionScope = createScopeChooser(QStringLiteral("cboZsYlFw"), true);
+    m_tabs->addTab(createTableTab(m_omission, m_omissionView, QStringLiteral("grdZsYl"), m_omissionScope),
+                   QStringLiteral("遗漏统计"));
+    m_hotColdScope = createScopeChooser(QStringLiteral("cboZsLrFw"), true);
+    m_tabs->addTab(createTableTab(m_hotCold, m_hotColdView, QStringLiteral("grdZsLr"), m_hotColdScope),
+                   QStringLiteral("冷热分析"));
+    m_tabs->addTab(createTableTab(m_twoSided, m_twoSidedView, QStringLiteral("grdZsLm"), nullptr),
+                   QStringLiteral("两面长龙"));
+
+    const auto toggled = [this](bool) {
+        m_basic.model->setOmissionsShown(m_showOmission->isChecked());
+        m_positional.model->setOmissionsShown(m_showOmission->isChecked());
+        m_basic.view->setLayersShown(m_layers->isChecked());
+        m_positional.view->setLayersShown(m_layers->isChecked());
+        m_positional.view->setLineShown(m_line->isChecked());
+    };
+    for (QCheckBox* box : {m_showOmission, m_layers, m_line})
+        connect(box, &QCheckBox::toggled, this, toggled);
+    toggled(true);
+    connect(m_range, &QComboBox::currentIndexChanged, this, &TrendWindow::refresh);
+    connect(m_position, &QComboBox::currentIndexChanged, this, [this] { refreshChart(m_positional, scopeOf(*m_position)); });
+    connect(m_omissionScope, &QComboBox::currentIndexChanged, this, &TrendWindow::refreshTables);
+    connect(m_hotColdScope, &QComboBox::currentIndexChanged, this, &TrendWindow::refreshTables);
+    connect(&m_workspace, &Workspace::historyChanged, this, [this] {
+        m_stale = true;
+        if (isVisible())
+            refresh();
+    });
+}
+
+QComboBox* TrendWindow::createScopeChooser(const QString& name, bool everyPosition)
+{
+    auto* chooser = new QComboBox(this);
+    chooser->setObjectName(name);
+    if (everyPosition)
+        chooser->addItem(QStringLiteral("全部"), 0);
+    for (int position = 1; position <= kPositionCount; ++position)
+        chooser->addItem(QString::fromUtf16(kPositionNames[position - 1]), position);
+    return chooser;
+}
+
+QWidget* TrendWindow::createChartTab(ChartTab& tab, const QString& name, QWidget* options)
+{
+    auto* page = new QWidget(this);
+    auto* layout = new QVBoxLayout(page);
+    layout->addWidget(options);
+    tab.model = new TrendChartModel(page);
+    tab.view = new TrendChartView(page);
+    tab.view->setObjectName(name);
+    tab.view->setModel(tab.model);
+    tab.view->setColumnWidth(TrendChartModel::kIssueColumn, 80);
+    tab.view->freezeFirstColumn();
+    layout->addWidget(tab.view, 1);
+
+    tab.footerModel = new TrendFooterModel(*tab.model, page);
+    tab.footer = new GridView(page);
+    tab.footer->setObjectName(name + QStringLiteral("Hz"));
+    tab.footer->setModel(tab.footerModel);
+    tab.footer->horizontalHeader()->hide();
+    tab.footer->verticalHeader()->hide();
+    tab.footer->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    tab.footer->horizontalHeader()->setDefaultSectionSize(tab.view->horizontalHeader()->defaultSectionSize());
+    tab.footer->setColumnWidth(TrendChartModel::kIssueColumn, 80);
+    tab.footer->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    tab.footer->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    tab.footer->setFixedHeight(tab.footer->verticalHeader()->defaultSectionSize() * 6 + 2 * tab.footer->frameWidth());
+    tab.footer->freezeFirstColumn();
+    layout->addWidget(tab.footer);
+    // The footer scrolls sideways with the chart above it, column under column.
+    connect(tab.view->horizontalScrollBar(), &QScrollBar::valueChanged, tab.footer->horizontalScrollBar(),
+            &QScrollBar::setValue);
+    return page;
+}
+
+QWidget* TrendWindow::createTableTab(QStandardItemModel*& model, QTableView*& view, const QString& name,
+                                     QComboBox* scope)
+{
+    auto* page = new QWidget(this);
+    auto* layout = new QVBoxLayout(page);
+    if (scope)
+        layout->addWidget(scope, 0, Qt::AlignLeft);
+    model = new QStandardItemModel(page);
+    auto* sorted = new QSortFilterProxyModel(page);
+    sorted->setSourceModel(model);
+    sorted->setSortRole(TrendTables::kSortRole);
+    view = new QTableView(page);
+    view->setObjectName(name);
+    view->setModel(sorted);
+    view->setSortingEnabled(true);
+    view->sortByColumn(-1, Qt::AscendingOrder);
+    view->verticalHeader()->hide();
+    view->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    view->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    layout->addWidget(view, 1);
+    return page;
+}
+
+int TrendWindow::range() const
+{
+    return m_range->currentData().toInt();
+}
+
+void TrendWindow::open()
+{
+    show();
+    raise();
+    activateWindow();
+}
+
+void TrendWindow::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    if (m_stale)
+        refresh();
+}
+
+void TrendWindow::refresh()
+{
+    m_stale = false;
+    refreshChart(m_basic, TrendScope{});
+    refreshChart(m_positional, scopeOf(*m_position));
+    refreshTables();
+}
+
+void TrendWindow::refreshChart(ChartTab& tab, TrendScope scope)
+{
+    tab.model->setChart(m_workspace.history(), scope, range());
+    tab.view->setColumnWidth(TrendChartModel::kIssueColumn, 80);
+    tab.footer->setColumnWidth(TrendChartModel::kIssueColumn, 80);
+    for (int column = 1 + kHighestNumber; column < tab.model->columnCount(); ++column) {
+        tab.view->setColumnWidth(column, 50);
+        tab.footer->setColumnWidth(column, 50);
+    }
+    tab.view->scrollToLastRow();
+}
+
+void TrendWindow::refreshTables()
+{
+    const std::shared_ptr<const DrawTable> history = m_workspace.history();
+    const TrendRange range = TrendRange::newest(history->drawCount(), this->range());
+    TrendTables::fillOmission(*m_omission, TrendChart(*history, scopeOf(*m_omissionScope), range));
+    TrendTables::fillHotCold(*m_hotCold, hotCold(*history, scopeOf(*m_hotColdScope)));
+    TrendTables::fillTwoSided(*m_twoSided, twoSidedStreaks(*history, range));
+}
+
+} // namespace quorvel
