@@ -1,8 +1,8 @@
 #include "ui/models/TrendChartModel.h"
 
-#include <QColor>
+#include "verification/ChanceBaseline.h"
 
-#include <cmath>
+#include <QColor>
 
 namespace quorvel {
 
@@ -178,19 +178,7 @@ QVariant TrendFooterModel::data(const QModelIndex& index, int role) const
     case FooterRowCount:
         break;
     }
-    return percentText(figures.chance);
-}
-
-QString TrendFooterModel::percentText(double chance)
-{
-    const double percent = chance * 100;
-    if (percent <= 0)
-        return QStringLiteral("0%");
-    // Two significant digits without an exponent, down to a millionth of a percent.
-    const int decimals = std::max(0, 1 - int(std::floor(std::log10(percent))));
-    if (decimals > 8)
-        return QString::number(percent, 'g', 2) + QLatin1Char('%');
-    return QString::number(percent, 'f', decimals) + QLatin1Char('%');
+    return ChanceBaseline::percentText(figures.chance);
 }
 
 } // namespace quorvel

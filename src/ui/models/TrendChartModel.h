@@ -65,9 +65,6 @@ public:
     int columnCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
 
-    // A chance as the footer writes it: a percentage with two significant digits.
-    static QString percentText(double chance);
-
 private:
     const TrendChartModel& m_chart;
 };

@@ -1,6 +1,6 @@
 #include "ui/models/TrendTables.h"
 
-#include "ui/models/TrendChartModel.h"
+#include "verification/ChanceBaseline.h"
 
 #include <QBrush>
 #include <QStandardItemModel>
@@ -73,7 +73,7 @@ void fillOmission(QStandardItemModel& model, const TrendChart& chart)
             wholeCell(figures.maxMiss),
             wholeCell(figures.avgMiss),
             figures.ratio ? cell(QString::number(*figures.ratio, 'f', 2), *figures.ratio) : cell(QStringLiteral("-"), -1.0),
-            cell(TrendFooterModel::percentText(figures.chance), figures.chance),
+            cell(ChanceBaseline::percentText(figures.chance), figures.chance),
         });
     }
 }
@@ -118,7 +118,7 @@ void fillTwoSided(QStandardItemModel& model, const std::vector<TwoSidedStreak>& 
         const QList<QStandardItem*> items{cell(where, row++), cell(attributeName(streak.attribute), int(streak.attribute)),
                                           cell(streak.sideText(), streak.firstSide), wholeCell(streak.streak),
                                           wholeCell(streak.longest),
-                                          cell(TrendFooterModel::percentText(streak.chance), streak.chance)};
+                                          cell(ChanceBaseline::percentText(streak.chance), streak.chance)};
         if (streak.streak >= 5) {
             for (QStandardItem* item : items)
                 item->setBackground(QColor(255, 236, 179));
