@@ -1,23 +1,10 @@
 #include "ui/models/TrendChartModel.h"
 
-#include "verification/ChanceBaseline.h"
+#include "verification/TrendTables.h"
 
 #include <QColor>
 
 namespace quorvel {
-
-namespace {
-
-const QString kShapeHeaders[TrendChartModel::kShapeColumnCount] = {
-    QStringLiteral("和值"), QStringLiteral("跨度"), QStringLiteral("奇偶比"), QStringLiteral("大小比"),
-    QStringLiteral("重号")};
-
-QString twoDigits(int number)
-{
-    return QStringLiteral("%1").arg(number, 2, 10, QLatin1Char('0'));
-}
-
-} // namespace
 
 TrendChartModel::TrendChartModel(QObject* parent) : QAbstractTableModel(parent)
 {
@@ -52,7 +39,7 @@ int TrendChartModel::columnCount(const QModelIndex& parent) const
 {
     if (parent.isValid())
         return 0;
-    return 1 + kHighestNumber + (m_scope.isEveryPosition() ? kShapeColumnCount : 0);
+    return TrendTables::chartColumnCount(m_scope);
 }
 
 QVariant TrendChartModel::data(const QModelIndex& index, int role) const
@@ -66,8 +53,7 @@ QVariant TrendChartModel::data(const QModelIndex& index, int role) const
     if (column == kIssueColumn) {
         if (role != Qt::DisplayRole)
             return {};
-        return QStringLiteral("%1").arg(m_history->issues()[std::size_t(m_chart->range().first + row)], 8, 10,
-                                        QLatin1Char('0'));
+        return TrendTables::issueText(m_history->issues()[std::size_t(m_chart->range().first + row)]);
     }
     if (column <= kHighestNumber)
         return numberCell(row, column, role);
@@ -80,7 +66,7 @@ QVariant TrendChartModel::numberCell(int row, int number, int role) const
     switch (role) {
     case Qt::DisplayRole:
         if (hit)
-            return twoDigits(number);
+            return TrendTables::chartHeader(number);
         return m_omissionsShown ? QString::number(m_chart->omission(row, number)) : QString();
     case Qt::ForegroundRole:
         return hit ? QColor(Qt::white) : QColor(Qt::gray);
@@ -96,41 +82,15 @@ QVariant TrendChartModel::numberCell(int row, int number, int role) const
 
 QVariant TrendChartModel::shapeCell(int row, int shapeColumn) const
 {
-    const DrawShape shape = drawShape(*m_history, m_chart->range().first + row);
-    switch (shapeColumn) {
-    case 0:
-        return shape.sum;
-    case 1:
-        return shape.span;
-    case 2:
-        return QStringLiteral("%1:%2").arg(shape.odd).arg(shape.even());
-    case 3:
-        return QStringLiteral("%1:%2").arg(shape.big).arg(shape.small());
-    default:
-        return shape.repeated ? QString::number(*shape.repeated) : QStringLiteral("-");
-    }
+    return TrendTables::shapeText(drawShape(*m_history, m_chart->range().first + row), shapeColumn);
 }
 
 QVariant TrendChartModel::headerData(int section, Qt::Orientation orientation, int role) const
 {
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
         return QAbstractTableModel::headerData(section, orientation, role);
-    if (section == kIssueColumn)
-        return QStringLiteral("期号");
-    if (section <= kHighestNumber)
-        return twoDigits(section);
-    return kShapeHeaders[section - kHighestNumber - 1];
+    return TrendTables::chartHeader(section);
 }
-
-namespace {
-
-enum FooterRow { Hits, AverageMiss, LongestMiss, LongestRun, CurrentMiss, Chance, FooterRowCount };
-
-const QString kFooterLabels[FooterRowCount] = {QStringLiteral("出现次数"), QStringLiteral("平均遗漏"),
-                                               QStringLiteral("最大遗漏"), QStringLiteral("最大连出"),
-                                               QStringLiteral("当前遗漏"), QStringLiteral("随机概率")};
-
-} // namespace
 
 TrendFooterModel::TrendFooterModel(const TrendChartModel& chart, QObject* parent)
     : QAbstractTableModel(parent), m_chart(chart)
@@ -141,7 +101,7 @@ TrendFooterModel::TrendFooterModel(const TrendChartModel& chart, QObject* parent
 
 int TrendFooterModel::rowCount(const QModelIndex& parent) const
 {
-    return parent.isValid() ? 0 : FooterRowCount;
+    return parent.isValid() ? 0 : TrendTables::kFooterRowCount;
 }
 
 int TrendFooterModel::columnCount(const QModelIndex& parent) const
@@ -159,26 +119,10 @@ QVariant TrendFooterModel::data(const QModelIndex& index, int role) const
         return {};
     const int column = index.column();
     if (column == TrendChartModel::kIssueColumn)
-        return kFooterLabels[index.row()];
+        return TrendTables::footerLabel(index.row());
     if (column > kHighestNumber)
         return {};
-    const NumberTrend& figures = m_chart.chart().number(column);
-    switch (FooterRow(index.row())) {
-    case Hits:
-        return figures.hits;
-    case AverageMiss:
-        return figures.avgMiss;
-    case LongestMiss:
-        return figures.maxMiss;
-    case LongestRun:
-        return figures.maxRun;
-    case CurrentMiss:
-        return figures.current;
-    case Chance:
-    case FooterRowCount:
-        break;
-    }
-    return ChanceBaseline::percentText(figures.chance);
+    return TrendTables::footerText(m_chart.chart().number(column), index.row());
 }
 
 } // namespace quorvel

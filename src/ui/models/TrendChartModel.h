@@ -23,7 +23,6 @@ public:
         LayerRole,                  // bool: the cell lies below its number's newest hit
     };
     static constexpr int kIssueColumn = 0;
-    static constexpr int kShapeColumnCount = 5;
 
     explicit TrendChartModel(QObject* parent = nullptr);
 

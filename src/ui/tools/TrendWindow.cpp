@@ -2,8 +2,8 @@
 
 #include "ui/GridView.h"
 #include "ui/models/TrendChartModel.h"
-#include "ui/models/TrendTables.h"
 #include "ui/tools/TrendChartView.h"
+#include "verification/TrendTables.h"
 #include "workspace/Workspace.h"
 
 #include <QCheckBox>
@@ -22,14 +22,33 @@ namespace quorvel {
 namespace {
 
 constexpr int kRanges[] = {30, 50, 100, 200, 0};
+constexpr int kSortRole = Qt::UserRole;
 constexpr int kDefaultRangeIndex = 2;
-
-const char16_t* const kPositionNames[] = {u"第一", u"第二", u"第三", u"第四", u"第五", u"第六", u"第七", u"第八"};
 
 // The scope a chooser stands for: its items are 全部 (when offered) and then 第一 .. 第八.
 TrendScope scopeOf(const QComboBox& chooser)
 {
     return TrendScope{chooser.currentData().toInt()};
+}
+
+// Shows a trend table: each cell's text, its background, and the value it sorts by.
+void showTable(QStandardItemModel& model, const TrendTable& table)
+{
+    model.clear();
+    model.setHorizontalHeaderLabels(table.headers);
+    for (const std::vector<TrendCell>& row : table.rows) {
+        QList<QStandardItem*> items;
+        for (const TrendCell& cell : row) {
+            auto* item = new QStandardItem(cell.text);
+            item->setData(cell.sortValue, kSortRole);
+            item->setTextAlignment(Qt::AlignCenter);
+            item->setEditable(false);
+            if (cell.fill)
+                item->setBackground(QColor(QRgb(*cell.fill)));
+            items.push_back(item);
+        }
+        model.appendRow(items);
+    }
 }
 
 } // namespace
@@ -121,7 +140,7 @@ QComboBox* TrendWindow::createScopeChooser(const QString& name, bool everyPositi
     if (everyPosition)
         chooser->addItem(QStringLiteral("全部"), 0);
     for (int position = 1; position <= kPositionCount; ++position)
-        chooser->addItem(QString::fromUtf16(kPositionNames[position - 1]), position);
+        chooser->addItem(TrendTables::positionName(position), position);
     return chooser;
 }
 
@@ -168,7 +187,7 @@ QWidget* TrendWindow::createTableTab(QStandardItemModel*& model, QTableView*& vi
     model = new QStandardItemModel(page);
     auto* sorted = new QSortFilterProxyModel(page);
     sorted->setSourceModel(model);
-    sorted->setSortRole(TrendTables::kSortRole);
+    sorted->setSortRole(kSortRole);
     view = new QTableView(page);
     view->setObjectName(name);
     view->setModel(sorted);
@@ -224,9 +243,9 @@ void TrendWindow::refreshTables()
 {
     const std::shared_ptr<const DrawTable> history = m_workspace.history();
     const TrendRange range = TrendRange::newest(history->drawCount(), this->range());
-    TrendTables::fillOmission(*m_omission, TrendChart(*history, scopeOf(*m_omissionScope), range));
-    TrendTables::fillHotCold(*m_hotCold, hotCold(*history, scopeOf(*m_hotColdScope)));
-    TrendTables::fillTwoSided(*m_twoSided, twoSidedStreaks(*history, range));
+    showTable(*m_omission, TrendTables::omission(TrendChart(*history, scopeOf(*m_omissionScope), range)));
+    showTable(*m_hotCold, TrendTables::hotCold(quorvel::hotCold(*history, scopeOf(*m_hotColdScope))));
+    showTable(*m_twoSided, TrendTables::twoSided(twoSidedStreaks(*history, range)));
 }
 
 } // namespace quorvel
