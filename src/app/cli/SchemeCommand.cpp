@@ -4,8 +4,7 @@
 #include "app/cli/CliContext.h"
 #include "app/cli/CommandOptions.h"
 #include "app/cli/SearchOptions.h"
-#include "search/FoundList.h"
-#include "search/SearchScheme.h"
+#include "search/SearchSession.h"
 
 #include <QElapsedTimer>
 #include <QThread>
@@ -80,28 +79,21 @@ int SchemeCommand::run(const CliContext& context, CliArguments& arguments)
     if (!counts)
         return context.fail(counts.failure());
 
-    SchemeParameters parameters;
-    parameters.history = workspace.history();
-    parameters.plan.targets = *planned;
-    parameters.plan.mode = mode->value_or(QStringLiteral("new")) == QLatin1String("hold")
-                               ? SchemeCountMode::Hold
-                               : SchemeCountMode::New;
-    parameters.plan.existingCounts = SchemePlan::existingCountsFor(*planned, *counts);
-    parameters.kill = kill;
-    for (int p = 1; p <= kPositionCount; ++p) {
-        parameters.bounds[std::size_t(p - 1)] = SearchOptions::storedBounds(*settings, p, kill);
-        parameters.operandCounts[std::size_t(p - 1)] = settings->operandCount(p);
-    }
-    parameters.constant = 0;
-    parameters.periods = Settings::retrievalPeriods(settings->retrievalPeriodsIndex());
-    parameters.seed = seed->value_or(CandidateGenerator::clockSeed());
+    SchemeRequest request;
+    request.targets = *planned;
+    request.mode = mode->value_or(QStringLiteral("new")) == QLatin1String("hold") ? SchemeCountMode::Hold
+                                                                                  : SchemeCountMode::New;
+    request.tableCounts = *counts;
+    request.kill = kill;
+    request.seed = *seed;
     if (store->has_value())
-        parameters.autoStore =
+        request.autoStore =
             **store == FoundStoreMode::Append ? SchemeAutoStore::Append : SchemeAutoStore::Replace;
+    SearchSession search(*settings, [&workspace] { return workspace.history(); });
 
     QElapsedTimer timer;
     timer.start();
-    const SchemeOutcome outcome = SearchScheme::runToEnd(parameters);
+    const SchemeOutcome outcome = search.runScheme(request);
     const qint64 elapsed = timer.nsecsElapsed();
     if (outcome.reason == SearchStopReason::OutOfMemory)
         return context.fail(searchStopNotice(outcome.reason));
@@ -129,7 +121,7 @@ int SchemeCommand::run(const CliContext& context, CliArguments& arguments)
           << qint64(outcome.found.size());
     context.print(total);
     SearchOptions::printRate(context, outcome.tried, elapsed, std::clamp(QThread::idealThreadCount(), 1, 256),
-                             parameters.seed);
+                             search.lastSeed());
 
     if (!outcome.completed) {
         // A full found list stops the scheme before position 8; what it found is not stored.
@@ -141,10 +133,9 @@ int SchemeCommand::run(const CliContext& context, CliArguments& arguments)
     }
     if (outcome.store == SchemeAutoStore::None)
         return ExitSuccess;
-    FoundList list;
-    list.append(outcome.found);
     const Result<FoundStoreOutcome> stored = resultStore.store(
-        list, outcome.store == SchemeAutoStore::Append ? FoundStoreMode::Append : FoundStoreMode::Replace,
+        search.foundList(),
+        outcome.store == SchemeAutoStore::Append ? FoundStoreMode::Append : FoundStoreMode::Replace,
         /*ask=*/false);
     if (!stored)
         return context.fail(stored.failure());

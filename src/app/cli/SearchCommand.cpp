@@ -4,10 +4,8 @@
 #include "app/cli/CliContext.h"
 #include "app/cli/CommandOptions.h"
 #include "app/cli/SearchOptions.h"
-#include "search/FoundList.h"
-#include "search/LuckBaseline.h"
-#include "search/SearchRun.h"
 #include "search/SearchScoring.h"
+#include "search/SearchSession.h"
 #include "search/SearchSettings.h"
 
 #include <limits>
@@ -99,74 +97,70 @@ int SearchCommand::search(const CliContext& context, CliArguments& arguments)
     if (candidates->has_value() == target->has_value())
         return context.usage(QStringLiteral("search needs one of --candidates N and --target T"));
 
-    SearchParameters parameters;
-    parameters.generation.position = position->value_or(1);
-    parameters.generation.kill = kind->value_or(false);
-    parameters.generation.operandCount =
-        operands->has_value() ? int(**operands) : settings->operandCount(parameters.generation.position);
+    SingleSearchRequest request;
+    request.generation.position = position->value_or(1);
+    request.generation.kill = kind->value_or(false);
+    request.generation.operandCount =
+        operands->has_value() ? int(**operands) : settings->operandCount(request.generation.position);
     if (!*randomConstant)
-        parameters.generation.constant =
+        request.generation.constant =
             CandidateGenerator::specifiedConstant(constant->has_value() ? (**constant).first() : QString());
-    parameters.generation.shape = form->value_or(QStringLiteral("prefix")) == QLatin1String("suffix")
-                                      ? FormulaText::Shape::Suffix
-                                      : FormulaText::Shape::Prefix;
-    parameters.bounds = bounds->value_or(
-        SearchOptions::storedBounds(*settings, parameters.generation.position, parameters.generation.kill));
-    parameters.periods = *periods;
-    parameters.seed = seed->value_or(CandidateGenerator::clockSeed());
+    request.generation.shape = form->value_or(QStringLiteral("prefix")) == QLatin1String("suffix")
+                                   ? FormulaText::Shape::Suffix
+                                   : FormulaText::Shape::Prefix;
+    request.bounds = bounds->value_or(
+        SearchOptions::storedBounds(*settings, request.generation.position, request.generation.kill));
+    request.seed = *seed;
     if (candidates->has_value())
-        parameters.candidateLimit = quint64(**candidates);
+        request.candidateLimit = quint64(**candidates);
     if (target->has_value())
-        parameters.foundTarget = int(**target);
-    parameters.threads = int(threads->value_or(0));
+        request.foundTarget = int(**target);
+    request.threads = int(threads->value_or(0));
 
     // Storing needs the workspace; a search alone only the history.
     std::unique_ptr<CliSession> session;
+    std::shared_ptr<const DrawTable> history;
     if (store->has_value()) {
         WorkspaceStartOptions options;
-        options.position = parameters.generation.position;
-        options.kill = parameters.generation.kill;
+        options.position = request.generation.position;
+        options.kill = request.generation.kill;
         options.verifyAtStart = false;
         Result<std::unique_ptr<CliSession>> started = context.startSession(options);
         if (!started)
             return context.fail(started.failure());
         session = std::move(*started);
-        parameters.history = session->workspace().history();
+        history = session->workspace().history();
     } else {
-        Result<DrawTable> history = context.readHistory();
-        if (!history)
-            return context.fail(history.failure());
-        parameters.history = std::make_shared<const DrawTable>(std::move(*history));
+        Result<DrawTable> read = context.readHistory();
+        if (!read)
+            return context.fail(read.failure());
+        history = std::make_shared<const DrawTable>(std::move(*read));
     }
 
-    std::vector<FoundFormula> found;
-    const SearchOutcome outcome = SearchRun::runToEnd(parameters, found);
+    SearchSession search(*settings, [history] { return history; });
+    search.setPeriods(*periods);
+    const SearchOutcome outcome = search.runSearch(request);
     if (outcome.reason == SearchStopReason::OutOfMemory)
         return context.fail(searchStopNotice(outcome.reason));
-    for (const FoundFormula& formula : found)
+    for (const FoundFormula& formula : search.foundList().entries())
         printFound(context, formula);
     TabLine counts;
     counts << QStringLiteral("tried") << qint64(outcome.tried) << QStringLiteral("found") << outcome.found;
     context.print(counts);
     if (*luck) {
-        std::vector<FoundFormula> none;
-        const SearchOutcome baseline = SearchRun::runToEnd(
-            LuckBaseline::parametersFor(parameters, outcome.tried, parameters.generation), none);
         TabLine line;
-        line << QStringLiteral("luck") << baseline.found;
+        line << QStringLiteral("luck") << search.runLuckCount(outcome.tried);
         context.print(line);
     }
     SearchOptions::printRate(context, outcome.tried, outcome.elapsedNanoseconds, outcome.threads,
-                             parameters.seed);
+                             search.lastSeed());
     if (const QString notice = searchStopNotice(outcome.reason); !notice.isEmpty())
         context.printError(notice);
 
     if (!session)
         return ExitSuccess;
-    FoundList list;
-    list.append(found);
     const Result<FoundStoreOutcome> stored =
-        SearchResultStore(session->workspace()).store(list, **store, /*ask=*/true);
+        SearchResultStore(session->workspace()).store(search.foundList(), **store, /*ask=*/true);
     if (!stored)
         return context.fail(stored.failure());
     if (stored->declined)

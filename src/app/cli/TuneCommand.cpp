@@ -5,8 +5,7 @@
 #include "app/cli/CommandOptions.h"
 #include "app/cli/SearchOptions.h"
 #include "formulas/CompiledFormula.h"
-#include "search/ParameterTuning.h"
-#include "search/SearchSettings.h"
+#include "search/SearchSession.h"
 
 namespace quorvel::cli {
 
@@ -53,20 +52,19 @@ int TuneCommand::tune(const CliContext& context, CliArguments& arguments)
     Result<DrawTable> history = context.readHistory();
     if (!history)
         return context.fail(history.failure());
-    TuningParameters parameters;
-    parameters.history = std::make_shared<const DrawTable>(std::move(*history));
-    parameters.generation.position = position->value_or(1);
-    parameters.generation.kill = kind->value_or(false);
-    parameters.generation.operandCount = settings->operandCount(parameters.generation.position);
-    parameters.generation.constant = 0;
-    parameters.periods = Settings::retrievalPeriods(settings->retrievalPeriodsIndex());
-    parameters.samples = int(samples->value_or(kDefaultSamples));
-    parameters.seed = seed->value_or(CandidateGenerator::clockSeed());
-    const TuningResult result = ParameterTuning::tune(parameters);
+    const std::shared_ptr<const DrawTable> table = std::make_shared<const DrawTable>(std::move(*history));
+    SearchSession search(*settings, [table] { return table; });
+    TuningRequest request;
+    request.generation.position = position->value_or(1);
+    request.generation.kill = kind->value_or(false);
+    request.generation.operandCount = search.settings().operandCount(request.generation.position);
+    request.generation.constant = 0;
+    request.samples = int(samples->value_or(kDefaultSamples));
+    request.seed = *seed;
+    const TuningResult result = search.runTuning(request);
     context.print(SearchOptions::boundsLine(result.bounds));
     if (*save)
-        SearchSettings(*settings).saveCategory(result.position, result.kill, result.bounds,
-                                               result.operandCount);
+        search.settings().saveCategory(result.position, result.kill, result.bounds, result.operandCount);
     return ExitSuccess;
 }
 
@@ -98,7 +96,7 @@ int TuneCommand::score(const CliContext& context, CliArguments& arguments)
         return context.fail(history.failure());
     const Result<TuningResult> result =
         ParameterTuning::tuneCodes(*history, file->codes, position->value_or(1), kind->value_or(false),
-                                   Settings::retrievalPeriods(settings->retrievalPeriodsIndex()));
+                                   SearchSession::storedPeriods(*settings));
     if (!result)
         return context.fail(result.failure());
     context.print(SearchOptions::boundsLine(result->bounds));
