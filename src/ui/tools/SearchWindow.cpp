@@ -99,7 +99,7 @@ void SearchWindow::connectControls()
     // Ticked while a search runs, the stop rule holds from then on.
     const auto forwardAutoStop = [this] { m_session.setAutoStop(autoStopTarget()); };
     connect(c.autoStop, &QCheckBox::toggled, this, forwardAutoStop);
-    connect(c.autoStopTarget, &QLineEdit::editingFinished, this, forwardAutoStop);
+    connect(c.autoStopTarget, &QLineEdit::textChanged, this, forwardAutoStop);
     for (QLineEdit* box : c.targetBoxes)
         connect(box, &QLineEdit::editingFinished, this, &SearchWindow::refreshPlannedTotal);
 
