@@ -2,6 +2,7 @@
 #include "oracle/SyntheticHistory.h"
 #include "search/SearchSession.h"
 
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -18,6 +19,7 @@ private Q_SLOTS:
     void cleanup();
     void searchWithTheSameSeedGoesOnAfterTheLastRun();
     void everyRunScoresOverTheRetrievalPeriods();
+    void tuningAllPositionsSavesEachOfOneKind();
 
 private:
     std::unique_ptr<QTemporaryDir> m_folder;
@@ -73,6 +75,24 @@ void TestSearchSession::everyRunScoresOverTheRetrievalPeriods()
     // The companion's --periods holds for its session only.
     m_session->setPeriods(0);
     QCOMPARE(m_session->schemeParameters({}).periods, 0);
+}
+
+void TestSearchSession::tuningAllPositionsSavesEachOfOneKind()
+{
+    QSignalSpy results(m_session.get(), &SearchSession::tuningResultReady);
+    QSignalSpy finished(m_session.get(), &SearchSession::tuningFinished);
+    TuningRequest request;
+    request.generation.kill = true;
+    request.samples = 20;
+    QVERIFY(!m_session->startTuning(request, true));
+    QVERIFY(m_session->isTuning());
+    QTRY_COMPARE(finished.count(), 1);
+    QCOMPARE(finished.first().first().toBool(), false);
+    QCOMPARE(results.count(), 8);
+    for (int position = 1; position <= 8; ++position) {
+        QCOMPARE(m_store->categoryBound(position, true, 3), 32767.0); // the tuning's open upper end
+        QCOMPARE(m_store->categoryBound(position, false, 3), 32768.0);
+    }
 }
 
 QTEST_GUILESS_MAIN(TestSearchSession)
