@@ -85,7 +85,8 @@ public:
     // The seed of the last run started.
     quint64 lastSeed() const { return m_lastSeed; }
 
-    // The parameters of the runs, built in this one place for both sides.
+    // The parameters of the runs, built in this one place for both sides. A search's or a scheme's
+    // seed is the one asked for or one from the clock, and becomes lastSeed().
     SearchParameters searchParameters(const SingleSearchRequest& request);
     SchemeParameters schemeParameters(const SchemeRequest& request);
     TuningParameters tuningParameters(const TuningRequest& request);
