@@ -138,15 +138,36 @@ const CommandForm<GlobalOptions>& globalForm()
 
 std::vector<OptionSpec> optionsOf(const CliCommand& command)
 {
-    std::vector<OptionSpec> options;
+    // Each distinct (name, help) once, with the forms that declare it.
+    std::vector<std::pair<OptionSpec, QStringList>> found;
     for (const FormSpec* form : command.forms()) {
         for (const OptionSpec& option : form->options) {
-            const bool known = std::any_of(options.begin(), options.end(),
-                                           [&](const OptionSpec& seen) { return seen.name == option.name; });
-            if (!known)
-                options.push_back(option);
+            const auto same = std::find_if(found.begin(), found.end(), [&](const auto& entry) {
+                return entry.first.name == option.name && entry.first.help == option.help;
+            });
+            if (same == found.end())
+                found.emplace_back(option, QStringList{form->words});
+            else
+                same->second << form->words;
         }
     }
+    // An option whose help differs between forms names the forms each help is for.
+    std::vector<OptionSpec> options;
+    for (const auto& [option, forms] : found) {
+        const auto named = std::count_if(found.begin(), found.end(),
+                                         [&](const auto& entry) { return entry.first.name == option.name; });
+        options.push_back(option);
+        if (named > 1)
+            options.back().help = forms.join(QStringLiteral(", ")) + QStringLiteral(": ") + option.help;
+    }
+    std::stable_sort(options.begin(), options.end(), [&](const OptionSpec& left, const OptionSpec& right) {
+        const auto firstOf = [&](const QString& name) {
+            return std::find_if(found.begin(), found.end(),
+                                [&](const auto& entry) { return entry.first.name == name; }) -
+                   found.begin();
+        };
+        return firstOf(left.name) < firstOf(right.name);
+    });
     return options;
 }
 

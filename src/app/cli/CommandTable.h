@@ -36,7 +36,8 @@ QString helpText();
 // What COMMAND --help prints: the usage of each form of the command, its summary, and each of its
 // options with its help, one a line.
 QString commandHelp(const CliCommand& command);
-// The options of a command's forms, each once, in the order they are first declared.
+// The options of a command's forms, each once, in the order they are first declared; an option
+// whose help differs between forms once per help, naming its forms.
 std::vector<OptionSpec> optionsOf(const CliCommand& command);
 
 } // namespace quorvel::cli
