@@ -455,6 +455,7 @@ void TestCli::helpAndVersionExitZero()
     // A command's help: the usage of its forms, then one line per option with its help.
     const Run search = cli({QStringLiteral("search"), QStringLiteral("--help")});
     QCOMPARE(search.exitCode, 0);
+    QCOMPARE(cli({QStringLiteral("--help"), QStringLiteral("search")}).out, search.out);
     QVERIFY(search.out.first().startsWith(QStringLiteral("usage: quorvel-cli search [--position P]")));
     QVERIFY(search.out.contains(
         QStringLiteral("       quorvel-cli search score FILE [--position P] [--kind kill|keep] "

@@ -60,6 +60,13 @@ int main(int argc, char* argv[])
         const Result<bool> version = arguments.takeFlag(QStringLiteral("--version"));
         const Result<bool> help = arguments.takeFlag(QStringLiteral("--help"));
         const Result<QStringList> rest = arguments.positional();
+        // "--help COMMAND" asks for the help of that command, as "COMMAND --help" does.
+        if (version && help && rest && !*version && *help && rest->size() == 1) {
+            if (const CliCommand* asked = findCommand(rest->first())) {
+                context.print(commandHelp(*asked));
+                return ExitSuccess;
+            }
+        }
         const bool alone = version && help && rest && rest->isEmpty() && *version != *help;
         if (alone && *version)
             context.print(QStringLiteral("quorvel-cli ") + BuildInfo::version());
