@@ -1,4 +1,5 @@
 #include "app/cli/CommandForm.h"
+#include "app/cli/CommandTable.h"
 
 #include <QTest>
 
@@ -55,6 +56,7 @@ private Q_SLOTS:
     void refusals_data();
     void refusals();
     void usageComesFromTheDeclarations();
+    void subcommandRefusalNamesTheForms();
 };
 
 void TestCliOptions::parsesEveryKindIntoTheStruct()
@@ -114,6 +116,16 @@ void TestCliOptions::usageComesFromTheDeclarations()
 {
     QCOMPARE(sampleForm().usage(), QStringLiteral("sample run FILE... [--count N] (--fast | --slow) "
                                                   "[--kind kill|keep] [--name TEXT]"));
+}
+
+void TestCliOptions::subcommandRefusalNamesTheForms()
+{
+    QCOMPARE(subcommandRefusal(findCommand(QStringLiteral("history"))->forms()),
+             QStringLiteral("history needs import, list, update, delete, export or missing"));
+    QCOMPARE(subcommandRefusal(findCommand(QStringLiteral("limits"))->forms()),
+             QStringLiteral("limits needs update"));
+    QCOMPARE(subcommandRefusal(findCommand(QStringLiteral("search"))->forms()),
+             QStringLiteral("search takes options or score FILE"));
 }
 
 QTEST_GUILESS_MAIN(TestCliOptions)

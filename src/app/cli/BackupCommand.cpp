@@ -69,7 +69,7 @@ int BackupCommand::run(const CliContext& context, CliArguments& arguments)
         return list(context, arguments);
     if (subcommand == QLatin1String("restore"))
         return restore(context, arguments);
-    return context.usage(QStringLiteral("backup needs list or restore"));
+    return context.usage(subcommandRefusal(forms()));
 }
 
 int BackupCommand::list(const CliContext& context, CliArguments& arguments)

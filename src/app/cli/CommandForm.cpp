@@ -88,6 +88,29 @@ Status FormSpec::checkGroups(const std::vector<bool>& given) const
     return success();
 }
 
+QString subcommandRefusal(const std::vector<const FormSpec*>& forms)
+{
+    const QString command = forms.front()->words.section(QLatin1Char(' '), 0, 0);
+    bool runsBare = false;
+    QStringList subcommands;
+    for (const FormSpec* form : forms) {
+        const QString subcommand = form->words.section(QLatin1Char(' '), 1);
+        if (subcommand.isEmpty())
+            runsBare = true;
+        else if (runsBare)
+            subcommands << (form->positional.usage.isEmpty()
+                                ? subcommand
+                                : subcommand + QLatin1Char(' ') + form->positional.usage);
+        else if (!subcommands.contains(subcommand))
+            subcommands << subcommand;
+    }
+    const QString last = subcommands.takeLast();
+    const QString choices =
+        subcommands.isEmpty() ? last : subcommands.join(QStringLiteral(", ")) + QStringLiteral(" or ") + last;
+    return runsBare ? QStringLiteral("%1 takes options or %2").arg(command, choices)
+                    : QStringLiteral("%1 needs %2").arg(command, choices);
+}
+
 namespace OptionValue {
 
 Result<qint64> wholeNumber(const QString& text, qint64 minimum, qint64 maximum, const QString& refusal)

@@ -58,6 +58,10 @@ struct FormSpec
     Status checkGroups(const std::vector<bool>& given) const;
 };
 
+// The refusal of a command word none of `forms` takes: "history needs import, list, ... or
+// missing", or "search takes options or score FILE" for a command that also runs without one.
+QString subcommandRefusal(const std::vector<const FormSpec*>& forms);
+
 // One declared option: its spec, and how its values are checked and stored into `Options`.
 template <typename Options> struct Option
 {

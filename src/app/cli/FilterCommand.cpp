@@ -38,7 +38,7 @@ int FilterCommand::run(const CliContext& context, CliArguments& arguments)
 {
     const std::optional<QString> filter = arguments.takeCommandWord();
     if (filter != QLatin1String("limit") && filter != QLatin1String("range"))
-        return context.usage(QStringLiteral("filter needs limit or range"));
+        return context.usage(subcommandRefusal(forms()));
     const bool range = filter == QLatin1String("range");
     const Result<FilterOptions> list = form(range).parse(arguments);
     if (!list)

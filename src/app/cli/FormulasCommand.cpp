@@ -72,7 +72,7 @@ int FormulasCommand::run(const CliContext& context, CliArguments& arguments)
         return list(context, arguments);
     if (subcommand && FormulaLibraryCommand::handles(*subcommand))
         return FormulaLibraryCommand::run(*subcommand, context, arguments);
-    return context.usage(QStringLiteral("formulas needs add, list, import, export, update, clear or delete"));
+    return context.usage(subcommandRefusal(forms()));
 }
 
 int FormulasCommand::add(const CliContext& context, CliArguments& arguments)

@@ -66,7 +66,7 @@ int HistoryCommand::run(const CliContext& context, CliArguments& arguments)
         return HistoryMaintenanceCommand::exportText(context, arguments);
     if (subcommand == QLatin1String("missing"))
         return HistoryMaintenanceCommand::missing(context, arguments);
-    return context.usage(QStringLiteral("history needs import, list, update, delete, export or missing"));
+    return context.usage(subcommandRefusal(forms()));
 }
 
 int HistoryCommand::import(const CliContext& context, CliArguments& arguments)

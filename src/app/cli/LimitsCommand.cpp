@@ -31,7 +31,7 @@ std::vector<const FormSpec*> LimitsCommand::forms()
 int LimitsCommand::run(const CliContext& context, CliArguments& arguments)
 {
     if (arguments.takeCommandWord() != QLatin1String("update"))
-        return context.usage(QStringLiteral("limits needs update"));
+        return context.usage(subcommandRefusal(forms()));
     const Result<LimitsOptions> parsed = form().parse(arguments);
     if (!parsed)
         return context.usage(parsed.error());

@@ -36,7 +36,7 @@ int SearchCommand::run(const CliContext& context, CliArguments& arguments)
         return search(context, arguments);
     if (subcommand == QLatin1String("score"))
         return score(context, arguments);
-    return context.usage(QStringLiteral("search takes options or score FILE"));
+    return context.usage(subcommandRefusal(forms()));
 }
 
 int SearchCommand::search(const CliContext& context, CliArguments& arguments)

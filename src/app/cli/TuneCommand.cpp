@@ -20,7 +20,7 @@ int TuneCommand::run(const CliContext& context, CliArguments& arguments)
         return tune(context, arguments);
     if (subcommand == QLatin1String("score"))
         return score(context, arguments);
-    return context.usage(QStringLiteral("tune takes options or score FILE"));
+    return context.usage(subcommandRefusal(forms()));
 }
 
 int TuneCommand::tune(const CliContext& context, CliArguments& arguments)

@@ -94,7 +94,7 @@ int XlsxCommand::run(const CliContext& context, CliArguments& arguments)
         return prediction(context, arguments, true);
     if (subcommand == QLatin1String("steps"))
         return steps(context, arguments);
-    return context.usage(QStringLiteral("xlsx needs history, formulas, ranking, details or steps"));
+    return context.usage(subcommandRefusal(forms()));
 }
 
 int XlsxCommand::history(const CliContext& context, CliArguments& arguments)
