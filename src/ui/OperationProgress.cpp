@@ -1,5 +1,7 @@
 #include "ui/OperationProgress.h"
 
+#include "core/Job.h"
+
 #include <QProgressDialog>
 
 #include <algorithm>
@@ -39,6 +41,13 @@ OperationProgress::OperationProgress(QWidget* window, const Options& options)
 OperationProgress::~OperationProgress()
 {
     close();
+}
+
+void OperationProgress::follow(const JobSignals& job)
+{
+    connect(&job, &JobSignals::progressRangeChanged, this, &OperationProgress::setRange);
+    connect(&job, &JobSignals::progressValueChanged, this, &OperationProgress::setValue);
+    connect(&job, &JobSignals::progressTextChanged, this, &OperationProgress::setLabelText);
 }
 
 void OperationProgress::setLabelText(const QString& text)

@@ -9,6 +9,8 @@ class QWidget;
 
 namespace quorvel {
 
+class JobSignals;
+
 // The one progress dialog of the window program. It carries the title of the operation it
 // belongs to, and it is closed before the operation's outcome is shown: the operation closes it
 // when it ends, and every message, question or input box of the program closes any modal progress
@@ -31,6 +33,8 @@ public:
     OperationProgress(QWidget* window, const Options& options);
     ~OperationProgress() override;
 
+    // Shows the progress a job reports (range, value and text) until the dialog closes.
+    void follow(const JobSignals& job);
     void setLabelText(const QString& text);
     void setRange(int minimum, int maximum);
     void setValue(int value);
