@@ -8,7 +8,6 @@
 #include "ui/models/BacktestDrawsModel.h"
 #include "ui/models/BacktestSummaryModel.h"
 #include "ui/tools/LedgerWindow.h"
-#include "workspace/BacktestSetup.h"
 #include "workspace/PredictionRun.h"
 #include "workspace/PredictionState.h"
 #include "workspace/Workspace.h"
@@ -26,7 +25,6 @@
 #include <QSplitter>
 #include <QVBoxLayout>
 #include <QValueAxis>
-#include <QtConcurrent>
 
 #include <algorithm>
 #include <cmath>
@@ -78,7 +76,7 @@ GridView* grid(const char* name, QAbstractItemModel* model, QWidget* parent)
 BacktestWindow::BacktestWindow(Workspace& workspace, PredictionState& state, Prompts& prompts,
                                ToolWindows& toolWindows, QWidget* parent)
     : QWidget(parent, Qt::Window), m_workspace(workspace), m_state(state), m_prompts(prompts),
-      m_toolWindows(toolWindows)
+      m_toolWindows(toolWindows), m_session(workspace)
 {
     setObjectName(QStringLiteral("frmLsHc"));
     setWindowTitle(QStringLiteral("历史回测"));
@@ -154,20 +152,15 @@ BacktestWindow::BacktestWindow(Workspace& workspace, PredictionState& state, Pro
     layout->addWidget(splitter, 1);
 
     connect(m_startButton, &QPushButton::clicked, this, &BacktestWindow::start);
-    connect(m_cancelButton, &QPushButton::clicked, this, [this] { m_watcher.cancel(); });
+    connect(m_cancelButton, &QPushButton::clicked, &m_session, &BacktestSession::cancel);
     connect(m_ledgerButton, &QPushButton::clicked, this, &BacktestWindow::openLedger);
-    connect(&m_watcher, &QFutureWatcher<BacktestResult>::progressRangeChanged, m_progress,
-            &QProgressBar::setRange);
-    connect(&m_watcher, &QFutureWatcher<BacktestResult>::progressValueChanged, m_progress,
-            &QProgressBar::setValue);
-    connect(&m_watcher, &QFutureWatcher<BacktestResult>::finished, this, &BacktestWindow::runEnded);
+    connect(&m_session.progress(), &JobSignals::progressRangeChanged, m_progress, &QProgressBar::setRange);
+    connect(&m_session.progress(), &JobSignals::progressValueChanged, m_progress, &QProgressBar::setValue);
+    connect(&m_session, &BacktestSession::finished, this, &BacktestWindow::runEnded);
 }
 
-BacktestWindow::~BacktestWindow()
-{
-    m_watcher.cancel();
-    m_watcher.waitForFinished();
-}
+// A run still going is cancelled and waited for by the session.
+BacktestWindow::~BacktestWindow() = default;
 
 void BacktestWindow::open()
 {
@@ -228,35 +221,24 @@ void BacktestWindow::start()
     if (isRunning())
         return;
     describeSettings();
-    const PredictionMethod method = PredictionRun::chosenMethod(m_workspace.settings());
-    const Result<BacktestParams> params =
-        BacktestSetup(m_workspace)
-            .params(m_targets->value(), method,
-                    ListSelection{m_workspace.formulaList().selectionMarks(), true},
-                    m_state.bestFormulaSettings().value_or(BestFormulaSettings{}));
-    if (!reportFailure(m_prompts, params ? success() : Status(params.failure())))
+    const Status started = m_session.start({m_targets->value(), PredictionRun::chosenMethod(m_workspace.settings()),
+                                            ListSelection{m_workspace.formulaList().selectionMarks(), true},
+                                            m_state.bestFormulaSettings().value_or(BestFormulaSettings{})});
+    if (!reportFailure(m_prompts, started))
         return;
-    if (!threadCanStart()) {
-        m_prompts.notice(windowTitle(), outOfMemoryMessage());
-        return;
-    }
     m_startButton->setEnabled(false);
     m_cancelButton->setEnabled(true);
     m_progress->setRange(0, 0);
-    const std::shared_ptr<const DrawTable> history = m_workspace.history();
-    m_watcher.setFuture(QtConcurrent::run([history, params = *params](QPromise<BacktestResult>& promise) {
-        Backtest::run(promise, history, params);
-    }));
 }
 
 void BacktestWindow::runEnded()
 {
     m_startButton->setEnabled(true);
     m_cancelButton->setEnabled(false);
-    const QFuture<BacktestResult> future = m_watcher.future();
-    if (!future.isCanceled() && future.resultCount() > 0) {
-        m_result = future.result();
-        showResult(*m_result);
+    if (m_session.ranOutOfMemory())
+        m_prompts.notice(windowTitle(), outOfMemoryMessage());
+    if (m_session.completed()) {
+        showResult(*m_session.result());
     } else {
         m_progress->setRange(0, 1);
         m_progress->setValue(0);
