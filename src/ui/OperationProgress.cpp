@@ -2,6 +2,7 @@
 
 #include "core/Job.h"
 
+#include <QProgressBar>
 #include <QProgressDialog>
 
 #include <algorithm>
@@ -48,6 +49,12 @@ void OperationProgress::follow(const JobSignals& job)
     connect(&job, &JobSignals::progressRangeChanged, this, &OperationProgress::setRange);
     connect(&job, &JobSignals::progressValueChanged, this, &OperationProgress::setValue);
     connect(&job, &JobSignals::progressTextChanged, this, &OperationProgress::setLabelText);
+}
+
+void OperationProgress::follow(const JobSignals& job, QProgressBar* bar)
+{
+    connect(&job, &JobSignals::progressRangeChanged, bar, &QProgressBar::setRange);
+    connect(&job, &JobSignals::progressValueChanged, bar, &QProgressBar::setValue);
 }
 
 void OperationProgress::setLabelText(const QString& text)

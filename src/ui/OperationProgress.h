@@ -4,6 +4,7 @@
 #include <QPointer>
 #include <QString>
 
+class QProgressBar;
 class QProgressDialog;
 class QWidget;
 
@@ -35,6 +36,8 @@ public:
 
     // Shows the progress a job reports (range, value and text) until the dialog closes.
     void follow(const JobSignals& job);
+    // The same for a bar that a window keeps in its own layout (range and value).
+    static void follow(const JobSignals& job, QProgressBar* bar);
     void setLabelText(const QString& text);
     void setRange(int minimum, int maximum);
     void setValue(int value);

@@ -32,6 +32,12 @@ public:
         BestFormulaSettings best; // the best-formula method's quota and sort keys
     };
 
+    // What the backtest window replays: the method chosen in the settings, the marks of the
+    // formula list and the sort settings of the last prediction (the initial ones until then).
+    Request shownRequest(int targets, const PredictionState& state) const;
+    // The line that tells the user what shownRequest() replays and how a pick is judged.
+    QString description(const PredictionState& state) const;
+
     // Starts a run on a worker; finished() follows. A failure (the formulas could not be read)
     // starts nothing; while a run is in hand nothing starts.
     Status start(const Request& request);
