@@ -3,7 +3,7 @@
 #include "app/cli/CliContext.h"
 #include "app/cli/PredictOptions.h"
 #include "history/DrawEntry.h"
-#include "workspace/BacktestSetup.h"
+#include "workspace/BacktestSession.h"
 #include "workspace/PredictionState.h"
 
 #include <limits>
@@ -59,14 +59,13 @@ int BacktestCommand::run(const CliContext& context, CliArguments& arguments)
         return context.fail(session.failure());
     Workspace& workspace = (*session)->workspace();
 
-    const Result<BacktestParams> params =
-        BacktestSetup(workspace).params(targets, predict->chosenMethod(workspace.settings()),
-                                        ListSelection::allExcept({}), predict->sortSettings());
-    if (!params)
-        return context.fail(params.failure());
-    const BacktestResult result = Backtest::run(*workspace.history(), *params);
+    const Result<BacktestResult> result =
+        BacktestSession(workspace).run({targets, predict->chosenMethod(workspace.settings()),
+                                        ListSelection::allExcept({}), predict->sortSettings()});
+    if (!result)
+        return context.fail(result.failure());
 
-    for (const BacktestDraw& draw : result.draws) {
+    for (const BacktestDraw& draw : result->draws) {
         for (std::size_t q = 0; q < draw.pages.size(); ++q) {
             const BacktestPage& page = draw.pages[q];
             TabLine line;
@@ -75,8 +74,8 @@ int BacktestCommand::run(const CliContext& context, CliArguments& arguments)
             context.print(line);
         }
     }
-    for (std::size_t q = 0; q < result.positions.size(); ++q) {
-        const PickTally& tally = result.positions[q];
+    for (std::size_t q = 0; q < result->positions.size(); ++q) {
+        const PickTally& tally = result->positions[q];
         TabLine line;
         line << QStringLiteral("SUMMARY") << qint64(q + 1) << tally.right << tally.trials
              << ChanceBaseline::probabilityText(kPickChance)
