@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Runs the whole test suite once more built with AddressSanitizer and UndefinedBehaviorSanitizer
-# (clang, build-asan/, the build the fuzz targets share), then the tests of the search and the
-# tuning, which run on worker threads, built with ThreadSanitizer (build-tsan/, only those test
+# (clang, build-asan/, the build the fuzz targets share), then the tests of the search, the
+# tuning and the long-work runner, which run on worker threads, built with ThreadSanitizer (build-tsan/, only those test
 # targets). A sanitizer report ends the test that made it, so it fails the run; the script exits
 # with 1 when a test failed. Suppressions live in tests/sanitizers/, each with why it is safe.
 set -euo pipefail
@@ -29,7 +29,7 @@ UBSAN_OPTIONS="print_stacktrace=1:suppressions=$suppressions/ubsan.supp" \
 ASAN_SYMBOLIZER_PATH=$symbolizer \
     ctest --test-dir build-asan --output-on-failure -j2 || status=1
 
-threaded=(tst_searchengine tst_parametertuning tst_searchscheme)
+threaded=(tst_searchengine tst_parametertuning tst_searchscheme tst_searchsession tst_job)
 scripts/configure-clang.sh build-tsan -DQUORVEL_SANITIZE=thread
 build build-tsan "${threaded[@]}"
 # ignore_noninstrumented_modules: Qt's own locking is not seen by the sanitizer (tests/sanitizers/

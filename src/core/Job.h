@@ -84,24 +84,21 @@ public:
     {
         if (m_running)
             return false;
-        m_running = true;
-        m_outOfMemory = false;
-        if (!threadCanStart()) {
-            m_outOfMemory = true;
-            m_future = QFuture<Result>();
+        if (!launch(std::move(work), /*watched=*/true))
             QTimer::singleShot(0, this, &Job::end);
-            return true;
-        }
-        m_workOutOfMemory.store(false);
-        auto* pool = m_pool ? m_pool : QThreadPool::globalInstance();
-        m_future = QtConcurrent::run(pool, [work = std::move(work), flag = &m_workOutOfMemory](QPromise<Result>& promise) {
-            try {
-                work(promise);
-            } catch (const std::bad_alloc&) {
-                flag->store(true);
-            }
-        });
-        m_watcher.setFuture(m_future);
+        return true;
+    }
+
+    // Runs the work on a worker and waits for its end, for a caller without an event loop (the
+    // companion): finished() has been emitted and the result is in hand when it returns. Progress
+    // signals are not sent. False while an earlier run has not finished.
+    bool run(Work work)
+    {
+        if (m_running)
+            return false;
+        launch(std::move(work), /*watched=*/false);
+        waitForFinished();
+        end();
         return true;
     }
 
@@ -134,6 +131,31 @@ public:
     Result resultAt(int index) const { return m_future.resultAt(index); }
 
 private:
+    // Hands the work to the pool: false when no thread could start, the run then ends without a
+    // result. A watched run reports its progress and end through the watcher.
+    bool launch(Work work, bool watched)
+    {
+        m_running = true;
+        m_outOfMemory = false;
+        if (!threadCanStart()) {
+            m_outOfMemory = true;
+            m_future = QFuture<Result>();
+            return false;
+        }
+        m_workOutOfMemory.store(false);
+        auto* pool = m_pool ? m_pool : QThreadPool::globalInstance();
+        m_future = QtConcurrent::run(pool, [work = std::move(work), flag = &m_workOutOfMemory](QPromise<Result>& promise) {
+            try {
+                work(promise);
+            } catch (const std::bad_alloc&) {
+                flag->store(true);
+            }
+        });
+        if (watched)
+            m_watcher.setFuture(m_future);
+        return true;
+    }
+
     void end()
     {
         if (!m_running)

@@ -3,15 +3,18 @@
 #include "core/Database.h"
 #include "core/DrawParameters.h"
 #include "core/HistoryTable.h"
-#include "history/ResultsPage.h"
 
 namespace quorvel {
 
 Result<OnlineUpdateStore::Outcome> OnlineUpdateStore::store(Database& database, const OnlineUpdatePlan& plan,
                                                             QStringView pageText)
 {
-    const std::vector<qint32> issues = plan.issues();
-    const ResultsPage::Reading reading = ResultsPage::read(pageText, issues);
+    return store(database, plan, ResultsPage::read(pageText, plan.issues()));
+}
+
+Result<OnlineUpdateStore::Outcome> OnlineUpdateStore::store(Database& database, const OnlineUpdatePlan& plan,
+                                                            const ResultsPage::Reading& reading)
+{
     Outcome outcome;
     outcome.malformed = int(reading.malformed.size());
     outcome.inconsistent = reading.inconsistent;

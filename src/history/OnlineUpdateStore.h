@@ -3,6 +3,7 @@
 #include "core/Draw.h"
 #include "core/Result.h"
 #include "history/OnlineUpdatePlan.h"
+#include "history/ResultsPage.h"
 
 #include <QStringView>
 
@@ -31,6 +32,10 @@ public:
     // transaction that stores the new ones. A page with no draw of the range changes nothing, the
     // old history included. A failed write leaves the history exactly as it was.
     static Result<Outcome> store(Database& database, const OnlineUpdatePlan& plan, QStringView pageText);
+    // The same for a page already read (ResultsPage::read over the plan's issues), so that the
+    // reading can happen off the thread that stores.
+    static Result<Outcome> store(Database& database, const OnlineUpdatePlan& plan,
+                                 const ResultsPage::Reading& reading);
 };
 
 } // namespace quorvel

@@ -6,7 +6,7 @@ LuckCounter::LuckCounter(QObject* parent) : QObject(parent)
 {
     connect(&m_engine, &SearchEngine::progressChanged, this, [this](const SearchProgress& progress) {
         if (!m_canceled && m_total > 0)
-            emit progressed(int(std::min<quint64>(99, progress.tried * 100 / m_total)));
+            Q_EMIT progressed(int(std::min<quint64>(99, progress.tried * 100 / m_total)));
     });
     connect(&m_engine, &SearchEngine::finished, this, &LuckCounter::engineFinished);
 }
@@ -42,7 +42,7 @@ void LuckCounter::engineFinished(const SearchOutcome& outcome)
 {
     const bool canceled = m_canceled || outcome.reason == SearchStopReason::Canceled;
     if (!canceled)
-        emit counted(outcome.found);
+        Q_EMIT counted(outcome.found);
     startWaiting();
 }
 

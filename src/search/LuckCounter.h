@@ -26,7 +26,7 @@ public:
     void cancel();
     bool isCounting() const { return m_engine.isActive() && !m_canceled; }
 
-signals:
+Q_SIGNALS:
     void progressed(int percent);
     void counted(int luck);
 

@@ -1,34 +1,26 @@
 #include "search/SearchEngine.h"
 
-#include "core/ThreadStart.h"
-
-#include <QtConcurrent/QtConcurrentRun>
-
-#include <new>
-
 namespace quorvel {
 
 SearchEngine::SearchEngine(QObject* parent) : QObject(parent)
 {
     m_pool.setMaxThreadCount(1);
+    m_job.setThreadPool(&m_pool);
     m_progressTimer.setInterval(250);
-    connect(&m_progressTimer, &QTimer::timeout, this, [this] { emit progressChanged(progress()); });
-    connect(&m_watcher, &QFutureWatcher<FoundBatch>::resultsReadyAt, this, &SearchEngine::deliverResults);
-    connect(&m_watcher, &QFutureWatcher<FoundBatch>::finished, this, &SearchEngine::finish);
+    connect(&m_progressTimer, &QTimer::timeout, this, [this] { Q_EMIT progressChanged(progress()); });
+    connect(&m_job, &JobSignals::resultsReadyAt, this, &SearchEngine::deliverResults);
+    connect(&m_job, &JobSignals::finished, this, &SearchEngine::finish);
 }
 
+// The job cancels a run still going and waits for its thread as it is destroyed.
 SearchEngine::~SearchEngine()
 {
-    m_watcher.disconnect(this);
-    if (m_future.isValid()) {
-        m_future.cancel();
-        m_future.waitForFinished();
-    }
+    m_job.disconnect(this);
 }
 
 bool SearchEngine::start(const SearchParameters& parameters)
 {
-    if (m_active)
+    if (m_job.isRunning())
         return false;
     m_live = std::make_shared<SearchLiveSettings>(parameters.generation);
     m_run = std::make_shared<SearchRun>(parameters, m_live);
@@ -36,56 +28,36 @@ bool SearchEngine::start(const SearchParameters& parameters)
     static const DrawTable empty;
     m_shownScorer = std::make_unique<CandidateScorer>(parameters.history ? *parameters.history : empty,
                                                       parameters.periods);
-    m_active = true;
-    // The run's own thread comes from a pool, which would wait forever for a thread that cannot
-    // start: then the run ends at once for want of memory, on a later turn of the event loop as
-    // every other end does.
-    if (!threadCanStart()) {
-        m_outcome->reason = SearchStopReason::OutOfMemory;
-        QTimer::singleShot(0, this, &SearchEngine::finish);
-        return true;
-    }
-    m_future = QtConcurrent::run(&m_pool, [run = m_run, outcome = m_outcome](QPromise<FoundBatch>& promise) {
-        try {
-            *outcome = run->execute(promise);
-        } catch (const std::bad_alloc&) {
-            outcome->reason = SearchStopReason::OutOfMemory;
-        }
+    m_job.start([run = m_run, outcome = m_outcome](QPromise<FoundBatch>& promise) {
+        *outcome = run->execute(promise);
     });
-    m_watcher.setFuture(m_future);
-    m_progressTimer.start();
+    if (m_job.isRunning() && !m_job.ranOutOfMemory())
+        m_progressTimer.start();
     return true;
-}
-
-bool SearchEngine::isPaused() const
-{
-    return m_active && (m_future.isSuspending() || m_future.isSuspended());
 }
 
 void SearchEngine::pause()
 {
-    if (m_active)
-        m_future.suspend();
+    m_job.setPaused(true);
 }
 
 void SearchEngine::resume()
 {
-    if (m_active)
-        m_future.resume();
+    m_job.setPaused(false);
 }
 
 void SearchEngine::stop()
 {
-    if (!m_active)
+    if (!m_job.isRunning())
         return;
     m_run->requestStop();
-    m_future.resume();
+    m_job.setPaused(false);
 }
 
 void SearchEngine::cancel()
 {
-    if (m_active)
-        m_future.cancel();
+    if (m_job.isRunning())
+        m_job.cancel();
 }
 
 void SearchEngine::setLiveSettings(const GenerationSettings& settings)
@@ -122,25 +94,26 @@ SearchProgress SearchEngine::progress()
 
 void SearchEngine::waitForThreads()
 {
-    if (m_future.isValid())
-        m_future.waitForFinished();
+    m_job.waitForFinished();
 }
 
 void SearchEngine::deliverResults(int begin, int end)
 {
     FoundBatch formulas;
     for (int i = begin; i < end; ++i)
-        formulas.append(m_future.resultAt(i));
-    emit formulasFound(formulas);
+        formulas.append(m_job.resultAt(i));
+    Q_EMIT formulasFound(formulas);
 }
 
 void SearchEngine::finish()
 {
     m_progressTimer.stop();
-    m_active = false;
+    // No thread could start, or the run ran out of memory where it was: nothing of it may count.
+    if (m_job.ranOutOfMemory())
+        m_outcome->reason = SearchStopReason::OutOfMemory;
     const SearchOutcome outcome = *m_outcome;
-    emit progressChanged(progress());
-    emit finished(outcome);
+    Q_EMIT progressChanged(progress());
+    Q_EMIT finished(outcome);
 }
 
 } // namespace quorvel

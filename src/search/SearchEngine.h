@@ -1,12 +1,11 @@
 #pragma once
 
+#include "core/Job.h"
 #include "search/CandidateScorer.h"
 #include "search/FoundFormula.h"
 #include "search/SearchLiveSettings.h"
 #include "search/SearchRun.h"
 
-#include <QFuture>
-#include <QFutureWatcher>
 #include <QList>
 #include <QObject>
 #include <QThreadPool>
@@ -26,7 +25,8 @@ struct SearchProgress
     std::optional<FoundFormula> shown;
 };
 
-// Runs one search at a time on worker threads for a window that lives on the calling thread.
+// Runs one search at a time on worker threads, through the long-work runner, for a window that
+// lives on the calling thread.
 // Found formulas, progress and the end of the run arrive as signals on that thread: found
 // formulas in candidate order, a batch at a time; progress every progressInterval() ms; finished
 // once. Pause and continue take effect within a few milliseconds.
@@ -40,8 +40,8 @@ public:
 
     // Starts a run; false while one is still active (until finished() has been emitted).
     bool start(const SearchParameters& parameters);
-    bool isActive() const { return m_active; }
-    bool isPaused() const;
+    bool isActive() const { return m_job.isRunning(); }
+    bool isPaused() const { return m_job.isPaused(); }
 
     void pause();
     void resume();
@@ -63,7 +63,7 @@ public:
     // Blocks until the run's threads have ended (finished() still arrives through the event loop).
     void waitForThreads();
 
-signals:
+Q_SIGNALS:
     void formulasFound(const QList<quorvel::FoundFormula>& formulas);
     void progressChanged(const quorvel::SearchProgress& progress);
     void finished(const quorvel::SearchOutcome& outcome);
@@ -73,10 +73,8 @@ private:
     void finish();
 
     QThreadPool m_pool; // the run's first thread; the run starts its helpers itself
-    QFutureWatcher<FoundBatch> m_watcher;
-    QFuture<FoundBatch> m_future;
+    Job<FoundBatch> m_job;
     QTimer m_progressTimer;
-    bool m_active = false;
 
     std::shared_ptr<SearchRun> m_run;
     std::shared_ptr<SearchLiveSettings> m_live;

@@ -189,6 +189,13 @@ void SearchRun::work(QPromise<FoundBatch>& promise)
     }
 }
 
+// Publishes in candidate order, whichever thread finishes which batch first. Batches are numbered
+// as the threads take them; a finished batch waits in m_pending until every batch before it has been
+// published, and the thread that finishes the missing one publishes the whole ready run after it.
+// The order matters for more than the list's looks: the found target and the room of the found
+// list stop the run at an exact candidate, and a run continued from its last candidate must not
+// skip or repeat any; both hold only when "found so far" means "found among candidates
+// first .. n", which is the same with one thread or many.
 void SearchRun::publish(Batch&& batch, QPromise<FoundBatch>& promise)
 {
     QMutexLocker lock(&m_mergeMutex);
@@ -198,6 +205,8 @@ void SearchRun::publish(Batch&& batch, QPromise<FoundBatch>& promise)
     m_pending.emplace(number, std::move(batch));
     FoundBatch delivered;
     while (!m_closed) {
+        // The next batch in order; when it is still being worked on, this thread leaves the ones
+        // after it for the thread that finishes it.
         const auto ready = m_pending.find(m_nextToPublish);
         if (ready == m_pending.end())
             break;
@@ -216,6 +225,8 @@ void SearchRun::publish(Batch&& batch, QPromise<FoundBatch>& promise)
                 break;
             }
         }
+        // A batch cut short by a stop or a cancel ends the run where it was cut: the
+        // candidates after it were never tried, so nothing later may be published.
         if (!m_closed) {
             m_publishedEnd = next.end;
             if (next.end < next.fullEnd)
@@ -224,9 +235,13 @@ void SearchRun::publish(Batch&& batch, QPromise<FoundBatch>& promise)
         m_pending.erase(ready);
         ++m_nextToPublish;
     }
+    // Batches after the end were tried past a target or a stop only because the threads ran
+    // ahead; delivering them would make the outcome depend on the number of threads.
     if (m_closed)
-        m_pending.clear(); // batches after the end are not delivered
+        m_pending.clear();
     m_found.store(m_published, std::memory_order_relaxed);
+    // One result per publishing, added under the lock, so the results of the promise are in
+    // candidate order too.
     if (!delivered.isEmpty())
         promise.addResult(std::move(delivered));
 }

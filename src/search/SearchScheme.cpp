@@ -62,11 +62,11 @@ SearchScheme::SearchScheme(QObject* parent) : QObject(parent)
     connect(&m_engine, &SearchEngine::formulasFound, this, [this](const FoundBatch& formulas) {
         m_found += int(formulas.size());
         m_outcome.positions[std::size_t(m_position - 1)].found += int(formulas.size());
-        emit formulasFound(formulas);
+        Q_EMIT formulasFound(formulas);
     });
     connect(&m_engine, &SearchEngine::progressChanged, this, [this](SearchProgress progress) {
         progress.tried += m_outcome.tried;
-        emit progressChanged(progress);
+        Q_EMIT progressChanged(progress);
     });
     connect(&m_engine, &SearchEngine::finished, this, &SearchScheme::positionFinished);
 }
@@ -133,13 +133,13 @@ void SearchScheme::advance()
         const std::optional<int> target = m_parameters.plan.targetOf(m_position);
         SchemePositionResult& result = m_outcome.positions[std::size_t(m_position - 1)];
         if (!target) {
-            emit positionStarted(m_position, 0);
-            emit positionDone(m_position, true);
+            Q_EMIT positionStarted(m_position, 0);
+            Q_EMIT positionDone(m_position, true);
             continue;
         }
         result.skipped = false;
         result.target = *target;
-        emit positionStarted(m_position, *target);
+        Q_EMIT positionStarted(m_position, *target);
         m_engine.start(m_parameters.searchFor(m_position, *target, FoundList::kCapacity - m_found));
         if (m_paused)
             m_engine.pause();
@@ -158,7 +158,7 @@ void SearchScheme::positionFinished(const SearchOutcome& outcome)
         end(false, outcome.reason);
         return;
     }
-    emit positionDone(m_position, false);
+    Q_EMIT positionDone(m_position, false);
     // The next run starts once the engine has finished handing this one over.
     QMetaObject::invokeMethod(this, &SearchScheme::advance, Qt::QueuedConnection);
 }
@@ -171,7 +171,7 @@ void SearchScheme::end(bool completed, SearchStopReason reason)
     m_outcome.completed = completed;
     m_outcome.reason = reason;
     m_outcome.store = completed ? m_parameters.autoStore : SchemeAutoStore::None;
-    emit finished(m_outcome);
+    Q_EMIT finished(m_outcome);
 }
 
 SchemeOutcome SearchScheme::runToEnd(const SchemeParameters& parameters)

@@ -126,7 +126,7 @@ public:
     // Blocking, for the command line and tests: runs every position and returns the outcome.
     static SchemeOutcome runToEnd(const SchemeParameters& parameters);
 
-signals:
+Q_SIGNALS:
     void positionStarted(int position, int target);
     void positionDone(int position, bool skipped);
     void formulasFound(const quorvel::FoundBatch& formulas);

@@ -17,18 +17,7 @@ FormulaFileCommands::FormulaFileCommands(Workspace& workspace, Prompts& prompts,
     : QObject(window), m_workspace(workspace), m_prompts(prompts), m_window(window),
       m_update(new OnlineFormulaUpdate(workspace, this))
 {
-    connect(&m_importing, &QFutureWatcher<Result<FormulaImportPlan>>::finished, this,
-            &FormulaFileCommands::importPrepared);
-    connect(&m_importing, &QFutureWatcher<Result<FormulaImportPlan>>::progressRangeChanged, this,
-            [this](int minimum, int maximum) {
-                if (m_progress)
-                    m_progress->setRange(minimum, maximum);
-            });
-    connect(&m_importing, &QFutureWatcher<Result<FormulaImportPlan>>::progressValueChanged, this,
-            [this](int value) {
-                if (m_progress)
-                    m_progress->setValue(value);
-            });
+    connect(&m_importing, &JobSignals::finished, this, &FormulaFileCommands::importPrepared);
     connect(m_update, &OnlineFormulaUpdate::progress, this, [this](qint64 received, qint64 total) {
         if (!m_progress)
             return;
@@ -48,11 +37,8 @@ FormulaFileCommands::FormulaFileCommands(Workspace& workspace, Prompts& prompts,
     connect(m_update, &OnlineFormulaUpdate::finished, this, &FormulaFileCommands::updateFinished);
 }
 
-FormulaFileCommands::~FormulaFileCommands()
-{
-    m_importing.cancel();
-    m_importing.waitForFinished();
-}
+// The reading is stopped and waited for by its job, so nothing outlives the window.
+FormulaFileCommands::~FormulaFileCommands() = default;
 
 bool FormulaFileCommands::isBusy() const
 {
@@ -88,22 +74,21 @@ void FormulaFileCommands::importFile()
     if (path.isEmpty())
         return;
     showProgress(QStringLiteral("读取公式文本"), QStringLiteral("正在读取公式文本…"));
+    m_progress->follow(m_importing);
     connect(m_progress, &OperationProgress::cancelled, this, [this] { m_importing.cancel(); });
-    m_importing.setFuture(
-        FormulaFileImport::prepareFile(path, m_workspace.currentPosition(), m_workspace.currentKindIsKill()));
+    m_importing.start([path, position = m_workspace.currentPosition(),
+                       kill = m_workspace.currentKindIsKill()](FormulaFileImport::PlanPromise& promise) {
+        FormulaFileImport::prepareFile(promise, path, position, kill);
+    });
 }
 
 void FormulaFileCommands::importPrepared()
 {
-    if (m_importing.isCanceled()) {
+    const std::optional<Result<FormulaImportPlan>> plan = FormulaFileImport::prepared(m_importing);
+    if (!plan || !*plan) {
         closeProgress();
-        Q_EMIT idle();
-        return;
-    }
-    const Result<FormulaImportPlan> plan = m_importing.result();
-    if (!plan) {
-        closeProgress();
-        reportFailure(m_prompts, Status(plan.failure()));
+        if (plan) // a cancelled reading needs no notice
+            reportFailure(m_prompts, Status(plan->failure()));
         Q_EMIT idle();
         return;
     }
@@ -116,7 +101,7 @@ void FormulaFileCommands::importPrepared()
     std::optional<Result<FormulaImportOutcome>> outcome;
     {
         WaitCursor wait;
-        outcome = import.store(*plan, FormulaFileImport::Source::File);
+        outcome = import.store(**plan, FormulaFileImport::Source::File);
     }
     closeProgress();
     if (*outcome)

@@ -1,9 +1,7 @@
 #pragma once
 
-#include "core/Result.h"
-#include "formulas/FormulaImportPlan.h"
+#include "workspace/FormulaFileImport.h"
 
-#include <QFutureWatcher>
 #include <QObject>
 #include <QPointer>
 
@@ -18,7 +16,7 @@ class Prompts;
 class Workspace;
 
 // The formula commands of the main window that read or write files or the network: the file
-// import `Command10` (read on a worker behind a progress dialog), the online update `cmdGsgx`
+// import `Command10` (read through the runner behind a progress dialog), the online update `cmdGsgx`
 // (downloaded behind a progress dialog with Cancel) and the text exports `Command11` and
 // `Command20`. The window stays responsive while a file is read or downloaded; the progress
 // dialog keeps the other commands from running meanwhile.
@@ -49,7 +47,7 @@ private:
     Workspace& m_workspace;
     Prompts& m_prompts;
     QWidget* m_window;
-    QFutureWatcher<Result<FormulaImportPlan>> m_importing;
+    FormulaFileImport::PlanJob m_importing;
     OnlineFormulaUpdate* m_update = nullptr;
     QPointer<OperationProgress> m_progress;
     bool m_waitCursor = false;

@@ -1,5 +1,8 @@
 #include "ui/OperationProgress.h"
 
+#include "core/Job.h"
+
+#include <QProgressBar>
 #include <QProgressDialog>
 
 #include <algorithm>
@@ -39,6 +42,19 @@ OperationProgress::OperationProgress(QWidget* window, const Options& options)
 OperationProgress::~OperationProgress()
 {
     close();
+}
+
+void OperationProgress::follow(const JobSignals& job)
+{
+    connect(&job, &JobSignals::progressRangeChanged, this, &OperationProgress::setRange);
+    connect(&job, &JobSignals::progressValueChanged, this, &OperationProgress::setValue);
+    connect(&job, &JobSignals::progressTextChanged, this, &OperationProgress::setLabelText);
+}
+
+void OperationProgress::follow(const JobSignals& job, QProgressBar* bar)
+{
+    connect(&job, &JobSignals::progressRangeChanged, bar, &QProgressBar::setRange);
+    connect(&job, &JobSignals::progressValueChanged, bar, &QProgressBar::setValue);
 }
 
 void OperationProgress::setLabelText(const QString& text)

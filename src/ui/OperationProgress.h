@@ -4,10 +4,13 @@
 #include <QPointer>
 #include <QString>
 
+class QProgressBar;
 class QProgressDialog;
 class QWidget;
 
 namespace quorvel {
+
+class JobSignals;
 
 // The one progress dialog of the window program. It carries the title of the operation it
 // belongs to, and it is closed before the operation's outcome is shown: the operation closes it
@@ -31,6 +34,10 @@ public:
     OperationProgress(QWidget* window, const Options& options);
     ~OperationProgress() override;
 
+    // Shows the progress a job reports (range, value and text) until the dialog closes.
+    void follow(const JobSignals& job);
+    // The same for a bar that a window keeps in its own layout (range and value).
+    static void follow(const JobSignals& job, QProgressBar* bar);
     void setLabelText(const QString& text);
     void setRange(int minimum, int maximum);
     void setValue(int value);

@@ -1,15 +1,11 @@
 #include "ui/SpreadsheetExportRunner.h"
 
 #include "core/ThreadStart.h"
-
 #include "ui/FailureNotice.h"
 #include "ui/OperationProgress.h"
 
 #include <QFileInfo>
-#include <QFutureWatcher>
-#include <QPromise>
 #include <QWidget>
-#include <QtConcurrent>
 
 namespace quorvel {
 
@@ -21,65 +17,30 @@ constexpr int kProgressDelayMs = 1000;
 SpreadsheetExportRunner::SpreadsheetExportRunner(Workspace& workspace, Prompts& prompts, QWidget* window)
     : QObject(window), m_workspace(workspace), m_prompts(prompts), m_window(window)
 {
-    m_watcher = new QFutureWatcher<void>(this);
-    connect(m_watcher, &QFutureWatcher<void>::finished, this, &SpreadsheetExportRunner::done);
-    connect(m_watcher, &QFutureWatcher<void>::progressRangeChanged, this, [this](int minimum, int maximum) {
-        if (m_dialog)
-            m_dialog->setRange(minimum, maximum);
-    });
-    connect(m_watcher, &QFutureWatcher<void>::progressValueChanged, this, [this](int value) {
-        if (!m_dialog || value >= m_dialog->maximum())
-            return;
-        m_dialog->setValue(value);
-        if (m_job && value >= m_job->sheet.rowCount)
-            m_dialog->setLabelText(QStringLiteral("正在保存 %1 ...").arg(QFileInfo(m_job->path).fileName()));
-    });
+    connect(&m_writing, &JobSignals::finished, this, &SpreadsheetExportRunner::done);
 }
 
-SpreadsheetExportRunner::~SpreadsheetExportRunner()
-{
-    // The worker reads only its own job; it is stopped and waited for, so nothing outlives the
-    // window that started it.
-    if (m_job) {
-        m_watcher->disconnect(this);
-        m_watcher->cancel();
-        m_watcher->waitForFinished();
-    }
-}
+// The worker reads only its own job; the runner's job is stopped and waited for, so nothing
+// outlives the window that started it.
+SpreadsheetExportRunner::~SpreadsheetExportRunner() = default;
 
 bool SpreadsheetExportRunner::start(SpreadsheetJob job)
 {
     if (m_job)
         return false;
-    if (!threadCanStart()) {
-        reportFailure(m_prompts, Status(Failure{outOfMemoryMessage()}), job.failureTitle);
-        Q_EMIT finished(false);
-        return true;
-    }
     m_job = std::move(job);
-    m_cancelled = false;
-    m_result = std::make_shared<std::optional<Status>>();
 
     // Not modal: the window stays usable, and the export writes its own snapshot meanwhile.
     m_dialog = new OperationProgress(m_window, {m_job->failureTitle,
                                                 QStringLiteral("正在导出 %1 ...").arg(QFileInfo(m_job->path).fileName()),
                                                 QStringLiteral("exportProgress"),
                                                 SpreadsheetExport::progressUnits(*m_job), false, kProgressDelayMs});
-    connect(m_dialog, &OperationProgress::cancelled, this, [this] {
-        m_cancelled = true;
-        m_watcher->cancel();
-    });
+    m_dialog->follow(m_writing);
+    connect(m_dialog, &OperationProgress::cancelled, &m_writing, [this] { m_writing.cancel(); });
+    // The text changes when the packing of the file begins, which cannot be stopped.
+    connect(&m_writing, &JobSignals::progressTextChanged, m_dialog, &OperationProgress::removeCancelButton);
 
-    const SpreadsheetJob worked = *m_job;
-    const std::shared_ptr<std::optional<Status>> result = m_result;
-    m_watcher->setFuture(QtConcurrent::run([worked, result](QPromise<void>& promise) {
-        *result = SpreadsheetExport::write(worked, [&promise](int done, int total) {
-            if (done == 0)
-                promise.setProgressRange(0, total);
-            promise.setProgressValue(done);
-            return !promise.isCanceled();
-        });
-    }));
+    m_writing.start([job = *m_job](QPromise<Status>& promise) { SpreadsheetExport::write(promise, job); });
     return true;
 }
 
@@ -91,16 +52,15 @@ void SpreadsheetExportRunner::done()
     }
     const SpreadsheetJob job = std::move(*m_job);
     m_job.reset();
-    const std::optional<Status> result = std::move(*m_result);
-    const bool written = result && result->ok();
+    const bool written = m_writing.hasResult() && m_writing.result().ok();
     if (written) {
-        // Also when Cancel came too late to stop it: the file is there, whole.
         SpreadsheetExport(m_workspace).show(job);
-    } else if (!m_cancelled) {
-        // A stopped export leaves the earlier file and is not reported.
-        reportFailure(m_prompts, result ? *result : Status(Failure{QStringLiteral("导出没有完成")}),
-                      job.failureTitle);
+    } else if (m_writing.ranOutOfMemory()) {
+        reportFailure(m_prompts, Status(Failure{outOfMemoryMessage()}), job.failureTitle);
+    } else if (m_writing.hasResult()) {
+        reportFailure(m_prompts, m_writing.result(), job.failureTitle);
     }
+    // A cancelled export leaves the earlier file and is not reported.
     Q_EMIT finished(written);
 }
 

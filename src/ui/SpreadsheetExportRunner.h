@@ -1,15 +1,14 @@
 #pragma once
 
+#include "core/Job.h"
 #include "workspace/SpreadsheetExport.h"
 
 #include <QObject>
 #include <QPointer>
 
-#include <memory>
 #include <optional>
 
 class QWidget;
-template <typename T> class QFutureWatcher;
 
 namespace quorvel {
 
@@ -17,10 +16,11 @@ class OperationProgress;
 class Prompts;
 class Workspace;
 
-// Writes the workbook of a spreadsheet export on a worker, so the window stays alive however
-// long the sheet: after a second a progress dialog shows (its Cancel leaves an earlier file as it
-// was); at the end the workbook is opened for the user, or the failure is reported once with the
-// export's title. While one export runs, a trigger starting another is ignored.
+// Writes the workbook of a spreadsheet export through the runner, so the window stays alive
+// however long the sheet: after a second a progress dialog shows (its Cancel leaves an earlier
+// file as it was, and it goes once the file is being packed, which cannot be stopped); at the end
+// the workbook is opened for the user, or the failure is reported once with the export's title.
+// While one export runs, a trigger starting another is ignored.
 class SpreadsheetExportRunner : public QObject
 {
     Q_OBJECT
@@ -44,10 +44,8 @@ private:
     Prompts& m_prompts;
     QPointer<QWidget> m_window;
     std::optional<SpreadsheetJob> m_job;
-    std::shared_ptr<std::optional<Status>> m_result; // set by the worker
-    QFutureWatcher<void>* m_watcher = nullptr;
+    Job<Status> m_writing;
     QPointer<OperationProgress> m_dialog;
-    bool m_cancelled = false;
 };
 
 } // namespace quorvel

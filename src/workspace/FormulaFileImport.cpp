@@ -12,8 +12,6 @@
 
 #include <QDir>
 #include <QHashFunctions>
-#include <QPromise>
-#include <QtConcurrent>
 
 #include <array>
 #include <unordered_set>
@@ -157,9 +155,7 @@ private:
     std::array<Table, kPositionCount> m_state{};
 };
 
-using PlanPromise = QPromise<Result<FormulaImportPlan>>;
-
-void planLines(PlanPromise& promise, const QStringList& lines, int position, bool kill)
+void planLines(FormulaFileImport::PlanPromise& promise, const QStringList& lines, int position, bool kill)
 {
     promise.setProgressRange(0, int(qMin<qsizetype>(lines.size(), std::numeric_limits<int>::max())));
     FormulaImportPlan plan = FormulaImportPlan::make(lines, position, kill, [&promise](qsizetype done) {
@@ -188,56 +184,33 @@ QString FormulaFileImport::chooseFile() const
     return path;
 }
 
-namespace {
-
-// A finished reading that failed for want of memory: no thread could be started for it.
-QFuture<Result<FormulaImportPlan>> outOfMemoryPlan()
-{
-    PlanPromise promise;
-    promise.start();
-    promise.addResult(Result<FormulaImportPlan>(Failure{outOfMemoryMessage(), kReadTitle}));
-    promise.finish();
-    return promise.future();
-}
-
-} // namespace
-
-QFuture<Result<FormulaImportPlan>> FormulaFileImport::prepareFile(const QString& path, int position,
-                                                                  bool kill)
-{
-    if (!threadCanStart())
-        return outOfMemoryPlan();
-    return QtConcurrent::run([path, position, kill](PlanPromise& promise) {
-        const Result<QStringList> lines = TextFile::readLines(path, kMaxFileBytes);
-        if (!lines) {
-            promise.addResult(Result<FormulaImportPlan>(Failure{lines.error(), kReadTitle}));
-            return;
-        }
-        planLines(promise, *lines, position, kill);
-    });
-}
-
-QFuture<Result<FormulaImportPlan>> FormulaFileImport::prepareBytes(const QByteArray& bytes, int position,
-                                                                   bool kill)
-{
-    if (!threadCanStart())
-        return outOfMemoryPlan();
-    return QtConcurrent::run([bytes, position, kill](PlanPromise& promise) {
-        const Result<QString> text = TextFile::decode(bytes);
-        if (!text) {
-            promise.addResult(Result<FormulaImportPlan>(Failure{text.error(), kReadTitle}));
-            return;
-        }
-        planLines(promise, TextFile::splitLines(*text), position, kill);
-    });
-}
-
-Result<FormulaImportPlan> FormulaFileImport::readFile(const QString& path, int position, bool kill)
+void FormulaFileImport::prepareFile(PlanPromise& promise, const QString& path, int position, bool kill)
 {
     const Result<QStringList> lines = TextFile::readLines(path, kMaxFileBytes);
-    if (!lines)
-        return Failure{lines.error(), kReadTitle};
-    return FormulaImportPlan::make(*lines, position, kill);
+    if (!lines) {
+        promise.addResult(Result<FormulaImportPlan>(Failure{lines.error(), kReadTitle}));
+        return;
+    }
+    planLines(promise, *lines, position, kill);
+}
+
+void FormulaFileImport::prepareBytes(PlanPromise& promise, const QByteArray& bytes, int position, bool kill)
+{
+    const Result<QString> text = TextFile::decode(bytes);
+    if (!text) {
+        promise.addResult(Result<FormulaImportPlan>(Failure{text.error(), kReadTitle}));
+        return;
+    }
+    planLines(promise, TextFile::splitLines(*text), position, kill);
+}
+
+std::optional<Result<FormulaImportPlan>> FormulaFileImport::prepared(const PlanJob& job)
+{
+    if (job.ranOutOfMemory())
+        return Result<FormulaImportPlan>(Failure{outOfMemoryMessage(), kReadTitle});
+    if (job.isCanceled() || !job.hasResult())
+        return std::nullopt;
+    return job.result();
 }
 
 Result<FormulaImportOutcome> FormulaFileImport::store(const FormulaImportPlan& plan, Source source)
@@ -291,8 +264,11 @@ void FormulaFileImport::offerUnrecognised(const FormulaImportOutcome& outcome) c
 
 Result<FormulaImportOutcome> FormulaFileImport::importFile(const QString& path)
 {
-    const Result<FormulaImportPlan> plan =
-        readFile(path, m_workspace.currentPosition(), m_workspace.currentKindIsKill());
+    PlanJob reading;
+    reading.run([&](PlanPromise& promise) {
+        prepareFile(promise, path, m_workspace.currentPosition(), m_workspace.currentKindIsKill());
+    });
+    const Result<FormulaImportPlan> plan = *prepared(reading);
     if (!plan)
         return plan.failure();
     const Result<FormulaImportOutcome> outcome = store(*plan, Source::File);

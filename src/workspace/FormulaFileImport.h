@@ -1,11 +1,14 @@
 #pragma once
 
+#include "core/Job.h"
 #include "core/Result.h"
 #include "formulas/FormulaImportPlan.h"
 
 #include <QByteArray>
-#include <QFuture>
+#include <QPromise>
 #include <QString>
+
+#include <optional>
 
 namespace quorvel {
 
@@ -19,7 +22,7 @@ struct FormulaImportOutcome
 };
 
 // The formula file import (`Command10`), and the storing of a downloaded formula file for the
-// online update. Reading and cutting up the lines is pure and runs on a worker thread; storing
+// online update. Reading and cutting up the lines is pure and runs through the runner; storing
 // runs on the caller's thread as one transaction, so a failure leaves the library as it was.
 //
 // Storing appends each formula to the table its line names, with an empty number; at a table
@@ -48,12 +51,16 @@ public:
     // missing). Empty when cancelled or when the name does not end in "txt" (any case).
     QString chooseFile() const;
 
-    // Reads a file (or decodes downloaded bytes) and cuts its lines up for the list shown at
-    // `position` and `kill`. The future's progress runs over the lines; cancelling it stops the
-    // work and ends it with a failure. Touches no storage and no workspace state.
-    static QFuture<Result<FormulaImportPlan>> prepareFile(const QString& path, int position, bool kill);
-    static QFuture<Result<FormulaImportPlan>> prepareBytes(const QByteArray& bytes, int position, bool kill);
-    static Result<FormulaImportPlan> readFile(const QString& path, int position, bool kill);
+    using PlanPromise = QPromise<Result<FormulaImportPlan>>;
+    using PlanJob = Job<Result<FormulaImportPlan>>;
+    // Work for the runner: reads a file (or decodes downloaded bytes) and cuts its lines up for the
+    // list shown at `position` and `kill`. Progress runs over the lines; cancelling stops the work
+    // without a result. Touches no storage and no workspace state.
+    static void prepareFile(PlanPromise& promise, const QString& path, int position, bool kill);
+    static void prepareBytes(PlanPromise& promise, const QByteArray& bytes, int position, bool kill);
+    // What an ended preparation gave: its plan or failure, or the out-of-memory failure when no
+    // thread or memory was left for it; empty when it was cancelled.
+    static std::optional<Result<FormulaImportPlan>> prepared(const PlanJob& job);
 
     // Stores a plan made for the shown list. A database failure rolls everything back and comes
     // with the title "数据库错误".

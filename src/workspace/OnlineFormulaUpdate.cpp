@@ -33,15 +33,11 @@ OnlineFormulaUpdate::OnlineFormulaUpdate(Workspace& workspace, QObject* parent)
     connect(m_download, &HttpDownload::failed, this, [this](const QString& message) {
         finish(Failure{message, kTitle});
     });
-    connect(&m_planning, &QFutureWatcher<Result<FormulaImportPlan>>::finished, this,
-            &OnlineFormulaUpdate::planned);
+    connect(&m_planning, &JobSignals::finished, this, &OnlineFormulaUpdate::planned);
 }
 
-OnlineFormulaUpdate::~OnlineFormulaUpdate()
-{
-    m_planning.cancel();
-    m_planning.waitForFinished();
-}
+// The reading is stopped and waited for by its job.
+OnlineFormulaUpdate::~OnlineFormulaUpdate() = default;
 
 void OnlineFormulaUpdate::setIdleTimeout(std::chrono::milliseconds timeout)
 {
@@ -145,23 +141,25 @@ void OnlineFormulaUpdate::downloaded(const QByteArray& body)
         return;
     }
     Q_EMIT importing();
-    m_planning.setFuture(FormulaFileImport::prepareBytes(body, m_workspace.currentPosition(),
-                                                         m_workspace.currentKindIsKill()));
+    m_planning.start([body, position = m_workspace.currentPosition(),
+                      kill = m_workspace.currentKindIsKill()](FormulaFileImport::PlanPromise& promise) {
+        FormulaFileImport::prepareBytes(promise, body, position, kill);
+    });
 }
 
 void OnlineFormulaUpdate::planned()
 {
-    if (m_planning.isCanceled() || m_cancelled) {
+    const std::optional<Result<FormulaImportPlan>> plan = FormulaFileImport::prepared(m_planning);
+    if (!plan || m_cancelled) {
         finish(Failure{QStringLiteral("公式在线更新已取消"), kTitle});
         return;
     }
-    const Result<FormulaImportPlan> plan = m_planning.result();
-    if (!plan) {
-        finish(Failure{plan.error(), kTitle});
+    if (!*plan) {
+        finish(Failure{plan->error(), kTitle});
         return;
     }
     const Result<FormulaImportOutcome> stored =
-        FormulaFileImport(m_workspace).store(*plan, FormulaFileImport::Source::Download);
+        FormulaFileImport(m_workspace).store(**plan, FormulaFileImport::Source::Download);
     if (!stored) {
         finish(stored.failure());
         return;

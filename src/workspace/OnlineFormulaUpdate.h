@@ -1,10 +1,9 @@
 #pragma once
 
 #include "core/Result.h"
-#include "formulas/FormulaImportPlan.h"
+#include "workspace/FormulaFileImport.h"
 
 #include <QByteArray>
-#include <QFutureWatcher>
 #include <QObject>
 #include <QString>
 #include <QUrl>
@@ -75,7 +74,7 @@ private:
 
     Workspace& m_workspace;
     HttpDownload* m_download = nullptr;
-    QFutureWatcher<Result<FormulaImportPlan>> m_planning;
+    FormulaFileImport::PlanJob m_planning; // reads the downloaded lines through the runner
     OnlineFormulaUpdateOutcome m_pending;
     bool m_running = false;
     bool m_cancelled = false;

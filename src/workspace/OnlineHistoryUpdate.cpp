@@ -5,6 +5,7 @@
 #include "core/LotteryType.h"
 #include "core/Settings.h"
 #include "core/TextFile.h"
+#include "core/ThreadStart.h"
 #include "history/DrawEntry.h"
 #include "history/OnlineUpdateStore.h"
 #include "workspace/MissingDrawsCheck.h"
@@ -34,6 +35,7 @@ OnlineHistoryUpdate::OnlineHistoryUpdate(Workspace& workspace, QObject* parent)
     connect(m_download, &HttpDownload::progress, this, &OnlineHistoryUpdate::progress);
     connect(m_download, &HttpDownload::downloaded, this, &OnlineHistoryUpdate::pageDownloaded);
     connect(m_download, &HttpDownload::failed, this, &OnlineHistoryUpdate::downloadFailed);
+    connect(&m_reading, &JobSignals::finished, this, &OnlineHistoryUpdate::pageRead);
 }
 
 OnlineHistoryUpdate::~OnlineHistoryUpdate() = default;
@@ -106,10 +108,13 @@ Result<bool> OnlineHistoryUpdate::start(const std::optional<QString>& base)
 
 void OnlineHistoryUpdate::cancel()
 {
-    if (!m_running || !m_download->isRunning())
-        return;
-    m_cancelled = true;
-    m_download->cancel();
+    if (m_download->isRunning()) {
+        m_cancelled = true;
+        m_download->cancel();
+    } else if (m_reading.isRunning()) {
+        m_cancelled = true;
+        m_reading.cancel();
+    }
 }
 
 const Result<OnlineUpdateOutcome>& OnlineHistoryUpdate::outcome() const
@@ -129,10 +134,30 @@ void OnlineHistoryUpdate::downloadFailed(const QString& message)
 
 void OnlineHistoryUpdate::pageDownloaded(const QByteArray& body)
 {
-    const Result<QString> text = TextFile::decode(body);
-    if (!text) {
-        finish(Failure{
-            QStringLiteral("在线更新失败：无法读取开奖页面（%1）。").arg(text.error()) + kUnchanged, kTitle});
+    m_reading.start([body, issues = m_plan->issues()](QPromise<Result<ResultsPage::Reading>>& promise) {
+        const Result<QString> text = TextFile::decode(body);
+        if (!text) {
+            promise.addResult(Failure{
+                QStringLiteral("在线更新失败：无法读取开奖页面（%1）。").arg(text.error()) + kUnchanged, kTitle});
+            return;
+        }
+        promise.addResult(ResultsPage::read(*text, issues));
+    });
+}
+
+void OnlineHistoryUpdate::pageRead()
+{
+    if (m_cancelled || m_reading.isCanceled()) {
+        finish(Failure{QStringLiteral("在线更新已取消，") + kUnchanged, kTitle});
+        return;
+    }
+    if (!m_reading.hasResult()) {
+        finish(Failure{QStringLiteral("在线更新失败：%1。").arg(outOfMemoryMessage()) + kUnchanged, kTitle});
+        return;
+    }
+    const Result<ResultsPage::Reading> reading = m_reading.result();
+    if (!reading) {
+        finish(reading.failure());
         return;
     }
     const Result<Database*> storage = m_workspace.storage();
@@ -152,7 +177,7 @@ void OnlineHistoryUpdate::pageDownloaded(const QByteArray& body)
         }
         kept = *keptHistory;
     }
-    const Result<OnlineUpdateStore::Outcome> stored = OnlineUpdateStore::store(**storage, *m_plan, *text);
+    const Result<OnlineUpdateStore::Outcome> stored = OnlineUpdateStore::store(**storage, *m_plan, *reading);
     if (kept)
         undo.finish(*kept, stored && stored->replacedHistory);
     if (!stored) {

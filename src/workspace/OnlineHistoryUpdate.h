@@ -1,7 +1,9 @@
 #pragma once
 
+#include "core/Job.h"
 #include "core/Result.h"
 #include "history/OnlineUpdatePlan.h"
+#include "history/ResultsPage.h"
 
 #include <QByteArray>
 #include <QObject>
@@ -31,7 +33,8 @@ struct OnlineUpdateOutcome
 
 // The online history update (`Command21`): brings the history up to date from the results page of
 // the chosen lottery type. The page is fetched without blocking (HttpDownload: the system's proxy,
-// a timeout without data, a size cap, cancel); nothing is stored or deleted before it has arrived,
+// a timeout without data, a size cap, cancel) and read through the runner; nothing is stored or
+// deleted before it has arrived and been read,
 // and an old history that the update replaces goes in the same transaction that stores the new
 // draws. After storing: formula list, history, verification, next issue.
 class OnlineHistoryUpdate : public QObject
@@ -50,7 +53,8 @@ public:
     // happens. True: finished() follows (on a later turn of the event loop, also when nothing can
     // be new and no request is sent).
     Result<bool> start(const std::optional<QString>& base = std::nullopt);
-    // Stops the download; the update finishes as cancelled and changes nothing.
+    // Stops the download or the reading of the page; the update finishes as cancelled and changes
+    // nothing.
     void cancel();
     bool isRunning() const { return m_running; }
     bool wasCancelled() const { return m_cancelled; }
@@ -70,11 +74,13 @@ Q_SIGNALS:
 
 private:
     void pageDownloaded(const QByteArray& body);
+    void pageRead();
     void downloadFailed(const QString& message);
     void finish(Result<OnlineUpdateOutcome> outcome);
 
     Workspace& m_workspace;
     HttpDownload* m_download;
+    Job<Result<ResultsPage::Reading>> m_reading; // the downloaded page, decoded and read
     std::optional<OnlineUpdatePlan> m_plan;
     std::optional<Result<OnlineUpdateOutcome>> m_outcome;
     bool m_running = false;

@@ -1,5 +1,7 @@
 #include "workspace/SpreadsheetExport.h"
 
+#include "core/Job.h"
+#include "core/ThreadStart.h"
 #include "core/Workbook.h"
 #include "workspace/Desktop.h"
 #include "workspace/FormulaListSheet.h"
@@ -9,6 +11,7 @@
 #include "workspace/Workspace.h"
 
 #include <QDir>
+#include <QFileInfo>
 
 namespace quorvel {
 
@@ -67,11 +70,26 @@ int SpreadsheetExport::progressUnits(const SpreadsheetJob& job)
     return job.sheet.rowCount + job.sheet.rowCount / 2 + 1;
 }
 
-Status SpreadsheetExport::write(const SpreadsheetJob& job, const Progress& progress)
+Status SpreadsheetExport::write(const SpreadsheetJob& job)
+{
+    return write(job, nullptr);
+}
+
+void SpreadsheetExport::write(QPromise<Status>& promise, const SpreadsheetJob& job)
+{
+    promise.setProgressRange(0, progressUnits(job));
+    promise.addResult(write(job, &promise));
+}
+
+Status SpreadsheetExport::write(const SpreadsheetJob& job, QPromise<Status>* promise)
 {
     const auto failed = [&job](const QString& message) { return Failure{message, job.failureTitle}; };
-    const int total = progressUnits(job);
-    const auto stopped = [&](int done) { return progress && !progress(done, total); };
+    const auto stopped = [promise](int done) {
+        if (!promise)
+            return false;
+        promise->setProgressValue(done);
+        return promise->isCanceled();
+    };
     const QString cancelled =
         QStringLiteral("导出已取消，%1 保持原样").arg(QDir::toNativeSeparators(job.path));
     Result<std::unique_ptr<Workbook>> workbook = Workbook::create(job.path);
@@ -88,10 +106,11 @@ Status SpreadsheetExport::write(const SpreadsheetJob& job, const Progress& progr
     }
     if (stopped(job.sheet.rowCount))
         return failed(cancelled);
+    if (promise)
+        promise->setProgressValueAndText(job.sheet.rowCount,
+                                         QStringLiteral("正在保存 %1 ...").arg(QFileInfo(job.path).fileName()));
     if (Status finished = (*workbook)->finish(); !finished)
         return failed(finished.error());
-    if (progress)
-        progress(total, total);
     return success();
 }
 
@@ -102,7 +121,11 @@ void SpreadsheetExport::show(const SpreadsheetJob& job) const
 
 Result<QString> SpreadsheetExport::run(const SpreadsheetJob& job) const
 {
-    if (Status written = write(job); !written)
+    Job<Status> writing;
+    writing.run([&job](QPromise<Status>& promise) { write(promise, job); });
+    if (!writing.hasResult())
+        return Failure{outOfMemoryMessage(), job.failureTitle};
+    if (const Status written = writing.result(); !written)
         return written.failure();
     show(job);
     return job.path;

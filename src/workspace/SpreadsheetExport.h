@@ -4,9 +4,9 @@
 #include "verification/ExportSheets.h"
 #include "workspace/FormulaListSort.h"
 
+#include <QPromise>
 #include <QString>
 
-#include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -55,20 +55,23 @@ public:
     SpreadsheetJob calculationSteps(const QString& code, const QString& displayText,
                                     std::shared_ptr<const DrawTable> history) const;
 
-    // Told the units done of the total now and then (a unit per row, then the packing of the
-    // file, counted as half the rows); returning false stops the writing, which leaves an earlier
-    // file as it was. Once the packing has begun it is no longer stopped.
-    using Progress = std::function<bool(int done, int total)>;
-    static int progressUnits(const SpreadsheetJob& job); // the total told to `progress`
+    // The progress units of a job: a unit per row, then the packing of the file, counted as half
+    // the rows.
+    static int progressUnits(const SpreadsheetJob& job);
     // Writes the workbook. Reads nothing but the job, so it runs on any thread. The failure names
     // what failed and carries the job's title.
-    static Status write(const SpreadsheetJob& job, const Progress& progress = {});
+    static Status write(const SpreadsheetJob& job);
+    // write() as work for the runner: progress in the units above, the text changing when the
+    // packing begins; cancelling before that leaves an earlier file as it was, after it the
+    // writing is no longer stopped.
+    static void write(QPromise<Status>& promise, const SpreadsheetJob& job);
     // Opens a written workbook with the user's spreadsheet program.
     void show(const SpreadsheetJob& job) const;
-    // write() and show() for a caller that waits: the full path of the workbook.
+    // write() through the runner and show(), for a caller that waits: the full path of the workbook.
     Result<QString> run(const SpreadsheetJob& job) const;
 
 private:
+    static Status write(const SpreadsheetJob& job, QPromise<Status>* promise);
     QString pathOf(const QString& fileName) const;
 
     Workspace& m_workspace;

@@ -1,3 +1,4 @@
+#include "app/cli/CommandTable.h"
 #include "core/TermTable.h"
 #include "support/CliRun.h"
 #include "support/ReadOnlyScope.h"
@@ -5,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QSettings>
 #include <QSqlDatabase>
 #include <QSqlQuery>
@@ -437,12 +439,37 @@ void TestCli::helpAndVersionExitZero()
     QCOMPARE(version.out.size(), 1);
     QVERIFY(version.out.first().startsWith(QStringLiteral("quorvel-cli ")));
 
-    // Every form of every command is listed, one a line.
+    // Every command with its summary, and the global options with their help.
     const Run help = cli({QStringLiteral("--help")});
     QCOMPARE(help.exitCode, 0);
-    QVERIFY(help.out.contains(QStringLiteral("  history list")));
-    QVERIFY(help.out.contains(QStringLiteral("  ledger")));
     QVERIFY(help.err.isEmpty());
+    for (const quorvel::cli::CliCommand& command : quorvel::cli::commandTable()) {
+        QVERIFY2(help.out.filter(QRegularExpression(
+                                     QStringLiteral("^  %1 +%2$")
+                                         .arg(command.name, QRegularExpression::escape(command.summary))))
+                         .size() == 1,
+                 qPrintable(command.name));
+    }
+    QCOMPARE(help.out.filter(QStringLiteral("  --data-dir DIR ")).size(), 1);
+
+    // A command's help: the usage of its forms, then one line per option with its help.
+    const Run search = cli({QStringLiteral("search"), QStringLiteral("--help")});
+    QCOMPARE(search.exitCode, 0);
+    QCOMPARE(cli({QStringLiteral("--help"), QStringLiteral("search")}).out, search.out);
+    QVERIFY(search.out.first().startsWith(QStringLiteral("usage: quorvel-cli search [--position P]")));
+    QVERIFY(search.out.contains(
+        QStringLiteral("       quorvel-cli search score FILE [--position P] [--kind kill|keep] "
+                       "[--periods N] [--bounds b2,b3,b4,b5,b6,b7,b8,b9]")));
+    const std::vector<quorvel::cli::OptionSpec> options =
+        quorvel::cli::optionsOf(*quorvel::cli::findCommand(QStringLiteral("search")));
+    QCOMPARE(options.size(), std::size_t(14));
+    for (const quorvel::cli::OptionSpec& option : options) {
+        const QStringList lines = search.out.filter(
+            QRegularExpression(QStringLiteral("^  %1 .* %2$")
+                                   .arg(QRegularExpression::escape(quorvel::cli::optionUsage(option)),
+                                        QRegularExpression::escape(option.help))));
+        QVERIFY2(lines.size() == 1, qPrintable(option.name));
+    }
 }
 
 void TestCli::readOnlyDatabaseStillVerifies()

@@ -1,30 +1,35 @@
 #include "app/cli/BacktestCommand.h"
 
-#include "app/cli/CliArguments.h"
 #include "app/cli/CliContext.h"
-#include "app/cli/CommandOptions.h"
 #include "app/cli/PredictOptions.h"
 #include "history/DrawEntry.h"
-#include "workspace/BacktestSetup.h"
+#include "workspace/BacktestSession.h"
 #include "workspace/PredictionState.h"
+
+#include <limits>
 
 namespace quorvel::cli {
 
 namespace {
 
-// --draws M: a whole number 1 and up; required.
-Result<int> drawCount(CliArguments& arguments)
+// The prediction's options but --unselect, and the newest M draws to predict.
+struct BacktestOptions : PredictOptions
 {
-    const Result<std::optional<QStringList>> option = arguments.takeOption(QStringLiteral("--draws"), 1);
-    if (!option)
-        return Failure{option.error()};
-    if (!option->has_value())
-        return Failure{QStringLiteral("backtest needs --draws M")};
-    bool ok = false;
-    const int count = (**option).first().toInt(&ok);
-    if (!ok || count < 1)
-        return Failure{QStringLiteral("--draws takes a whole number 1 and up")};
-    return count;
+    int targets = 0;
+};
+
+const CommandForm<BacktestOptions>& form()
+{
+    static const CommandForm<BacktestOptions> declared = PredictOptions::declare(
+        CommandForm<BacktestOptions>(QStringLiteral("backtest"))
+            << OptionKinds::wholeNumber(
+                   QStringLiteral("--draws"), QStringLiteral("M"), &BacktestOptions::targets, 1,
+                   std::numeric_limits<int>::max(),
+                   QStringLiteral("predict each of the newest M draws from the draws before it"),
+                   QStringLiteral("--draws takes a whole number 1 and up"))
+            << OptionGroup{{QStringLiteral("--draws")}, true, QStringLiteral("backtest needs --draws M")},
+        /*takesUnselect=*/false);
+    return declared;
 }
 
 QString numbersText(const std::vector<int>& numbers)
@@ -37,32 +42,30 @@ QString numbersText(const std::vector<int>& numbers)
 
 } // namespace
 
+std::vector<const FormSpec*> BacktestCommand::forms()
+{
+    return {&form()};
+}
+
 int BacktestCommand::run(const CliContext& context, CliArguments& arguments)
 {
-    const Result<int> targets = drawCount(arguments);
-    if (!targets)
-        return context.usage(targets.error());
-    const Result<PredictOptions> predict = PredictOptions::take(arguments, /*takesUnselect=*/false);
+    const Result<BacktestOptions> predict = form().parse(arguments);
     if (!predict)
         return context.usage(predict.error());
-    if (const Result<QStringList> words =
-            CommandOptions::positional(arguments, QStringLiteral("backtest"), 0);
-        !words)
-        return context.usage(words.error());
+    const int targets = predict->targets;
 
     const Result<std::unique_ptr<CliSession>> session = context.startSession(predict->startOptions());
     if (!session)
         return context.fail(session.failure());
     Workspace& workspace = (*session)->workspace();
 
-    const Result<BacktestParams> params =
-        BacktestSetup(workspace).params(*targets, predict->chosenMethod(workspace.settings()),
-                                        ListSelection::allExcept({}), predict->sortSettings());
-    if (!params)
-        return context.fail(params.failure());
-    const BacktestResult result = Backtest::run(*workspace.history(), *params);
+    const Result<BacktestResult> result =
+        BacktestSession(workspace).run({targets, predict->chosenMethod(workspace.settings()),
+                                        ListSelection::allExcept({}), predict->sortSettings()});
+    if (!result)
+        return context.fail(result.failure());
 
-    for (const BacktestDraw& draw : result.draws) {
+    for (const BacktestDraw& draw : result->draws) {
         for (std::size_t q = 0; q < draw.pages.size(); ++q) {
             const BacktestPage& page = draw.pages[q];
             TabLine line;
@@ -71,8 +74,8 @@ int BacktestCommand::run(const CliContext& context, CliArguments& arguments)
             context.print(line);
         }
     }
-    for (std::size_t q = 0; q < result.positions.size(); ++q) {
-        const PickTally& tally = result.positions[q];
+    for (std::size_t q = 0; q < result->positions.size(); ++q) {
+        const PickTally& tally = result->positions[q];
         TabLine line;
         line << QStringLiteral("SUMMARY") << qint64(q + 1) << tally.right << tally.trials
              << ChanceBaseline::probabilityText(kPickChance)

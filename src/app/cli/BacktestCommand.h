@@ -1,9 +1,12 @@
 #pragma once
 
+#include <vector>
+
 namespace quorvel::cli {
 
 class CliArguments;
 class CliContext;
+struct FormSpec;
 
 // backtest --draws M [--position P] [--kind K] [--method selected|best] [--quota Q] [--keys A,B,C]
 // The walk-forward backtest of the prediction over the newest M draws, every formula selected, N
@@ -12,6 +15,7 @@ class CliContext;
 class BacktestCommand
 {
 public:
+    static std::vector<const FormSpec*> forms();
     static int run(const CliContext& context, CliArguments& arguments);
 };
 

@@ -1,7 +1,7 @@
 #include "app/cli/BackupCommand.h"
 
-#include "app/cli/CliArguments.h"
 #include "app/cli/CliContext.h"
+#include "app/cli/CommandOptions.h"
 #include "core/BackupStore.h"
 #include "core/Database.h"
 #include "workspace/UndoHistory.h"
@@ -22,7 +22,45 @@ WorkspaceStartOptions quietStart()
     return options;
 }
 
+const CommandForm<NoOptions>& listForm()
+{
+    static const CommandForm<NoOptions> declared(QStringLiteral("backup list"));
+    return declared;
+}
+
+struct RestoreOptions
+{
+    QStringList words; // ID
+};
+
+const CommandForm<RestoreOptions>& restoreForm()
+{
+    static const CommandForm<RestoreOptions> declared =
+        CommandForm<RestoreOptions>(QStringLiteral("backup restore"))
+            .takes(&RestoreOptions::words,
+                   CommandOptions::exactly(
+                       1, QStringLiteral("ID"),
+                       QStringLiteral("backup restore needs the ID of one kept state (see backup list)")));
+    return declared;
+}
+
+const CommandForm<NoOptions>& undoForm()
+{
+    static const CommandForm<NoOptions> declared(QStringLiteral("undo"));
+    return declared;
+}
+
 } // namespace
+
+std::vector<const FormSpec*> BackupCommand::forms()
+{
+    return {&listForm(), &restoreForm()};
+}
+
+std::vector<const FormSpec*> BackupCommand::undoForms()
+{
+    return {&undoForm()};
+}
 
 int BackupCommand::run(const CliContext& context, CliArguments& arguments)
 {
@@ -31,16 +69,13 @@ int BackupCommand::run(const CliContext& context, CliArguments& arguments)
         return list(context, arguments);
     if (subcommand == QLatin1String("restore"))
         return restore(context, arguments);
-    return context.usage(QStringLiteral("backup needs list or restore"));
+    return context.usage(subcommandRefusal(forms()));
 }
 
 int BackupCommand::list(const CliContext& context, CliArguments& arguments)
 {
-    const Result<QStringList> words = arguments.positional();
-    if (!words)
-        return context.usage(words.error());
-    if (!words->isEmpty())
-        return context.usage(QStringLiteral("backup list takes no positional arguments"));
+    if (const Result<NoOptions> none = listForm().parse(arguments); !none)
+        return context.usage(none.error());
     // Reading the kept states needs no database: they describe themselves.
     const BackupStore store(QDir(context.dataFolder()).filePath(QLatin1String(Database::kFileName)));
     const Result<std::vector<KeptState>> states = store.list();
@@ -55,11 +90,11 @@ int BackupCommand::list(const CliContext& context, CliArguments& arguments)
 
 int BackupCommand::restore(const CliContext& context, CliArguments& arguments)
 {
-    const Result<QStringList> words = arguments.positional();
-    if (!words)
-        return context.usage(words.error());
+    const Result<RestoreOptions> options = restoreForm().parse(arguments);
+    if (!options)
+        return context.usage(options.error());
     bool ok = false;
-    const qint64 id = words->size() == 1 ? words->first().toLongLong(&ok) : 0;
+    const qint64 id = options->words.first().toLongLong(&ok);
     if (!ok || id <= 0)
         return context.usage(
             QStringLiteral("backup restore needs the ID of one kept state (see backup list)"));
@@ -78,11 +113,8 @@ int BackupCommand::restore(const CliContext& context, CliArguments& arguments)
 
 int BackupCommand::undo(const CliContext& context, CliArguments& arguments)
 {
-    const Result<QStringList> words = arguments.positional();
-    if (!words)
-        return context.usage(words.error());
-    if (!words->isEmpty())
-        return context.usage(QStringLiteral("undo takes no positional arguments"));
+    if (const Result<NoOptions> none = undoForm().parse(arguments); !none)
+        return context.usage(none.error());
     const Result<std::unique_ptr<CliSession>> session = context.startSession(quietStart());
     if (!session)
         return context.fail(session.failure());

@@ -40,19 +40,6 @@ Result<bool> CliArguments::takeFlag(const QString& name)
     return true;
 }
 
-Result<std::optional<QString>> CliArguments::takeChoice(const QString& name, const QStringList& allowed)
-{
-    const Result<std::optional<QStringList>> option = takeOption(name, 1);
-    if (!option)
-        return Failure{option.error()};
-    if (!option->has_value())
-        return std::optional<QString>();
-    const QString value = (**option).first();
-    if (!allowed.contains(value))
-        return Failure{QStringLiteral("option %1 takes %2").arg(name, allowed.join(QLatin1Char('|')))};
-    return std::optional<QString>(value);
-}
-
 std::optional<QString> CliArguments::takeCommandWord()
 {
     if (m_words.isEmpty() || isOptionWord(m_words.first()))

@@ -20,8 +20,6 @@ public:
     Result<std::optional<QStringList>> takeOption(const QString& name, int valueCount);
     // Takes "--name" without values; fails when it is given twice.
     Result<bool> takeFlag(const QString& name);
-    // Takes a one-value option and checks the value against `allowed`.
-    Result<std::optional<QString>> takeChoice(const QString& name, const QStringList& allowed);
     // The first word when it is not an option (a command or subcommand name).
     std::optional<QString> takeCommandWord();
     // The remaining words; fails on any option no command has taken.

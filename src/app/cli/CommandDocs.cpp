@@ -2,10 +2,9 @@
 
 #include "app/cli/CommandTable.h"
 
-#include <QRegularExpression>
 #include <QStringList>
 
-#include <set>
+#include <vector>
 
 namespace quorvel::cli {
 
@@ -22,28 +21,39 @@ QString roff(const QString& text)
     return escaped;
 }
 
-// The options a command's forms name, in the order they first appear.
-QStringList optionsOf(const QStringList& forms)
+// An option as the manual page sets it: the name in bold, its value in italics.
+QString roffOption(const OptionSpec& option)
 {
-    static const QRegularExpression option(QStringLiteral("--[a-z][a-z-]*"));
-    QStringList options;
-    for (const QString& form : forms) {
-        for (const QRegularExpressionMatch& match : option.globalMatch(form)) {
-            if (!options.contains(match.captured()))
-                options << match.captured();
-        }
-    }
-    return options;
+    QString text = QStringLiteral("\\fB") + roff(option.name) + QStringLiteral("\\fR");
+    if (!option.value.isEmpty())
+        text += QStringLiteral(" \\fI") + roff(option.value) + QStringLiteral("\\fR");
+    return text;
 }
 
-// The words that may follow a command: the lower-case second word of its forms (import, list...).
-QStringList subcommandsOf(const QStringList& forms)
+// Each option with its help, as a tagged paragraph.
+QStringList roffOptions(const std::vector<OptionSpec>& options)
 {
-    static const QRegularExpression word(QStringLiteral("^[a-z]+$"));
+    QStringList lines;
+    for (const OptionSpec& option : options)
+        lines << QStringLiteral(".TP") << roffOption(option) << roff(option.help);
+    return lines;
+}
+
+QStringList namesOf(const std::vector<OptionSpec>& options)
+{
+    QStringList names;
+    for (const OptionSpec& option : options)
+        names << option.name;
+    return names;
+}
+
+// The words that may follow a command: the second word of its forms (import, list...).
+QStringList subcommandsOf(const CliCommand& command)
+{
     QStringList words;
-    for (const QString& form : forms) {
-        const QStringList parts = form.split(QLatin1Char(' '), Qt::SkipEmptyParts);
-        if (parts.size() > 1 && word.match(parts[1]).hasMatch() && !words.contains(parts[1]))
+    for (const FormSpec* form : command.forms()) {
+        const QStringList parts = form->words.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+        if (parts.size() > 1 && !words.contains(parts[1]))
             words << parts[1];
     }
     return words;
@@ -60,32 +70,26 @@ QString manualPage(const QString& version)
                            "analysis program")
          << QStringLiteral(".SH SYNOPSIS") << QStringLiteral(".B quorvel\\-cli")
          << roff(globalOptionsUsage()) + QStringLiteral(" \\fICOMMAND\\fR ...") << QStringLiteral(".br")
-         << QStringLiteral(".B quorvel\\-cli") << QStringLiteral("\\-\\-help | \\-\\-version")
-         << QStringLiteral(".SH DESCRIPTION")
+         << QStringLiteral(".B quorvel\\-cli") << QStringLiteral("\\fICOMMAND\\fR \\-\\-help")
+         << QStringLiteral(".br") << QStringLiteral(".B quorvel\\-cli")
+         << QStringLiteral("\\-\\-help | \\-\\-version") << QStringLiteral(".SH DESCRIPTION")
          << QStringLiteral("Runs the operations of the window program on the same data folder, for scripts "
                            "and long jobs. Output lines have their fields separated by one TAB. A file "
                            "the program writes into the data folder has its full path as the last line "
                            "of the output.")
-         << QStringLiteral(".SH GLOBAL OPTIONS") << QStringLiteral(".TP")
-         << QStringLiteral("\\fB\\-\\-data\\-dir\\fR \\fIDIR\\fR")
-         << QStringLiteral("Keep formula.db and the files the program writes in DIR (otherwise the per-user "
-                           "data folder, or the program's own folder when it is writable and not "
-                           "installed).")
-         << QStringLiteral(".TP") << QStringLiteral("\\fB\\-\\-settings\\-file\\fR \\fIFILE\\fR")
-         << QStringLiteral("Keep the settings in the ini file FILE instead of the user's settings store.")
-         << QStringLiteral(".TP") << QStringLiteral("\\fB\\-\\-yes\\fR")
-         << QStringLiteral("Answer every question of the operation with OK; without it, Cancel.")
-         << QStringLiteral(".TP") << QStringLiteral("\\fB\\-\\-today\\fR \\fIYYYY\\-MM\\-DD\\fR")
-         << QStringLiteral("Take this date as today.") << QStringLiteral(".SH COMMANDS");
+         << QStringLiteral(".SH GLOBAL OPTIONS");
+    page << roffOptions(globalForm().options) << QStringLiteral(".SH COMMANDS");
     for (const CliCommand& command : commandTable()) {
         page << QStringLiteral(".SS ") + roff(command.name) << roff(command.summary);
-        for (const QString& form : command.usage)
-            page << QStringLiteral(".TP") << QStringLiteral("\\fB") + roff(form) + QStringLiteral("\\fR")
-                 << QStringLiteral(".PP");
+        for (const FormSpec* form : command.forms())
+            page << QStringLiteral(".PP")
+                 << QStringLiteral("\\fB") + roff(form->usage()) + QStringLiteral("\\fR");
+        page << roffOptions(optionsOf(command)) << QStringLiteral(".PP");
     }
     page << QStringLiteral(".SH EXIT STATUS")
-         << QStringLiteral("0 on success, 2 on a usage error, 1 on any other error, with a one\\-line message "
-                           "on standard error.")
+         << QStringLiteral(
+                "0 on success, 2 on a usage error, 1 on any other error, with a one\\-line message "
+                "on standard error.")
          << QStringLiteral(".SH SEE ALSO") << QStringLiteral(".BR quorvel (1)");
     return page.join(QLatin1Char('\n')) + QLatin1Char('\n');
 }
@@ -96,11 +100,17 @@ QString bashCompletion()
     QStringList cases;
     for (const CliCommand& command : commandTable()) {
         names << command.name;
-        cases << QStringLiteral("        %1) words=\"%2 %3\" ;;")
-                     .arg(command.name, subcommandsOf(command.usage).join(QLatin1Char(' ')),
-                          optionsOf(command.usage).join(QLatin1Char(' ')));
+        cases << QStringLiteral("        %1) words=\"%2 %3 --help\" ;;")
+                     .arg(command.name, subcommandsOf(command).join(QLatin1Char(' ')),
+                          namesOf(optionsOf(command)).join(QLatin1Char(' ')));
     }
-    const QString globals = optionsOf({globalOptionsUsage()}).join(QLatin1Char(' '));
+    const QString globals = namesOf(globalForm().options).join(QLatin1Char(' '));
+    // The global options that take a value, whose value is no command.
+    QStringList valued;
+    for (const OptionSpec& option : globalForm().options) {
+        if (option.valueCount > 0)
+            valued << option.name;
+    }
     return QStringLiteral(
                "# bash completion for quorvel-cli: its commands, and each command's words and options.\n"
                "_quorvel_cli()\n"
@@ -109,7 +119,7 @@ QString bashCompletion()
                "    for ((i = 1; i < COMP_CWORD; i++)); do\n"
                "        word=${COMP_WORDS[i]}\n"
                "        case $word in\n"
-               "            --data-dir | --settings-file | --today) ((i++)) ;;\n"
+               "            %4) ((i++)) ;;\n"
                "            -*) ;;\n"
                "            *) command=$word; break ;;\n"
                "        esac\n"
@@ -126,7 +136,8 @@ QString bashCompletion()
                "    COMPREPLY=($(compgen -W \"$words\" -- \"$cur\"))\n"
                "}\n"
                "complete -o default -F _quorvel_cli quorvel-cli\n")
-        .arg(names.join(QLatin1Char(' ')), globals, cases.join(QLatin1Char('\n')));
+        .arg(names.join(QLatin1Char(' ')), globals, cases.join(QLatin1Char('\n')),
+             valued.join(QStringLiteral(" | ")));
 }
 
 } // namespace quorvel::cli

@@ -1,10 +1,13 @@
 #pragma once
 
+#include "app/cli/CommandForm.h"
 #include "core/DrawParameters.h"
 #include "core/Result.h"
+#include "core/TermTable.h"
 
 #include <QString>
 
+#include <limits>
 #include <optional>
 
 namespace quorvel {
@@ -14,43 +17,83 @@ struct FormulaListRow;
 
 namespace quorvel::cli {
 
-class CliArguments;
-
-// Options several commands share, read and checked in one place.
+// Options several commands share, declared in one place.
 namespace CommandOptions {
 
-// --per-day D: a whole number 1..99; empty when absent.
-Result<std::optional<int>> drawsPerDay(CliArguments& arguments);
-// --deadline S: the seconds a download may take in all, a whole number 1..3600; 120 when absent.
-Result<int> downloadDeadline(CliArguments& arguments);
-// --path manual|online.
-Result<EntryPath> entryPath(CliArguments& arguments, EntryPath fallback);
-// --kind kill|keep: true for kill; empty when absent.
-Result<std::optional<bool>> kind(CliArguments& arguments);
-// --position P: 1..8; empty when absent.
-Result<std::optional<int>> position(CliArguments& arguments);
-// --name on|off; empty when absent.
-Result<std::optional<bool>> onOff(CliArguments& arguments, const QString& name);
+using namespace OptionKinds;
 
-QString kindName(bool kill); // "kill" or "keep"
-
-// --position P and --kind kill|keep: the formula list a command works on, the window's first list
-// (position 1, keep) when they are absent.
+// --position P: 1..8.
+template <typename O, typename F>
+Option<O> position(F O::*field, QString help = QStringLiteral("the position 1..8 (default 1)"))
+{
+    return wholeNumber(QStringLiteral("--position"), QStringLiteral("P"), field, 1, kPositionCount,
+                       std::move(help), QStringLiteral("--position takes 1..8"));
+}
+// --kind kill|keep: true for kill.
+template <typename O, typename F>
+Option<O> kind(F O::*field, QString help = QStringLiteral("the kill or the keep formulas (default keep)"))
+{
+    return choice(QStringLiteral("--kind"), field,
+                  std::vector<std::pair<QString, bool>>{{QStringLiteral("kill"), true},
+                                                        {QStringLiteral("keep"), false}},
+                  std::move(help));
+}
+// --per-day D: the sequence number has two digits, so a day holds at most 99 draws.
+template <typename O, typename F> Option<O> drawsPerDay(F O::*field)
+{
+    return wholeNumber(QStringLiteral("--per-day"), QStringLiteral("D"), field, 1, 99,
+                       QStringLiteral("draws a day, 1..99 (default: that of the chosen lottery type)"),
+                       QStringLiteral("--per-day takes a whole number 1..99"));
+}
+// --deadline S: the seconds a download may take in all.
+template <typename O, typename F> Option<O> downloadDeadline(F O::*field)
+{
+    return wholeNumber(QStringLiteral("--deadline"), QStringLiteral("S"), field, 1, 3600,
+                       QStringLiteral("the seconds the whole download may take, 1..3600 (default 120)"),
+                       QStringLiteral("--deadline takes whole seconds 1..3600"));
+}
+// --path manual|online: how the draw was entered, which some parameters depend on.
+template <typename O, typename F> Option<O> entryPath(F O::*field, const QString& fallback)
+{
+    return choice(QStringLiteral("--path"), field,
+                  std::vector<std::pair<QString, EntryPath>>{{QStringLiteral("manual"), EntryPath::Manual},
+                                                             {QStringLiteral("online"), EntryPath::Online}},
+                  QStringLiteral("how the draws were entered (default %1)").arg(fallback));
+}
+// --list-no N: a list number 1 and up; `refusal` when it is missing or not one.
+template <typename O, typename F> Option<O> listNumber(F O::*field, const QString& refusal)
+{
+    return wholeNumber(QStringLiteral("--list-no"), QStringLiteral("N"), field, 1,
+                       std::numeric_limits<int>::max(), QStringLiteral("the list number of the formula"),
+                       refusal);
+}
+// --position P and --kind kill|keep: the formula list a form works on, the window's first list
+// (position 1, keep) when they are absent; `Options` has the fields `position` and `kill`.
+template <typename Options> CommandForm<Options> withList(CommandForm<Options> form)
+{
+    // Cast, since a field of a base struct has the base's member type.
+    form << position(static_cast<int Options::*>(&Options::position))
+         << kind(static_cast<bool Options::*>(&Options::kill));
+    return form;
+}
 struct ListChoice
 {
     int position = 1;
     bool kill = false;
 };
-Result<ListChoice> listChoice(CliArguments& arguments);
 
-// --list-no N: a list number 1 and up, which `command` needs.
-Result<int> listNumber(CliArguments& arguments, const QString& command);
+// The group that makes --list-no required.
+OptionGroup listNumberRequired(const QString& refusal);
+
+// The words a form takes besides its options: exactly `count` of them, named `usage`.
+PositionalSpec exactly(int count, const QString& usage, const QString& refusal = QString());
+// None at all, with the usual refusal.
+PositionalSpec none();
+
+QString kindName(bool kill); // "kill" or "keep"
+
 // Formula N of the workspace's list, or the failure that names the list.
 Result<FormulaListRow> formulaOnList(const Workspace& workspace, int listNumber);
-
-// The words left once every option is taken; `count` of them (-1: any number), else a usage
-// failure naming the command.
-Result<QStringList> positional(CliArguments& arguments, const QString& command, int count);
 
 } // namespace CommandOptions
 } // namespace quorvel::cli

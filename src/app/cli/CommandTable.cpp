@@ -19,101 +19,86 @@
 #include "app/cli/VerifyCommand.h"
 #include "app/cli/XlsxCommand.h"
 
+#include <QDate>
+
+#include <algorithm>
+
 namespace quorvel::cli {
+
+namespace {
+
+QString lines(const QString& title, const std::vector<std::pair<QString, QString>>& rows)
+{
+    qsizetype width = 0;
+    for (const auto& row : rows)
+        width = std::max(width, row.first.size());
+    QString text = title + QLatin1Char(':');
+    for (const auto& [name, help] : rows)
+        text += QStringLiteral("\n  ") + name.leftJustified(width + 2) + help;
+    return text;
+}
+
+QString optionLines(const QString& title, const std::vector<OptionSpec>& options)
+{
+    std::vector<std::pair<QString, QString>> rows;
+    for (const OptionSpec& option : options)
+        rows.emplace_back(optionUsage(option), option.help);
+    return lines(title, rows);
+}
+
+} // namespace
 
 const std::vector<CliCommand>& commandTable()
 {
     static const std::vector<CliCommand> table{
-        {QStringLiteral("params"),
-         QStringLiteral("The 124 draw parameters of one draw."),
-         {QStringLiteral("params ISSUE N1..N8 [--prev P1..P8] [--per-day D] [--path manual|online]")},
-         &ParamsCommand::run},
+        {QStringLiteral("params"), QStringLiteral("The 124 draw parameters of one draw."),
+         &ParamsCommand::forms, &ParamsCommand::run},
         {QStringLiteral("history"),
          QStringLiteral("Import, list, update online, delete, export and check the stored draws."),
-         {QStringLiteral("history import FILE [--per-day D] [--path manual|online]"),
-          QStringLiteral("history list"), QStringLiteral("history update [--url BASE] [--deadline S]"),
-          QStringLiteral("history delete (--last | --newest N | --after ISSUE | --all)"),
-          QStringLiteral("history export"), QStringLiteral("history missing")},
-         &HistoryCommand::run},
+         &HistoryCommand::forms, &HistoryCommand::run},
         {QStringLiteral("formulas"),
          QStringLiteral("Add, list, import, export, download, clear and delete formulas."),
-         {QStringLiteral("formulas add TEXT... [--kind kill|keep]"),
-          QStringLiteral("formulas list [--position P] [--kind kill|keep]"),
-          QStringLiteral("formulas import FILE [--position P] [--kind kill|keep]"),
-          QStringLiteral("formulas export (--all|--shown) [--position P] [--kind kill|keep]"),
-          QStringLiteral("formulas update [--url URL] [--timeout S] [--deadline S]"), QStringLiteral("formulas clear"),
-          QStringLiteral("formulas delete --list-no N [--position P] [--kind kill|keep]")},
-         &FormulasCommand::run},
+         &FormulasCommand::forms, &FormulasCommand::run},
         {QStringLiteral("eval"),
-         QStringLiteral("The code of a formula text and its value on every stored draw."), {QStringLiteral("eval TEXT")}, &EvalCommand::run},
-        {QStringLiteral("reference"),
-         QStringLiteral("The parameter reference grid of the newest draw."), {QStringLiteral("reference")}, &ReferenceCommand::run},
+         QStringLiteral("The code of a formula text and its value on every stored draw."),
+         &EvalCommand::forms, &EvalCommand::run},
+        {QStringLiteral("reference"), QStringLiteral("The parameter reference grid of the newest draw."),
+         &ReferenceCommand::forms, &ReferenceCommand::run},
         {QStringLiteral("verify"),
          QStringLiteral("Verify the formula list against the history, as the window does."),
-         {QStringLiteral("verify [--position P] [--kind kill|keep] [--periods N] [--exclude-current on|off] "
-                         "[--weighted on|off] [--chance]")},
-         &VerifyCommand::run},
-        {QStringLiteral("predict"),
-         QStringLiteral("The prediction of the next draw and its ranking."),
-         {QStringLiteral("predict [--position P] [--kind kill|keep] [--method selected|best] [--quota Q] "
-                         "[--keys A,B,C] [--unselect L1,L2,...]")},
-         &PredictCommand::run},
-        {QStringLiteral("steps"),
-         QStringLiteral("The calculation steps of one formula, draw by draw."),
-         {QStringLiteral("steps --list-no N [--position P] [--kind kill|keep]")},
-         &StepsCommand::run},
+         &VerifyCommand::forms, &VerifyCommand::run},
+        {QStringLiteral("predict"), QStringLiteral("The prediction of the next draw and its ranking."),
+         &PredictCommand::forms, &PredictCommand::run},
+        {QStringLiteral("steps"), QStringLiteral("The calculation steps of one formula, draw by draw."),
+         &StepsCommand::forms, &StepsCommand::run},
         {QStringLiteral("filter"),
          QStringLiteral("The formulas still selected after the limit or range filter."),
-         {QStringLiteral("filter limit [--position P] [--kind kill|keep]"),
-          QStringLiteral("filter range LO HI LO HI LO HI LO HI [--position P] [--kind kill|keep]")},
-         &FilterCommand::run},
-        {QStringLiteral("limits"),
-         QStringLiteral("Raise the stored limit values of the formulas."), {QStringLiteral("limits update [--position P]")}, &LimitsCommand::run},
-        {QStringLiteral("display"),
-         QStringLiteral("The per-draw display of the history grid."),
-         {QStringLiteral("display [--position P] [--kind kill|keep] [--mode next|same]")},
-         &DisplayCommand::run},
+         &FilterCommand::forms, &FilterCommand::run},
+        {QStringLiteral("limits"), QStringLiteral("Raise the stored limit values of the formulas."),
+         &LimitsCommand::forms, &LimitsCommand::run},
+        {QStringLiteral("display"), QStringLiteral("The per-draw display of the history grid."),
+         &DisplayCommand::forms, &DisplayCommand::run},
         {QStringLiteral("search"),
          QStringLiteral("Search for new formulas, or score given codes as the search does."),
-         {QStringLiteral(
-              "search [--position P] [--kind kill|keep] [--operands N] [--constant C | --random-constant] "
-              "[--form prefix|suffix] [--bounds b2,b3,b4,b5,b6,b7,b8,b9] [--periods N] [--seed S] "
-              "(--candidates N | --target T) [--threads T] [--store append|replace] [--luck]"),
-          QStringLiteral("search score FILE [--position P] [--kind kill|keep] [--periods N] "
-                         "[--bounds b2,b3,b4,b5,b6,b7,b8,b9]")},
-         &SearchCommand::run},
-        {QStringLiteral("scheme"),
-         QStringLiteral("The automatic search scheme over the eight positions."),
-         {QStringLiteral("scheme --targets t1,...,t8 [--mode hold|new] [--kind kill|keep] [--seed S] "
-                         "[--store append|replace]")},
-         &SchemeCommand::run},
-        {QStringLiteral("tune"),
-         QStringLiteral("Derive the search bounds from random or given candidates."),
-         {QStringLiteral("tune [--position P] [--kind kill|keep] [--samples N] [--seed S] [--save]"),
-          QStringLiteral("tune score FILE [--position P] [--kind kill|keep]")},
-         &TuneCommand::run},
+         &SearchCommand::forms, &SearchCommand::run},
+        {QStringLiteral("scheme"), QStringLiteral("The automatic search scheme over the eight positions."),
+         &SchemeCommand::forms, &SchemeCommand::run},
+        {QStringLiteral("tune"), QStringLiteral("Derive the search bounds from random or given candidates."),
+         &TuneCommand::forms, &TuneCommand::run},
         {QStringLiteral("xlsx"),
          QStringLiteral("Write the history, formula list, ranking, details or steps as a workbook."),
-         {QStringLiteral("xlsx history [--display] [--position P] [--kind kill|keep]"),
-          QStringLiteral("xlsx formulas [--position P] [--kind kill|keep]"),
-          QStringLiteral("xlsx ranking [predict options]"), QStringLiteral("xlsx details [predict options]"),
-          QStringLiteral("xlsx steps --list-no N [--position P] [--kind kill|keep]")},
-         &XlsxCommand::run},
+         &XlsxCommand::forms, &XlsxCommand::run},
         {QStringLiteral("backtest"),
          QStringLiteral("The walk-forward backtest of the prediction over the newest draws."),
-         {QStringLiteral("backtest --draws M [--position P] [--kind kill|keep] [--method selected|best] "
-                         "[--quota Q] [--keys A,B,C]")},
-         &BacktestCommand::run},
+         &BacktestCommand::forms, &BacktestCommand::run},
         {QStringLiteral("ledger"),
          QStringLiteral("The prediction ledger, scored against the stored draws, and deleting its entries."),
-         {QStringLiteral("ledger"), QStringLiteral("ledger delete NO...")},
-         &LedgerCommand::run},
+         &LedgerCommand::forms, &LedgerCommand::run},
         {QStringLiteral("backup"),
          QStringLiteral("List the states kept before destructive operations, and restore one."),
-         {QStringLiteral("backup list"), QStringLiteral("backup restore ID")},
-         &BackupCommand::run},
+         &BackupCommand::forms, &BackupCommand::run},
         {QStringLiteral("undo"), QStringLiteral("Restore the state before the newest kept operation."),
-         {QStringLiteral("undo")}, &BackupCommand::undo},
+         &BackupCommand::undoForms, &BackupCommand::undo},
     };
     return table;
 }
@@ -127,28 +112,104 @@ const CliCommand* findCommand(const QString& name)
     return nullptr;
 }
 
+const CommandForm<GlobalOptions>& globalForm()
+{
+    using namespace OptionKinds;
+    static const CommandForm<GlobalOptions> declared =
+        CommandForm<GlobalOptions>(QString())
+        << text(QStringLiteral("--data-dir"), QStringLiteral("DIR"), &GlobalOptions::dataFolder,
+                QStringLiteral(
+                    "keep formula.db and the files the program writes in DIR (default: the per-user "
+                    "data folder, or the program's own folder when it is writable and not installed)"))
+        << text(QStringLiteral("--settings-file"), QStringLiteral("FILE"), &GlobalOptions::settingsFile,
+                QStringLiteral("keep the settings in the ini file FILE instead of the user's settings store"))
+        << flag(QStringLiteral("--yes"), &GlobalOptions::yes,
+                QStringLiteral("answer every question of the operation with OK; without it, Cancel"))
+        << value(OptionSpec{QStringLiteral("--today"), QStringLiteral("YYYY-MM-DD"),
+                            QStringLiteral("take this date as today")},
+                 &GlobalOptions::clock, [](const QStringList& words) -> Result<Clock> {
+                     const QDate date = QDate::fromString(words.first(), QStringLiteral("yyyy-MM-dd"));
+                     if (!date.isValid())
+                         return Failure{QStringLiteral("--today takes a date YYYY-MM-DD")};
+                     return Clock(date);
+                 });
+    return declared;
+}
+
+std::vector<OptionSpec> optionsOf(const CliCommand& command)
+{
+    // Each distinct (name, help) once, with the forms that declare it.
+    std::vector<std::pair<OptionSpec, QStringList>> found;
+    for (const FormSpec* form : command.forms()) {
+        for (const OptionSpec& option : form->options) {
+            const auto same = std::find_if(found.begin(), found.end(), [&](const auto& entry) {
+                return entry.first.name == option.name && entry.first.help == option.help;
+            });
+            if (same == found.end())
+                found.emplace_back(option, QStringList{form->words});
+            else
+                same->second << form->words;
+        }
+    }
+    // An option whose help differs between forms names the forms each help is for.
+    std::vector<OptionSpec> options;
+    for (const auto& [option, forms] : found) {
+        const auto named = std::count_if(found.begin(), found.end(),
+                                         [&](const auto& entry) { return entry.first.name == option.name; });
+        options.push_back(option);
+        if (named > 1)
+            options.back().help = forms.join(QStringLiteral(", ")) + QStringLiteral(": ") + option.help;
+    }
+    std::stable_sort(options.begin(), options.end(), [&](const OptionSpec& left, const OptionSpec& right) {
+        const auto firstOf = [&](const QString& name) {
+            return std::find_if(found.begin(), found.end(),
+                                [&](const auto& entry) { return entry.first.name == name; }) -
+                   found.begin();
+        };
+        return firstOf(left.name) < firstOf(right.name);
+    });
+    return options;
+}
+
 QString globalOptionsUsage()
 {
-    return QStringLiteral("[--data-dir DIR] [--settings-file FILE] [--yes] [--today YYYY-MM-DD]");
+    return globalForm().usage();
 }
 
 QString usageText()
 {
     QStringList forms;
-    for (const CliCommand& command : commandTable())
-        forms << command.usage;
+    for (const CliCommand& command : commandTable()) {
+        for (const FormSpec* form : command.forms())
+            forms << form->usage();
+    }
     return QStringLiteral("quorvel-cli ") + globalOptionsUsage() + QLatin1Char(' ') +
            forms.join(QStringLiteral(" | "));
 }
 
 QString helpText()
 {
-    QString text = QStringLiteral("usage: quorvel-cli ") + globalOptionsUsage() +
-                   QStringLiteral(" COMMAND ...\n       quorvel-cli --help | --version\n\ncommands:");
-    for (const CliCommand& command : commandTable()) {
-        for (const QString& form : command.usage)
-            text += QStringLiteral("\n  ") + form;
+    std::vector<std::pair<QString, QString>> commands;
+    for (const CliCommand& command : commandTable())
+        commands.emplace_back(command.name, command.summary);
+    return QStringLiteral("usage: quorvel-cli ") + globalOptionsUsage() +
+           QStringLiteral(
+               " COMMAND ...\n       quorvel-cli COMMAND --help\n       quorvel-cli --help | --version\n\n") +
+           lines(QStringLiteral("commands"), commands) + QStringLiteral("\n\n") +
+           optionLines(QStringLiteral("global options"), globalForm().options);
+}
+
+QString commandHelp(const CliCommand& command)
+{
+    QString text;
+    for (const FormSpec* form : command.forms()) {
+        text += (text.isEmpty() ? QStringLiteral("usage: ") : QStringLiteral("\n       ")) +
+                QStringLiteral("quorvel-cli ") + form->usage();
     }
+    text += QStringLiteral("\n\n") + command.summary;
+    const std::vector<OptionSpec> options = optionsOf(command);
+    if (!options.empty())
+        text += QStringLiteral("\n\n") + optionLines(QStringLiteral("options"), options);
     return text;
 }
 

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "app/cli/CliContext.h"
+#include "app/cli/CommandForm.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -7,27 +10,34 @@
 
 namespace quorvel::cli {
 
-class CliArguments;
-class CliContext;
-
-// One command of quorvel-cli: its name, one line on what it does, the usage of each of its forms,
-// and what runs it. The help text, the manual page and the shell completion come from these.
+// One command of quorvel-cli: its name, one line on what it does, its forms with their declared
+// options, and what runs it. The usage, the help, the manual page and the shell completion all
+// come from these.
 struct CliCommand
 {
     QString name;
     QString summary;
-    QStringList usage;
+    std::vector<const FormSpec*> (*forms)();
     int (*run)(const CliContext& context, CliArguments& arguments);
 };
 
 // Every command, in the order the usage lists them.
 const std::vector<CliCommand>& commandTable();
 const CliCommand* findCommand(const QString& name);
-// The usage of the program, generated from the table.
+// The options every command takes, before or after it.
+const CommandForm<GlobalOptions>& globalForm();
+// The usage of the program: the global options, then every form of every command.
 QString usageText();
-// The global options every command takes, as they stand in the usage.
+// The global options as they stand in the usage.
 QString globalOptionsUsage();
-// What --help prints: the global options, then every form of every command, one a line.
+// What --help prints: how the program is called, the commands with their summaries and the
+// global options with their help.
 QString helpText();
+// What COMMAND --help prints: the usage of each form of the command, its summary, and each of its
+// options with its help, one a line.
+QString commandHelp(const CliCommand& command);
+// The options of a command's forms, each once, in the order they are first declared; an option
+// whose help differs between forms once per help, naming its forms.
+std::vector<OptionSpec> optionsOf(const CliCommand& command);
 
 } // namespace quorvel::cli

@@ -1,6 +1,5 @@
 #include "app/cli/DisplayCommand.h"
 
-#include "app/cli/CliArguments.h"
 #include "app/cli/CliContext.h"
 #include "app/cli/CommandOptions.h"
 #include "history/DrawEntry.h"
@@ -25,28 +24,41 @@ QLatin1Char colourLetter(CellColour colour)
     return QLatin1Char('-');
 }
 
+struct DisplayOptions : CommandOptions::ListChoice
+{
+    std::optional<DisplayMode> mode;
+};
+
+const CommandForm<DisplayOptions>& form()
+{
+    static const CommandForm<DisplayOptions> declared =
+        CommandOptions::withList(CommandForm<DisplayOptions>(QStringLiteral("display")))
+        << OptionKinds::choice(
+               QStringLiteral("--mode"), &DisplayOptions::mode,
+               std::vector<std::pair<QString, DisplayMode>>{{QStringLiteral("next"), DisplayMode::NextDraw},
+                                                            {QStringLiteral("same"), DisplayMode::SameDraw}},
+               QStringLiteral("each value against the next or the same draw (default: the stored LsXs)"));
+    return declared;
+}
+
 } // namespace
+
+std::vector<const FormSpec*> DisplayCommand::forms()
+{
+    return {&form()};
+}
 
 int DisplayCommand::run(const CliContext& context, CliArguments& arguments)
 {
-    const Result<CommandOptions::ListChoice> list = CommandOptions::listChoice(arguments);
+    const Result<DisplayOptions> list = form().parse(arguments);
     if (!list)
         return context.usage(list.error());
-    const Result<std::optional<QString>> mode =
-        arguments.takeChoice(QStringLiteral("--mode"), {QStringLiteral("next"), QStringLiteral("same")});
-    if (!mode)
-        return context.usage(mode.error());
-    if (const Result<QStringList> words = CommandOptions::positional(arguments, QStringLiteral("display"), 0);
-        !words)
-        return context.usage(words.error());
 
     const Result<std::unique_ptr<CliSession>> session = context.startOnList(list->position, list->kill);
     if (!session)
         return context.fail(session.failure());
     const Workspace& workspace = (*session)->workspace();
-    const DisplayMode shown =
-        mode->has_value() ? (**mode == QLatin1String("same") ? DisplayMode::SameDraw : DisplayMode::NextDraw)
-                          : VerificationDisplay::modeOf(workspace.settings());
+    const DisplayMode shown = list->mode.value_or(VerificationDisplay::modeOf(workspace.settings()));
     const std::shared_ptr<const HistoryDisplay> display = VerificationDisplay::forList(workspace, shown);
     const DrawTable& history = *workspace.history();
     for (int draw = 0; draw < history.drawCount(); ++draw) {

@@ -1,9 +1,12 @@
 #pragma once
 
+#include <vector>
+
 namespace quorvel::cli {
 
 class CliArguments;
 class CliContext;
+struct FormSpec;
 
 // `display [--position P] [--kind K] [--mode next|same]`: the per-draw verification display of the
 // history grid, one line per draw, oldest first: the issue, then `VALUE:COLOUR` per formula in
@@ -11,6 +14,7 @@ class CliContext;
 class DisplayCommand
 {
 public:
+    static std::vector<const FormSpec*> forms();
     static int run(const CliContext& context, CliArguments& arguments);
 };
 

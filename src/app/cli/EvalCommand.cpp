@@ -13,17 +13,40 @@
 
 namespace quorvel::cli {
 
+namespace {
+
+struct EvalOptions
+{
+    QStringList words; // TEXT
+};
+
+const CommandForm<EvalOptions>& form()
+{
+    static const CommandForm<EvalOptions> declared =
+        CommandForm<EvalOptions>(QStringLiteral("eval"))
+            .takes(&EvalOptions::words,
+                   CommandOptions::exactly(1, QStringLiteral("TEXT"),
+                                           QStringLiteral("eval needs one formula text or code")));
+    return declared;
+}
+
+} // namespace
+
+std::vector<const FormSpec*> EvalCommand::forms()
+{
+    return {&form()};
+}
+
 int EvalCommand::run(const CliContext& context, CliArguments& arguments)
 {
-    const Result<QStringList> words = arguments.positional();
-    if (!words)
-        return context.usage(words.error());
-    if (words->size() != 1)
-        return context.usage(QStringLiteral("eval needs one formula text or code"));
+    const Result<EvalOptions> options = form().parse(arguments);
+    if (!options)
+        return context.usage(options.error());
+    const QStringList& words = options->words;
 
     // A bare code is tried first: read as a typed display text, a code would lose its first
     // characters to the assumed bracket of the prefix form.
-    const QString text = words->first().trimmed();
+    const QString text = words.first().trimmed();
     if (text.isEmpty())
         return context.usage(QStringLiteral("eval needs a formula text or code"));
     QString code = text;

@@ -1,29 +1,49 @@
 #include "app/cli/FilterCommand.h"
 
-#include "app/cli/CliArguments.h"
 #include "app/cli/CliContext.h"
 #include "app/cli/CommandOptions.h"
 #include "workspace/FormulaFilters.h"
 
 namespace quorvel::cli {
 
+namespace {
+
+struct FilterOptions : CommandOptions::ListChoice
+{
+    QStringList words; // the eight bounds of the range filter
+};
+
+const CommandForm<FilterOptions>& form(bool range)
+{
+    static const CommandForm<FilterOptions> limit =
+        CommandOptions::withList(CommandForm<FilterOptions>(QStringLiteral("filter limit")));
+    static const CommandForm<FilterOptions> ranges = CommandOptions::withList(
+        CommandForm<FilterOptions>(QStringLiteral("filter range"))
+            .takes(&FilterOptions::words,
+                   CommandOptions::exactly(
+                       8, QStringLiteral("LO HI LO HI LO HI LO HI"),
+                       QStringLiteral("filter range needs eight bounds: LO HI of max misses, "
+                                      "max hits, last misses and last hits"))));
+    return range ? ranges : limit;
+}
+
+} // namespace
+
+std::vector<const FormSpec*> FilterCommand::forms()
+{
+    return {&form(false), &form(true)};
+}
+
 int FilterCommand::run(const CliContext& context, CliArguments& arguments)
 {
     const std::optional<QString> filter = arguments.takeCommandWord();
     if (filter != QLatin1String("limit") && filter != QLatin1String("range"))
-        return context.usage(QStringLiteral("filter needs limit or range"));
-    const Result<CommandOptions::ListChoice> list = CommandOptions::listChoice(arguments);
+        return context.usage(subcommandRefusal(forms()));
+    const bool range = filter == QLatin1String("range");
+    const Result<FilterOptions> list = form(range).parse(arguments);
     if (!list)
         return context.usage(list.error());
-    const Result<QStringList> words = arguments.positional();
-    if (!words)
-        return context.usage(words.error());
-    const bool range = filter == QLatin1String("range");
-    if (range && words->size() != 8)
-        return context.usage(QStringLiteral("filter range needs eight bounds: LO HI of max misses, max hits, "
-                                            "last misses and last hits"));
-    if (!range && !words->isEmpty())
-        return context.usage(QStringLiteral("filter limit takes no positional arguments"));
+    const QStringList& words = list->words;
 
     WorkspaceStartOptions options;
     options.position = list->position;
@@ -39,7 +59,7 @@ int FilterCommand::run(const CliContext& context, CliArguments& arguments)
         // As typed into the boxes: text that is not a number reads 0.
         std::array<QString, 8> bounds;
         for (std::size_t i = 0; i < bounds.size(); ++i)
-            bounds[i] = words->at(qsizetype(i));
+            bounds[i] = words.at(qsizetype(i));
         remaining = filters.applyRangeFilter(bounds);
     } else {
         remaining = filters.applyLimitFilter();

@@ -1,9 +1,12 @@
 #pragma once
 
+#include <vector>
+
 namespace quorvel::cli {
 
 class CliArguments;
 class CliContext;
+struct FormSpec;
 
 // `filter limit [--position P] [--kind K]` (`Command133`) and
 // `filter range LO HI LO HI LO HI LO HI [--position P] [--kind K]` (`frmGSGuolv`, bounds of max
@@ -12,6 +15,7 @@ class CliContext;
 class FilterCommand
 {
 public:
+    static std::vector<const FormSpec*> forms();
     static int run(const CliContext& context, CliArguments& arguments);
 };
 

@@ -14,32 +14,97 @@ namespace quorvel::cli {
 
 namespace {
 
-// The list the command works on: --position and --kind, position 1 and keep when absent.
-Result<WorkspaceStartOptions> listOptions(CliArguments& arguments)
+// What every form takes: the list it works on, position 1 and keep when absent, and what else it
+// declares.
+struct LibraryOptions
 {
-    const Result<std::optional<int>> position = CommandOptions::position(arguments);
-    if (!position)
-        return position.failure();
-    const Result<std::optional<bool>> kind = CommandOptions::kind(arguments);
-    if (!kind)
-        return kind.failure();
-    WorkspaceStartOptions options;
-    options.position = position->value_or(1);
-    options.kill = kind->value_or(false);
-    return options;
+    QStringList files;
+    int position = 1;
+    bool kill = false;
+    bool all = false;
+    bool shown = false;
+    std::optional<QString> url;
+    int timeout = 0; // 0: the default idle timeout
+    int deadline = 120;
+    int listNumber = 0;
+
+    WorkspaceStartOptions startOptions() const
+    {
+        WorkspaceStartOptions options;
+        options.position = position;
+        options.kill = kill;
+        return options;
+    }
+};
+
+using LibraryForm = CommandForm<LibraryOptions>;
+
+PositionalSpec noneFor(const QString& form)
+{
+    return PositionalSpec{{}, 0, 0, QStringLiteral("formulas %1 takes no further arguments").arg(form)};
 }
 
-Status noPositionals(CliArguments& arguments, const QString& form)
+const LibraryForm& importForm()
 {
-    const Result<QStringList> words = arguments.positional();
-    if (!words)
-        return words.failure();
-    if (!words->isEmpty())
-        return Failure{QStringLiteral("formulas %1 takes no further arguments").arg(form)};
-    return success();
+    static const LibraryForm declared = CommandOptions::withList(
+        LibraryForm(QStringLiteral("formulas import"))
+            .takes(&LibraryOptions::files,
+                   CommandOptions::exactly(1, QStringLiteral("FILE"),
+                                           QStringLiteral("formulas import needs one FILE"))));
+    return declared;
+}
+
+const LibraryForm& exportForm()
+{
+    static const LibraryForm declared = CommandOptions::withList(
+        LibraryForm(QStringLiteral("formulas export")).takes(noneFor(QStringLiteral("export")))
+        << OptionKinds::flag(QStringLiteral("--all"), &LibraryOptions::all,
+                             QStringLiteral("export the formulas of every list"))
+        << OptionKinds::flag(QStringLiteral("--shown"), &LibraryOptions::shown,
+                             QStringLiteral("export the formulas of the list of P and K"))
+        << OptionGroup{{QStringLiteral("--all"), QStringLiteral("--shown")},
+                       true,
+                       QStringLiteral("formulas export needs one of --all and --shown")});
+    return declared;
+}
+
+const LibraryForm& updateForm()
+{
+    static const LibraryForm declared =
+        LibraryForm(QStringLiteral("formulas update")).takes(noneFor(QStringLiteral("update")))
+        << OptionKinds::text(QStringLiteral("--url"), QStringLiteral("URL"), &LibraryOptions::url,
+                             QStringLiteral("the address of the formula file, for this run (default: GsUrl)"))
+        << OptionKinds::wholeNumber(
+               QStringLiteral("--timeout"), QStringLiteral("S"), &LibraryOptions::timeout, 1, 3600,
+               QStringLiteral("the seconds without data before giving up, 1..3600 (default 30)"),
+               QStringLiteral("--timeout takes whole seconds 1..3600"))
+        << CommandOptions::downloadDeadline(&LibraryOptions::deadline);
+    return declared;
+}
+
+const LibraryForm& clearForm()
+{
+    static const LibraryForm declared =
+        LibraryForm(QStringLiteral("formulas clear")).takes(noneFor(QStringLiteral("clear")));
+    return declared;
+}
+
+const LibraryForm& deleteForm()
+{
+    static const QString refusal = QStringLiteral("formulas delete needs --list-no N (N from 1)");
+    static const LibraryForm declared = CommandOptions::withList(
+        LibraryForm(QStringLiteral("formulas delete")).takes(noneFor(QStringLiteral("delete")))
+        << CommandOptions::listNumber(&LibraryOptions::listNumber, refusal)
+        << CommandOptions::listNumberRequired(refusal));
+    return declared;
 }
 
 } // namespace
+
+std::vector<const FormSpec*> FormulaLibraryCommand::forms()
+{
+    return {&importForm(), &exportForm(), &updateForm(), &clearForm(), &deleteForm()};
+}
 
 bool FormulaLibraryCommand::handles(const QString& subcommand)
 {
@@ -64,20 +129,15 @@ int FormulaLibraryCommand::run(const QString& subcommand, const CliContext& cont
 
 int FormulaLibraryCommand::importFile(const CliContext& context, CliArguments& arguments)
 {
-    const Result<WorkspaceStartOptions> options = listOptions(arguments);
+    const Result<LibraryOptions> options = importForm().parse(arguments);
     if (!options)
         return context.usage(options.error());
-    const Result<QStringList> files = arguments.positional();
-    if (!files)
-        return context.usage(files.error());
-    if (files->size() != 1)
-        return context.usage(QStringLiteral("formulas import needs one FILE"));
 
-    const Result<std::unique_ptr<CliSession>> session = context.startSession(*options);
+    const Result<std::unique_ptr<CliSession>> session = context.startSession(options->startOptions());
     if (!session)
         return context.fail(session.failure());
     const Result<FormulaImportOutcome> outcome =
-        FormulaFileImport((*session)->workspace()).importFile(files->first());
+        FormulaFileImport((*session)->workspace()).importFile(options->files.first());
     if (!outcome)
         return context.fail(outcome.failure());
     context.print(
@@ -88,25 +148,15 @@ int FormulaLibraryCommand::importFile(const CliContext& context, CliArguments& a
 
 int FormulaLibraryCommand::exportFile(const CliContext& context, CliArguments& arguments)
 {
-    const Result<bool> all = arguments.takeFlag(QStringLiteral("--all"));
-    if (!all)
-        return context.usage(all.error());
-    const Result<bool> shown = arguments.takeFlag(QStringLiteral("--shown"));
-    if (!shown)
-        return context.usage(shown.error());
-    const Result<WorkspaceStartOptions> options = listOptions(arguments);
+    const Result<LibraryOptions> options = exportForm().parse(arguments);
     if (!options)
         return context.usage(options.error());
-    if (Status none = noPositionals(arguments, QStringLiteral("export")); !none)
-        return context.usage(none.error());
-    if (*all == *shown)
-        return context.usage(QStringLiteral("formulas export needs one of --all and --shown"));
 
-    const Result<std::unique_ptr<CliSession>> session = context.startSession(*options);
+    const Result<std::unique_ptr<CliSession>> session = context.startSession(options->startOptions());
     if (!session)
         return context.fail(session.failure());
     FormulaExport exporter((*session)->workspace());
-    const Result<QString> path = *all ? exporter.exportAll() : exporter.exportShown();
+    const Result<QString> path = options->all ? exporter.exportAll() : exporter.exportShown();
     if (!path)
         return context.fail(path.failure());
     context.print(*path);
@@ -115,36 +165,23 @@ int FormulaLibraryCommand::exportFile(const CliContext& context, CliArguments& a
 
 int FormulaLibraryCommand::update(const CliContext& context, CliArguments& arguments)
 {
-    const Result<std::optional<QStringList>> url = arguments.takeOption(QStringLiteral("--url"), 1);
-    if (!url)
-        return context.usage(url.error());
-    const Result<std::optional<QStringList>> timeout = arguments.takeOption(QStringLiteral("--timeout"), 1);
-    if (!timeout)
-        return context.usage(timeout.error());
-    const Result<int> deadline = CommandOptions::downloadDeadline(arguments);
-    if (!deadline)
-        return context.usage(deadline.error());
-    if (Status none = noPositionals(arguments, QStringLiteral("update")); !none)
-        return context.usage(none.error());
-    int seconds = 0;
-    if (*timeout) {
-        bool ok = false;
-        seconds = (**timeout).first().toInt(&ok);
-        if (!ok || seconds < 1 || seconds > 3600)
-            return context.usage(QStringLiteral("--timeout takes whole seconds 1..3600"));
-    }
+    const Result<LibraryOptions> options = updateForm().parse(arguments);
+    if (!options)
+        return context.usage(options.error());
+    const std::optional<QString>& url = options->url;
+    const int seconds = options->timeout;
 
     // The update starts, as in a fresh window, on position 1, keep.
     const Result<std::unique_ptr<CliSession>> session = context.startSession(WorkspaceStartOptions{});
     if (!session)
         return context.fail(session.failure());
     Workspace& workspace = (*session)->workspace();
-    if (!*url && workspace.settings().formulaDownloadUrl().isEmpty())
+    if (!url && workspace.settings().formulaDownloadUrl().isEmpty())
         return context.fail(QStringLiteral("%1: 没有公式下载地址（设置 GsUrl，或用 --url 给出）")
                                 .arg(OnlineFormulaUpdate::kTitle));
 
     OnlineFormulaUpdate update(workspace);
-    update.setDeadline(std::chrono::seconds(*deadline));
+    update.setDeadline(std::chrono::seconds(options->deadline));
     if (seconds > 0)
         update.setIdleTimeout(std::chrono::seconds(seconds));
     QEventLoop loop;
@@ -153,8 +190,7 @@ int FormulaLibraryCommand::update(const CliContext& context, CliArguments& argum
         finished = true;
         loop.quit();
     });
-    const Result<bool> started =
-        update.start(*url ? std::optional<QUrl>(QUrl((**url).first())) : std::nullopt);
+    const Result<bool> started = update.start(url ? std::optional<QUrl>(QUrl(*url)) : std::nullopt);
     if (!started)
         return context.fail(started.failure().title + QStringLiteral(": ") + started.error());
     if (!*started)
@@ -174,7 +210,7 @@ int FormulaLibraryCommand::update(const CliContext& context, CliArguments& argum
 
 int FormulaLibraryCommand::clear(const CliContext& context, CliArguments& arguments)
 {
-    if (Status none = noPositionals(arguments, QStringLiteral("clear")); !none)
+    if (const Result<LibraryOptions> none = clearForm().parse(arguments); !none)
         return context.usage(none.error());
     // The question is answered Cancel without --yes, which the operation does not report.
     if (!context.options().yes)
@@ -189,21 +225,12 @@ int FormulaLibraryCommand::clear(const CliContext& context, CliArguments& argume
 
 int FormulaLibraryCommand::deleteFormula(const CliContext& context, CliArguments& arguments)
 {
-    const Result<std::optional<QStringList>> listNumberOption =
-        arguments.takeOption(QStringLiteral("--list-no"), 1);
-    if (!listNumberOption)
-        return context.usage(listNumberOption.error());
-    const Result<WorkspaceStartOptions> options = listOptions(arguments);
+    const Result<LibraryOptions> options = deleteForm().parse(arguments);
     if (!options)
         return context.usage(options.error());
-    if (Status none = noPositionals(arguments, QStringLiteral("delete")); !none)
-        return context.usage(none.error());
-    bool ok = false;
-    const int listNumber = *listNumberOption ? (**listNumberOption).first().toInt(&ok) : 0;
-    if (!ok || listNumber < 1)
-        return context.usage(QStringLiteral("formulas delete needs --list-no N (N from 1)"));
+    const int listNumber = options->listNumber;
 
-    const Result<std::unique_ptr<CliSession>> session = context.startSession(*options);
+    const Result<std::unique_ptr<CliSession>> session = context.startSession(options->startOptions());
     if (!session)
         return context.fail(session.failure());
     Workspace& workspace = (*session)->workspace();

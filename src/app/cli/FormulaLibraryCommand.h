@@ -2,10 +2,13 @@
 
 #include <QString>
 
+#include <vector>
+
 namespace quorvel::cli {
 
 class CliArguments;
 class CliContext;
+struct FormSpec;
 
 // The formula library's commands of `formulas`: `import FILE`, `export (--all|--shown)`,
 // `update [--url URL] [--timeout S]`, `clear` and `delete --list-no N`, each on the list of
@@ -16,6 +19,7 @@ class FormulaLibraryCommand
 public:
     // Whether `subcommand` is one of these.
     static bool handles(const QString& subcommand);
+    static std::vector<const FormSpec*> forms();
     static int run(const QString& subcommand, const CliContext& context, CliArguments& arguments);
 
 private:

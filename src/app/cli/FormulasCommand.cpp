@@ -18,7 +18,50 @@ QString optionalNumber(const std::optional<int>& value)
     return value ? QString::number(*value) : QString();
 }
 
+struct AddOptions
+{
+    QStringList texts;
+    std::optional<bool> kind;
+};
+
+const CommandForm<AddOptions>& addForm()
+{
+    static const CommandForm<AddOptions> declared =
+        CommandForm<AddOptions>(QStringLiteral("formulas add"))
+            .takes(&AddOptions::texts,
+                   PositionalSpec{QStringLiteral("TEXT..."), 1, -1,
+                                  QStringLiteral("formulas add needs at least one formula text")})
+        << CommandOptions::kind(&AddOptions::kind,
+                                QStringLiteral("the kind of a text that does not name it (default keep)"));
+    return declared;
+}
+
+struct ListOptions
+{
+    std::optional<int> position;
+    std::optional<bool> kind;
+};
+
+const CommandForm<ListOptions>& listForm()
+{
+    static const CommandForm<ListOptions> declared =
+        CommandForm<ListOptions>(QStringLiteral("formulas list"))
+        << CommandOptions::position(&ListOptions::position,
+                                    QStringLiteral("the position 1..8 (default: all eight)"))
+        << CommandOptions::kind(&ListOptions::kind,
+                                QStringLiteral("the kill or the keep formulas (default: both)"));
+    return declared;
+}
+
 } // namespace
+
+std::vector<const FormSpec*> FormulasCommand::forms()
+{
+    std::vector<const FormSpec*> all{&addForm(), &listForm()};
+    for (const FormSpec* form : FormulaLibraryCommand::forms())
+        all.push_back(form);
+    return all;
+}
 
 int FormulasCommand::run(const CliContext& context, CliArguments& arguments)
 {
@@ -29,21 +72,18 @@ int FormulasCommand::run(const CliContext& context, CliArguments& arguments)
         return list(context, arguments);
     if (subcommand && FormulaLibraryCommand::handles(*subcommand))
         return FormulaLibraryCommand::run(*subcommand, context, arguments);
-    return context.usage(QStringLiteral("formulas needs add, list, import, export, update, clear or delete"));
+    return context.usage(subcommandRefusal(forms()));
 }
 
 int FormulasCommand::add(const CliContext& context, CliArguments& arguments)
 {
-    const Result<std::optional<bool>> kind = CommandOptions::kind(arguments);
-    if (!kind)
-        return context.usage(kind.error());
-    const Result<QStringList> texts = arguments.positional();
-    if (!texts)
-        return context.usage(texts.error());
-    if (texts->isEmpty())
-        return context.usage(QStringLiteral("formulas add needs at least one formula text"));
+    const Result<AddOptions> parsed = addForm().parse(arguments);
+    if (!parsed)
+        return context.usage(parsed.error());
+    const std::optional<bool>& kind = parsed->kind;
+    const QStringList& texts = parsed->texts;
 
-    const bool kill = kind->value_or(false);
+    const bool kill = kind.value_or(false);
     WorkspaceStartOptions options;
     options.kill = kill;
     options.verifyAtStart = false;
@@ -51,9 +91,7 @@ int FormulasCommand::add(const CliContext& context, CliArguments& arguments)
     if (!session)
         return context.fail(session.failure());
     // All texts in one transaction, with one refresh at the end.
-    const Result<TypedFormulaOutcome> outcome =
-        FormulaEntry((*session)->workspace())
-            .addTyped(*texts, kind->has_value() ? *kind : std::optional<bool>());
+    const Result<TypedFormulaOutcome> outcome = FormulaEntry((*session)->workspace()).addTyped(texts, kind);
     if (!outcome)
         return context.fail(outcome.failure());
     for (const TypedFormulaRefusal& refusal : outcome->refused)
@@ -63,28 +101,23 @@ int FormulasCommand::add(const CliContext& context, CliArguments& arguments)
 
 int FormulasCommand::list(const CliContext& context, CliArguments& arguments)
 {
-    const Result<std::optional<int>> position = CommandOptions::position(arguments);
-    if (!position)
-        return context.usage(position.error());
-    const Result<std::optional<bool>> kind = CommandOptions::kind(arguments);
-    if (!kind)
-        return context.usage(kind.error());
-    if (const Result<QStringList> words =
-            CommandOptions::positional(arguments, QStringLiteral("formulas list"), 0);
-        !words)
-        return context.usage(words.error());
+    const Result<ListOptions> options = listForm().parse(arguments);
+    if (!options)
+        return context.usage(options.error());
+    const std::optional<int>& position = options->position;
+    const std::optional<bool>& kind = options->kind;
 
     Result<std::unique_ptr<Database>> database = context.openDatabase();
     if (!database)
         return context.fail(database.error());
-    const int first = position->value_or(1);
-    const int last = position->value_or(kPositionCount);
+    const int first = position.value_or(1);
+    const int last = position.value_or(kPositionCount);
     for (int p = first; p <= last; ++p) {
         const Result<std::vector<FormulaRecord>> records = (*database)->formulas().read(p);
         if (!records)
             return context.fail(records.error());
         for (const FormulaRecord& record : *records) {
-            if (kind->has_value() && record.kill != **kind)
+            if (kind.has_value() && record.kill != *kind)
                 continue;
             QStringList fields{
                 QString::number(p), optionalNumber(record.idx), CommandOptions::kindName(record.kill),

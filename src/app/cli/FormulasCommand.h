@@ -1,15 +1,19 @@
 #pragma once
 
+#include <vector>
+
 namespace quorvel::cli {
 
 class CliArguments;
 class CliContext;
+struct FormSpec;
 
 // `formulas add TEXT... [--kind kill|keep]` (the window's typed entry, one text after the other)
 // and `formulas list [--position P] [--kind kill|keep]`.
 class FormulasCommand
 {
 public:
+    static std::vector<const FormSpec*> forms();
     static int run(const CliContext& context, CliArguments& arguments);
 
 private:

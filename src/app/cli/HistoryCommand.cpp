@@ -12,6 +12,45 @@
 
 namespace quorvel::cli {
 
+namespace {
+
+struct ImportOptions
+{
+    QStringList words; // FILE
+    std::optional<int> drawsPerDay;
+    EntryPath path = EntryPath::Online;
+};
+
+const CommandForm<ImportOptions>& importForm()
+{
+    static const CommandForm<ImportOptions> declared =
+        CommandForm<ImportOptions>(QStringLiteral("history import"))
+            .takes(&ImportOptions::words,
+                   CommandOptions::exactly(1, QStringLiteral("FILE"),
+                                           QStringLiteral("history import needs one file")))
+        << CommandOptions::drawsPerDay(&ImportOptions::drawsPerDay)
+        << CommandOptions::entryPath(&ImportOptions::path, QStringLiteral("online"));
+    return declared;
+}
+
+const CommandForm<NoOptions>& listForm()
+{
+    static const CommandForm<NoOptions> declared =
+        CommandForm<NoOptions>(QStringLiteral("history list"))
+            .takes(PositionalSpec{{}, 0, 0, QStringLiteral("history list takes no arguments")});
+    return declared;
+}
+
+} // namespace
+
+std::vector<const FormSpec*> HistoryCommand::forms()
+{
+    std::vector<const FormSpec*> all{&importForm(), &listForm()};
+    for (const FormSpec* form : HistoryMaintenanceCommand::forms())
+        all.push_back(form);
+    return all;
+}
+
 int HistoryCommand::run(const CliContext& context, CliArguments& arguments)
 {
     const std::optional<QString> subcommand = arguments.takeCommandWord();
@@ -27,29 +66,22 @@ int HistoryCommand::run(const CliContext& context, CliArguments& arguments)
         return HistoryMaintenanceCommand::exportText(context, arguments);
     if (subcommand == QLatin1String("missing"))
         return HistoryMaintenanceCommand::missing(context, arguments);
-    return context.usage(QStringLiteral("history needs import, list, update, delete, export or missing"));
+    return context.usage(subcommandRefusal(forms()));
 }
 
 int HistoryCommand::import(const CliContext& context, CliArguments& arguments)
 {
-    const Result<std::optional<int>> drawsPerDay = CommandOptions::drawsPerDay(arguments);
-    if (!drawsPerDay)
-        return context.usage(drawsPerDay.error());
-    const Result<EntryPath> path = CommandOptions::entryPath(arguments, EntryPath::Online);
-    if (!path)
-        return context.usage(path.error());
-    const Result<QStringList> words = arguments.positional();
-    if (!words)
-        return context.usage(words.error());
-    if (words->size() != 1)
-        return context.usage(QStringLiteral("history import needs one file"));
+    const Result<ImportOptions> options = importForm().parse(arguments);
+    if (!options)
+        return context.usage(options.error());
+    const std::optional<int>& drawsPerDay = options->drawsPerDay;
 
     // D as given, else the one of the chosen lottery type, as the window uses it.
     // An issue dated after today is refused.
     HistoryTextImport::DaySequence days;
     days.today = context.options().clock.today();
-    if (drawsPerDay->has_value()) {
-        days.drawsPerDay = **drawsPerDay;
+    if (drawsPerDay.has_value()) {
+        days.drawsPerDay = *drawsPerDay;
         days.typeName = QStringLiteral("--per-day 所设");
     } else {
         const int type = context.openSettings()->lotteryTypeIndex();
@@ -61,7 +93,7 @@ int HistoryCommand::import(const CliContext& context, CliArguments& arguments)
     if (!database)
         return context.fail(database.error());
     const Result<HistoryTextImport::Summary> summary =
-        HistoryTextImport::importFile(**database, words->first(), days, *path);
+        HistoryTextImport::importFile(**database, options->words.first(), days, options->path);
     if (!summary)
         return context.fail(summary.error());
     context.print(QStringLiteral("imported %1, skipped %2").arg(summary->imported).arg(summary->skipped));
@@ -70,11 +102,8 @@ int HistoryCommand::import(const CliContext& context, CliArguments& arguments)
 
 int HistoryCommand::list(const CliContext& context, CliArguments& arguments)
 {
-    const Result<QStringList> words = arguments.positional();
-    if (!words)
-        return context.usage(words.error());
-    if (!words->isEmpty())
-        return context.usage(QStringLiteral("history list takes no arguments"));
+    if (const Result<NoOptions> none = listForm().parse(arguments); !none)
+        return context.usage(none.error());
 
     const Result<DrawTable> history = context.readHistory();
     if (!history)

@@ -14,6 +14,8 @@
 
 #include <QEventLoop>
 
+#include <functional>
+
 namespace quorvel::cli {
 
 namespace {
@@ -27,16 +29,6 @@ WorkspaceStartOptions quietStart()
     return options;
 }
 
-Result<bool> noArguments(CliArguments& arguments, const QString& what)
-{
-    const Result<QStringList> words = arguments.positional();
-    if (!words)
-        return words.failure();
-    if (!words->isEmpty())
-        return Failure{what + QStringLiteral(" takes no positional arguments")};
-    return true;
-}
-
 // A positive whole number.
 std::optional<qint32> positive(const QString& text)
 {
@@ -46,26 +38,104 @@ std::optional<qint32> positive(const QString& text)
     return value;
 }
 
+// A positive whole number, or `refusal`.
+std::function<Result<qint32>(const QStringList&)> positiveOr(const QString& refusal)
+{
+    return [refusal](const QStringList& words) -> Result<qint32> {
+        const std::optional<qint32> value = positive(words.first());
+        if (!value)
+            return Failure{refusal};
+        return *value;
+    };
+}
+
+struct UpdateOptions
+{
+    std::optional<QString> url;
+    int deadline = 120;
+};
+
+const CommandForm<UpdateOptions>& updateForm()
+{
+    static const CommandForm<UpdateOptions> declared =
+        CommandForm<UpdateOptions>(QStringLiteral("history update"))
+        << OptionKinds::value(
+               OptionSpec{QStringLiteral("--url"), QStringLiteral("BASE"),
+                          QStringLiteral(
+                              "the base address of the results page, type code included (default: KjUrl)")},
+               &UpdateOptions::url,
+               [](const QStringList& words) -> Result<QString> {
+                   const QString& base = words.first();
+                   if (!base.startsWith(QLatin1String("http://"), Qt::CaseInsensitive) &&
+                       !base.startsWith(QLatin1String("https://"), Qt::CaseInsensitive))
+                       return Failure{
+                           QStringLiteral("--url takes a base address starting with http:// or https://")};
+                   return base;
+               })
+        << CommandOptions::downloadDeadline(&UpdateOptions::deadline);
+    return declared;
+}
+
+struct DeleteOptions
+{
+    bool last = false;
+    bool all = false;
+    std::optional<qint32> newest;
+    std::optional<qint32> after;
+};
+
+const CommandForm<DeleteOptions>& deleteForm()
+{
+    static const CommandForm<DeleteOptions> declared =
+        CommandForm<DeleteOptions>(QStringLiteral("history delete"))
+        << OptionKinds::flag(QStringLiteral("--last"), &DeleteOptions::last,
+                             QStringLiteral("delete the newest draw"))
+        << OptionKinds::value(
+               OptionSpec{QStringLiteral("--newest"), QStringLiteral("N"),
+                          QStringLiteral("delete the N newest draws")},
+               &DeleteOptions::newest,
+               positiveOr(QStringLiteral("--newest takes a whole number of draws, at least 1")))
+        << OptionKinds::value(
+               OptionSpec{QStringLiteral("--after"), QStringLiteral("ISSUE"),
+                          QStringLiteral("delete the draws after ISSUE, keeping it and every older one")},
+               &DeleteOptions::after,
+               positiveOr(QStringLiteral("--after takes the issue of the newest draw to keep")))
+        << OptionKinds::flag(QStringLiteral("--all"), &DeleteOptions::all,
+                             QStringLiteral("delete every draw"))
+        << OptionGroup{
+               {QStringLiteral("--last"), QStringLiteral("--newest"), QStringLiteral("--after"),
+                QStringLiteral("--all")},
+               true,
+               QStringLiteral("history delete needs one of --last, --newest N, --after ISSUE, --all")};
+    return declared;
+}
+
+const CommandForm<NoOptions>& exportForm()
+{
+    static const CommandForm<NoOptions> declared(QStringLiteral("history export"));
+    return declared;
+}
+
+const CommandForm<NoOptions>& missingForm()
+{
+    static const CommandForm<NoOptions> declared(QStringLiteral("history missing"));
+    return declared;
+}
+
 } // namespace
+
+std::vector<const FormSpec*> HistoryMaintenanceCommand::forms()
+{
+    return {&updateForm(), &deleteForm(), &exportForm(), &missingForm()};
+}
 
 int HistoryMaintenanceCommand::update(const CliContext& context, CliArguments& arguments)
 {
-    const Result<std::optional<QStringList>> url = arguments.takeOption(QStringLiteral("--url"), 1);
-    if (!url)
-        return context.usage(url.error());
-    const Result<int> deadline = CommandOptions::downloadDeadline(arguments);
-    if (!deadline)
-        return context.usage(deadline.error());
-    if (const Result<bool> none = noArguments(arguments, QStringLiteral("history update")); !none)
-        return context.usage(none.error());
-    std::optional<QString> base;
-    if (*url) {
-        base = (**url).first();
-        if (!base->startsWith(QLatin1String("http://"), Qt::CaseInsensitive) &&
-            !base->startsWith(QLatin1String("https://"), Qt::CaseInsensitive))
-            return context.usage(
-                QStringLiteral("--url takes a base address starting with http:// or https://"));
-    }
+    const Result<UpdateOptions> options = updateForm().parse(arguments);
+    if (!options)
+        return context.usage(options.error());
+    const std::optional<QString>& base = options->url;
+    const int deadline = options->deadline;
 
     const Result<std::unique_ptr<CliSession>> session = context.startSession(quietStart());
     if (!session)
@@ -76,7 +146,7 @@ int HistoryMaintenanceCommand::update(const CliContext& context, CliArguments& a
         settings.resultsHost().trimmed().isEmpty())
         return context.fail(QStringLiteral("尚未设置开奖数据地址：用 --url BASE 给出，或在设置中填写 KjUrl"));
     OnlineHistoryUpdate update((*session)->workspace());
-    update.setDeadline(std::chrono::seconds(*deadline));
+    update.setDeadline(std::chrono::seconds(deadline));
     QEventLoop loop;
     bool finished = false;
     QObject::connect(&update, &OnlineHistoryUpdate::finished, &loop, [&] {
@@ -102,43 +172,18 @@ int HistoryMaintenanceCommand::update(const CliContext& context, CliArguments& a
 
 int HistoryMaintenanceCommand::remove(const CliContext& context, CliArguments& arguments)
 {
-    const Result<bool> last = arguments.takeFlag(QStringLiteral("--last"));
-    if (!last)
-        return context.usage(last.error());
-    const Result<bool> all = arguments.takeFlag(QStringLiteral("--all"));
-    if (!all)
-        return context.usage(all.error());
-    const Result<std::optional<QStringList>> newest = arguments.takeOption(QStringLiteral("--newest"), 1);
-    if (!newest)
-        return context.usage(newest.error());
-    const Result<std::optional<QStringList>> after = arguments.takeOption(QStringLiteral("--after"), 1);
-    if (!after)
-        return context.usage(after.error());
-    if (const Result<bool> none = noArguments(arguments, QStringLiteral("history delete")); !none)
-        return context.usage(none.error());
-    if (int(*last) + int(*all) + int(newest->has_value()) + int(after->has_value()) != 1)
-        return context.usage(
-            QStringLiteral("history delete needs one of --last, --newest N, --after ISSUE, --all"));
-    std::optional<qint32> number;
-    if (*newest) {
-        number = positive((**newest).first());
-        if (!number)
-            return context.usage(QStringLiteral("--newest takes a whole number of draws, at least 1"));
-    }
-    if (*after) {
-        number = positive((**after).first());
-        if (!number)
-            return context.usage(QStringLiteral("--after takes the issue of the newest draw to keep"));
-    }
+    const Result<DeleteOptions> options = deleteForm().parse(arguments);
+    if (!options)
+        return context.usage(options.error());
 
     const Result<std::unique_ptr<CliSession>> session = context.startSession(quietStart());
     if (!session)
         return context.fail(session.failure());
     HistoryDeletion deletion((*session)->workspace());
-    const Result<DeletionOutcome> outcome = *last     ? deletion.deleteNewestDraw()
-                                            : *all    ? deletion.deleteAll()
-                                            : *newest ? deletion.deleteNewest(*number)
-                                                      : deletion.deleteAfter(*number);
+    const Result<DeletionOutcome> outcome = options->last     ? deletion.deleteNewestDraw()
+                                            : options->all    ? deletion.deleteAll()
+                                            : options->newest ? deletion.deleteNewest(*options->newest)
+                                                              : deletion.deleteAfter(*options->after);
     if (!outcome)
         return context.fail(outcome.failure());
     context.print(QStringLiteral("deleted %1").arg(outcome->deleted));
@@ -149,7 +194,7 @@ int HistoryMaintenanceCommand::remove(const CliContext& context, CliArguments& a
 
 int HistoryMaintenanceCommand::exportText(const CliContext& context, CliArguments& arguments)
 {
-    if (const Result<bool> none = noArguments(arguments, QStringLiteral("history export")); !none)
+    if (const Result<NoOptions> none = exportForm().parse(arguments); !none)
         return context.usage(none.error());
     const Result<std::unique_ptr<CliSession>> session = context.startSession(quietStart());
     if (!session)
@@ -164,7 +209,7 @@ int HistoryMaintenanceCommand::exportText(const CliContext& context, CliArgument
 
 int HistoryMaintenanceCommand::missing(const CliContext& context, CliArguments& arguments)
 {
-    if (const Result<bool> none = noArguments(arguments, QStringLiteral("history missing")); !none)
+    if (const Result<NoOptions> none = missingForm().parse(arguments); !none)
         return context.usage(none.error());
     Result<std::unique_ptr<Database>> database = context.openDatabase();
     if (!database)

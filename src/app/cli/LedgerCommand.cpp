@@ -1,6 +1,5 @@
 #include "app/cli/LedgerCommand.h"
 
-#include "app/cli/CliArguments.h"
 #include "app/cli/CliContext.h"
 #include "app/cli/CommandOptions.h"
 #include "history/DrawEntry.h"
@@ -33,17 +32,49 @@ Result<std::unique_ptr<CliSession>> ledgerSession(const CliContext& context)
     return context.startSession(options);
 }
 
+struct DeleteOptions
+{
+    QStringList numbers;
+};
+
+const CommandForm<NoOptions>& ledgerForm()
+{
+    static const CommandForm<NoOptions> declared =
+        CommandForm<NoOptions>(QStringLiteral("ledger"))
+            .takes(PositionalSpec{{}, 0, 0, QStringLiteral("ledger takes no arguments but delete NO...")});
+    return declared;
+}
+
+const CommandForm<DeleteOptions>& deleteForm()
+{
+    static const CommandForm<DeleteOptions> declared =
+        CommandForm<DeleteOptions>(QStringLiteral("ledger delete"))
+            .takes(&DeleteOptions::numbers,
+                   PositionalSpec{QStringLiteral("NO..."), 1, -1,
+                                  QStringLiteral("ledger delete needs the ENTRY numbers to delete")});
+    return declared;
+}
+
 } // namespace
+
+std::vector<const FormSpec*> LedgerCommand::forms()
+{
+    return {&ledgerForm(), &deleteForm()};
+}
 
 int LedgerCommand::run(const CliContext& context, CliArguments& arguments)
 {
-    const Result<QStringList> words = arguments.positional();
-    if (!words)
-        return context.usage(words.error());
-    if (!words->isEmpty() && words->front() == QLatin1String("delete"))
-        return deleteEntries(context, words->mid(1));
-    if (!words->isEmpty())
-        return context.usage(QStringLiteral("ledger takes no arguments but delete NO..."));
+    const std::optional<QString> subcommand = arguments.takeCommandWord();
+    if (subcommand == QLatin1String("delete")) {
+        const Result<DeleteOptions> chosen = deleteForm().parse(arguments);
+        if (!chosen)
+            return context.usage(chosen.error());
+        return deleteEntries(context, chosen->numbers);
+    }
+    if (subcommand)
+        return context.usage(ledgerForm().positional.refusal);
+    if (const Result<NoOptions> none = ledgerForm().parse(arguments); !none)
+        return context.usage(none.error());
 
     const Result<std::unique_ptr<CliSession>> session = ledgerSession(context);
     if (!session)
@@ -76,8 +107,6 @@ int LedgerCommand::run(const CliContext& context, CliArguments& arguments)
 
 int LedgerCommand::deleteEntries(const CliContext& context, const QStringList& numbers)
 {
-    if (numbers.isEmpty())
-        return context.usage(QStringLiteral("ledger delete needs the ENTRY numbers to delete"));
     std::vector<qint64> chosen;
     for (const QString& word : numbers) {
         bool ok = false;

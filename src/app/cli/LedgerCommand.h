@@ -2,10 +2,13 @@
 
 #include <QStringList>
 
+#include <vector>
+
 namespace quorvel::cli {
 
 class CliArguments;
 class CliContext;
+struct FormSpec;
 
 // ledger: the prediction ledger, scored against the stored history, one `ENTRY` line per
 // prediction (oldest first), then `SUMMARY` for keep and kill. `ledger delete NO...` deletes the
@@ -13,6 +16,7 @@ class CliContext;
 class LedgerCommand
 {
 public:
+    static std::vector<const FormSpec*> forms();
     static int run(const CliContext& context, CliArguments& arguments);
 
 private:

@@ -27,42 +27,61 @@ Result<DrawNumbers> readNumbers(const QStringList& words)
     return numbers;
 }
 
+struct ParamsOptions
+{
+    QStringList words; // ISSUE N1..N8
+    std::optional<QStringList> previousWords;
+    std::optional<int> drawsPerDay;
+    EntryPath path = EntryPath::Manual;
+};
+
+const CommandForm<ParamsOptions>& form()
+{
+    static const CommandForm<ParamsOptions> declared =
+        CommandForm<ParamsOptions>(QStringLiteral("params"))
+            .takes(&ParamsOptions::words,
+                   CommandOptions::exactly(1 + kPositionCount, QStringLiteral("ISSUE N1..N8"),
+                                           QStringLiteral("params needs an issue and 8 numbers")))
+        << OptionKinds::value(OptionSpec{QStringLiteral("--prev"), QStringLiteral("P1..P8"),
+                                         QStringLiteral("the numbers of the draw before (default: none)"),
+                                         kPositionCount},
+                              &ParamsOptions::previousWords,
+                              [](const QStringList& words) { return Result<QStringList>(words); })
+        << CommandOptions::drawsPerDay(&ParamsOptions::drawsPerDay)
+        << CommandOptions::entryPath(&ParamsOptions::path, QStringLiteral("manual"));
+    return declared;
+}
+
 } // namespace
+
+std::vector<const FormSpec*> ParamsCommand::forms()
+{
+    return {&form()};
+}
 
 int ParamsCommand::run(const CliContext& context, CliArguments& arguments)
 {
-    const Result<std::optional<QStringList>> previousWords =
-        arguments.takeOption(QStringLiteral("--prev"), kPositionCount);
-    if (!previousWords)
-        return context.usage(previousWords.error());
-    const Result<std::optional<int>> drawsPerDay = CommandOptions::drawsPerDay(arguments);
-    if (!drawsPerDay)
-        return context.usage(drawsPerDay.error());
-    const Result<EntryPath> path = CommandOptions::entryPath(arguments, EntryPath::Manual);
-    if (!path)
-        return context.usage(path.error());
-    const Result<QStringList> words = arguments.positional();
-    if (!words)
-        return context.usage(words.error());
-    if (words->size() != 1 + kPositionCount)
-        return context.usage(QStringLiteral("params needs an issue and 8 numbers"));
+    const Result<ParamsOptions> options = form().parse(arguments);
+    if (!options)
+        return context.usage(options.error());
+    const QStringList& words = options->words;
 
-    const Result<qint32> issue = IssueNumber::parse(words->first());
+    const Result<qint32> issue = IssueNumber::parse(words.first());
     if (!issue)
         return context.fail(issue.error());
-    const Result<DrawNumbers> numbers = readNumbers(words->mid(1));
+    const Result<DrawNumbers> numbers = readNumbers(words.mid(1));
     if (!numbers)
         return context.fail(numbers.error());
     std::optional<DrawNumbers> previous;
-    if (previousWords->has_value()) {
-        const Result<DrawNumbers> read = readNumbers(**previousWords);
+    if (options->previousWords) {
+        const Result<DrawNumbers> read = readNumbers(*options->previousWords);
         if (!read)
             return context.fail(QStringLiteral("--prev: ") + read.error());
         previous = *read;
     }
 
-    const ParameterValues values =
-        computeDrawParameters(*numbers, *issue, previous, drawsPerDay->value_or(kDefaultDrawsPerDay), *path);
+    const ParameterValues values = computeDrawParameters(
+        *numbers, *issue, previous, options->drawsPerDay.value_or(kDefaultDrawsPerDay), options->path);
     for (int i = 0; i < kTermCount; ++i)
         context.print(termTable()[std::size_t(i)].code + QLatin1Char('\t') +
                       QString::number(values[std::size_t(i)]));

@@ -1,6 +1,5 @@
 #include "app/cli/PredictCommand.h"
 
-#include "app/cli/CliArguments.h"
 #include "app/cli/CliContext.h"
 #include "app/cli/PredictOptions.h"
 #include "workspace/PredictionRun.h"
@@ -28,16 +27,25 @@ QString joined(std::initializer_list<QString> fields)
     return QStringList(fields).join(QLatin1Char('\t'));
 }
 
+const CommandForm<PredictOptions>& form()
+{
+    static const CommandForm<PredictOptions> declared =
+        PredictOptions::declare(CommandForm<PredictOptions>(QStringLiteral("predict")));
+    return declared;
+}
+
 } // namespace
+
+std::vector<const FormSpec*> PredictCommand::forms()
+{
+    return {&form()};
+}
 
 int PredictCommand::run(const CliContext& context, CliArguments& arguments)
 {
-    const Result<PredictOptions> predict = PredictOptions::take(arguments);
+    const Result<PredictOptions> predict = form().parse(arguments);
     if (!predict)
         return context.usage(predict.error());
-    const Result<QStringList> words = arguments.positional();
-    if (!words)
-        return context.usage(words.error());
 
     const Result<std::unique_ptr<CliSession>> session = context.startSession(predict->startOptions());
     if (!session)

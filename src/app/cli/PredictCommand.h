@@ -1,9 +1,12 @@
 #pragma once
 
+#include <vector>
+
 namespace quorvel::cli {
 
 class CliArguments;
 class CliContext;
+struct FormSpec;
 
 // predict [--position P] [--kind K] [--method selected|best] [--quota Q] [--keys A,B,C]
 //         [--unselect L1,L2,...]
@@ -12,6 +15,7 @@ class CliContext;
 class PredictCommand
 {
 public:
+    static std::vector<const FormSpec*> forms();
     static int run(const CliContext& context, CliArguments& arguments);
 };
 

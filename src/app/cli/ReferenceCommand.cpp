@@ -2,19 +2,34 @@
 
 #include "app/cli/CliArguments.h"
 #include "app/cli/CliContext.h"
+#include "app/cli/CommandForm.h"
 #include "core/Database.h"
 #include "core/HistoryTable.h"
 #include "formulas/ParameterReference.h"
 
 namespace quorvel::cli {
 
+namespace {
+
+const CommandForm<NoOptions>& form()
+{
+    static const CommandForm<NoOptions> declared =
+        CommandForm<NoOptions>(QStringLiteral("reference"))
+            .takes(PositionalSpec{{}, 0, 0, QStringLiteral("reference takes no arguments")});
+    return declared;
+}
+
+} // namespace
+
+std::vector<const FormSpec*> ReferenceCommand::forms()
+{
+    return {&form()};
+}
+
 int ReferenceCommand::run(const CliContext& context, CliArguments& arguments)
 {
-    const Result<QStringList> words = arguments.positional();
-    if (!words)
-        return context.usage(words.error());
-    if (!words->isEmpty())
-        return context.usage(QStringLiteral("reference takes no arguments"));
+    if (const Result<NoOptions> none = form().parse(arguments); !none)
+        return context.usage(none.error());
     const Result<std::unique_ptr<Database>> database = context.openDatabase();
     if (!database)
         return context.fail(database.failure());

@@ -1,16 +1,10 @@
 #include "app/cli/SearchCommand.h"
 
-#include "app/cli/CliArguments.h"
 #include "app/cli/CliContext.h"
-#include "app/cli/CommandOptions.h"
 #include "app/cli/SearchOptions.h"
-#include "search/FoundList.h"
-#include "search/LuckBaseline.h"
-#include "search/SearchRun.h"
 #include "search/SearchScoring.h"
+#include "search/SearchSession.h"
 #include "search/SearchSettings.h"
-
-#include <limits>
 
 namespace quorvel::cli {
 
@@ -28,6 +22,11 @@ void printFound(const CliContext& context, const FoundFormula& formula)
 
 } // namespace
 
+std::vector<const FormSpec*> SearchCommand::forms()
+{
+    return {&SearchOptions::searchForm(), &SearchOptions::searchScoreForm()};
+}
+
 int SearchCommand::run(const CliContext& context, CliArguments& arguments)
 {
     const std::optional<QString> subcommand = arguments.takeCommandWord();
@@ -35,138 +34,80 @@ int SearchCommand::run(const CliContext& context, CliArguments& arguments)
         return search(context, arguments);
     if (subcommand == QLatin1String("score"))
         return score(context, arguments);
-    return context.usage(QStringLiteral("search takes options or score FILE"));
+    return context.usage(subcommandRefusal(forms()));
 }
 
 int SearchCommand::search(const CliContext& context, CliArguments& arguments)
 {
     const std::unique_ptr<Settings> settings = context.openSettings();
-    const Result<std::optional<int>> position = CommandOptions::position(arguments);
-    if (!position)
-        return context.usage(position.error());
-    const Result<std::optional<bool>> kind = CommandOptions::kind(arguments);
-    if (!kind)
-        return context.usage(kind.error());
-    const Result<std::optional<qint64>> operands = SearchOptions::wholeNumber(
-        arguments, QStringLiteral("--operands"), CandidateGenerator::kMinimumOperands,
-        CandidateGenerator::kMaximumOperands);
-    if (!operands)
-        return context.usage(operands.error());
-    const Result<std::optional<QStringList>> constant = arguments.takeOption(QStringLiteral("--constant"), 1);
-    if (!constant)
-        return context.usage(constant.error());
-    const Result<bool> randomConstant = arguments.takeFlag(QStringLiteral("--random-constant"));
-    if (!randomConstant)
-        return context.usage(randomConstant.error());
-    if (constant->has_value() && *randomConstant)
-        return context.usage(QStringLiteral("--constant and --random-constant exclude each other"));
-    if (constant->has_value() && !SearchSettings::parsedNumber((**constant).first()))
-        return context.usage(QStringLiteral("--constant takes a number"));
-    const Result<std::optional<QString>> form =
-        arguments.takeChoice(QStringLiteral("--form"), {QStringLiteral("prefix"), QStringLiteral("suffix")});
-    if (!form)
-        return context.usage(form.error());
-    const Result<std::optional<AcceptanceBounds>> bounds = SearchOptions::bounds(arguments);
-    if (!bounds)
-        return context.usage(bounds.error());
-    const Result<int> periods = SearchOptions::periods(arguments, *settings);
-    if (!periods)
-        return context.usage(periods.error());
-    const Result<std::optional<quint64>> seed = SearchOptions::seed(arguments);
-    if (!seed)
-        return context.usage(seed.error());
-    const Result<std::optional<qint64>> candidates = SearchOptions::wholeNumber(
-        arguments, QStringLiteral("--candidates"), 0, std::numeric_limits<qint64>::max());
-    if (!candidates)
-        return context.usage(candidates.error());
-    const Result<std::optional<qint64>> target =
-        SearchOptions::wholeNumber(arguments, QStringLiteral("--target"), 1, std::numeric_limits<int>::max());
-    if (!target)
-        return context.usage(target.error());
-    const Result<std::optional<qint64>> threads =
-        SearchOptions::wholeNumber(arguments, QStringLiteral("--threads"), 1, 256);
-    if (!threads)
-        return context.usage(threads.error());
-    const Result<std::optional<FoundStoreMode>> store = SearchOptions::store(arguments);
-    if (!store)
-        return context.usage(store.error());
-    const Result<bool> luck = arguments.takeFlag(QStringLiteral("--luck"));
-    if (!luck)
-        return context.usage(luck.error());
-    if (const Result<QStringList> words = CommandOptions::positional(arguments, QStringLiteral("search"), 0);
-        !words)
-        return context.usage(words.error());
-    if (candidates->has_value() == target->has_value())
-        return context.usage(QStringLiteral("search needs one of --candidates N and --target T"));
+    const Result<SearchOptions::Search> parsed = SearchOptions::searchForm().parse(arguments);
+    if (!parsed)
+        return context.usage(parsed.error());
+    const auto& [position, kind, operands, constant, randomConstant, form, bounds, periods, seed, candidates,
+                 target, threads, store, luck] = *parsed;
 
-    SearchParameters parameters;
-    parameters.generation.position = position->value_or(1);
-    parameters.generation.kill = kind->value_or(false);
-    parameters.generation.operandCount =
-        operands->has_value() ? int(**operands) : settings->operandCount(parameters.generation.position);
-    if (!*randomConstant)
-        parameters.generation.constant =
-            CandidateGenerator::specifiedConstant(constant->has_value() ? (**constant).first() : QString());
-    parameters.generation.shape = form->value_or(QStringLiteral("prefix")) == QLatin1String("suffix")
-                                      ? FormulaText::Shape::Suffix
-                                      : FormulaText::Shape::Prefix;
-    parameters.bounds = bounds->value_or(
-        SearchOptions::storedBounds(*settings, parameters.generation.position, parameters.generation.kill));
-    parameters.periods = *periods;
-    parameters.seed = seed->value_or(CandidateGenerator::clockSeed());
-    if (candidates->has_value())
-        parameters.candidateLimit = quint64(**candidates);
-    if (target->has_value())
-        parameters.foundTarget = int(**target);
-    parameters.threads = int(threads->value_or(0));
+    SingleSearchRequest request;
+    request.generation.position = position.value_or(1);
+    request.generation.kill = kind.value_or(false);
+    request.generation.operandCount =
+        operands.has_value() ? *operands : settings->operandCount(request.generation.position);
+    if (!randomConstant)
+        request.generation.constant = CandidateGenerator::specifiedConstant(constant.value_or(QString()));
+    request.generation.shape = form.value_or(FormulaText::Shape::Prefix);
+    request.bounds = bounds.value_or(
+        SearchOptions::storedBounds(*settings, request.generation.position, request.generation.kill));
+    request.seed = seed;
+    if (candidates.has_value())
+        request.candidateLimit = quint64(*candidates);
+    if (target.has_value())
+        request.foundTarget = *target;
+    request.threads = threads.value_or(0);
 
     // Storing needs the workspace; a search alone only the history.
     std::unique_ptr<CliSession> session;
-    if (store->has_value()) {
+    std::shared_ptr<const DrawTable> history;
+    if (store.has_value()) {
         WorkspaceStartOptions options;
-        options.position = parameters.generation.position;
-        options.kill = parameters.generation.kill;
+        options.position = request.generation.position;
+        options.kill = request.generation.kill;
         options.verifyAtStart = false;
         Result<std::unique_ptr<CliSession>> started = context.startSession(options);
         if (!started)
             return context.fail(started.failure());
         session = std::move(*started);
-        parameters.history = session->workspace().history();
+        history = session->workspace().history();
     } else {
-        Result<DrawTable> history = context.readHistory();
-        if (!history)
-            return context.fail(history.failure());
-        parameters.history = std::make_shared<const DrawTable>(std::move(*history));
+        Result<DrawTable> read = context.readHistory();
+        if (!read)
+            return context.fail(read.failure());
+        history = std::make_shared<const DrawTable>(std::move(*read));
     }
 
-    std::vector<FoundFormula> found;
-    const SearchOutcome outcome = SearchRun::runToEnd(parameters, found);
+    SearchSession search(*settings, [history] { return history; });
+    if (periods)
+        search.setPeriods(*periods);
+    const SearchOutcome outcome = search.runSearch(request);
     if (outcome.reason == SearchStopReason::OutOfMemory)
         return context.fail(searchStopNotice(outcome.reason));
-    for (const FoundFormula& formula : found)
+    for (const FoundFormula& formula : search.foundList().entries())
         printFound(context, formula);
     TabLine counts;
     counts << QStringLiteral("tried") << qint64(outcome.tried) << QStringLiteral("found") << outcome.found;
     context.print(counts);
-    if (*luck) {
-        std::vector<FoundFormula> none;
-        const SearchOutcome baseline = SearchRun::runToEnd(
-            LuckBaseline::parametersFor(parameters, outcome.tried, parameters.generation), none);
+    if (luck) {
         TabLine line;
-        line << QStringLiteral("luck") << baseline.found;
+        line << QStringLiteral("luck") << search.runLuckCount(outcome.tried);
         context.print(line);
     }
     SearchOptions::printRate(context, outcome.tried, outcome.elapsedNanoseconds, outcome.threads,
-                             parameters.seed);
+                             search.lastSeed());
     if (const QString notice = searchStopNotice(outcome.reason); !notice.isEmpty())
         context.printError(notice);
 
     if (!session)
         return ExitSuccess;
-    FoundList list;
-    list.append(found);
     const Result<FoundStoreOutcome> stored =
-        SearchResultStore(session->workspace()).store(list, **store, /*ask=*/true);
+        SearchResultStore(session->workspace()).store(search.foundList(), *store, /*ask=*/true);
     if (!stored)
         return context.fail(stored.failure());
     if (stored->declined)
@@ -179,35 +120,22 @@ int SearchCommand::search(const CliContext& context, CliArguments& arguments)
 int SearchCommand::score(const CliContext& context, CliArguments& arguments)
 {
     const std::unique_ptr<Settings> settings = context.openSettings();
-    const Result<std::optional<int>> position = CommandOptions::position(arguments);
-    if (!position)
-        return context.usage(position.error());
-    const Result<std::optional<bool>> kind = CommandOptions::kind(arguments);
-    if (!kind)
-        return context.usage(kind.error());
-    const Result<int> periods = SearchOptions::periods(arguments, *settings);
-    if (!periods)
-        return context.usage(periods.error());
-    const Result<std::optional<AcceptanceBounds>> bounds = SearchOptions::bounds(arguments);
-    if (!bounds)
-        return context.usage(bounds.error());
-    const Result<QStringList> words = arguments.positional();
-    if (!words)
-        return context.usage(words.error());
-    if (words->size() != 1)
-        return context.usage(QStringLiteral("search score needs one FILE"));
+    const Result<SearchOptions::Score> parsed = SearchOptions::searchScoreForm().parse(arguments);
+    if (!parsed)
+        return context.usage(parsed.error());
+    const auto& [words, position, kind, periods, bounds] = *parsed;
 
-    const int p = position->value_or(1);
-    const bool kill = kind->value_or(false);
-    const Result<SearchOptions::CodeFile> file = SearchOptions::codeFile(words->first());
+    const int p = position.value_or(1);
+    const bool kill = kind.value_or(false);
+    const Result<SearchOptions::CodeFile> file = SearchOptions::codeFile(words.first());
     if (!file)
         return context.fail(file.failure());
     const Result<DrawTable> history = context.readHistory();
     if (!history)
         return context.fail(history.failure());
-    const std::vector<Result<ScoredCode>> scored =
-        SearchScoring::scoreCodes(*history, file->codes, p, kill, *periods,
-                                  bounds->value_or(SearchOptions::storedBounds(*settings, p, kill)));
+    const std::vector<Result<ScoredCode>> scored = SearchScoring::scoreCodes(
+        *history, file->codes, p, kill, SearchOptions::periodsOr(periods, *settings),
+        bounds.value_or(SearchOptions::storedBounds(*settings, p, kill)));
     // A file with a code that is not one of the grammar is refused before anything is printed.
     for (std::size_t i = 0; i < scored.size(); ++i) {
         if (!scored[i])

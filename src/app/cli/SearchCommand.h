@@ -1,9 +1,12 @@
 #pragma once
 
+#include <vector>
+
 namespace quorvel::cli {
 
 class CliArguments;
 class CliContext;
+struct FormSpec;
 
 // `search ... (--candidates N | --target T) ...`: a single search of one category, as the search
 // window runs it, printing every accepted candidate in FoundList order and the counts (the rate
@@ -12,6 +15,7 @@ class CliContext;
 class SearchCommand
 {
 public:
+    static std::vector<const FormSpec*> forms();
     static int run(const CliContext& context, CliArguments& arguments);
 
 private:

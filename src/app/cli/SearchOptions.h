@@ -1,13 +1,18 @@
 #pragma once
 
+#include "app/cli/CommandForm.h"
 #include "core/Result.h"
+#include "core/TermTable.h"
+#include "formulas/FormulaText.h"
 #include "search/AcceptanceBounds.h"
 #include "search/SearchRun.h"
+#include "search/SearchScheme.h"
 #include "workspace/SearchResultStore.h"
 
 #include <QString>
 #include <QStringList>
 
+#include <array>
 #include <optional>
 #include <vector>
 
@@ -17,22 +22,72 @@ class Settings;
 
 namespace quorvel::cli {
 
-class CliArguments;
 class CliContext;
 
-// Options and output of the search commands (search, scheme, tune), read and checked in one place.
+// Options and output of the search commands (search, scheme, tune), declared and checked in one
+// place.
 namespace SearchOptions {
 
-// --name N with N a whole number in [minimum, maximum]; empty when absent.
-Result<std::optional<qint64>> wholeNumber(CliArguments& arguments, const QString& name, qint64 minimum,
-                                          qint64 maximum);
-// --periods N: the verification window N (0 = every draw); the stored retrieval periods when absent.
-Result<int> periods(CliArguments& arguments, const Settings& settings);
-// --seed S: a whole number 0..2^64-1; empty when absent (a seed from the clock).
-Result<std::optional<quint64>> seed(CliArguments& arguments);
-// --bounds b2,b3,b4,b5,b6,b7,b8,b9: eight decimal numbers, no lower bound above its upper one;
-// empty when absent.
-Result<std::optional<AcceptanceBounds>> bounds(CliArguments& arguments);
+// The random candidates the tuning derives the bounds from.
+constexpr int kDefaultSamples = 20;
+constexpr int kMaximumSamples = 1000000;
+
+// search [options]: every field empty when its option is absent.
+struct Search
+{
+    std::optional<int> position;
+    std::optional<bool> kind;
+    std::optional<int> operands;
+    std::optional<QString> constant;
+    bool randomConstant = false;
+    std::optional<FormulaText::Shape> form;
+    std::optional<AcceptanceBounds> bounds;
+    std::optional<int> periods;
+    std::optional<quint64> seed;
+    std::optional<qint64> candidates;
+    std::optional<int> target;
+    std::optional<int> threads;
+    std::optional<FoundStoreMode> store;
+    bool luck = false;
+};
+const CommandForm<Search>& searchForm();
+
+// search score FILE and tune score FILE.
+struct Score
+{
+    QStringList words; // FILE
+    std::optional<int> position;
+    std::optional<bool> kind;
+    std::optional<int> periods;
+    std::optional<AcceptanceBounds> bounds;
+};
+const CommandForm<Score>& searchScoreForm();
+const CommandForm<Score>& tuneScoreForm();
+
+// scheme --targets t1,...,t8 [options].
+struct Scheme
+{
+    std::array<std::optional<int>, kPositionCount> planned{};
+    std::optional<SchemeCountMode> mode;
+    std::optional<bool> kind;
+    std::optional<quint64> seed;
+    std::optional<FoundStoreMode> store;
+};
+const CommandForm<Scheme>& schemeForm();
+
+// tune [options].
+struct Tune
+{
+    std::optional<int> position;
+    std::optional<bool> kind;
+    std::optional<int> samples;
+    std::optional<quint64> seed;
+    bool save = false;
+};
+const CommandForm<Tune>& tuneForm();
+
+// The verification window N of --periods (0 = every draw), else the stored retrieval periods.
+int periodsOr(const std::optional<int>& periods, const Settings& settings);
 // The bounds stored for a category (CategoryBounds), an inverted pair read as its defaults.
 AcceptanceBounds storedBounds(const Settings& settings, int position, bool kill);
 // --store append|replace; empty when absent.

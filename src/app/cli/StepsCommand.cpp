@@ -1,29 +1,46 @@
 #include "app/cli/StepsCommand.h"
 
-#include "app/cli/CliArguments.h"
 #include "app/cli/CliContext.h"
 #include "app/cli/CommandOptions.h"
 #include "verification/CalculationSteps.h"
 
 namespace quorvel::cli {
 
+namespace {
+
+struct StepsOptions : CommandOptions::ListChoice
+{
+    int listNumber = 0;
+};
+
+const CommandForm<StepsOptions>& form()
+{
+    static const QString refusal = QStringLiteral("steps needs --list-no N, a list number 1 and up");
+    static const CommandForm<StepsOptions> declared =
+        CommandOptions::withList(CommandForm<StepsOptions>(QStringLiteral("steps"))
+                                 << CommandOptions::listNumber(&StepsOptions::listNumber, refusal)
+                                 << CommandOptions::listNumberRequired(refusal));
+    return declared;
+}
+
+} // namespace
+
+std::vector<const FormSpec*> StepsCommand::forms()
+{
+    return {&form()};
+}
+
 int StepsCommand::run(const CliContext& context, CliArguments& arguments)
 {
-    const Result<int> listNumber = CommandOptions::listNumber(arguments, QStringLiteral("steps"));
-    if (!listNumber)
-        return context.usage(listNumber.error());
-    const Result<CommandOptions::ListChoice> list = CommandOptions::listChoice(arguments);
+    const Result<StepsOptions> list = form().parse(arguments);
     if (!list)
         return context.usage(list.error());
-    if (const Result<QStringList> words = CommandOptions::positional(arguments, QStringLiteral("steps"), 0);
-        !words)
-        return context.usage(words.error());
 
     const Result<std::unique_ptr<CliSession>> session = context.startOnList(list->position, list->kill);
     if (!session)
         return context.fail(session.failure());
     const Workspace& workspace = (*session)->workspace();
-    const Result<FormulaListRow> formula = CommandOptions::formulaOnList(workspace, *listNumber);
+    const Result<FormulaListRow> formula = CommandOptions::formulaOnList(workspace, list->listNumber);
     if (!formula)
         return context.fail(formula.failure());
 

@@ -1,21 +1,16 @@
 #include "app/cli/TuneCommand.h"
 
-#include "app/cli/CliArguments.h"
 #include "app/cli/CliContext.h"
-#include "app/cli/CommandOptions.h"
 #include "app/cli/SearchOptions.h"
 #include "formulas/CompiledFormula.h"
-#include "search/ParameterTuning.h"
-#include "search/SearchSettings.h"
+#include "search/SearchSession.h"
 
 namespace quorvel::cli {
 
-namespace {
-
-constexpr int kDefaultSamples = 20;
-constexpr int kMaximumSamples = 1000000;
-
-} // namespace
+std::vector<const FormSpec*> TuneCommand::forms()
+{
+    return {&SearchOptions::tuneForm(), &SearchOptions::tuneScoreForm()};
+}
 
 int TuneCommand::run(const CliContext& context, CliArguments& arguments)
 {
@@ -24,68 +19,47 @@ int TuneCommand::run(const CliContext& context, CliArguments& arguments)
         return tune(context, arguments);
     if (subcommand == QLatin1String("score"))
         return score(context, arguments);
-    return context.usage(QStringLiteral("tune takes options or score FILE"));
+    return context.usage(subcommandRefusal(forms()));
 }
 
 int TuneCommand::tune(const CliContext& context, CliArguments& arguments)
 {
     const std::unique_ptr<Settings> settings = context.openSettings();
-    const Result<std::optional<int>> position = CommandOptions::position(arguments);
-    if (!position)
-        return context.usage(position.error());
-    const Result<std::optional<bool>> kind = CommandOptions::kind(arguments);
-    if (!kind)
-        return context.usage(kind.error());
-    const Result<std::optional<qint64>> samples =
-        SearchOptions::wholeNumber(arguments, QStringLiteral("--samples"), 1, kMaximumSamples);
-    if (!samples)
-        return context.usage(samples.error());
-    const Result<std::optional<quint64>> seed = SearchOptions::seed(arguments);
-    if (!seed)
-        return context.usage(seed.error());
-    const Result<bool> save = arguments.takeFlag(QStringLiteral("--save"));
-    if (!save)
-        return context.usage(save.error());
-    if (const Result<QStringList> words = CommandOptions::positional(arguments, QStringLiteral("tune"), 0);
-        !words)
-        return context.usage(words.error());
+    const Result<SearchOptions::Tune> options = SearchOptions::tuneForm().parse(arguments);
+    if (!options)
+        return context.usage(options.error());
+    const auto& [position, kind, samples, seed, save] = *options;
 
     Result<DrawTable> history = context.readHistory();
     if (!history)
         return context.fail(history.failure());
-    TuningParameters parameters;
-    parameters.history = std::make_shared<const DrawTable>(std::move(*history));
-    parameters.generation.position = position->value_or(1);
-    parameters.generation.kill = kind->value_or(false);
-    parameters.generation.operandCount = settings->operandCount(parameters.generation.position);
-    parameters.generation.constant = 0;
-    parameters.periods = Settings::retrievalPeriods(settings->retrievalPeriodsIndex());
-    parameters.samples = int(samples->value_or(kDefaultSamples));
-    parameters.seed = seed->value_or(CandidateGenerator::clockSeed());
-    const TuningResult result = ParameterTuning::tune(parameters);
+    const std::shared_ptr<const DrawTable> table = std::make_shared<const DrawTable>(std::move(*history));
+    SearchSession search(*settings, [table] { return table; });
+    TuningRequest request;
+    request.generation.position = position.value_or(1);
+    request.generation.kill = kind.value_or(false);
+    request.generation.operandCount = search.settings().operandCount(request.generation.position);
+    request.generation.constant = 0;
+    request.samples = int(samples.value_or(SearchOptions::kDefaultSamples));
+    request.seed = seed;
+    const TuningResult result = search.runTuning(request);
     context.print(SearchOptions::boundsLine(result.bounds));
-    if (*save)
-        SearchSettings(*settings).saveCategory(result.position, result.kill, result.bounds,
-                                               result.operandCount);
+    if (save)
+        search.settings().saveCategory(result.position, result.kill, result.bounds, result.operandCount);
     return ExitSuccess;
 }
 
 int TuneCommand::score(const CliContext& context, CliArguments& arguments)
 {
     const std::unique_ptr<Settings> settings = context.openSettings();
-    const Result<std::optional<int>> position = CommandOptions::position(arguments);
-    if (!position)
-        return context.usage(position.error());
-    const Result<std::optional<bool>> kind = CommandOptions::kind(arguments);
-    if (!kind)
-        return context.usage(kind.error());
-    const Result<QStringList> words = arguments.positional();
-    if (!words)
-        return context.usage(words.error());
-    if (words->size() != 1)
-        return context.usage(QStringLiteral("tune score needs one FILE"));
+    const Result<SearchOptions::Score> options = SearchOptions::tuneScoreForm().parse(arguments);
+    if (!options)
+        return context.usage(options.error());
+    const std::optional<int>& position = options->position;
+    const std::optional<bool>& kind = options->kind;
+    const QStringList& words = options->words;
 
-    const Result<SearchOptions::CodeFile> file = SearchOptions::codeFile(words->first());
+    const Result<SearchOptions::CodeFile> file = SearchOptions::codeFile(words.first());
     if (!file)
         return context.fail(file.failure());
     for (int i = 0; i < file->codes.size(); ++i) {
@@ -97,8 +71,8 @@ int TuneCommand::score(const CliContext& context, CliArguments& arguments)
     if (!history)
         return context.fail(history.failure());
     const Result<TuningResult> result =
-        ParameterTuning::tuneCodes(*history, file->codes, position->value_or(1), kind->value_or(false),
-                                   Settings::retrievalPeriods(settings->retrievalPeriodsIndex()));
+        ParameterTuning::tuneCodes(*history, file->codes, position.value_or(1), kind.value_or(false),
+                                   SearchSession::storedPeriods(*settings));
     if (!result)
         return context.fail(result.failure());
     context.print(SearchOptions::boundsLine(result->bounds));

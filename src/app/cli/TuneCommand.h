@@ -1,9 +1,12 @@
 #pragma once
 
+#include <vector>
+
 namespace quorvel::cli {
 
 class CliArguments;
 class CliContext;
+struct FormSpec;
 
 // `tune [--position P] [--kind kill|keep] [--samples N] [--seed S] [--save]`: the acceptance bounds
 // the tuning derives for a category from N random candidates (20 unless given), as the search
@@ -13,6 +16,7 @@ class CliContext;
 class TuneCommand
 {
 public:
+    static std::vector<const FormSpec*> forms();
     static int run(const CliContext& context, CliArguments& arguments);
 
 private:

@@ -10,58 +10,73 @@ namespace quorvel::cli {
 
 namespace {
 
-// --periods N, N one of the retrieval choices of the settings menu.
-Result<std::optional<int>> periods(CliArguments& arguments)
+// The retrieval choices of the settings menu.
+QStringList periodChoices()
 {
-    const Result<std::optional<QStringList>> option = arguments.takeOption(QStringLiteral("--periods"), 1);
-    if (!option)
-        return Failure{option.error()};
-    if (!option->has_value())
-        return std::optional<int>();
     QStringList choices;
-    for (int index = 0; index < Settings::kRetrievalPeriodsCount; ++index) {
-        const int n = Settings::retrievalPeriods(index);
-        if ((**option).first() == QString::number(n))
-            return std::optional<int>(n);
-        choices << QString::number(n);
-    }
-    return Failure{QStringLiteral("--periods takes one of %1").arg(choices.join(QLatin1Char(',')))};
+    for (int index = 0; index < Settings::kRetrievalPeriodsCount; ++index)
+        choices << QString::number(Settings::retrievalPeriods(index));
+    return choices;
+}
+
+struct VerifyOptions
+{
+    int position = 1;
+    bool kill = false;
+    std::optional<int> periodCount;
+    std::optional<bool> exclude;
+    std::optional<bool> weighted;
+    bool chance = false;
+};
+
+const CommandForm<VerifyOptions>& form()
+{
+    const QString choices = periodChoices().join(QLatin1Char(','));
+    static const CommandForm<VerifyOptions> declared =
+        CommandForm<VerifyOptions>(QStringLiteral("verify"))
+        << CommandOptions::position(&VerifyOptions::position) << CommandOptions::kind(&VerifyOptions::kill)
+        << OptionKinds::value(
+               OptionSpec{
+                   QStringLiteral("--periods"), QStringLiteral("N"),
+                   QStringLiteral("the draws verified, one of %1 (default: the stored JSQS)").arg(choices)},
+               &VerifyOptions::periodCount,
+               [choices](const QStringList& words) -> Result<int> {
+                   if (!periodChoices().contains(words.first()))
+                       return Failure{QStringLiteral("--periods takes one of %1").arg(choices)};
+                   return words.first().toInt();
+               })
+        << OptionKinds::onOff(QStringLiteral("--exclude-current"), &VerifyOptions::exclude,
+                              QStringLiteral("leave the current period out (default: the stored setting)"))
+        << OptionKinds::onOff(QStringLiteral("--weighted"), &VerifyOptions::weighted,
+                              QStringLiteral("weight the hit rates by period (default: the stored setting)"))
+        << OptionKinds::flag(QStringLiteral("--chance"), &VerifyOptions::chance,
+                             QStringLiteral("append the hits and the chances luck gives"));
+    return declared;
 }
 
 } // namespace
 
+std::vector<const FormSpec*> VerifyCommand::forms()
+{
+    return {&form()};
+}
+
 int VerifyCommand::run(const CliContext& context, CliArguments& arguments)
 {
-    const Result<CommandOptions::ListChoice> list = CommandOptions::listChoice(arguments);
+    const Result<VerifyOptions> list = form().parse(arguments);
     if (!list)
         return context.usage(list.error());
-    const Result<std::optional<int>> periodCount = periods(arguments);
-    if (!periodCount)
-        return context.usage(periodCount.error());
-    const Result<std::optional<bool>> exclude =
-        CommandOptions::onOff(arguments, QStringLiteral("--exclude-current"));
-    if (!exclude)
-        return context.usage(exclude.error());
-    const Result<std::optional<bool>> weighted =
-        CommandOptions::onOff(arguments, QStringLiteral("--weighted"));
-    if (!weighted)
-        return context.usage(weighted.error());
-    const Result<bool> chance = arguments.takeFlag(QStringLiteral("--chance"));
-    if (!chance)
-        return context.usage(chance.error());
-    if (const Result<QStringList> words = CommandOptions::positional(arguments, QStringLiteral("verify"), 0);
-        !words)
-        return context.usage(words.error());
+    const std::optional<int>& periodCount = list->periodCount;
+    const std::optional<bool>& exclude = list->exclude;
+    const std::optional<bool>& weighted = list->weighted;
+    const bool chance = list->chance;
 
     const std::unique_ptr<Settings> settings = context.openSettings();
     VerificationSettings verification{Settings::retrievalPeriods(settings->retrievalPeriodsIndex()),
                                       settings->excludeCurrentPeriod(), settings->weightedAccuracy()};
-    if (periodCount->has_value())
-        verification.periods = **periodCount;
-    if (exclude->has_value())
-        verification.excludeCurrentPeriod = **exclude;
-    if (weighted->has_value())
-        verification.weighted = **weighted;
+    verification.periods = periodCount.value_or(verification.periods);
+    verification.excludeCurrentPeriod = exclude.value_or(verification.excludeCurrentPeriod);
+    verification.weighted = weighted.value_or(verification.weighted);
 
     WorkspaceStartOptions options;
     options.position = list->position;
@@ -85,7 +100,7 @@ int VerifyCommand::run(const CliContext& context, CliArguments& arguments)
         line << listNumber << rows[i].idx << workspace.computedValue(listNumber)
              << result.statistics.maxMisses << result.statistics.maxHits << result.statistics.lastMisses
              << result.statistics.lastHits << result.hitWeight << result.totalWeight << rows[i].code;
-        if (*chance) {
+        if (chance) {
             const ChanceBaseline::Figures figures =
                 ChanceBaseline::figures(result.outcomes, result.hits, result.statistics.maxMisses,
                                         result.statistics.maxHits, workspace.currentKindIsKill());

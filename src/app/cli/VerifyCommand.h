@@ -1,9 +1,12 @@
 #pragma once
 
+#include <vector>
+
 namespace quorvel::cli {
 
 class CliArguments;
 class CliContext;
+struct FormSpec;
 
 // `verify [--position P] [--kind kill|keep] [--periods N] [--exclude-current on|off]
 // [--weighted on|off] [--chance]`: the window's verification pass over one list, every formula
@@ -12,6 +15,7 @@ class CliContext;
 class VerifyCommand
 {
 public:
+    static std::vector<const FormSpec*> forms();
     static int run(const CliContext& context, CliArguments& arguments);
 };
 

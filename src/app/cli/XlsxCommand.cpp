@@ -1,6 +1,5 @@
 #include "app/cli/XlsxCommand.h"
 
-#include "app/cli/CliArguments.h"
 #include "app/cli/CliContext.h"
 #include "app/cli/CommandOptions.h"
 #include "app/cli/PredictOptions.h"
@@ -13,20 +12,57 @@ namespace quorvel::cli {
 
 namespace {
 
-// --position P and --kind K, and nothing else left.
-Result<WorkspaceStartOptions> listOptions(CliArguments& arguments, const QString& subcommand)
+// The list of --position P and --kind K, and what else a form declares.
+struct ExportOptions
 {
-    const Result<CommandOptions::ListChoice> list = CommandOptions::listChoice(arguments);
-    if (!list)
-        return list.failure();
-    if (const Result<QStringList> words =
-            CommandOptions::positional(arguments, QStringLiteral("xlsx ") + subcommand, 0);
-        !words)
-        return words.failure();
-    WorkspaceStartOptions options;
-    options.position = list->position;
-    options.kill = list->kill;
-    return options;
+    int position = 1;
+    bool kill = false;
+    bool display = false;
+    int listNumber = 0;
+
+    WorkspaceStartOptions startOptions() const
+    {
+        WorkspaceStartOptions options;
+        options.position = position;
+        options.kill = kill;
+        return options;
+    }
+};
+
+using ExportForm = CommandForm<ExportOptions>;
+
+const ExportForm& historyForm()
+{
+    static const ExportForm declared = CommandOptions::withList(
+        ExportForm(QStringLiteral("xlsx history"))
+        << OptionKinds::flag(QStringLiteral("--display"), &ExportOptions::display,
+                             QStringLiteral("add the per-draw results of the list of P and K (asks first)")));
+    return declared;
+}
+
+const ExportForm& formulasForm()
+{
+    static const ExportForm declared = CommandOptions::withList(ExportForm(QStringLiteral("xlsx formulas")));
+    return declared;
+}
+
+const CommandForm<PredictOptions>& predictionForm(bool details)
+{
+    static const CommandForm<PredictOptions> ranking =
+        PredictOptions::declare(CommandForm<PredictOptions>(QStringLiteral("xlsx ranking")));
+    static const CommandForm<PredictOptions> detailList =
+        PredictOptions::declare(CommandForm<PredictOptions>(QStringLiteral("xlsx details")));
+    return details ? detailList : ranking;
+}
+
+const ExportForm& stepsForm()
+{
+    static const QString refusal = QStringLiteral("xlsx steps needs --list-no N, a list number 1 and up");
+    static const ExportForm declared =
+        CommandOptions::withList(ExportForm(QStringLiteral("xlsx steps"))
+                                 << CommandOptions::listNumber(&ExportOptions::listNumber, refusal)
+                                 << CommandOptions::listNumberRequired(refusal));
+    return declared;
 }
 
 int written(const CliContext& context, Workspace& workspace, const SpreadsheetJob& job)
@@ -39,6 +75,11 @@ int written(const CliContext& context, Workspace& workspace, const SpreadsheetJo
 }
 
 } // namespace
+
+std::vector<const FormSpec*> XlsxCommand::forms()
+{
+    return {&historyForm(), &formulasForm(), &predictionForm(false), &predictionForm(true), &stepsForm()};
+}
 
 int XlsxCommand::run(const CliContext& context, CliArguments& arguments)
 {
@@ -53,25 +94,24 @@ int XlsxCommand::run(const CliContext& context, CliArguments& arguments)
         return prediction(context, arguments, true);
     if (subcommand == QLatin1String("steps"))
         return steps(context, arguments);
-    return context.usage(QStringLiteral("xlsx needs history, formulas, ranking, details or steps"));
+    return context.usage(subcommandRefusal(forms()));
 }
 
 int XlsxCommand::history(const CliContext& context, CliArguments& arguments)
 {
-    const Result<bool> display = arguments.takeFlag(QStringLiteral("--display"));
-    if (!display)
-        return context.usage(display.error());
-    Result<WorkspaceStartOptions> options = listOptions(arguments, QStringLiteral("history"));
-    if (!options)
-        return context.usage(options.error());
+    const Result<ExportOptions> parsed = historyForm().parse(arguments);
+    if (!parsed)
+        return context.usage(parsed.error());
+    const bool display = parsed->display;
+    WorkspaceStartOptions options = parsed->startOptions();
     // The grid and its per-draw results are worked out from the history; no pass is needed.
-    options->verifyAtStart = false;
-    const Result<std::unique_ptr<CliSession>> session = context.startSession(*options);
+    options.verifyAtStart = false;
+    const Result<std::unique_ptr<CliSession>> session = context.startSession(options);
     if (!session)
         return context.fail(session.failure());
     Workspace& workspace = (*session)->workspace();
     // With the results the export asks first; without --yes the answer is Cancel.
-    const std::optional<SpreadsheetJob> job = SpreadsheetExport(workspace).history(*display);
+    const std::optional<SpreadsheetJob> job = SpreadsheetExport(workspace).history(display);
     if (!job)
         return context.fail(QStringLiteral("导出没有确认，未写入 %1（加 --yes 确认）")
                                 .arg(SpreadsheetExport::historyFileName()));
@@ -81,10 +121,10 @@ int XlsxCommand::history(const CliContext& context, CliArguments& arguments)
 int XlsxCommand::formulas(const CliContext& context, CliArguments& arguments)
 {
     // The list as the window shows it after its start: verified, with computed values.
-    const Result<WorkspaceStartOptions> options = listOptions(arguments, QStringLiteral("formulas"));
+    const Result<ExportOptions> options = formulasForm().parse(arguments);
     if (!options)
         return context.usage(options.error());
-    const Result<std::unique_ptr<CliSession>> session = context.startSession(*options);
+    const Result<std::unique_ptr<CliSession>> session = context.startSession(options->startOptions());
     if (!session)
         return context.fail(session.failure());
     Workspace& workspace = (*session)->workspace();
@@ -93,14 +133,9 @@ int XlsxCommand::formulas(const CliContext& context, CliArguments& arguments)
 
 int XlsxCommand::prediction(const CliContext& context, CliArguments& arguments, bool details)
 {
-    const QString subcommand = details ? QStringLiteral("details") : QStringLiteral("ranking");
-    const Result<PredictOptions> predict = PredictOptions::take(arguments);
+    const Result<PredictOptions> predict = predictionForm(details).parse(arguments);
     if (!predict)
         return context.usage(predict.error());
-    if (const Result<QStringList> words =
-            CommandOptions::positional(arguments, QStringLiteral("xlsx ") + subcommand, 0);
-        !words)
-        return context.usage(words.error());
 
     const Result<std::unique_ptr<CliSession>> session = context.startSession(predict->startOptions());
     if (!session)
@@ -131,18 +166,17 @@ int XlsxCommand::prediction(const CliContext& context, CliArguments& arguments, 
 
 int XlsxCommand::steps(const CliContext& context, CliArguments& arguments)
 {
-    const Result<int> listNumber = CommandOptions::listNumber(arguments, QStringLiteral("xlsx steps"));
-    if (!listNumber)
-        return context.usage(listNumber.error());
-    Result<WorkspaceStartOptions> options = listOptions(arguments, QStringLiteral("steps"));
-    if (!options)
-        return context.usage(options.error());
-    options->verifyAtStart = false;
-    const Result<std::unique_ptr<CliSession>> session = context.startSession(*options);
+    const Result<ExportOptions> parsed = stepsForm().parse(arguments);
+    if (!parsed)
+        return context.usage(parsed.error());
+    const int listNumber = parsed->listNumber;
+    WorkspaceStartOptions options = parsed->startOptions();
+    options.verifyAtStart = false;
+    const Result<std::unique_ptr<CliSession>> session = context.startSession(options);
     if (!session)
         return context.fail(session.failure());
     Workspace& workspace = (*session)->workspace();
-    const Result<FormulaListRow> formula = CommandOptions::formulaOnList(workspace, *listNumber);
+    const Result<FormulaListRow> formula = CommandOptions::formulaOnList(workspace, listNumber);
     if (!formula)
         return context.fail(formula.failure());
     return written(context, workspace,

@@ -1,9 +1,12 @@
 #pragma once
 
+#include <vector>
+
 namespace quorvel::cli {
 
 class CliArguments;
 class CliContext;
+struct FormSpec;
 
 // The spreadsheet exports, written into the data folder as the window writes them; each prints
 // the workbook's full path as its last line:
@@ -16,6 +19,7 @@ class CliContext;
 class XlsxCommand
 {
 public:
+    static std::vector<const FormSpec*> forms();
     static int run(const CliContext& context, CliArguments& arguments);
 
 private:

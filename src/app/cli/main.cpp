@@ -9,42 +9,11 @@
 #include "core/WriteError.h"
 
 #include <QCoreApplication>
-#include <QDate>
 
 using namespace quorvel;
 using namespace quorvel::cli;
 
 namespace {
-
-// The options before (or anywhere around) the command that every command shares.
-Result<GlobalOptions> globalOptions(CliArguments& arguments)
-{
-    GlobalOptions options;
-    const auto dataFolder = arguments.takeOption(QStringLiteral("--data-dir"), 1);
-    if (!dataFolder)
-        return dataFolder.failure();
-    const auto settingsFile = arguments.takeOption(QStringLiteral("--settings-file"), 1);
-    if (!settingsFile)
-        return settingsFile.failure();
-    const auto yes = arguments.takeFlag(QStringLiteral("--yes"));
-    if (!yes)
-        return yes.failure();
-    const auto today = arguments.takeOption(QStringLiteral("--today"), 1);
-    if (!today)
-        return today.failure();
-    if (*dataFolder)
-        options.dataFolder = (**dataFolder).first();
-    if (*settingsFile)
-        options.settingsFile = (**settingsFile).first();
-    options.yes = *yes;
-    if (*today) {
-        const QDate date = QDate::fromString((**today).first(), QStringLiteral("yyyy-MM-dd"));
-        if (!date.isValid())
-            return Failure{QStringLiteral("--today takes a date YYYY-MM-DD")};
-        options.clock = Clock(date);
-    }
-    return options;
-}
 
 // Says once per wait, after a second, that the database is held by another program.
 class BusyLine : public BusyWait::Observer
@@ -80,7 +49,7 @@ int main(int argc, char* argv[])
     QStringList words = QCoreApplication::arguments();
     words.removeFirst();
     CliArguments arguments(words);
-    const Result<GlobalOptions> options = globalOptions(arguments);
+    const Result<GlobalOptions> options = globalForm().takeOptions(arguments);
     if (!options)
         return CliContext(GlobalOptions{}).usage(options.error());
     const CliContext context(*options);
@@ -91,6 +60,13 @@ int main(int argc, char* argv[])
         const Result<bool> version = arguments.takeFlag(QStringLiteral("--version"));
         const Result<bool> help = arguments.takeFlag(QStringLiteral("--help"));
         const Result<QStringList> rest = arguments.positional();
+        // "--help COMMAND" asks for the help of that command, as "COMMAND --help" does.
+        if (version && help && rest && !*version && *help && rest->size() == 1) {
+            if (const CliCommand* asked = findCommand(rest->first())) {
+                context.print(commandHelp(*asked));
+                return ExitSuccess;
+            }
+        }
         const bool alone = version && help && rest && rest->isEmpty() && *version != *help;
         if (alone && *version)
             context.print(QStringLiteral("quorvel-cli ") + BuildInfo::version());
@@ -101,6 +77,13 @@ int main(int argc, char* argv[])
     const CliCommand* command = findCommand(*name);
     if (!command)
         return context.usage(QStringLiteral("unknown command %1").arg(*name));
+    const Result<bool> help = arguments.takeFlag(QStringLiteral("--help"));
+    if (!help)
+        return context.usage(help.error());
+    if (*help) {
+        context.print(commandHelp(*command));
+        return ExitSuccess;
+    }
     BusyLine busyLine(context);
     BusyWait::setObserver(&busyLine);
     int status = ExitSuccess;

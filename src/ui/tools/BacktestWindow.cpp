@@ -1,15 +1,13 @@
 #include "ui/tools/BacktestWindow.h"
 
-#include "core/TermTable.h"
 #include "core/ThreadStart.h"
 #include "ui/FailureNotice.h"
 #include "ui/GridView.h"
+#include "ui/OperationProgress.h"
 #include "ui/ToolWindows.h"
 #include "ui/models/BacktestDrawsModel.h"
 #include "ui/models/BacktestSummaryModel.h"
 #include "ui/tools/LedgerWindow.h"
-#include "workspace/BacktestSetup.h"
-#include "workspace/PredictionRun.h"
 #include "workspace/PredictionState.h"
 #include "workspace/Workspace.h"
 
@@ -26,7 +24,6 @@
 #include <QSplitter>
 #include <QVBoxLayout>
 #include <QValueAxis>
-#include <QtConcurrent>
 
 #include <algorithm>
 #include <cmath>
@@ -36,19 +33,6 @@ namespace quorvel {
 namespace {
 
 constexpr int kDefaultTargets = 100;
-
-QString keyCaption(SortKey key)
-{
-    switch (key) {
-    case SortKey::MaxMisses:
-        return QStringLiteral("最大连错");
-    case SortKey::MaxHits:
-        return QStringLiteral("最大连对");
-    case SortKey::LastMisses:
-        return QStringLiteral("最后连错");
-    }
-    return QString();
-}
 
 // A step of 1, 2 or 5 times a power of ten that marks a count axis up to `top` about eight times.
 double wholeTickStep(double top)
@@ -78,7 +62,7 @@ GridView* grid(const char* name, QAbstractItemModel* model, QWidget* parent)
 BacktestWindow::BacktestWindow(Workspace& workspace, PredictionState& state, Prompts& prompts,
                                ToolWindows& toolWindows, QWidget* parent)
     : QWidget(parent, Qt::Window), m_workspace(workspace), m_state(state), m_prompts(prompts),
-      m_toolWindows(toolWindows)
+      m_toolWindows(toolWindows), m_session(workspace)
 {
     setObjectName(QStringLiteral("frmLsHc"));
     setWindowTitle(QStringLiteral("历史回测"));
@@ -154,20 +138,14 @@ BacktestWindow::BacktestWindow(Workspace& workspace, PredictionState& state, Pro
     layout->addWidget(splitter, 1);
 
     connect(m_startButton, &QPushButton::clicked, this, &BacktestWindow::start);
-    connect(m_cancelButton, &QPushButton::clicked, this, [this] { m_watcher.cancel(); });
+    connect(m_cancelButton, &QPushButton::clicked, &m_session, &BacktestSession::cancel);
     connect(m_ledgerButton, &QPushButton::clicked, this, &BacktestWindow::openLedger);
-    connect(&m_watcher, &QFutureWatcher<BacktestResult>::progressRangeChanged, m_progress,
-            &QProgressBar::setRange);
-    connect(&m_watcher, &QFutureWatcher<BacktestResult>::progressValueChanged, m_progress,
-            &QProgressBar::setValue);
-    connect(&m_watcher, &QFutureWatcher<BacktestResult>::finished, this, &BacktestWindow::runEnded);
+    OperationProgress::follow(m_session.progress(), m_progress);
+    connect(&m_session, &BacktestSession::finished, this, &BacktestWindow::runEnded);
 }
 
-BacktestWindow::~BacktestWindow()
-{
-    m_watcher.cancel();
-    m_watcher.waitForFinished();
-}
+// A run still going is cancelled and waited for by the session.
+BacktestWindow::~BacktestWindow() = default;
 
 void BacktestWindow::open()
 {
@@ -199,28 +177,7 @@ void BacktestWindow::showEvent(QShowEvent* event)
 
 void BacktestWindow::describeSettings()
 {
-    const PredictionMethod method = PredictionRun::chosenMethod(m_workspace.settings());
-    const VerificationSettings verification = m_workspace.verificationSettings();
-    QString text = QStringLiteral("按主窗口的设置回测：第一至%1位，%2码公式，")
-                       .arg(positionName(m_workspace.currentPosition()),
-                            m_workspace.currentKindIsKill() ? QStringLiteral("杀") : QStringLiteral("留"));
-    if (method == PredictionMethod::SelectedFormulas) {
-        text += QStringLiteral("计算选中公式（每位取第一名）");
-    } else {
-        const BestFormulaSettings best = m_state.bestFormulaSettings().value_or(BestFormulaSettings{});
-        text += QStringLiteral("最优公式法（按%1、%2、%3排序，限额%4%5）")
-                    .arg(keyCaption(best.keys[0]), keyCaption(best.keys[1]), keyCaption(best.keys[2]))
-                    .arg(best.quota)
-                    .arg(m_state.bestFormulaSettings() ? QString()
-                                                       : QStringLiteral("，排序设置尚未确定，用初始设置"));
-    }
-    text += verification.periods == 0
-                ? QStringLiteral("，排序统计用目标期之前的所有期")
-                : QStringLiteral("，排序统计用目标期之前的%1期").arg(verification.periods);
-    text += QStringLiteral(
-        "。选号是公式认为会开出的号码（杀码公式取被杀最少的号码），"
-        "选号等于该位开出的号码即为正确，随机选号正确的机会是二十分之一；没有公式计入的位置不选号。");
-    m_settings->setText(text);
+    m_settings->setText(m_session.description(m_state));
 }
 
 void BacktestWindow::start()
@@ -228,35 +185,21 @@ void BacktestWindow::start()
     if (isRunning())
         return;
     describeSettings();
-    const PredictionMethod method = PredictionRun::chosenMethod(m_workspace.settings());
-    const Result<BacktestParams> params =
-        BacktestSetup(m_workspace)
-            .params(m_targets->value(), method,
-                    ListSelection{m_workspace.formulaList().selectionMarks(), true},
-                    m_state.bestFormulaSettings().value_or(BestFormulaSettings{}));
-    if (!reportFailure(m_prompts, params ? success() : Status(params.failure())))
+    if (!reportFailure(m_prompts, m_session.start(m_session.shownRequest(m_targets->value(), m_state))))
         return;
-    if (!threadCanStart()) {
-        m_prompts.notice(windowTitle(), outOfMemoryMessage());
-        return;
-    }
     m_startButton->setEnabled(false);
     m_cancelButton->setEnabled(true);
     m_progress->setRange(0, 0);
-    const std::shared_ptr<const DrawTable> history = m_workspace.history();
-    m_watcher.setFuture(QtConcurrent::run([history, params = *params](QPromise<BacktestResult>& promise) {
-        Backtest::run(promise, history, params);
-    }));
 }
 
 void BacktestWindow::runEnded()
 {
     m_startButton->setEnabled(true);
     m_cancelButton->setEnabled(false);
-    const QFuture<BacktestResult> future = m_watcher.future();
-    if (!future.isCanceled() && future.resultCount() > 0) {
-        m_result = future.result();
-        showResult(*m_result);
+    if (m_session.ranOutOfMemory())
+        m_prompts.notice(windowTitle(), outOfMemoryMessage());
+    if (m_session.completed()) {
+        showResult(*m_session.result());
     } else {
         m_progress->setRange(0, 1);
         m_progress->setValue(0);

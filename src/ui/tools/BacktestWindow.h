@@ -1,8 +1,7 @@
 #pragma once
 
-#include "verification/Backtest.h"
+#include "workspace/BacktestSession.h"
 
-#include <QFutureWatcher>
 #include <QWidget>
 
 class QChart;
@@ -24,8 +23,8 @@ class Workspace;
 
 // The backtest window `frmLsHc` "历史回测": the prediction of "计算公式(&C)" (the main window's
 // method, kind, position, selection and sort settings, N and B of the settings) replayed for each
-// of the newest M draws (`spnHcQs`) from the draws before it only. `cmdHcKs` runs it on a worker
-// with progress (`prgHc`) and `cmdHcQx` cancels; the results per position and overall against
+// of the newest M draws (`spnHcQs`) from the draws before it only. `cmdHcKs` runs it through the
+// backtest session with progress (`prgHc`) and `cmdHcQx` cancels; the results per position and overall against
 // the chance rate (`grdHcHz`), the table per draw (`grdHcMx`) and the cumulative right picks
 // against the chance expectation (`chtHcLj`). `lblHcQs` warns that formulas found by a search
 // over the same draws have seen them; `cmdHcJl` opens the ledger, the clean measure.
@@ -41,8 +40,8 @@ public:
     void open();
     // Starts a run with M from the spin box; a run in hand goes on.
     void start();
-    bool isRunning() const { return m_watcher.isRunning(); }
-    const std::optional<BacktestResult>& result() const { return m_result; }
+    bool isRunning() const { return m_session.isRunning(); }
+    const std::optional<BacktestResult>& result() const { return m_session.result(); }
 
 Q_SIGNALS:
     void finished(); // a run ended, with a result or canceled
@@ -75,8 +74,7 @@ private:
     GridView* m_drawsGrid = nullptr;   // `grdHcMx`
     QChart* m_chart = nullptr;
     QChartView* m_chartView = nullptr; // `chtHcLj`
-    QFutureWatcher<BacktestResult> m_watcher;
-    std::optional<BacktestResult> m_result;
+    BacktestSession m_session;
 };
 
 } // namespace quorvel
