@@ -15,6 +15,7 @@
 #include "app/cli/SchemeCommand.h"
 #include "app/cli/SearchCommand.h"
 #include "app/cli/StepsCommand.h"
+#include "app/cli/TrendCommand.h"
 #include "app/cli/TuneCommand.h"
 #include "app/cli/VerifyCommand.h"
 #include "app/cli/XlsxCommand.h"
@@ -91,6 +92,9 @@ const std::vector<CliCommand>& commandTable()
         {QStringLiteral("backtest"),
          QStringLiteral("The walk-forward backtest of the prediction over the newest draws."),
          &BacktestCommand::forms, &BacktestCommand::run},
+        {QStringLiteral("trend"),
+         QStringLiteral("The trend chart, omission table, hot and cold numbers and two-sided streaks."),
+         &TrendCommand::forms, &TrendCommand::run},
         {QStringLiteral("ledger"),
          QStringLiteral("The prediction ledger, scored against the stored draws, and deleting its entries."),
          &LedgerCommand::forms, &LedgerCommand::run},
