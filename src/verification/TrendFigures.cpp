@@ -63,8 +63,10 @@ TrendChart::TrendChart(const DrawTable& table, TrendScope scope, TrendRange rang
         NumberTrend& figures = m_numbers[std::size_t(n)];
         figures.current = omission[std::size_t(n)];
         figures.avgMiss = (range.count - figures.hits) / (figures.hits + 1);
-        figures.expected = range.count * chance;
-        figures.deviation = figures.hits - figures.expected;
+        // In twentieths first, so the one division gives the nearest double to R p and h - R p.
+        const int twentieths = scope.hitTwentieths();
+        figures.expected = range.count * twentieths / 20.0;
+        figures.deviation = (20 * figures.hits - range.count * twentieths) / 20.0;
         if (figures.avgMiss > 0)
             figures.ratio = double(figures.current) / figures.avgMiss;
         figures.chance = std::pow(1.0 - chance, figures.current);
