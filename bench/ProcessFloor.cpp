@@ -54,15 +54,24 @@ std::string text(sqlite3_stmt* statement, int column)
     return bytes ? std::string(bytes, std::size_t(sqlite3_column_bytes(statement, column))) : std::string();
 }
 
+std::int64_t rowCount(sqlite3* db, const char* table)
+{
+    const Statement count = prepare(db, (std::string("SELECT COUNT(*) FROM ") + table).c_str());
+    return count && sqlite3_step(count.get()) == SQLITE_ROW ? sqlite3_column_int64(count.get(), 0) : -1;
+}
+
 // The history as one row of int32 per draw (issue, then the parameters) and the formula table as
-// its numbers and its two texts.
+// its numbers and its two texts, each array laid out at its final size first.
 bool readInto(sqlite3* db, const QByteArray& historySql)
 {
+    const std::int64_t drawCount = rowCount(db, "Lishi");
+    const std::int64_t formulaCount = rowCount(db, "Gongshi1");
     Statement history = prepare(db, historySql.constData());
-    if (!history)
+    if (drawCount < 0 || formulaCount < 0 || !history)
         return false;
     const int columns = sqlite3_column_count(history.get());
     std::vector<std::int32_t> draws;
+    draws.reserve(std::size_t(drawCount * columns));
     int status = SQLITE_ROW;
     while ((status = sqlite3_step(history.get())) == SQLITE_ROW) {
         for (int column = 0; column < columns; ++column)
@@ -75,8 +84,11 @@ bool readInto(sqlite3* db, const QByteArray& historySql)
     if (!formulas)
         return false;
     std::vector<std::int64_t> numbers;
+    numbers.reserve(std::size_t(formulaCount * (kFormulaNumberColumns - 2)));
     std::vector<std::string> codes;
+    codes.reserve(std::size_t(formulaCount));
     std::vector<std::string> displayTexts;
+    displayTexts.reserve(std::size_t(formulaCount));
     while ((status = sqlite3_step(formulas.get())) == SQLITE_ROW) {
         for (int column = 0; column < kFormulaNumberColumns; ++column) {
             if (column == 2 || column == 3)
@@ -103,13 +115,13 @@ ProcessFloor::ProcessFloor(const QString& dataFolder)
 
 bool ProcessFloor::readTables() const
 {
-    const Connection db = open(m_path, SQLITE_OPEN_READONLY);
+    const Connection db = open(m_path, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX);
     return db && readInto(db.get(), m_historySql);
 }
 
 bool ProcessFloor::readAndWriteStatistics(const std::vector<StoredStatistics>& rows) const
 {
-    const Connection db = open(m_path, SQLITE_OPEN_READWRITE);
+    const Connection db = open(m_path, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX);
     if (!db || !readInto(db.get(), m_historySql) || !exec(db.get(), "BEGIN"))
         return false;
     Statement update = prepare(db.get(), "UPDATE Gongshi1 SET intGsErrCon = ?, intGsTrueCon = ?, "
