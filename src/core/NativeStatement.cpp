@@ -59,8 +59,10 @@ void NativeStatement::bind(int index, const std::optional<int>& value)
 
 void NativeStatement::bindText(int index, const QByteArray& utf8)
 {
-    // constData() of an empty array is "", never null, so empty text stays text.
-    sqlite3_bind_text(m_statement.get(), index, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT);
+    // The statement reads the bytes in place: the shared copy kept here holds them until the
+    // statement has run. constData() of an empty array is "", never null, so empty text stays text.
+    m_boundTexts.push_back(utf8);
+    sqlite3_bind_text(m_statement.get(), index, utf8.constData(), int(utf8.size()), SQLITE_STATIC);
 }
 
 Status NativeStatement::exec()
@@ -72,6 +74,7 @@ Status NativeStatement::exec()
         failed = failure(m_db, sqlite3_db_handle(m_statement.get()), m_what);
     sqlite3_reset(m_statement.get());
     sqlite3_clear_bindings(m_statement.get());
+    m_boundTexts.clear();
     if (failed)
         return *failed;
     return success();

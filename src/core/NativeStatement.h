@@ -10,6 +10,7 @@
 
 #include <memory>
 #include <optional>
+#include <vector>
 
 struct sqlite3;
 struct sqlite3_stmt;
@@ -49,6 +50,7 @@ private:
     QSqlDatabase m_db; // keeps the driver that owns the handle
     std::unique_ptr<sqlite3_stmt, Finalizer> m_statement;
     QString m_what;
+    std::vector<QByteArray> m_boundTexts; // until the statement has run
 };
 
 } // namespace quorvel
