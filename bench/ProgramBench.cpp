@@ -1,5 +1,7 @@
 #include "ProgramBench.h"
 
+#include "ProcessFloor.h"
+
 #include "core/Database.h"
 #include "core/DrawParameters.h"
 #include "core/FormulaTables.h"
@@ -15,6 +17,7 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
+#include <algorithm>
 #include <cstdio>
 #include <functional>
 #include <numeric>
@@ -27,6 +30,9 @@ namespace {
 
 constexpr quint64 kSeed = 20240603;
 constexpr int kRuns = 3;
+// A figure beside its floor takes more runs: on a loaded machine one slow run of either side
+// would move the ratio.
+constexpr int kRunsBesideFloor = 5;
 
 QString programPath(const char* name)
 {
@@ -54,29 +60,77 @@ bool fillDataFolder(const QString& folder, int drawCount, int formulaCount)
     return (*database)->formulas().append(1, formulas) && (*database)->formulas().renumber(1);
 }
 
-// Best wall time of kRuns runs of a program; each run may first reset what it changes.
-std::optional<double> bestMilliseconds(const char* program, const QStringList& arguments,
+// Runs a program to its end; false (with its error output) when it fails.
+bool runProgram(const char* program, const QStringList& arguments)
+{
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    process.setProcessEnvironment(environment);
+    process.start(programPath(program), arguments);
+    if (!process.waitForFinished(300000) || process.exitStatus() != QProcess::NormalExit ||
+        process.exitCode() != 0) {
+        std::fprintf(stderr, "bench: %s failed: %s\n", program, process.readAllStandardError().constData());
+        return false;
+    }
+    return true;
+}
+
+std::optional<double> millisecondsOf(const std::function<bool()>& work)
+{
+    QElapsedTimer timer;
+    timer.start();
+    if (!work())
+        return std::nullopt;
+    return double(timer.nsecsElapsed()) / 1e6;
+}
+
+// Best wall time of kRuns runs; each run may first reset what it changes (not timed).
+std::optional<double> bestMilliseconds(const std::function<bool()>& work,
                                        const std::function<bool()>& beforeEachRun = {})
 {
     std::optional<double> best;
     for (int run = 0; run < kRuns; ++run) {
         if (beforeEachRun && !beforeEachRun())
             return std::nullopt;
-        QProcess process;
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-        process.setProcessEnvironment(environment);
-        QElapsedTimer timer;
-        timer.start();
-        process.start(programPath(program), arguments);
-        if (!process.waitForFinished(300000) || process.exitStatus() != QProcess::NormalExit ||
-            process.exitCode() != 0) {
-            std::fprintf(stderr, "bench: %s failed: %s\n", program,
-                         process.readAllStandardError().constData());
+        const std::optional<double> ms = millisecondsOf(work);
+        if (!ms)
             return std::nullopt;
-        }
-        const double ms = double(timer.nsecsElapsed()) / 1e6;
-        best = best ? std::min(*best, ms) : ms;
+        best = best ? std::min(*best, *ms) : *ms;
+    }
+    return best;
+}
+
+std::optional<double> bestMilliseconds(const char* program, const QStringList& arguments,
+                                       const std::function<bool()>& beforeEachRun = {})
+{
+    return bestMilliseconds([program, &arguments] { return runProgram(program, arguments); }, beforeEachRun);
+}
+
+// A process figure and its floor, best of kRunsBesideFloor each, their runs taken in turns so that the
+// machine's load of the moment weighs on both alike.
+struct BesideFloor
+{
+    std::optional<double> ms;
+    std::optional<double> floorMs;
+};
+
+BesideFloor bestBesideFloor(const std::function<bool()>& program, const std::function<bool()>& floor,
+                            const std::function<bool()>& beforeEachRun = {})
+{
+    BesideFloor best;
+    const auto keepBest = [](std::optional<double>& best, const std::optional<double>& ms) {
+        best = best && ms ? std::min(*best, *ms) : ms;
+    };
+    for (int run = 0; run < kRunsBesideFloor; ++run) {
+        if (beforeEachRun && !beforeEachRun())
+            return {};
+        keepBest(best.ms, millisecondsOf(program));
+        if (beforeEachRun && !beforeEachRun())
+            return {};
+        keepBest(best.floorMs, millisecondsOf(floor));
+        if (!best.ms || !best.floorMs)
+            return {};
     }
     return best;
 }
@@ -95,15 +149,30 @@ void print(const char* label, const std::optional<double>& ms)
         std::printf("%s ms=failed\n", label);
 }
 
+void print(const char* label, const BesideFloor& figures)
+{
+    if (figures.ms && figures.floorMs)
+        std::printf("%s ms=%.0f floor_ms=%.0f ratio=%.2f\n", label, *figures.ms, *figures.floorMs,
+                    *figures.ms / *figures.floorMs);
+    else
+        std::printf("%s ms=failed\n", label);
+}
+
 void printStartup(int drawCount, int formulaCount)
 {
     QTemporaryDir folder;
     char label[96];
     std::snprintf(label, sizeof label, "startup: draws=%d formulas=%d", drawCount, formulaCount);
     if (!fillDataFolder(folder.path(), drawCount, formulaCount))
-        return print(label, std::nullopt);
-    print(label,
-          bestMilliseconds("quorvel", folderArguments(folder) << QStringLiteral("--quit-after-start")));
+        return print(label, BesideFloor{});
+    const QStringList arguments = folderArguments(folder) << QStringLiteral("--quit-after-start");
+    // The first start stores the statistics of the new formulas; the starts timed find them stored,
+    // as a user's every start after a change does.
+    if (!runProgram("quorvel", arguments))
+        return print(label, BesideFloor{});
+    const ProcessFloor floor(folder.path());
+    print(label, bestBesideFloor([&arguments] { return runProgram("quorvel", arguments); },
+                                 [&floor] { return floor.readTables(); }));
 }
 
 void printVerifyCli()
@@ -111,8 +180,22 @@ void printVerifyCli()
     QTemporaryDir folder;
     const char* label = "verify-cli: draws=1000 formulas=50000";
     if (!fillDataFolder(folder.path(), 1000, 50000))
-        return print(label, std::nullopt);
-    print(label, bestMilliseconds("quorvel-cli", folderArguments(folder) << QStringLiteral("verify")));
+        return print(label, BesideFloor{});
+    const QStringList arguments = folderArguments(folder) << QStringLiteral("verify");
+    const ProcessFloor floor(folder.path());
+    // Every run finds no statistics stored, so it writes every row, and the floor writes the rows
+    // the verification wrote, with the same values.
+    if (!floor.clearStatistics() || !runProgram("quorvel-cli", arguments))
+        return print(label, BesideFloor{});
+    std::optional<std::vector<StoredStatistics>> written = floor.storedStatistics();
+    if (!written)
+        return print(label, BesideFloor{});
+    std::erase_if(*written, [](const StoredStatistics& row) {
+        return std::none_of(row.values.begin(), row.values.end(), [](const auto& value) { return value.has_value(); });
+    });
+    print(label, bestBesideFloor([&arguments] { return runProgram("quorvel-cli", arguments); },
+                                 [&floor, &written] { return floor.readAndWriteStatistics(*written); },
+                                 [&floor] { return floor.clearStatistics(); }));
 }
 
 void printAdd()

@@ -1,13 +1,14 @@
 #!/usr/bin/env bash
-# Makes docs/screenshot.png, docs/ranking.png, docs/steps.png and docs/screenshot-search.png: stores
-# the real Guangdong draws of the test data and a dozen formulas in a temporary data folder with
-# quorvel-cli, then photographs the main window at 1366x768, the ranking and calculation steps
-# windows, and the search window during a search, on a virtual display. Builds nothing: run
-# scripts/build.sh first (BUILD_DIR picks another build).
+# Makes docs/screenshot.png, docs/ranking.png, docs/steps.png, docs/chance.png, docs/backtest.png and
+# docs/screenshot-search.png: stores the real Guangdong draws of the test data and a dozen formulas
+# in a temporary data folder with quorvel-cli, then photographs with quorvel-screenshot the main
+# window at 1366x768, the ranking, calculation steps and backtest windows, and the search window
+# during a search, on a virtual display. Builds nothing: run scripts/build.sh first (BUILD_DIR picks
+# another build).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${BUILD_DIR:-build}
-for program in quorvel quorvel-cli; do
+for program in quorvel-screenshot quorvel-cli; do
     if [ ! -x "$build/$program" ]; then
         echo "screenshot: $build/$program is missing; build first (scripts/build.sh)" >&2
         exit 1
@@ -52,32 +53,26 @@ cli formulas add --kind kill \
     "第三码+连跳号+1=下期杀第一" \
     "第六码+第五单双+17=下期杀第一"
 
+# photograph SETTINGS PICTURE [WINDOW]
+photograph() {
+    xvfb-run -a -s "-screen 0 1920x1080x24" \
+        "$build/quorvel-screenshot" --data-dir "$data" --settings-file "$1" ${3:+--window "$3"} "docs/$2.png"
+    echo "screenshot: wrote docs/$2.png"
+}
+
 mkdir -p docs
-xvfb-run -a -s "-screen 0 1920x1080x24" \
-    "$build/quorvel" --data-dir "$data" --settings-file "$settings" --screenshot docs/screenshot.png
-echo "screenshot: wrote docs/screenshot.png"
+photograph "$settings" screenshot
 # The ranking after "计算公式(&C)" on the kill formulas of position 1 (the selected-formula method)
 # and the steps of the first keep formula.
-for tool in frmErrarrLei:ranking frmGsbz:steps; do
-    xvfb-run -a -s "-screen 0 1920x1080x24" \
-        "$build/quorvel" --data-dir "$data" --settings-file "$settings" \
-        --screenshot "docs/${tool#*:}.png" --screenshot-window "${tool%%:*}"
-    echo "screenshot: wrote docs/${tool#*:}.png"
-done
+photograph "$settings" ranking frmErrarrLei
+photograph "$settings" steps frmGsbz
 # The list with its chance column ("随机概率", switched on in the settings menu) into docs/chance.png,
 # and the backtest of the newest 100 draws into docs/backtest.png.
 printf '[IniSetting]\nGsZl=0\nSjGl=True\n' > "$work/chance.ini"
-xvfb-run -a -s "-screen 0 1920x1080x24" \
-    "$build/quorvel" --data-dir "$data" --settings-file "$work/chance.ini" --screenshot docs/chance.png
-echo "screenshot: wrote docs/chance.png"
-xvfb-run -a -s "-screen 0 1920x1080x24" \
-    "$build/quorvel" --data-dir "$data" --settings-file "$settings" \
-    --screenshot docs/backtest.png --screenshot-window frmLsHc
-echo "screenshot: wrote docs/backtest.png"
+photograph "$work/chance.ini" chance
+photograph "$settings" backtest frmLsHc
 
 # The search window a moment into a search of the keep formulas of position 1, with a fixed seed.
 # Longer miss runs than the defaults keep the found list from filling up on this short history.
 printf '[1]\n12=200\n16=200\n' >> "$settings"
-xvfb-run -a -s "-screen 0 1920x1080x24" \
-    "$build/quorvel" --data-dir "$data" --settings-file "$settings" --screenshot-search docs/screenshot-search.png
-echo "screenshot: wrote docs/screenshot-search.png"
+photograph "$settings" screenshot-search frmGSGL

@@ -1,6 +1,7 @@
 #include "core/FormulaTables.h"
 
 #include "core/Database.h"
+#include "core/NativeStatement.h"
 #include "core/Schema.h"
 #include "core/SnapshotReader.h"
 #include "core/SqlConnection.h"
@@ -344,47 +345,37 @@ Status FormulaTables::update(int position, const std::vector<FormulaRowUpdate>& 
         return table.failure();
     if (updates.empty())
         return success();
-    QSqlDatabase db = m_connection.db();
     const QString what = QStringLiteral("保存 %1 的公式统计").arg(*table);
     return m_connection.transaction(what, [&]() -> Status {
         // A row is written only while it holds what it was read with: the list may be older than
-        // another program's change of the table.
-        const QString sameRow = QStringLiteral(" WHERE rowid = ? AND COALESCE(gongshi, '') = ? AND "
-                                               "COALESCE(gongshiCN, '') = ?");
-        QSqlQuery renumber(db);
-        if (Status status =
-                sql::prepare(renumber, QStringLiteral("UPDATE %1 SET idx = ?").arg(*table) + sameRow, what);
-            !status)
-            return status;
-        QSqlQuery withStatistics(db);
-        if (Status status =
-                sql::prepare(withStatistics,
-                             QStringLiteral("UPDATE %1 SET idx = ?, intGsErrCon = ?, intGsTrueCon = ?, "
-                                            "intGsErrLst = ?, intGsTrueLst = ?")
-                                     .arg(*table) +
-                                 sameRow,
-                             what);
-            !status)
-            return status;
+        // another program's change of the table. A verification writes every formula of a list
+        // of tens of thousands, so the rows go through SQLite's own interface.
+        const QByteArray sameRow = " WHERE rowid = ? AND COALESCE(gongshi, '') = ? AND COALESCE(gongshiCN, '') = ?";
+        Result<NativeStatement> renumber =
+            NativeStatement::prepare(m_connection, "UPDATE " + table->toUtf8() + " SET idx = ?" + sameRow, what);
+        if (!renumber)
+            return renumber.failure();
+        Result<NativeStatement> withStatistics = NativeStatement::prepare(
+            m_connection,
+            "UPDATE " + table->toUtf8() +
+                " SET idx = ?, intGsErrCon = ?, intGsTrueCon = ?, intGsErrLst = ?, intGsTrueLst = ?" + sameRow,
+            what);
+        if (!withStatistics)
+            return withStatistics.failure();
         for (const FormulaRowUpdate& row : updates) {
-            QSqlQuery* query = &renumber;
-            int next = 0;
-            if (row.statistics) {
-                withStatistics.bindValue(0, row.idx);
-                withStatistics.bindValue(1, row.statistics->maxMisses);
-                withStatistics.bindValue(2, row.statistics->maxHits);
-                withStatistics.bindValue(3, row.statistics->lastMisses);
-                withStatistics.bindValue(4, row.statistics->lastHits);
-                query = &withStatistics;
-                next = 5;
-            } else {
-                renumber.bindValue(0, row.idx);
-                next = 1;
+            NativeStatement& statement = row.statistics ? *withStatistics : *renumber;
+            int next = 1;
+            statement.bind(next++, row.idx);
+            if (const std::optional<RunStatistics>& statistics = row.statistics) {
+                statement.bind(next++, statistics->maxMisses);
+                statement.bind(next++, statistics->maxHits);
+                statement.bind(next++, statistics->lastMisses);
+                statement.bind(next++, statistics->lastHits);
             }
-            query->bindValue(next, row.rowId);
-            query->bindValue(next + 1, comparedText(row.code));
-            query->bindValue(next + 2, comparedText(row.displayText));
-            if (Status status = sql::exec(*query, what); !status)
+            statement.bind(next++, row.rowId);
+            statement.bindText(next++, row.code.toUtf8());
+            statement.bindText(next, row.displayText.toUtf8());
+            if (Status status = statement.exec(); !status)
                 return status;
         }
         return success();

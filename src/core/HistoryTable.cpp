@@ -275,11 +275,14 @@ Result<StoredHistory> HistoryTable::load() const
         selectStatement(QStringLiteral("ORDER BY strQQH")).toUtf8(), {}, [&](sqlite3_stmt* row) -> Status {
             // Each cell is read once: its type, then, for the whole numbers every valid row holds,
             // its value. Anything else is looked at closely (a whole float reads as its number).
+            // The cell is fetched once and both are asked of it, which the reader's own thread may
+            // do on its connection without a lock.
             QString fault;
             for (int column = 0; column <= kTermCount && fault.isEmpty(); ++column) {
                 qint32& cell = column == 0 ? draw.issue : draw.values[std::size_t(column - 1)];
-                const int type = sqlite3_column_type(row, column);
-                const sqlite3_int64 number = type == SQLITE_INTEGER ? sqlite3_column_int64(row, column) : 0;
+                sqlite3_value* value = sqlite3_column_value(row, column);
+                const int type = sqlite3_value_type(value);
+                const sqlite3_int64 number = type == SQLITE_INTEGER ? sqlite3_value_int64(value) : 0;
                 if (type == SQLITE_INTEGER && number >= std::numeric_limits<qint32>::min() &&
                     number <= std::numeric_limits<qint32>::max())
                     cell = qint32(number);

@@ -19,8 +19,6 @@ std::atomic<quint64> g_connectionCounter{0};
 
 namespace sql {
 
-namespace {
-
 sqlite3* handleOf(const QSqlDriver* driver)
 {
     if (const QVariant handle = driver ? driver->handle() : QVariant();
@@ -28,8 +26,6 @@ sqlite3* handleOf(const QSqlDriver* driver)
         return *static_cast<sqlite3* const*>(handle.constData());
     return nullptr;
 }
-
-} // namespace
 
 QString describe(const QSqlError& error, const QSqlDriver* driver)
 {

@@ -15,6 +15,8 @@
 #include <functional>
 #include <optional>
 
+struct sqlite3;
+
 namespace quorvel {
 
 // The one connection to formula.db that every storage class shares: statements, and transactions
@@ -60,6 +62,9 @@ private:
 };
 
 namespace sql {
+
+// The SQLite connection under a Qt Sql driver (null for another driver or a closed one).
+sqlite3* handleOf(const QSqlDriver* driver);
 
 // SQLite's text of an error, the cause in front when a file access failed for one the user can act
 // on (a full disk, the file size limit, a write-protected file, another program holding the file

@@ -1,8 +1,13 @@
 #include "ui/Application.h"
 
+#include "core/BuildInfo.h"
+#include "core/WriteError.h"
 #include "ui/OperationProgress.h"
+#include "ui/Translations.h"
 
 #include <QException>
+#include <QFont>
+#include <QFontDatabase>
 #include <QMessageBox>
 
 #include <exception>
@@ -25,9 +30,37 @@ bool isOutOfMemory(const std::exception_ptr& exception)
     }
 }
 
+// On systems whose default font has no Chinese glyphs, fall back to a CJK font when one is
+// installed, so captions and formulas render instead of showing boxes.
+void addChineseFontFallback(QApplication& app)
+{
+    static const QStringList candidates{QStringLiteral("WenQuanYi Micro Hei"),
+                                        QStringLiteral("Noto Sans CJK SC"), QStringLiteral("Microsoft YaHei"),
+                                        QStringLiteral("SimSun")};
+    const QStringList installed = QFontDatabase::families();
+    QStringList families{app.font().family()};
+    for (const QString& candidate : candidates) {
+        if (installed.contains(candidate))
+            families << candidate;
+    }
+    if (families.size() == 1)
+        return;
+    QFont font = app.font();
+    font.setFamilies(families);
+    app.setFont(font);
+}
+
 } // namespace
 
-Application::Application(int& argc, char** argv) : QApplication(argc, argv) {}
+Application::Application(int& argc, char** argv) : QApplication(argc, argv)
+{
+    WriteError::failWritesPastSizeLimit();
+    setOrganizationName(QStringLiteral("Quorvel"));
+    setApplicationName(QStringLiteral("Quorvel"));
+    setApplicationVersion(BuildInfo::version());
+    addChineseFontFallback(*this);
+    installChineseTranslations(*this);
+}
 
 bool Application::notify(QObject* receiver, QEvent* event)
 {
