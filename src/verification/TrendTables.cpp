@@ -226,6 +226,24 @@ SheetGrid chartSheet(const DrawTable& history, TrendScope scope, int range)
     return SheetGrid::of(std::move(rows));
 }
 
+SheetGrid tabSheet(std::shared_ptr<const DrawTable> history, TrendTab tab, TrendScope scope, int range)
+{
+    const TrendRange newest = TrendRange::newest(history->drawCount(), range);
+    switch (tab) {
+    case TrendTab::Chart:
+        return chartSheet(*history, TrendScope{}, range);
+    case TrendTab::Position:
+        return chartSheet(*history, scope, range);
+    case TrendTab::Omission:
+        return sheet(omission(TrendChart(*history, scope, newest)));
+    case TrendTab::HotCold:
+        return sheet(hotCold(quorvel::hotCold(*history, scope)));
+    case TrendTab::TwoSides:
+        break;
+    }
+    return sheet(twoSided(twoSidedStreaks(*history, newest)));
+}
+
 } // namespace TrendTables
 
 } // namespace quorvel

@@ -67,6 +67,14 @@ SheetGrid sheet(const TrendTable& table);
 // rows.
 SheetGrid chartSheet(const DrawTable& history, TrendScope scope, int range);
 
+// The tabs of the trend window, in their order.
+enum class TrendTab { Chart, Position, Omission, HotCold, TwoSides };
+
+// The sheet of one tab as the window shows it with these choices: the scope counts for the
+// chart of one position (its position), the omission table and the hot and cold numbers; the
+// range for every tab but the hot and cold numbers, which look at the newest draws.
+SheetGrid tabSheet(std::shared_ptr<const DrawTable> history, TrendTab tab, TrendScope scope, int range);
+
 } // namespace TrendTables
 
 } // namespace quorvel

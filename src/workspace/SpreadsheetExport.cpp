@@ -64,6 +64,12 @@ SpreadsheetJob SpreadsheetExport::calculationSteps(const QString& code, const QS
             ExportSheets::calculationSteps(code, displayText, std::move(history))};
 }
 
+SpreadsheetJob SpreadsheetExport::trend(TrendTables::TrendTab tab, TrendScope scope, int range) const
+{
+    return {pathOf(trendFileName()), QStringLiteral("导出Excel"),
+            TrendTables::tabSheet(m_workspace.history(), tab, scope, range)};
+}
+
 int SpreadsheetExport::progressUnits(const SpreadsheetJob& job)
 {
     // Packing the rows into the file takes about as long as half of them took to write.

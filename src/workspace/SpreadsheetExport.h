@@ -2,6 +2,7 @@
 
 #include "core/Result.h"
 #include "verification/ExportSheets.h"
+#include "verification/TrendTables.h"
 #include "workspace/FormulaListSort.h"
 
 #include <QPromise>
@@ -28,7 +29,7 @@ struct SpreadsheetJob
 
 // The spreadsheet exports: the history grid (`cmdDcexl`, `mnuDcls`), the formula list (`mnuExl`),
 // the ranking (`frmErrarrLei` `Command1`), the detail list (`frmXxlb` `Command1`) and the
-// calculation steps (a click on the grid of `frmGsbz`). Each writes one sheet "Sheet1" into its
+// calculation steps (a click on the grid of `frmGsbz`) and the shown tab of the trend window. Each writes one sheet "Sheet1" into its
 // workbook in the data folder, replacing a file of that name only with a complete one, and then
 // opens it for the user. The formula list and the detail list share "gongshi.xlsx": the later
 // export replaces the earlier.
@@ -39,6 +40,7 @@ public:
     static QString formulaListFileName() { return QStringLiteral("gongshi.xlsx"); }
     static QString rankingFileName() { return QStringLiteral("ErrarrLei.xlsx"); }
     static QString calculationStepsFileName() { return QStringLiteral("LSJS.xlsx"); }
+    static QString trendFileName() { return QStringLiteral("zoushi.xlsx"); }
 
     explicit SpreadsheetExport(Workspace& workspace);
 
@@ -54,6 +56,9 @@ public:
     // The steps of a formula over the history the window showed them for.
     SpreadsheetJob calculationSteps(const QString& code, const QString& displayText,
                                     std::shared_ptr<const DrawTable> history) const;
+
+    // A tab of the trend window over the history in force, with the window's choices.
+    SpreadsheetJob trend(TrendTables::TrendTab tab, TrendScope scope, int range) const;
 
     // The progress units of a job: a unit per row, then the packing of the file, counted as half
     // the rows.

@@ -12,15 +12,9 @@ namespace quorvel::cli {
 
 namespace {
 
-constexpr int kDefaultRange = 100;
+} // namespace
 
-struct TrendOptions
-{
-    int scope = 0; // 0: every position
-    int range = kDefaultRange; // 0: every draw
-};
-
-Option<TrendOptions> scopeOption()
+Option<TrendOptions> TrendCommand::scopeOption()
 {
     return OptionKinds::value(
         OptionSpec{QStringLiteral("--scope"), QStringLiteral("all|1..8"),
@@ -36,7 +30,7 @@ Option<TrendOptions> scopeOption()
         });
 }
 
-Option<TrendOptions> rangeOption()
+Option<TrendOptions> TrendCommand::rangeOption()
 {
     return OptionKinds::value(
         OptionSpec{QStringLiteral("--range"), QStringLiteral("R|all"),
@@ -52,18 +46,22 @@ Option<TrendOptions> rangeOption()
         });
 }
 
+namespace {
+
 enum class View { Chart, Omission, HotCold, TwoSides };
 
 const CommandForm<TrendOptions>& formOf(View view)
 {
     static const CommandForm<TrendOptions> chart =
-        CommandForm<TrendOptions>(QStringLiteral("trend chart")) << scopeOption() << rangeOption();
+        CommandForm<TrendOptions>(QStringLiteral("trend chart"))
+        << TrendCommand::scopeOption() << TrendCommand::rangeOption();
     static const CommandForm<TrendOptions> omission =
-        CommandForm<TrendOptions>(QStringLiteral("trend omission")) << scopeOption() << rangeOption();
-    static const CommandForm<TrendOptions> hotCold = CommandForm<TrendOptions>(QStringLiteral("trend hotcold"))
-                                                     << scopeOption();
-    static const CommandForm<TrendOptions> twoSides = CommandForm<TrendOptions>(QStringLiteral("trend twosides"))
-                                                      << rangeOption();
+        CommandForm<TrendOptions>(QStringLiteral("trend omission"))
+        << TrendCommand::scopeOption() << TrendCommand::rangeOption();
+    static const CommandForm<TrendOptions> hotCold =
+        CommandForm<TrendOptions>(QStringLiteral("trend hotcold")) << TrendCommand::scopeOption();
+    static const CommandForm<TrendOptions> twoSides =
+        CommandForm<TrendOptions>(QStringLiteral("trend twosides")) << TrendCommand::rangeOption();
     switch (view) {
     case View::Chart:
         return chart;

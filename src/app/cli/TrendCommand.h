@@ -1,12 +1,23 @@
 #pragma once
 
+#include "app/cli/CommandForm.h"
+#include "verification/TrendTables.h"
+
 #include <vector>
 
 namespace quorvel::cli {
 
-class CliArguments;
 class CliContext;
-struct FormSpec;
+
+// The choices of a trend view, as the window's choosers make them.
+struct TrendOptions
+{
+    static constexpr int kDefaultRange = 100;
+
+    int scope = 0;              // 0: every position
+    int range = kDefaultRange;  // 0: every draw
+    TrendTables::TrendTab tab = TrendTables::TrendTab::Chart;
+};
 
 // trend chart|omission|hotcold|twosides: the figures of the trend window, TAB-separated.
 // - chart: per draw of the range, oldest first, ISSUE and 20 cells (`*` for a hit, else the
@@ -22,6 +33,10 @@ class TrendCommand
 public:
     static std::vector<const FormSpec*> forms();
     static int run(const CliContext& context, CliArguments& arguments);
+
+    // --scope all|1..8 and --range R|all, which `xlsx trend` takes too.
+    static Option<TrendOptions> scopeOption();
+    static Option<TrendOptions> rangeOption();
 };
 
 } // namespace quorvel::cli

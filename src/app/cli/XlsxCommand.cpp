@@ -3,6 +3,7 @@
 #include "app/cli/CliContext.h"
 #include "app/cli/CommandOptions.h"
 #include "app/cli/PredictOptions.h"
+#include "app/cli/TrendCommand.h"
 #include "workspace/DetailListContent.h"
 #include "workspace/PredictionRun.h"
 #include "workspace/PredictionState.h"
@@ -65,6 +66,22 @@ const ExportForm& stepsForm()
     return declared;
 }
 
+const CommandForm<TrendOptions>& trendForm()
+{
+    using TrendTables::TrendTab;
+    static const CommandForm<TrendOptions> declared =
+        CommandForm<TrendOptions>(QStringLiteral("xlsx trend"))
+        << OptionKinds::choice(QStringLiteral("--tab"), &TrendOptions::tab,
+                               std::vector<std::pair<QString, TrendTab>>{{QStringLiteral("chart"), TrendTab::Chart},
+                                                                         {QStringLiteral("position"), TrendTab::Position},
+                                                                         {QStringLiteral("omission"), TrendTab::Omission},
+                                                                         {QStringLiteral("hotcold"), TrendTab::HotCold},
+                                                                         {QStringLiteral("twosides"), TrendTab::TwoSides}},
+                               QStringLiteral("the tab of the trend window to write (default: chart)"))
+        << TrendCommand::scopeOption() << TrendCommand::rangeOption();
+    return declared;
+}
+
 int written(const CliContext& context, Workspace& workspace, const SpreadsheetJob& job)
 {
     const Result<QString> path = SpreadsheetExport(workspace).run(job);
@@ -78,7 +95,8 @@ int written(const CliContext& context, Workspace& workspace, const SpreadsheetJo
 
 std::vector<const FormSpec*> XlsxCommand::forms()
 {
-    return {&historyForm(), &formulasForm(), &predictionForm(false), &predictionForm(true), &stepsForm()};
+    return {&historyForm(), &formulasForm(), &predictionForm(false), &predictionForm(true), &stepsForm(),
+            &trendForm()};
 }
 
 int XlsxCommand::run(const CliContext& context, CliArguments& arguments)
@@ -94,6 +112,8 @@ int XlsxCommand::run(const CliContext& context, CliArguments& arguments)
         return prediction(context, arguments, true);
     if (subcommand == QLatin1String("steps"))
         return steps(context, arguments);
+    if (subcommand == QLatin1String("trend"))
+        return trend(context, arguments);
     return context.usage(subcommandRefusal(forms()));
 }
 
@@ -182,6 +202,24 @@ int XlsxCommand::steps(const CliContext& context, CliArguments& arguments)
     return written(context, workspace,
                    SpreadsheetExport(workspace).calculationSteps(formula->code, formula->displayText,
                                                                  workspace.history()));
+}
+
+int XlsxCommand::trend(const CliContext& context, CliArguments& arguments)
+{
+    Result<TrendOptions> parsed = trendForm().parse(arguments);
+    if (!parsed)
+        return context.usage(parsed.error());
+    // The chart of one position needs its position: the window's chooser starts at the first.
+    if (parsed->tab == TrendTables::TrendTab::Position && parsed->scope == 0)
+        parsed->scope = 1;
+    WorkspaceStartOptions options;
+    options.verifyAtStart = false;
+    const Result<std::unique_ptr<CliSession>> session = context.startSession(options);
+    if (!session)
+        return context.fail(session.failure());
+    Workspace& workspace = (*session)->workspace();
+    return written(context, workspace,
+                   SpreadsheetExport(workspace).trend(parsed->tab, TrendScope{parsed->scope}, parsed->range));
 }
 
 } // namespace quorvel::cli

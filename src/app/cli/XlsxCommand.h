@@ -16,6 +16,7 @@ struct FormSpec;
 //   xlsx ranking  [predict options]                      ErrarrLei.xlsx, after the prediction
 //   xlsx details  [predict options]                      gongshi.xlsx, the detail list after it
 //   xlsx steps --list-no N [--position P] [--kind K]     LSJS.xlsx
+//   xlsx trend [--tab T] [--scope S] [--range R]         zoushi.xlsx, a tab of the trend window
 class XlsxCommand
 {
 public:
@@ -27,6 +28,7 @@ private:
     static int formulas(const CliContext& context, CliArguments& arguments);
     static int prediction(const CliContext& context, CliArguments& arguments, bool details);
     static int steps(const CliContext& context, CliArguments& arguments);
+    static int trend(const CliContext& context, CliArguments& arguments);
 };
 
 } // namespace quorvel::cli
