@@ -289,13 +289,11 @@ std::optional<BacktestResult> Backtest::execute(const DrawTable& table, const Ba
                     continue;
                 }
                 // Hit flags of draws firstValue + 1 .. lastValue, each judged by the value of the
-                // draw before it. An empty value is a miss; a fold of 0 or less equals no drawn
-                // number (a kill hit, a keep miss).
+                // draw before it.
                 flags.resize(std::size_t(std::max(valueCount - 1, 0)));
-                for (int t = firstValue + 1; t <= lastValue; ++t) {
-                    const std::optional<int> folded = fold(values[std::size_t(t - 1 - firstValue)]);
-                    flags[std::size_t(t - firstValue - 1)] = folded && ((*folded != drawn[t]) == params.kill);
-                }
+                for (int t = firstValue + 1; t <= lastValue; ++t)
+                    flags[std::size_t(t - firstValue - 1)] =
+                        isHit(values[std::size_t(t - 1 - firstValue)], drawn[t], params.kill);
                 runs.build(flags, firstValue + 1);
                 for (int target = chunkStart; target <= chunkEnd; ++target) {
                     const VerificationWindow window =
