@@ -3,16 +3,14 @@
 #include "core/Database.h"
 #include "core/FormulaTables.h"
 #include "core/HistoryTable.h"
+#include "core/JobSlices.h"
 #include "core/LotteryType.h"
 #include "core/Settings.h"
 #include "core/TermTable.h"
 #include "formulas/NumberRules.h"
 #include "history/DrawEntry.h"
 
-#include <QThread>
-
 #include <algorithm>
-#include <atomic>
 #include <memory>
 #include <optional>
 
@@ -26,43 +24,21 @@ Failure notOpen()
 }
 
 // The verdicts of every list formula, in list order; a code that does not evaluate has none.
-// Long lists are verified in slices on the global pool (the calling thread takes part, so a busy
-// pool never stalls it); each verdict depends only on its own formula and the shared snapshot.
+// Long lists are verified in slices on the pool and the calling thread; each verdict depends only
+// on its own formula and the shared snapshot.
 std::vector<std::optional<FormulaVerdict>> verdictsOf(const FormulaList& list, const Verifier& verifier)
 {
     constexpr int kSlice = 512;
     const int count = list.count();
     std::vector<std::optional<FormulaVerdict>> verdicts(static_cast<std::size_t>(count));
-    std::vector<int> slices; // first list number of each slice
-    for (int first = 1; first <= count; first += kSlice)
-        slices.push_back(first);
-    const auto verifySlice = [&](int first) {
+    runSlices((count + kSlice - 1) / kSlice, [&](int slice) {
+        const int first = slice * kSlice + 1;
         for (int listNumber = first; listNumber < first + kSlice && listNumber <= count; ++listNumber) {
             if (const CompiledFormula* compiled = list.compiled(listNumber))
                 verdicts[std::size_t(listNumber - 1)] =
                     verifier.verify(*compiled, list.isSelected(listNumber));
         }
-    };
-    // Plain threads rather than a pool: a thread that cannot start (no room left for its stack)
-    // is known at once, and the calling thread then does the rest, where a pool would wait
-    // forever for a thread that never ran.
-    std::atomic<std::size_t> next{0};
-    const auto work = [&] {
-        for (std::size_t slice = next++; slice < slices.size(); slice = next++)
-            verifySlice(slices[slice]);
-    };
-    std::vector<std::unique_ptr<QThread>> helpers;
-    const int wanted = std::min(QThread::idealThreadCount(), int(slices.size())) - 1;
-    for (int t = 0; t < wanted; ++t) {
-        std::unique_ptr<QThread> helper(QThread::create(work));
-        helper->start();
-        if (!helper->isRunning() && !helper->isFinished())
-            break;
-        helpers.push_back(std::move(helper));
-    }
-    work();
-    for (const std::unique_ptr<QThread>& helper : helpers)
-        helper->wait();
+    });
     return verdicts;
 }
 
