@@ -130,7 +130,7 @@ Result<TypedFormulaOutcome> FormulaEntry::addTyped(const QStringList& texts,
     if (!stored)
         return stored.failure();
     m_workspace.switchList(position, kill);
-    if (Status refreshed = m_workspace.refreshFormulasAndVerify(); !refreshed)
+    if (Status refreshed = m_workspace.apply(WorkspaceChange::formulasChanged()); !refreshed)
         return refreshed.failure();
     return outcome;
 }

@@ -60,9 +60,7 @@ Status FormulaMaintenance::clearAll()
     if (!cleared)
         return cleared;
     // Deletions are followed by a compaction; the list is filled again whatever it says.
-    const Status compacted = m_workspace.CompactDb();
-    const Status refreshed = m_workspace.refreshFormulasAndVerify();
-    return compacted ? refreshed : compacted;
+    return m_workspace.apply(WorkspaceChange::formulasChanged().withCompaction());
 }
 
 Status FormulaMaintenance::deleteFormula(int listNumber)
@@ -86,11 +84,9 @@ Status FormulaMaintenance::deleteAt(int listNumber, bool shiftMarks)
     Database& database = **storage;
     const int position = m_workspace.currentPosition();
 
-    const int countBefore = list.count();
     std::vector<char> marks = list.selectionMarks();
     marks.resize(std::size_t(list.count()), 1);
-    if (shiftMarks)
-        marks.erase(marks.begin() + (listNumber - 1));
+    marks.erase(shiftMarks ? marks.begin() + (listNumber - 1) : marks.end() - 1);
     // The formula as shown, not the row at its place: another program may have changed the table
     // since the list was filled.
     const FormulaListRow& row = list.row(listNumber);
@@ -115,20 +111,10 @@ Status FormulaMaintenance::deleteAt(int listNumber, bool shiftMarks)
         return deleted;
     }
 
-    const Status compacted = m_workspace.CompactDb();
-    Status refreshed = m_workspace.AddGongshiZhonglei();
-    if (refreshed) {
-        // Marks are held by list number: after the deleted one each takes its successor's, or,
-        // without the shift, stays at its place. A list that changed otherwise too (another
-        // program's change) keeps each formula's own mark, as the refill left them.
-        if (m_workspace.formulaList().count() == countBefore - 1)
-            m_workspace.setSelection(marks);
-        m_workspace.XianshiLei();
-        refreshed = m_workspace.AddHaoma();
-    }
-    if (refreshed)
-        refreshed = m_workspace.Yansuan();
-    return compacted ? refreshed : compacted;
+    // Marks are held by list number: after the deleted one each takes its successor's, or,
+    // without the shift, stays at its place.
+    return m_workspace.apply(
+        WorkspaceChange::formulasChanged().keepingMarks(marks).withHistoryReread().withCompaction());
 }
 
 Status FormulaMaintenance::deleteMarked(bool selected)
@@ -161,9 +147,7 @@ Status FormulaMaintenance::deleteMarked(bool selected)
     undo.finish(*kept, bool(deleted) && !rows.empty());
     if (!deleted)
         return deleted;
-    const Status compacted = m_workspace.CompactDb();
-    const Status refreshed = m_workspace.refreshFormulasAndVerify();
-    return compacted ? refreshed : compacted;
+    return m_workspace.apply(WorkspaceChange::formulasChanged().withCompaction());
 }
 
 } // namespace quorvel

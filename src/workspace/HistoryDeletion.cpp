@@ -12,26 +12,6 @@
 
 namespace quorvel {
 
-namespace {
-
-// Runs the refresh steps in order, all of them, and keeps the first failure.
-class Refresh
-{
-public:
-    Refresh& then(const Status& step)
-    {
-        if (m_status && !step)
-            m_status = step;
-        return *this;
-    }
-    const Status& status() const { return m_status; }
-
-private:
-    Status m_status = success();
-};
-
-} // namespace
-
 const QString HistoryDeletion::kCountTitle = QStringLiteral("删除期数");
 const QString HistoryDeletion::kCountPrompt =
     QStringLiteral("请输入需要删除最后多少期历史号码（例如输入3，那么就将删除最后的3期历史号码）");
@@ -71,9 +51,8 @@ Result<DeletionOutcome> HistoryDeletion::deleteNewestDraw()
         }
         return deleted.failure();
     }
-    Refresh refresh;
-    refresh.then(m_workspace.AddHaoma()).then(m_workspace.QihaoXianshi()).then(m_workspace.Yansuan());
-    return DeletionOutcome{*deleted, refresh.status()};
+    return DeletionOutcome{*deleted,
+                           m_workspace.apply(WorkspaceChange::historyRewritten().withIssueProposed())};
 }
 
 Result<DeletionOutcome> HistoryDeletion::deleteNewest(int count)
@@ -113,12 +92,8 @@ Result<DeletionOutcome> HistoryDeletion::compactedAndRefreshed(const Result<int>
 {
     if (!deleted)
         return deleted.failure();
-    Refresh refresh;
-    refresh.then(m_workspace.CompactDb())
-        .then(m_workspace.AddGongshi())
-        .then(m_workspace.AddHaoma())
-        .then(m_workspace.Yansuan());
-    return DeletionOutcome{*deleted, refresh.status()};
+    return DeletionOutcome{
+        *deleted, m_workspace.apply(WorkspaceChange::historyRewritten().withCompaction().withListRefilled())};
 }
 
 Result<DeletionOutcome> HistoryDeletion::deleteAll()
@@ -131,9 +106,9 @@ Result<DeletionOutcome> HistoryDeletion::deleteAll()
     if (!deleted)
         return deleted.failure();
     // The formula list keeps the statistics of the last pass; nothing is verified again.
-    Refresh refresh;
-    refresh.then(m_workspace.AddGongshi()).then(m_workspace.AddHaoma());
-    return DeletionOutcome{*deleted, refresh.status()};
+    return DeletionOutcome{
+        *deleted,
+        m_workspace.apply(WorkspaceChange::historyRewritten().withListRefilled().withoutVerification())};
 }
 
 Result<DeletionOutcome> HistoryDeletion::askAndDeleteNewest()

@@ -61,10 +61,8 @@ Result<HistoryImportOutcome> HistoryFileImport::import(const QString& filePath)
     if (!stored)
         return Failure{stored.error(), kTitle};
     outcome.stored = stored->imported;
-    m_workspace.historyStored(stored->stored);
-    outcome.refreshed = m_workspace.Yansuan();
-    if (const Status proposed = m_workspace.QihaoXianshi(); outcome.refreshed && !proposed)
-        outcome.refreshed = proposed;
+    outcome.refreshed =
+        m_workspace.apply(WorkspaceChange::historyAppended(stored->stored).withIssueProposed());
     outcome.missing = MissingDrawsCheck(m_workspace).missing();
     return outcome;
 }

@@ -28,7 +28,7 @@ Result<int> LimitUpdate::apply()
     const std::vector<LimitChange> changes = LimitValues::raisedLimits(*table);
     if (Status written = database.formulas().setLimits(position, changes); !written)
         return written.failure();
-    if (Status refreshed = m_workspace.refreshFormulasAndVerify(); !refreshed)
+    if (Status refreshed = m_workspace.apply(WorkspaceChange::formulasChanged()); !refreshed)
         return refreshed.failure();
     return int(changes.size());
 }

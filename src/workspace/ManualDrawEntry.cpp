@@ -22,10 +22,7 @@ Result<Status> ManualDrawEntry::add(const QString& issueText, const DrawNumbers&
         return Failure{draw.error(), QStringLiteral("号码输入有误")};
     if (Status stored = (*storage)->history().insert({*draw}); !stored)
         return stored.failure();
-    m_workspace.historyStored({*draw});
-    const Status verified = m_workspace.Yansuan();
-    const Status proposed = m_workspace.QihaoXianshi();
-    return verified ? proposed : verified;
+    return m_workspace.apply(WorkspaceChange::historyAppended({*draw}).withIssueProposed());
 }
 
 } // namespace quorvel

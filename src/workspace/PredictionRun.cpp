@@ -71,7 +71,7 @@ Result<PredictionOutcome> PredictionRun::run(PredictionMethod method, const List
     }
     outcome.ledger = PredictionLedger(m_workspace).record(m_state);
     // The list shows position p* again, with its marks.
-    if (Status filled = m_workspace.AddGongshiZhonglei(); !filled)
+    if (Status filled = m_workspace.apply(WorkspaceChange::listSwitched()); !filled)
         return filled.failure();
     return outcome;
 }

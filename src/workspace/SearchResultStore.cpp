@@ -161,7 +161,7 @@ Result<FoundStoreOutcome> SearchResultStore::store(const FoundList& found, Found
         undo.finish(*kept, bool(stored));
     if (!stored)
         return stored.failure();
-    outcome.refreshed = m_workspace.refreshFormulasAndVerify();
+    outcome.refreshed = m_workspace.apply(WorkspaceChange::formulasChanged());
     return outcome;
 }
 

@@ -72,15 +72,10 @@ Status Workspace::start(const QString& dataFolder, const WorkspaceStartOptions& 
         return opened.failure();
     m_database = std::move(*opened);
 
-    if (Status read = AddHaoma(); !read)
-        return read;
-    if (Status proposed = QihaoXianshi(); !proposed)
-        return proposed;
-    if (Status filled = AddGongshi(); !filled)
-        return filled;
-    if (options.verifyAtStart)
-        return Yansuan();
-    return success();
+    WorkspaceChange opening = WorkspaceChange::historyRewritten().withListRefilled().withIssueProposed();
+    if (!options.verifyAtStart)
+        opening = std::move(opening).withoutVerification();
+    return apply(opening);
 }
 
 // ---- state -------------------------------------------------------------------------------------
@@ -125,7 +120,67 @@ VerificationSettings Workspace::verificationSettings() const
                                 m_settings.excludeCurrentPeriod(), m_settings.weightedAccuracy()};
 }
 
-// ---- the refresh chain -------------------------------------------------------------------------
+// ---- the refresh -------------------------------------------------------------------------------
+
+Status Workspace::apply(const WorkspaceChange& change)
+{
+    Status result = success();
+    const auto keepFirstFailure = [&result](const Status& step) {
+        if (result && !step)
+            result = step;
+        return bool(step);
+    };
+    const bool issueWasProposed = m_issueText == proposedIssueText();
+
+    if (change.compact)
+        keepFirstFailure(CompactDb());
+
+    bool read = true;
+    switch (change.history) {
+    case WorkspaceChange::History::Unchanged:
+        if (change.redrawHistory)
+            Q_EMIT historyChanged(); // the grid's formula columns are filled from memory again
+        break;
+    case WorkspaceChange::History::Appended:
+        read = keepFirstFailure(historyStored(change.appended));
+        break;
+    case WorkspaceChange::History::Reread:
+        read = keepFirstFailure(AddHaoma());
+        break;
+    }
+
+    switch (change.list) {
+    case WorkspaceChange::List::Unchanged:
+        break;
+    case WorkspaceChange::List::Refilled:
+        read = keepFirstFailure(AddGongshi()) && read;
+        break;
+    case WorkspaceChange::List::RefilledKeepingMarks:
+        if (keepFirstFailure(AddGongshiZhonglei())) {
+            // Marks given by list number hold only for the list they were made for; a list that
+            // changed otherwise too (another program's change) keeps each formula's own mark.
+            if (change.marks && std::size_t(m_list.count()) == change.marks->size()) {
+                setSelection(*change.marks);
+                XianshiLei();
+            }
+        } else {
+            read = false;
+        }
+        break;
+    }
+
+    const bool propose =
+        change.issue == WorkspaceChange::Issue::Proposed ||
+        (change.issue == WorkspaceChange::Issue::ProposedUnlessTypedOver && issueWasProposed);
+    if (propose)
+        keepFirstFailure(QihaoXianshi());
+
+    if (change.verify && read)
+        keepFirstFailure(Yansuan());
+    return result;
+}
+
+// ---- the steps of the refresh ------------------------------------------------------------------
 
 Status Workspace::AddGongshi()
 {
@@ -171,22 +226,24 @@ Status Workspace::AddHaoma()
     return success();
 }
 
-void Workspace::historyStored(const std::vector<Draw>& stored)
+Status Workspace::historyStored(const std::vector<Draw>& stored)
 {
     if (stored.empty())
-        return;
+        return success();
     std::vector<Draw> sorted = stored;
     std::sort(sorted.begin(), sorted.end(), [](const Draw& a, const Draw& b) { return a.issue < b.issue; });
     if (m_history->isEmpty() || sorted.front().issue > m_history->issues().back()) {
         m_history = std::make_shared<const DrawTable>(m_history->withAppended(sorted));
         Q_EMIT historyChanged();
-        return;
+        return success();
     }
     // A draw stored between older ones changed its successor's stored parameters.
-    if (Status read = AddHaoma(); !read) {
+    const Status read = AddHaoma();
+    if (!read) {
         // The stored draws are in the file; the snapshot stays as it was until the next read.
         Q_EMIT historyChanged();
     }
+    return read;
 }
 
 Status Workspace::Yansuan()
@@ -291,11 +348,15 @@ Status Workspace::QihaoXianshi()
 {
     if (!m_database)
         return notOpen();
+    setIssueText(proposedIssueText());
+    return success();
+}
+
+QString Workspace::proposedIssueText() const
+{
     const std::optional<qint32> newestIssue =
         m_history->isEmpty() ? std::nullopt : std::optional<qint32>(m_history->issues().back());
-    setIssueText(
-        DrawEntry::issueText(DrawEntry::proposeNextIssue(newestIssue, drawsPerDay(), m_clock.today())));
-    return success();
+    return DrawEntry::issueText(DrawEntry::proposeNextIssue(newestIssue, drawsPerDay(), m_clock.today()));
 }
 
 Status Workspace::CompactDb()
@@ -317,7 +378,7 @@ Result<bool> Workspace::noticeOutsideChanges()
         return changed.failure();
     if (!*changed)
         return false;
-    if (Status refreshed = outsideRefreshChain(); !refreshed)
+    if (Status refreshed = apply(WorkspaceChange::outsideChange()); !refreshed)
         return refreshed.failure();
     return true;
 }
@@ -329,34 +390,7 @@ Status Workspace::refreshAfterOutsideChange()
     // What is read now includes the change: the next look need not refresh again for it.
     if (const Result<bool> seen = m_database->changedElsewhere(); !seen)
         return seen.failure();
-    return outsideRefreshChain();
-}
-
-Status Workspace::outsideRefreshChain()
-{
-    // The proposal follows the history unless the user typed an issue of his own.
-    const auto proposal = [this] {
-        const std::optional<qint32> newest =
-            m_history->isEmpty() ? std::nullopt : std::optional<qint32>(m_history->issues().back());
-        return DrawEntry::issueText(DrawEntry::proposeNextIssue(newest, drawsPerDay(), m_clock.today()));
-    };
-    const bool proposed = m_issueText == proposal();
-    if (Status read = AddHaoma(); !read)
-        return read;
-    if (proposed)
-        setIssueText(proposal());
-    if (Status filled = AddGongshiZhonglei(); !filled)
-        return filled;
-    return Yansuan();
-}
-
-Status Workspace::refreshFormulasAndVerify()
-{
-    if (Status filled = AddGongshi(); !filled)
-        return filled;
-    // The history grid is refilled from memory.
-    Q_EMIT historyChanged();
-    return Yansuan();
+    return apply(WorkspaceChange::outsideChange());
 }
 
 // ---- changes of the shared state ---------------------------------------------------------------
@@ -367,7 +401,7 @@ Status Workspace::selectPosition(int position)
         return success();
     m_position = position;
     Q_EMIT currentPositionChanged(position);
-    return refreshFormulasAndVerify();
+    return apply(WorkspaceChange::formulasChanged());
 }
 
 Status Workspace::setCurrentKind(bool kill)
@@ -376,7 +410,7 @@ Status Workspace::setCurrentKind(bool kill)
         return success();
     m_kill = kill;
     Q_EMIT currentKindChanged(kill);
-    return refreshFormulasAndVerify();
+    return apply(WorkspaceChange::formulasChanged());
 }
 
 void Workspace::switchList(int position, bool kill)
