@@ -13,31 +13,30 @@ Result<BacktestParams> BacktestSetup::params(int targets, PredictionMethod metho
                                              const ListSelection& selection,
                                              const BestFormulaSettings& best) const
 {
-    const Result<Database*> storage = m_workspace.storage();
-    if (!storage)
-        return storage.failure();
-    BacktestParams params;
-    params.method = method;
-    params.kill = m_workspace.currentKindIsKill();
-    params.shownPosition = m_workspace.currentPosition();
-    params.selection = selection;
-    params.quota = best.quota;
-    params.keys = best.keys;
-    const VerificationSettings verification = m_workspace.verificationSettings();
-    params.periods = verification.periods;
-    params.excludeCurrentPeriod = verification.excludeCurrentPeriod;
-    params.targets = targets;
-    for (int q = 1; q <= params.shownPosition; ++q) {
-        const Result<std::vector<FormulaRecord>> records = (*storage)->formulas().read(q, params.kill);
-        if (!records)
-            return records.failure();
-        std::vector<PredictionFormula>& table = params.tables[std::size_t(q - 1)];
-        table.reserve(records->size());
-        for (const FormulaRecord& record : *records)
-            table.push_back(
-                {record.idx.value_or(0), record.code, record.kill, std::nullopt, record.displayText});
-    }
-    return params;
+    return m_workspace.withStorage([&](Database& database) -> Result<BacktestParams> {
+        BacktestParams params;
+        params.method = method;
+        params.kill = m_workspace.currentKindIsKill();
+        params.shownPosition = m_workspace.currentPosition();
+        params.selection = selection;
+        params.quota = best.quota;
+        params.keys = best.keys;
+        const VerificationSettings verification = m_workspace.verificationSettings();
+        params.periods = verification.periods;
+        params.excludeCurrentPeriod = verification.excludeCurrentPeriod;
+        params.targets = targets;
+        for (int q = 1; q <= params.shownPosition; ++q) {
+            const Result<std::vector<FormulaRecord>> records = database.formulas().read(q, params.kill);
+            if (!records)
+                return records.failure();
+            std::vector<PredictionFormula>& table = params.tables[std::size_t(q - 1)];
+            table.reserve(records->size());
+            for (const FormulaRecord& record : *records)
+                table.push_back(
+                    {record.idx.value_or(0), record.code, record.kill, std::nullopt, record.displayText});
+        }
+        return params;
+    });
 }
 
 } // namespace quorvel

@@ -41,10 +41,8 @@ UndoHistory::UndoHistory(Workspace& workspace) : m_workspace(workspace) {}
 
 Result<BackupStore> UndoHistory::store() const
 {
-    const Result<Database*> storage = m_workspace.storage();
-    if (!storage)
-        return storage.failure();
-    return BackupStore((*storage)->filePath());
+    return m_workspace.withStorage(
+        [&](Database& database) -> Result<BackupStore> { return BackupStore(database.filePath()); });
 }
 
 qint64 UndoHistory::budgetBytes() const

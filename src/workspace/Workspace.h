@@ -14,6 +14,7 @@
 
 #include <memory>
 #include <optional>
+#include <utility>
 #include <vector>
 
 namespace quorvel {
@@ -70,6 +71,20 @@ public:
     // The storage, for the operations of this folder (the windows never include its headers).
     // Fails when the database could not be opened.
     Result<Database*> storage() const;
+    // Runs one operation on the storage, opened once for it; when the database could not be
+    // opened the operation does not run and the result is that failure (with `title` when given).
+    template <typename Operation> auto withStorage(Operation&& operation) const
+    {
+        return withStorage(QString(), std::forward<Operation>(operation));
+    }
+    template <typename Operation> auto withStorage(const QString& title, Operation&& operation) const
+    {
+        using Outcome = decltype(operation(std::declval<Database&>()));
+        const Result<Database*> opened = storage();
+        if (!opened)
+            return Outcome(title.isEmpty() ? opened.failure() : Failure{opened.error(), title});
+        return operation(**opened);
+    }
     bool isReadOnly() const;
     QString readOnlyReason() const; // empty when changes can be saved
     // Stored rows the history leaves out because they are no valid draw ("ISSUE：reason"); they
