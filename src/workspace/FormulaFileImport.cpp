@@ -246,7 +246,7 @@ Result<FormulaImportOutcome> FormulaFileImport::store(const FormulaImportPlan& p
     }
 
     m_workspace.switchList(shown, plan.finalKill);
-    const Status refreshed = m_workspace.refreshFormulasAndVerify();
+    const Status refreshed = m_workspace.apply(WorkspaceChange::formulasChanged());
     if (!written)
         return Failure{written.error(), kUnrecognisedTitle};
     if (!refreshed)
