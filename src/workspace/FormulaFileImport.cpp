@@ -215,10 +215,12 @@ std::optional<Result<FormulaImportPlan>> FormulaFileImport::prepared(const PlanJ
 
 Result<FormulaImportOutcome> FormulaFileImport::store(const FormulaImportPlan& plan, Source source)
 {
-    return m_workspace.withStorage(kDatabaseErrorTitle, [&](Database& database) { return store(database, plan, source); });
+    return m_workspace.withStorage(kDatabaseErrorTitle,
+                                   [&](Database& database) { return store(database, plan, source); });
 }
 
-Result<FormulaImportOutcome> FormulaFileImport::store(Database& database, const FormulaImportPlan& plan, Source source)
+Result<FormulaImportOutcome> FormulaFileImport::store(Database& database, const FormulaImportPlan& plan,
+                                                      Source source)
 {
     const int shown = m_workspace.currentPosition();
 
