@@ -86,7 +86,7 @@ void HttpDownload::start(const QUrl& url, qint64 maxBytes)
     connect(m_reply, &QNetworkReply::readyRead, this, &HttpDownload::readAvailable);
     connect(m_reply, &QNetworkReply::downloadProgress, this, [this](qint64 received, qint64 total) {
         m_idleTimer.start();
-        emit progress(received, total);
+        Q_EMIT progress(received, total);
     });
     connect(m_reply, &QNetworkReply::finished, this, &HttpDownload::replyFinished);
     m_idleTimer.start();
@@ -136,14 +136,14 @@ void HttpDownload::replyFinished()
     const QByteArray body = std::move(m_body);
     m_body = QByteArray();
     release();
-    emit downloaded(body);
+    Q_EMIT downloaded(body);
 }
 
 void HttpDownload::fail(const QString& reason)
 {
     release();
     m_body.clear();
-    emit failed(QStringLiteral("下载%1失败：%2").arg(m_url.toDisplayString(), reason));
+    Q_EMIT failed(QStringLiteral("下载%1失败：%2").arg(m_url.toDisplayString(), reason));
 }
 
 void HttpDownload::release()

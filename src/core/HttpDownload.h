@@ -46,7 +46,7 @@ public:
     void cancel();
     bool isRunning() const { return !m_reply.isNull(); }
 
-signals:
+Q_SIGNALS:
     // total is -1 while the size is unknown.
     void progress(qint64 received, qint64 total);
     void downloaded(const QByteArray& body);

@@ -160,6 +160,243 @@ struct PositionFormulas
     std::vector<std::optional<CompiledFormula>> formulas; // empty: the code does not evaluate
 };
 
+// One backtest run, step by step: the selected formulas compiled, the targets counted chunk by
+// chunk (each position's formulas evaluated once per chunk), then each target's ranking picks
+// scored against its draw.
+class BacktestWalk
+{
+public:
+    BacktestWalk(const DrawTable& table, const BacktestParams& params, QPromise<BacktestResult>* promise)
+        : m_table(table), m_params(params), m_promise(promise),
+          m_shown(std::clamp(params.shownPosition, 1, kPositionCount)),
+          m_best(params.method == PredictionMethod::BestFormulas), m_drawCount(table.drawCount()),
+          m_targets(Backtest::targetCount(m_drawCount, params.targets)),
+          m_firstTarget(m_drawCount - m_targets) // targets are draws m_firstTarget .. m_drawCount - 1
+    {
+    }
+
+    // Counts every target; false when the run was canceled.
+    bool countTargets()
+    {
+        compileFormulas();
+        planChunks();
+        m_counts.assign(std::size_t(m_targets), TargetCounts{});
+        if (m_best)
+            m_walks.assign(std::size_t(m_targets), BestFormulaWalk(m_params.kill, m_params.quota));
+        for (int chunkStart = m_firstTarget; chunkStart < m_drawCount; chunkStart += m_chunkTargets) {
+            if (!countChunk(chunkStart, std::min(chunkStart + m_chunkTargets, m_drawCount) - 1))
+                return false;
+        }
+        return true;
+    }
+
+    // Each target's ranking picks its numbers as the ranking window does; the picks are judged
+    // against the target's draw.
+    BacktestResult scoredResult() const
+    {
+        BacktestResult result;
+        result.kill = m_params.kill;
+        result.shownPosition = m_shown;
+        result.positions.assign(std::size_t(m_shown), PickTally());
+        const int quota = m_best ? m_params.quota : 1;
+        Ranking ranking;
+        for (int target = m_firstTarget; target < m_drawCount; ++target) {
+            const TargetCounts& targetCounts = m_counts[std::size_t(target - m_firstTarget)];
+            ranking.activate(
+                std::vector<PositionCounts>(targetCounts.begin(), targetCounts.begin() + m_shown), quota,
+                m_params.kill);
+            BacktestDraw draw;
+            draw.issue = m_table.issues()[std::size_t(target)];
+            for (int q = 1; q <= m_shown; ++q) {
+                BacktestPage page;
+                page.picks = ranking.pages()[std::size_t(q - 1)].picks();
+                page.drawn = m_table.numbersAt(q)[target];
+                page.right = rightPicks(page.picks, page.drawn);
+                result.positions[std::size_t(q - 1)].add(page.right, int(page.picks.size()));
+                result.overall.add(page.right, int(page.picks.size()));
+                draw.pages.push_back(std::move(page));
+            }
+            result.draws.push_back(std::move(draw));
+        }
+        if (m_promise)
+            m_promise->setProgressValue(m_progressTotal);
+        return result;
+    }
+
+private:
+    using TargetCounts = std::array<PositionCounts, kPositionCount>;
+
+    // Only selected formulas count; the best-formula method passes over the others without
+    // effect, so they are left out of its order as well.
+    void compileFormulas()
+    {
+        for (int q = 1; q <= m_shown; ++q) {
+            const std::vector<const PredictionFormula*> list =
+                formulasInListOrder(m_params.tables[std::size_t(q - 1)], m_params.kill);
+            PositionFormulas& position = m_positions[std::size_t(q - 1)];
+            for (std::size_t k = 0; k < list.size(); ++k) {
+                if (!m_params.selection.isSelected(int(k) + 1))
+                    continue;
+                Result<CompiledFormula> compiled = CompiledFormula::compile(list[k]->code);
+                position.formulas.push_back(compiled ? std::optional<CompiledFormula>(std::move(*compiled))
+                                                     : std::nullopt);
+            }
+            m_largestTable = std::max(m_largestTable, position.formulas.size());
+        }
+    }
+
+    // Targets per chunk: the best-formula method's sort keys of a chunk stay within the budget.
+    void planChunks()
+    {
+        const std::size_t budget = m_params.keyBudget > 0 ? m_params.keyBudget : kChunkPairs;
+        m_chunkTargets = m_best ? int(std::clamp<std::size_t>(budget / m_largestTable, 1,
+                                                              std::size_t(std::max(m_targets, 1))))
+                                : std::max(m_targets, 1);
+        const int chunks = m_targets > 0 ? (m_targets + m_chunkTargets - 1) / m_chunkTargets : 0;
+        for (int q = 1; q <= m_shown; ++q)
+            m_progressTotal += int(m_positions[std::size_t(q - 1)].formulas.size());
+        m_progressTotal *= chunks;
+        if (m_promise)
+            m_promise->setProgressRange(0, m_progressTotal);
+    }
+
+    // The counts of targets chunkStart..chunkEnd at every position; false when canceled.
+    bool countChunk(int chunkStart, int chunkEnd)
+    {
+        // A target T is predicted from draws 0..T-1 only: the values of draws up to T-1, and
+        // (best-formula method) the hits of its window, which ends at draw T-1.
+        const VerificationWindow earliest =
+            verificationWindow(chunkStart, m_params.periods, m_params.excludeCurrentPeriod);
+        m_firstValue = m_best && !earliest.isEmpty() ? earliest.first - 1 : chunkStart - 1;
+        m_lastValue = chunkEnd - 1;
+        m_values.resize(std::size_t(m_lastValue - m_firstValue + 1));
+        for (int q = 1; q <= m_shown; ++q) {
+            const std::vector<std::optional<CompiledFormula>>& formulas =
+                m_positions[std::size_t(q - 1)].formulas;
+            if (m_best) {
+                m_keys.assign(std::size_t(chunkEnd - chunkStart + 1) * formulas.size(), 0);
+                m_numbers.assign(m_keys.size(), 0);
+            }
+            for (std::size_t f = 0; f < formulas.size(); ++f) {
+                if (!advanceProgress())
+                    return false;
+                if (m_best)
+                    rankFormula(formulas[f], f, formulas.size(), q, chunkStart, chunkEnd);
+                else if (formulas[f])
+                    countFormula(*formulas[f], q, chunkStart, chunkEnd);
+            }
+            if (m_best)
+                walkBestFormulas(formulas.size(), q, chunkStart, chunkEnd);
+        }
+        return true;
+    }
+
+    // Pauses while the future is suspended; false once it is canceled.
+    bool advanceProgress()
+    {
+        if (m_promise && m_progress % kProgressStep == 0) {
+            m_promise->suspendIfRequested();
+            if (m_promise->isCanceled())
+                return false;
+            m_promise->setProgressValue(m_progress);
+        }
+        ++m_progress;
+        return true;
+    }
+
+    // Selected-formula method: the formula's number for each target counts at position q.
+    void countFormula(const CompiledFormula& formula, int q, int chunkStart, int chunkEnd)
+    {
+        formula.evaluate(m_table, m_firstValue, std::span<double>(m_values.data(), m_values.size()));
+        for (int target = chunkStart; target <= chunkEnd; ++target) {
+            const int n = numberOf(m_values[std::size_t(target - 1 - m_firstValue)]);
+            if (!isNumber(n))
+                continue;
+            PositionCounts& position = m_counts[std::size_t(target - m_firstTarget)][std::size_t(q - 1)];
+            ++position.total[std::size_t(n)];
+            ++(m_params.kill ? position.kill : position.keep)[std::size_t(n)];
+        }
+    }
+
+    // Best-formula method: the formula's sort key and number for each target of the chunk.
+    void rankFormula(const std::optional<CompiledFormula>& formula, std::size_t f, std::size_t formulaCount,
+                     int q, int chunkStart, int chunkEnd)
+    {
+        if (!formula) {
+            // Scored as nothing: statistics 0, no number.
+            for (int i = 0; i <= chunkEnd - chunkStart; ++i)
+                m_keys[std::size_t(i) * formulaCount + f] = sortKeyOf({}, m_params.keys);
+            return;
+        }
+        formula->evaluate(m_table, m_firstValue, std::span<double>(m_values.data(), m_values.size()));
+        // Hit flags of draws m_firstValue + 1 .. m_lastValue, each judged by the value of the draw
+        // before it.
+        const qint32* drawn = m_table.numbersAt(q);
+        m_flags.resize(std::size_t(std::max(m_lastValue - m_firstValue, 0)));
+        for (int t = m_firstValue + 1; t <= m_lastValue; ++t)
+            m_flags[std::size_t(t - m_firstValue - 1)] =
+                isHit(m_values[std::size_t(t - 1 - m_firstValue)], drawn[t], m_params.kill);
+        m_runs.build(m_flags, m_firstValue + 1);
+        for (int target = chunkStart; target <= chunkEnd; ++target) {
+            const VerificationWindow window =
+                verificationWindow(target, m_params.periods, m_params.excludeCurrentPeriod);
+            const std::size_t at = std::size_t(target - chunkStart) * formulaCount + f;
+            m_keys[at] = sortKeyOf(m_runs.over(window.first, window.last), m_params.keys);
+            m_numbers[at] =
+                qint8(std::clamp(numberOf(m_values[std::size_t(target - 1 - m_firstValue)]), -1, 21));
+        }
+    }
+
+    // Best-formula method: each target of the chunk takes the formulas of position q in sort order
+    // until its quota is covered (what the earlier positions took stays with the target).
+    void walkBestFormulas(std::size_t formulaCount, int q, int chunkStart, int chunkEnd)
+    {
+        for (int target = chunkStart; target <= chunkEnd; ++target) {
+            const std::size_t row = std::size_t(target - chunkStart) * formulaCount;
+            m_heap.resize(formulaCount);
+            for (std::size_t f = 0; f < formulaCount; ++f)
+                m_heap[f] = {m_keys[row + f], int(f)};
+            std::make_heap(m_heap.begin(), m_heap.end());
+            BestFormulaWalk& walk = m_walks[std::size_t(target - m_firstTarget)];
+            auto end = m_heap.end();
+            while (end != m_heap.begin() && walk.wantsMore()) {
+                std::pop_heap(m_heap.begin(), end);
+                --end;
+                const int n = m_numbers[row + std::size_t(end->index)];
+                walk.take(isNumber(n) ? std::optional<int>(n) : std::nullopt);
+            }
+            m_counts[std::size_t(target - m_firstTarget)][std::size_t(q - 1)] = walk.endPosition();
+        }
+    }
+
+    const DrawTable& m_table;
+    const BacktestParams& m_params;
+    QPromise<BacktestResult>* m_promise;
+    const int m_shown;
+    const bool m_best;
+    const int m_drawCount;
+    const int m_targets;
+    const int m_firstTarget;
+
+    std::array<PositionFormulas, kPositionCount> m_positions;
+    std::size_t m_largestTable = 1;
+    int m_chunkTargets = 1;
+    int m_progressTotal = 0;
+    int m_progress = 0;
+    std::vector<TargetCounts> m_counts;   // of every target and position
+    std::vector<BestFormulaWalk> m_walks; // best-formula method: of every target
+
+    // The chunk in hand: values of draws m_firstValue..m_lastValue, and the work space.
+    int m_firstValue = 0;
+    int m_lastValue = 0;
+    std::vector<double> m_values;
+    std::vector<char> m_flags;
+    std::vector<quint64> m_keys;
+    std::vector<qint8> m_numbers;
+    std::vector<Ranked> m_heap;
+    RunIndex m_runs;
+};
+
 } // namespace
 
 int Backtest::targetCount(int drawCount, int requested)
@@ -182,177 +419,10 @@ void Backtest::run(QPromise<BacktestResult>& promise, std::shared_ptr<const Draw
 std::optional<BacktestResult> Backtest::execute(const DrawTable& table, const BacktestParams& params,
                                                 QPromise<BacktestResult>* promise)
 {
-    BacktestResult result;
-    result.kill = params.kill;
-    result.shownPosition = std::clamp(params.shownPosition, 1, kPositionCount);
-    const int shown = result.shownPosition;
-    const bool best = params.method == PredictionMethod::BestFormulas;
-    const int drawCount = table.drawCount();
-    const int targets = targetCount(drawCount, params.targets);
-    const int firstTarget = drawCount - targets; // targets are draws firstTarget .. drawCount - 1
-
-    // Only selected formulas count; the best-formula method passes over the others without
-    // effect, so they are left out of its order as well.
-    std::array<PositionFormulas, kPositionCount> positions;
-    std::size_t largestTable = 1;
-    for (int q = 1; q <= shown; ++q) {
-        const std::vector<const PredictionFormula*> list =
-            formulasInListOrder(params.tables[std::size_t(q - 1)], params.kill);
-        PositionFormulas& position = positions[std::size_t(q - 1)];
-        for (std::size_t k = 0; k < list.size(); ++k) {
-            if (!params.selection.isSelected(int(k) + 1))
-                continue;
-            Result<CompiledFormula> compiled = CompiledFormula::compile(list[k]->code);
-            position.formulas.push_back(compiled ? std::optional<CompiledFormula>(std::move(*compiled))
-                                                 : std::nullopt);
-        }
-        largestTable = std::max(largestTable, position.formulas.size());
-    }
-
-    const std::size_t budget = params.keyBudget > 0 ? params.keyBudget : kChunkPairs;
-    const int chunkTargets =
-        best ? int(std::clamp<std::size_t>(budget / largestTable, 1, std::size_t(std::max(targets, 1))))
-             : std::max(targets, 1);
-    const int chunks = targets > 0 ? (targets + chunkTargets - 1) / chunkTargets : 0;
-    int progressTotal = 0;
-    for (int q = 1; q <= shown; ++q)
-        progressTotal += int(positions[std::size_t(q - 1)].formulas.size());
-    progressTotal *= chunks;
-    int progress = 0;
-    if (promise)
-        promise->setProgressRange(0, progressTotal);
-
-    // Counts of every target and position, and the best-formula walk of every target (what the
-    // earlier positions took stays with the target).
-    using TargetCounts = std::array<PositionCounts, kPositionCount>;
-    std::vector<TargetCounts> counts(std::size_t(targets), TargetCounts{});
-    std::vector<BestFormulaWalk> walks;
-    if (best)
-        walks.assign(std::size_t(targets), BestFormulaWalk(params.kill, params.quota));
-
-    std::vector<double> values;
-    std::vector<char> flags;
-    std::vector<quint64> keys;
-    std::vector<qint8> numbers;
-    std::vector<Ranked> heap;
-    RunIndex runs;
-
-    for (int chunkStart = firstTarget; chunkStart < drawCount; chunkStart += chunkTargets) {
-        const int chunkEnd = std::min(chunkStart + chunkTargets, drawCount) - 1; // inclusive
-        const int chunkSize = chunkEnd - chunkStart + 1;
-        // A target T is predicted from draws 0..T-1 only: the values of draws up to T-1, and
-        // (best-formula method) the hits of its window, which ends at draw T-1.
-        const VerificationWindow earliest =
-            verificationWindow(chunkStart, params.periods, params.excludeCurrentPeriod);
-        const int firstValue = best && !earliest.isEmpty() ? earliest.first - 1 : chunkStart - 1;
-        const int lastValue = chunkEnd - 1;
-        const int valueCount = lastValue - firstValue + 1;
-        values.resize(std::size_t(valueCount));
-
-        for (int q = 1; q <= shown; ++q) {
-            const std::vector<std::optional<CompiledFormula>>& formulas =
-                positions[std::size_t(q - 1)].formulas;
-            const std::size_t formulaCount = formulas.size();
-            const qint32* drawn = table.numbersAt(q);
-            if (best) {
-                keys.assign(std::size_t(chunkSize) * formulaCount, 0);
-                numbers.assign(std::size_t(chunkSize) * formulaCount, 0);
-            }
-
-            for (std::size_t f = 0; f < formulaCount; ++f) {
-                if (promise && progress % kProgressStep == 0) {
-                    promise->suspendIfRequested();
-                    if (promise->isCanceled())
-                        return std::nullopt;
-                    promise->setProgressValue(progress);
-                }
-                ++progress;
-                if (!formulas[f]) {
-                    // Scored as nothing: statistics 0, no number (keys and numbers stay 0).
-                    if (best) {
-                        for (int i = 0; i < chunkSize; ++i)
-                            keys[std::size_t(i) * formulaCount + f] = sortKeyOf({}, params.keys);
-                    }
-                    continue;
-                }
-                formulas[f]->evaluate(table, firstValue, std::span<double>(values.data(), values.size()));
-                if (!best) {
-                    for (int target = chunkStart; target <= chunkEnd; ++target) {
-                        const int n = numberOf(values[std::size_t(target - 1 - firstValue)]);
-                        if (!isNumber(n))
-                            continue;
-                        PositionCounts& position =
-                            counts[std::size_t(target - firstTarget)][std::size_t(q - 1)];
-                        ++position.total[std::size_t(n)];
-                        ++(params.kill ? position.kill : position.keep)[std::size_t(n)];
-                    }
-                    continue;
-                }
-                // Hit flags of draws firstValue + 1 .. lastValue, each judged by the value of the
-                // draw before it. An empty value is a miss; a fold of 0 or less equals no drawn
-                // number (a kill hit, a keep miss).
-                flags.resize(std::size_t(std::max(valueCount - 1, 0)));
-                for (int t = firstValue + 1; t <= lastValue; ++t) {
-                    const std::optional<int> folded = fold(values[std::size_t(t - 1 - firstValue)]);
-                    flags[std::size_t(t - firstValue - 1)] = folded && ((*folded != drawn[t]) == params.kill);
-                }
-                runs.build(flags, firstValue + 1);
-                for (int target = chunkStart; target <= chunkEnd; ++target) {
-                    const VerificationWindow window =
-                        verificationWindow(target, params.periods, params.excludeCurrentPeriod);
-                    const std::size_t at = std::size_t(target - chunkStart) * formulaCount + f;
-                    keys[at] = sortKeyOf(runs.over(window.first, window.last), params.keys);
-                    numbers[at] =
-                        qint8(std::clamp(numberOf(values[std::size_t(target - 1 - firstValue)]), -1, 21));
-                }
-            }
-
-            if (!best)
-                continue;
-            for (int target = chunkStart; target <= chunkEnd; ++target) {
-                const std::size_t row = std::size_t(target - chunkStart) * formulaCount;
-                heap.resize(formulaCount);
-                for (std::size_t f = 0; f < formulaCount; ++f)
-                    heap[f] = {keys[row + f], int(f)};
-                std::make_heap(heap.begin(), heap.end());
-                BestFormulaWalk& walk = walks[std::size_t(target - firstTarget)];
-                auto end = heap.end();
-                while (end != heap.begin() && walk.wantsMore()) {
-                    std::pop_heap(heap.begin(), end);
-                    --end;
-                    const int n = numbers[row + std::size_t(end->index)];
-                    walk.take(isNumber(n) ? std::optional<int>(n) : std::nullopt);
-                }
-                counts[std::size_t(target - firstTarget)][std::size_t(q - 1)] = walk.endPosition();
-            }
-        }
-    }
-
-    // Each target's ranking picks its numbers as the ranking window does; the picks are judged
-    // against the target's draw.
-    result.positions.assign(std::size_t(shown), PickTally());
-    const int quota = best ? params.quota : 1;
-    Ranking ranking;
-    for (int target = firstTarget; target < drawCount; ++target) {
-        const auto& targetCounts = counts[std::size_t(target - firstTarget)];
-        ranking.activate(std::vector<PositionCounts>(targetCounts.begin(), targetCounts.begin() + shown),
-                         quota, params.kill);
-        BacktestDraw draw;
-        draw.issue = table.issues()[std::size_t(target)];
-        for (int q = 1; q <= shown; ++q) {
-            BacktestPage page;
-            page.picks = ranking.pages()[std::size_t(q - 1)].picks();
-            page.drawn = table.numbersAt(q)[target];
-            page.right = rightPicks(page.picks, page.drawn);
-            result.positions[std::size_t(q - 1)].add(page.right, int(page.picks.size()));
-            result.overall.add(page.right, int(page.picks.size()));
-            draw.pages.push_back(std::move(page));
-        }
-        result.draws.push_back(std::move(draw));
-    }
-    if (promise)
-        promise->setProgressValue(progressTotal);
-    return result;
+    BacktestWalk walk(table, params, promise);
+    if (!walk.countTargets())
+        return std::nullopt;
+    return walk.scoredResult();
 }
 
 } // namespace quorvel

@@ -80,7 +80,7 @@ void HistoryDisplay::computeCells(const DrawTable& table, int position, DisplayM
         // Whether the number named from draw t - 1 was right for draw t; an empty one is a miss.
         const auto colourOfHit = [&](int t) {
             const int number = named(t - 1);
-            const bool right = number != kNoFold && ((number != drawn[t]) == kill);
+            const bool right = number != kNoFold && isRightFold(number, drawn[t], kill);
             return right ? CellColour::Blue : CellColour::Green;
         };
         const auto number = [&](int t) {

@@ -1,10 +1,8 @@
 #include "verification/Verifier.h"
 
-#include "formulas/FoldMatch.h"
 #include "formulas/NumberRules.h"
 
 #include <algorithm>
-#include <bit>
 #include <cstdlib>
 #include <limits>
 #include <span>
@@ -18,79 +16,15 @@ namespace {
 thread_local std::vector<double> t_values;
 thread_local std::vector<qint64> t_sums;
 
-// Whether a folded prediction was right for the number that was then drawn. Folds of 0 or less
-// never equal a drawn number (1..20), so a kill prediction is then right and a keep one wrong.
-inline bool isRight(qint64 folded, qint32 drawn, bool kill)
+// The verdict of a formula from the tally of its window's outcomes.
+void takeTally(const RunTally& tally, FormulaVerdict& verdict)
 {
-    return (folded != drawn) == kill;
+    verdict.statistics = tally.statistics();
+    verdict.outcomes = tally.outcomes();
+    verdict.hits = tally.hits();
+    verdict.hitWeight = tally.hitWeight();
+    verdict.totalWeight = tally.totalWeight();
 }
-
-// Runs of hits and misses from the oldest window draw on, taken a run at a time: outcomes mostly
-// come in long runs (a kill formula is right on about 19 draws of 20), and the weights of a run
-// are a difference of sums of squares.
-class RunCounter
-{
-public:
-    explicit RunCounter(bool weighted) : m_weighted(weighted) {}
-
-    void add(bool hit) { addRun(hit, 1); }
-
-    // Outcomes packed 64 to a word, the oldest in bit 0.
-    void addWord(quint64 hits, int length)
-    {
-        while (length > 0) {
-            const bool hit = hits & 1;
-            const int run = std::min(std::countr_zero(hit ? ~hits : hits), length);
-            addRun(hit, run);
-            hits = run < 64 ? hits >> run : 0;
-            length -= run;
-        }
-    }
-
-    void finish(FormulaVerdict& verdict) const
-    {
-        verdict.statistics.maxMisses = m_maxMisses;
-        verdict.statistics.maxHits = m_maxHits;
-        verdict.statistics.lastMisses = m_currentMisses;
-        verdict.statistics.lastHits = m_currentHits;
-        verdict.outcomes = int(m_index);
-        verdict.hits = m_hits;
-        verdict.hitWeight = m_hitWeight;
-        verdict.totalWeight = m_totalWeight;
-    }
-
-private:
-    // Weight of window draws 1..n: j * j each when weighted, else 1 each.
-    qint64 weightUpTo(qint64 n) const { return m_weighted ? n * (n + 1) * (2 * n + 1) / 6 : n; }
-
-    void addRun(bool hit, int run)
-    {
-        const qint64 weight = weightUpTo(m_index + run) - weightUpTo(m_index);
-        m_index += run;
-        m_totalWeight += weight;
-        if (hit) {
-            m_currentMisses = 0;
-            m_currentHits += run;
-            m_maxHits = std::max(m_maxHits, m_currentHits);
-            m_hits += run;
-            m_hitWeight += weight;
-        } else {
-            m_currentHits = 0;
-            m_currentMisses += run;
-            m_maxMisses = std::max(m_maxMisses, m_currentMisses);
-        }
-    }
-
-    bool m_weighted;
-    qint64 m_index = 0;
-    qint64 m_totalWeight = 0;
-    qint64 m_hitWeight = 0;
-    int m_hits = 0;
-    int m_currentHits = 0;
-    int m_currentMisses = 0;
-    int m_maxHits = 0;
-    int m_maxMisses = 0;
-};
 
 } // namespace
 
@@ -113,21 +47,19 @@ std::vector<char> hitFlags(const std::vector<double>& values, const DrawTable& t
     const int drawCount = std::min(table.drawCount(), int(values.size()));
     std::vector<char> hits(std::size_t(table.drawCount()), 0);
     const qint32* drawn = table.numbersAt(position);
-    for (int t = 1; t < drawCount; ++t) {
-        const std::optional<int> folded = fold(values[std::size_t(t - 1)]);
-        hits[std::size_t(t)] = folded && isRight(*folded, drawn[t], kill);
-    }
+    for (int t = 1; t < drawCount; ++t)
+        hits[std::size_t(t)] = isHit(values[std::size_t(t - 1)], drawn[t], kill);
     return hits;
 }
 
 FormulaVerdict countRuns(const std::vector<char>& hits, const VerificationWindow& window, bool weighted)
 {
     FormulaVerdict verdict;
-    RunCounter counter(weighted);
+    RunTally tally(weighted);
     const int last = std::min(window.last, int(hits.size()) - 1);
     for (int t = std::max(window.first, 0); t <= last; ++t)
-        counter.add(hits[std::size_t(t)] != 0);
-    counter.finish(verdict);
+        tally.add(hits[std::size_t(t)] != 0);
+    takeTally(tally, verdict);
     return verdict;
 }
 
@@ -161,7 +93,7 @@ FormulaVerdict Verifier::verify(const CompiledFormula& formula, bool withCompute
         return verdict;
 
     const qint32* drawn = m_table.numbersAt(m_position);
-    RunCounter counter(m_settings.weighted);
+    RunTally tally(m_settings.weighted);
     std::optional<int> newest;
 
     if (formula.isTermSum()) {
@@ -173,12 +105,10 @@ FormulaVerdict Verifier::verify(const CompiledFormula& formula, bool withCompute
         const bool narrow =
             qint64(formula.sumTerms().size()) * m_largestValue + std::llabs(formula.sumConstant()) <
             qint64(std::numeric_limits<qint32>::max()) - kHighestNumber;
-        const quint64 flip = m_kill ? ~quint64(0) : 0; // kill: right where the fold differs
         for (int base = m_window.first; base <= m_window.last; base += 64) {
             const int length = std::min(64, m_window.last - base + 1);
-            const quint64 matches =
-                foldMatchBits(sums + (base - 1 - firstValue), drawn + base, length, narrow);
-            counter.addWord(matches ^ flip, length);
+            tally.addWord(hitBits(sums + (base - 1 - firstValue), drawn + base, length, narrow, m_kill),
+                          length);
         }
         if (withComputedValue)
             newest = int(foldWhole(sums[drawCount - 1 - firstValue]));
@@ -186,15 +116,15 @@ FormulaVerdict Verifier::verify(const CompiledFormula& formula, bool withCompute
         t_values.resize(std::size_t(valueCount));
         formula.evaluate(m_table, firstValue, std::span<double>(t_values.data(), t_values.size()));
         const double* values = t_values.data(); // values[i] is the value of draw firstValue + i
-        for (int t = m_window.first; t <= m_window.last; ++t) {
-            const std::optional<int> folded = fold(values[t - 1 - firstValue]);
-            counter.add(folded && isRight(*folded, drawn[t], m_kill));
+        for (int base = m_window.first; base <= m_window.last; base += 64) {
+            const int length = std::min(64, m_window.last - base + 1);
+            tally.addWord(hitBits(values + (base - 1 - firstValue), drawn + base, length, m_kill), length);
         }
         if (withComputedValue)
             newest = fold(values[drawCount - 1 - firstValue]);
     }
 
-    counter.finish(verdict);
+    takeTally(tally, verdict);
     verdict.computedValue = newest;
     return verdict;
 }

@@ -66,34 +66,33 @@ QString BacktestSession::description(const PredictionState& state) const
 
 Result<Job<BacktestResult>::Work> BacktestSession::work(const Request& request) const
 {
-    const Result<Database*> storage = m_workspace.storage();
-    if (!storage)
-        return storage.failure();
-    BacktestParams params;
-    params.method = request.method;
-    params.kill = m_workspace.currentKindIsKill();
-    params.shownPosition = m_workspace.currentPosition();
-    params.selection = request.selection;
-    params.quota = request.best.quota;
-    params.keys = request.best.keys;
-    const VerificationSettings verification = m_workspace.verificationSettings();
-    params.periods = verification.periods;
-    params.excludeCurrentPeriod = verification.excludeCurrentPeriod;
-    params.targets = request.targets;
-    for (int q = 1; q <= params.shownPosition; ++q) {
-        const Result<std::vector<FormulaRecord>> records = (*storage)->formulas().read(q, params.kill);
-        if (!records)
-            return records.failure();
-        std::vector<PredictionFormula>& table = params.tables[std::size_t(q - 1)];
-        table.reserve(records->size());
-        for (const FormulaRecord& record : *records)
-            table.push_back(
-                {record.idx.value_or(0), record.code, record.kill, std::nullopt, record.displayText});
-    }
-    return Job<BacktestResult>::Work(
-        [history = m_workspace.history(), params = std::move(params)](QPromise<BacktestResult>& promise) {
-            Backtest::run(promise, history, params);
-        });
+    return m_workspace.withStorage([&](Database& database) -> Result<Job<BacktestResult>::Work> {
+        BacktestParams params;
+        params.method = request.method;
+        params.kill = m_workspace.currentKindIsKill();
+        params.shownPosition = m_workspace.currentPosition();
+        params.selection = request.selection;
+        params.quota = request.best.quota;
+        params.keys = request.best.keys;
+        const VerificationSettings verification = m_workspace.verificationSettings();
+        params.periods = verification.periods;
+        params.excludeCurrentPeriod = verification.excludeCurrentPeriod;
+        params.targets = request.targets;
+        for (int q = 1; q <= params.shownPosition; ++q) {
+            const Result<std::vector<FormulaRecord>> records = database.formulas().read(q, params.kill);
+            if (!records)
+                return records.failure();
+            std::vector<PredictionFormula>& table = params.tables[std::size_t(q - 1)];
+            table.reserve(records->size());
+            for (const FormulaRecord& record : *records)
+                table.push_back(
+                    {record.idx.value_or(0), record.code, record.kill, std::nullopt, record.displayText});
+        }
+        return Job<BacktestResult>::Work(
+            [history = m_workspace.history(), params = std::move(params)](QPromise<BacktestResult>& promise) {
+                Backtest::run(promise, history, params);
+            });
+    });
 }
 
 Status BacktestSession::start(const Request& request)

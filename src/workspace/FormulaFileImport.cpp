@@ -215,10 +215,13 @@ std::optional<Result<FormulaImportPlan>> FormulaFileImport::prepared(const PlanJ
 
 Result<FormulaImportOutcome> FormulaFileImport::store(const FormulaImportPlan& plan, Source source)
 {
-    const Result<Database*> storage = m_workspace.storage();
-    if (!storage)
-        return Failure{storage.error(), kDatabaseErrorTitle};
-    Database& database = **storage;
+    return m_workspace.withStorage(kDatabaseErrorTitle,
+                                   [&](Database& database) { return store(database, plan, source); });
+}
+
+Result<FormulaImportOutcome> FormulaFileImport::store(Database& database, const FormulaImportPlan& plan,
+                                                      Source source)
+{
     const int shown = m_workspace.currentPosition();
 
     // The rebuild drops stored formulas that a new one duplicates: the tables are kept first.
@@ -246,7 +249,7 @@ Result<FormulaImportOutcome> FormulaFileImport::store(const FormulaImportPlan& p
     }
 
     m_workspace.switchList(shown, plan.finalKill);
-    const Status refreshed = m_workspace.refreshFormulasAndVerify();
+    const Status refreshed = m_workspace.apply(WorkspaceChange::formulasChanged());
     if (!written)
         return Failure{written.error(), kUnrecognisedTitle};
     if (!refreshed)

@@ -12,6 +12,8 @@
 
 namespace quorvel {
 
+class Database;
+
 class Workspace;
 
 struct FormulaImportOutcome
@@ -73,6 +75,7 @@ public:
     Result<FormulaImportOutcome> importFile(const QString& path);
 
 private:
+    Result<FormulaImportOutcome> store(Database& database, const FormulaImportPlan& plan, Source source);
     Workspace& m_workspace;
 };
 

@@ -41,28 +41,24 @@ Status FormulaMaintenance::clearAll()
 {
     if (!m_workspace.prompts().question(kClearTitle, kClearQuestion, Prompts::DefaultButton::Cancel))
         return success();
-    const Result<Database*> storage = m_workspace.storage();
-    if (!storage)
-        return storage.failure();
-    Database& database = **storage;
-    UndoHistory undo(m_workspace);
-    const Result<qint64> kept = undo.keepFormulas(QStringLiteral("清空所有公式(C)"));
-    if (!kept)
-        return kept.failure();
-    const Status cleared = database.transaction(kClearTitle, [&]() -> Status {
-        for (int position = 1; position <= kPositionCount; ++position) {
-            if (Status deleted = database.formulas().deleteAll(position); !deleted)
-                return deleted;
-        }
-        return success();
+    return m_workspace.withStorage([&](Database& database) -> Status {
+        UndoHistory undo(m_workspace);
+        const Result<qint64> kept = undo.keepFormulas(QStringLiteral("清空所有公式(C)"));
+        if (!kept)
+            return kept.failure();
+        const Status cleared = database.transaction(kClearTitle, [&]() -> Status {
+            for (int position = 1; position <= kPositionCount; ++position) {
+                if (Status deleted = database.formulas().deleteAll(position); !deleted)
+                    return deleted;
+            }
+            return success();
+        });
+        undo.finish(*kept, bool(cleared));
+        if (!cleared)
+            return cleared;
+        // Deletions are followed by a compaction; the list is filled again whatever it says.
+        return m_workspace.apply(WorkspaceChange::formulasChanged().withCompaction());
     });
-    undo.finish(*kept, bool(cleared));
-    if (!cleared)
-        return cleared;
-    // Deletions are followed by a compaction; the list is filled again whatever it says.
-    const Status compacted = m_workspace.CompactDb();
-    const Status refreshed = m_workspace.refreshFormulasAndVerify();
-    return compacted ? refreshed : compacted;
 }
 
 Status FormulaMaintenance::deleteFormula(int listNumber)
@@ -80,55 +76,41 @@ Status FormulaMaintenance::deleteAt(int listNumber, bool shiftMarks)
     const FormulaList& list = m_workspace.formulaList();
     if (!list.contains(listNumber))
         return success();
-    const Result<Database*> storage = m_workspace.storage();
-    if (!storage)
-        return storage.failure();
-    Database& database = **storage;
-    const int position = m_workspace.currentPosition();
+    return m_workspace.withStorage([&](Database& database) -> Status {
+        const int position = m_workspace.currentPosition();
 
-    const int countBefore = list.count();
-    std::vector<char> marks = list.selectionMarks();
-    marks.resize(std::size_t(list.count()), 1);
-    if (shiftMarks)
-        marks.erase(marks.begin() + (listNumber - 1));
-    // The formula as shown, not the row at its place: another program may have changed the table
-    // since the list was filled.
-    const FormulaListRow& row = list.row(listNumber);
-    const ShownFormula shown{position, row.kill, row.code, row.displayText, row.rowId};
-    UndoHistory undo(m_workspace);
-    const Result<qint64> kept =
-        undo.keepFormulas(shiftMarks ? QStringLiteral("删除该公式(D)") : QStringLiteral("删除最后公式(E)"));
-    if (!kept)
-        return kept.failure();
-    const Status deleted = database.transaction(kDeleteTitle, [&]() -> Status {
-        if (Status removed = database.formulas().deleteShown(shown); !removed)
-            return removed;
-        return database.formulas().renumber(position);
-    });
-    undo.finish(*kept, bool(deleted));
-    if (!deleted) {
-        // The list shows what the table holds now; the refusal is what the caller hears of.
-        if (deleted.error().startsWith(FormulaTables::kChangedElsewhere)) {
-            const Status refreshed = m_workspace.refreshAfterOutsideChange();
-            Q_UNUSED(refreshed);
+        std::vector<char> marks = list.selectionMarks();
+        marks.resize(std::size_t(list.count()), 1);
+        marks.erase(shiftMarks ? marks.begin() + (listNumber - 1) : marks.end() - 1);
+        // The formula as shown, not the row at its place: another program may have changed the table
+        // since the list was filled.
+        const FormulaListRow& row = list.row(listNumber);
+        const ShownFormula shown{position, row.kill, row.code, row.displayText, row.rowId};
+        UndoHistory undo(m_workspace);
+        const Result<qint64> kept = undo.keepFormulas(shiftMarks ? QStringLiteral("删除该公式(D)")
+                                                                 : QStringLiteral("删除最后公式(E)"));
+        if (!kept)
+            return kept.failure();
+        const Status deleted = database.transaction(kDeleteTitle, [&]() -> Status {
+            if (Status removed = database.formulas().deleteShown(shown); !removed)
+                return removed;
+            return database.formulas().renumber(position);
+        });
+        undo.finish(*kept, bool(deleted));
+        if (!deleted) {
+            // The list shows what the table holds now; the refusal is what the caller hears of.
+            if (deleted.error().startsWith(FormulaTables::kChangedElsewhere)) {
+                const Status refreshed = m_workspace.refreshAfterOutsideChange();
+                Q_UNUSED(refreshed);
+            }
+            return deleted;
         }
-        return deleted;
-    }
 
-    const Status compacted = m_workspace.CompactDb();
-    Status refreshed = m_workspace.AddGongshiZhonglei();
-    if (refreshed) {
         // Marks are held by list number: after the deleted one each takes its successor's, or,
-        // without the shift, stays at its place. A list that changed otherwise too (another
-        // program's change) keeps each formula's own mark, as the refill left them.
-        if (m_workspace.formulaList().count() == countBefore - 1)
-            m_workspace.setSelection(marks);
-        m_workspace.XianshiLei();
-        refreshed = m_workspace.AddHaoma();
-    }
-    if (refreshed)
-        refreshed = m_workspace.Yansuan();
-    return compacted ? refreshed : compacted;
+        // without the shift, stays at its place.
+        return m_workspace.apply(
+            WorkspaceChange::formulasChanged().keepingMarks(marks).withHistoryReread().withCompaction());
+    });
 }
 
 Status FormulaMaintenance::deleteMarked(bool selected)
@@ -137,33 +119,29 @@ Status FormulaMaintenance::deleteMarked(bool selected)
                                         selected ? kDeleteSelectedQuestion : kDeleteUnselectedQuestion,
                                         Prompts::DefaultButton::Cancel))
         return success();
-    const Result<Database*> storage = m_workspace.storage();
-    if (!storage)
-        return storage.failure();
-    Database& database = **storage;
-    const int position = m_workspace.currentPosition();
-    const FormulaList& list = m_workspace.formulaList();
-    std::vector<qint64> rows;
-    for (int listNumber = 1; listNumber <= list.count(); ++listNumber) {
-        if (list.isSelected(listNumber) == selected)
-            rows.push_back(list.row(listNumber).rowId);
-    }
-    UndoHistory undo(m_workspace);
-    const Result<qint64> kept = undo.keepFormulas(selected ? QStringLiteral("删除选中所有公式(C)")
-                                                           : QStringLiteral("删除未选中公式(X)"));
-    if (!kept)
-        return kept.failure();
-    const Status deleted = database.transaction(kDeleteTitle, [&]() -> Status {
-        if (Status removed = database.formulas().deleteRows(position, rows); !removed)
-            return removed;
-        return database.formulas().renumber(position);
+    return m_workspace.withStorage([&](Database& database) -> Status {
+        const int position = m_workspace.currentPosition();
+        const FormulaList& list = m_workspace.formulaList();
+        std::vector<qint64> rows;
+        for (int listNumber = 1; listNumber <= list.count(); ++listNumber) {
+            if (list.isSelected(listNumber) == selected)
+                rows.push_back(list.row(listNumber).rowId);
+        }
+        UndoHistory undo(m_workspace);
+        const Result<qint64> kept = undo.keepFormulas(selected ? QStringLiteral("删除选中所有公式(C)")
+                                                               : QStringLiteral("删除未选中公式(X)"));
+        if (!kept)
+            return kept.failure();
+        const Status deleted = database.transaction(kDeleteTitle, [&]() -> Status {
+            if (Status removed = database.formulas().deleteRows(position, rows); !removed)
+                return removed;
+            return database.formulas().renumber(position);
+        });
+        undo.finish(*kept, bool(deleted) && !rows.empty());
+        if (!deleted)
+            return deleted;
+        return m_workspace.apply(WorkspaceChange::formulasChanged().withCompaction());
     });
-    undo.finish(*kept, bool(deleted) && !rows.empty());
-    if (!deleted)
-        return deleted;
-    const Status compacted = m_workspace.CompactDb();
-    const Status refreshed = m_workspace.refreshFormulasAndVerify();
-    return compacted ? refreshed : compacted;
 }
 
 } // namespace quorvel

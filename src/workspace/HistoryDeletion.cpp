@@ -12,26 +12,6 @@
 
 namespace quorvel {
 
-namespace {
-
-// Runs the refresh steps in order, all of them, and keeps the first failure.
-class Refresh
-{
-public:
-    Refresh& then(const Status& step)
-    {
-        if (m_status && !step)
-            m_status = step;
-        return *this;
-    }
-    const Status& status() const { return m_status; }
-
-private:
-    Status m_status = success();
-};
-
-} // namespace
-
 const QString HistoryDeletion::kCountTitle = QStringLiteral("删除期数");
 const QString HistoryDeletion::kCountPrompt =
     QStringLiteral("请输入需要删除最后多少期历史号码（例如输入3，那么就将删除最后的3期历史号码）");
@@ -54,44 +34,40 @@ std::optional<qint32> HistoryDeletion::wholeNumber(const QString& answer)
 
 Result<DeletionOutcome> HistoryDeletion::deleteNewestDraw()
 {
-    const Result<Database*> storage = m_workspace.storage();
-    if (!storage)
-        return storage.failure();
-    // The newest draw as shown: another program may have changed the history since.
-    const std::shared_ptr<const DrawTable> shown = m_workspace.history();
-    const Result<int> deleted = keptDeletion(QStringLiteral("删除最后历史(D)"), [&] {
-        return shown->isEmpty() ? (*storage)->history().deleteNewest(1)
-                                : (*storage)->history().deleteShownNewest(shown->issues().back(),
-                                                                          shown->numbers(shown->drawCount() - 1));
-    });
-    if (!deleted) {
-        if (deleted.error().startsWith(HistoryTable::kDrawChangedElsewhere)) {
-            const Status refreshed = m_workspace.refreshAfterOutsideChange();
-            Q_UNUSED(refreshed);
+    return m_workspace.withStorage([&](Database& database) -> Result<DeletionOutcome> {
+        // The newest draw as shown: another program may have changed the history since.
+        const std::shared_ptr<const DrawTable> shown = m_workspace.history();
+        const Result<int> deleted = keptDeletion(QStringLiteral("删除最后历史(D)"), [&] {
+            return shown->isEmpty() ? database.history().deleteNewest(1)
+                                    : database.history().deleteShownNewest(
+                                          shown->issues().back(), shown->numbers(shown->drawCount() - 1));
+        });
+        if (!deleted) {
+            if (deleted.error().startsWith(HistoryTable::kDrawChangedElsewhere)) {
+                const Status refreshed = m_workspace.refreshAfterOutsideChange();
+                Q_UNUSED(refreshed);
+            }
+            return deleted.failure();
         }
-        return deleted.failure();
-    }
-    Refresh refresh;
-    refresh.then(m_workspace.AddHaoma()).then(m_workspace.QihaoXianshi()).then(m_workspace.Yansuan());
-    return DeletionOutcome{*deleted, refresh.status()};
+        return DeletionOutcome{*deleted,
+                               m_workspace.apply(WorkspaceChange::historyRewritten().withIssueProposed())};
+    });
 }
 
 Result<DeletionOutcome> HistoryDeletion::deleteNewest(int count)
 {
-    const Result<Database*> storage = m_workspace.storage();
-    if (!storage)
-        return storage.failure();
-    return compactedAndRefreshed(keptDeletion(QStringLiteral("删除最后指定数量期历史(E)"),
-                                              [&] { return (*storage)->history().deleteNewest(count); }));
+    return m_workspace.withStorage([&](Database& database) -> Result<DeletionOutcome> {
+        return compactedAndRefreshed(keptDeletion(QStringLiteral("删除最后指定数量期历史(E)"),
+                                                  [&] { return database.history().deleteNewest(count); }));
+    });
 }
 
 Result<DeletionOutcome> HistoryDeletion::deleteAfter(qint32 keptIssue)
 {
-    const Result<Database*> storage = m_workspace.storage();
-    if (!storage)
-        return storage.failure();
-    return compactedAndRefreshed(keptDeletion(QStringLiteral("删除到选定期(D)"),
-                                              [&] { return (*storage)->history().deleteAfter(keptIssue); }));
+    return m_workspace.withStorage([&](Database& database) -> Result<DeletionOutcome> {
+        return compactedAndRefreshed(keptDeletion(QStringLiteral("删除到选定期(D)"),
+                                                  [&] { return database.history().deleteAfter(keptIssue); }));
+    });
 }
 
 // Keeps the history before `deletion` runs, so that it can be undone; a deletion that removed
@@ -113,27 +89,22 @@ Result<DeletionOutcome> HistoryDeletion::compactedAndRefreshed(const Result<int>
 {
     if (!deleted)
         return deleted.failure();
-    Refresh refresh;
-    refresh.then(m_workspace.CompactDb())
-        .then(m_workspace.AddGongshi())
-        .then(m_workspace.AddHaoma())
-        .then(m_workspace.Yansuan());
-    return DeletionOutcome{*deleted, refresh.status()};
+    return DeletionOutcome{
+        *deleted, m_workspace.apply(WorkspaceChange::historyRewritten().withCompaction().withListRefilled())};
 }
 
 Result<DeletionOutcome> HistoryDeletion::deleteAll()
 {
-    const Result<Database*> storage = m_workspace.storage();
-    if (!storage)
-        return storage.failure();
-    const Result<int> deleted =
-        keptDeletion(QStringLiteral("删除所有历史(A）"), [&] { return (*storage)->history().deleteAll(); });
-    if (!deleted)
-        return deleted.failure();
-    // The formula list keeps the statistics of the last pass; nothing is verified again.
-    Refresh refresh;
-    refresh.then(m_workspace.AddGongshi()).then(m_workspace.AddHaoma());
-    return DeletionOutcome{*deleted, refresh.status()};
+    return m_workspace.withStorage([&](Database& database) -> Result<DeletionOutcome> {
+        const Result<int> deleted =
+            keptDeletion(QStringLiteral("删除所有历史(A）"), [&] { return database.history().deleteAll(); });
+        if (!deleted)
+            return deleted.failure();
+        // The formula list keeps the statistics of the last pass; nothing is verified again.
+        return DeletionOutcome{
+            *deleted,
+            m_workspace.apply(WorkspaceChange::historyRewritten().withListRefilled().withoutVerification())};
+    });
 }
 
 Result<DeletionOutcome> HistoryDeletion::askAndDeleteNewest()

@@ -32,41 +32,40 @@ Result<HistoryImportOutcome> HistoryFileImport::chooseAndImport()
 
 Result<HistoryImportOutcome> HistoryFileImport::import(const QString& filePath)
 {
-    const Result<Database*> storage = m_workspace.storage();
-    if (!storage)
-        return Failure{storage.error(), kTitle};
-    // D of the chosen type, as manual entry checks the sequence.
-    const int type = m_workspace.settings().lotteryTypeIndex();
-    const HistoryTextImport::DaySequence days{
-        m_workspace.drawsPerDay(), isLotteryTypeIndex(type) ? lotteryTypes()[std::size_t(type)].caption
-                                                            : QStringLiteral("未选择彩种时"),
-        m_workspace.clock().today()};
-    Result<HistoryTextImport::Plan> plan =
-        HistoryTextImport::planFile(**storage, filePath, days, EntryPath::Online);
-    if (!plan)
-        return Failure{plan.error(), kTitle};
+    return m_workspace.withStorage(kTitle, [&](Database& database) -> Result<HistoryImportOutcome> {
+        // D of the chosen type, as manual entry checks the sequence.
+        const int type = m_workspace.settings().lotteryTypeIndex();
+        const HistoryTextImport::DaySequence days{m_workspace.drawsPerDay(),
+                                                  isLotteryTypeIndex(type)
+                                                      ? lotteryTypes()[std::size_t(type)].caption
+                                                      : QStringLiteral("未选择彩种时"),
+                                                  m_workspace.clock().today()};
+        Result<HistoryTextImport::Plan> plan =
+            HistoryTextImport::planFile(database, filePath, days, EntryPath::Online);
+        if (!plan)
+            return Failure{plan.error(), kTitle};
 
-    HistoryImportOutcome outcome;
-    if (plan->draws.empty()) {
-        // Nothing to store: the preview is only a notice.
-        m_workspace.prompts().notice(kTitle, previewText(filePath, *plan));
-        outcome.cancelled = true;
+        HistoryImportOutcome outcome;
+        if (plan->draws.empty()) {
+            // Nothing to store: the preview is only a notice.
+            m_workspace.prompts().notice(kTitle, previewText(filePath, *plan));
+            outcome.cancelled = true;
+            return outcome;
+        }
+        if (!m_workspace.prompts().question(kTitle, previewText(filePath, *plan))) {
+            outcome.cancelled = true;
+            return outcome;
+        }
+        const Result<HistoryTextImport::Summary> stored =
+            HistoryTextImport::store(database, std::move(*plan));
+        if (!stored)
+            return Failure{stored.error(), kTitle};
+        outcome.stored = stored->imported;
+        outcome.refreshed =
+            m_workspace.apply(WorkspaceChange::historyAppended(stored->stored).withIssueProposed());
+        outcome.missing = MissingDrawsCheck(m_workspace).missing();
         return outcome;
-    }
-    if (!m_workspace.prompts().question(kTitle, previewText(filePath, *plan))) {
-        outcome.cancelled = true;
-        return outcome;
-    }
-    const Result<HistoryTextImport::Summary> stored = HistoryTextImport::store(**storage, std::move(*plan));
-    if (!stored)
-        return Failure{stored.error(), kTitle};
-    outcome.stored = stored->imported;
-    m_workspace.historyStored(stored->stored);
-    outcome.refreshed = m_workspace.Yansuan();
-    if (const Status proposed = m_workspace.QihaoXianshi(); outcome.refreshed && !proposed)
-        outcome.refreshed = proposed;
-    outcome.missing = MissingDrawsCheck(m_workspace).missing();
-    return outcome;
+    });
 }
 
 QString HistoryFileImport::previewText(const QString& filePath, const HistoryTextImport::Plan& plan)

@@ -17,20 +17,18 @@ bool LimitUpdate::confirm()
 
 Result<int> LimitUpdate::apply()
 {
-    const Result<Database*> storage = m_workspace.storage();
-    if (!storage)
-        return storage.failure();
-    Database& database = **storage;
-    const int position = m_workspace.currentPosition();
-    const Result<std::vector<FormulaRecord>> table = database.formulas().read(position);
-    if (!table)
-        return table.failure();
-    const std::vector<LimitChange> changes = LimitValues::raisedLimits(*table);
-    if (Status written = database.formulas().setLimits(position, changes); !written)
-        return written.failure();
-    if (Status refreshed = m_workspace.refreshFormulasAndVerify(); !refreshed)
-        return refreshed.failure();
-    return int(changes.size());
+    return m_workspace.withStorage([&](Database& database) -> Result<int> {
+        const int position = m_workspace.currentPosition();
+        const Result<std::vector<FormulaRecord>> table = database.formulas().read(position);
+        if (!table)
+            return table.failure();
+        const std::vector<LimitChange> changes = LimitValues::raisedLimits(*table);
+        if (Status written = database.formulas().setLimits(position, changes); !written)
+            return written.failure();
+        if (Status refreshed = m_workspace.apply(WorkspaceChange::formulasChanged()); !refreshed)
+            return refreshed.failure();
+        return int(changes.size());
+    });
 }
 
 } // namespace quorvel

@@ -12,20 +12,16 @@ ManualDrawEntry::ManualDrawEntry(Workspace& workspace) : m_workspace(workspace) 
 
 Result<Status> ManualDrawEntry::add(const QString& issueText, const DrawNumbers& numbers)
 {
-    const Result<Database*> storage = m_workspace.storage();
-    if (!storage)
-        return storage.failure();
-    const Result<Draw> draw = DrawEntry::prepareManualDraw(issueText, numbers, *m_workspace.history(),
-                                                           m_workspace.settings().lotteryTypeIndex(),
-                                                           m_workspace.clock().today());
-    if (!draw)
-        return Failure{draw.error(), QStringLiteral("号码输入有误")};
-    if (Status stored = (*storage)->history().insert({*draw}); !stored)
-        return stored.failure();
-    m_workspace.historyStored({*draw});
-    const Status verified = m_workspace.Yansuan();
-    const Status proposed = m_workspace.QihaoXianshi();
-    return verified ? proposed : verified;
+    return m_workspace.withStorage([&](Database& database) -> Result<Status> {
+        const Result<Draw> draw = DrawEntry::prepareManualDraw(issueText, numbers, *m_workspace.history(),
+                                                               m_workspace.settings().lotteryTypeIndex(),
+                                                               m_workspace.clock().today());
+        if (!draw)
+            return Failure{draw.error(), QStringLiteral("号码输入有误")};
+        if (Status stored = database.history().insert({*draw}); !stored)
+            return stored.failure();
+        return m_workspace.apply(WorkspaceChange::historyAppended({*draw}).withIssueProposed());
+    });
 }
 
 } // namespace quorvel

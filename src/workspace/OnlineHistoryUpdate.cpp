@@ -193,18 +193,9 @@ void OnlineHistoryUpdate::pageRead()
     outcome.replacedHistory = stored->replacedHistory;
     outcome.historyDays = m_workspace.historyDays();
     if (!stored->stored.empty()) {
-        // Formula list, history grid, verification; then the issue that follows the new draws.
-        const auto keepFirstFailure = [&outcome](const Status& step) {
-            if (outcome.refreshed && !step)
-                outcome.refreshed = step;
-        };
-        keepFirstFailure(m_workspace.AddGongshi());
-        if (stored->replacedHistory)
-            keepFirstFailure(m_workspace.AddHaoma());
-        else
-            m_workspace.historyStored(stored->stored);
-        keepFirstFailure(m_workspace.Yansuan());
-        keepFirstFailure(m_workspace.QihaoXianshi());
+        WorkspaceChange change = stored->replacedHistory ? WorkspaceChange::historyRewritten()
+                                                         : WorkspaceChange::historyAppended(stored->stored);
+        outcome.refreshed = m_workspace.apply(std::move(change).withListRefilled().withIssueProposed());
     }
     outcome.missing = MissingDrawsCheck(m_workspace).missing();
     finish(outcome);

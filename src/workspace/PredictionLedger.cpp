@@ -31,34 +31,33 @@ PredictionLedger::PredictionLedger(Workspace& workspace) : m_workspace(workspace
 
 Status PredictionLedger::record(const PredictionState& state)
 {
-    const Result<Database*> storage = m_workspace.storage();
-    if (!storage)
-        return storage.failure();
-    if ((*storage)->isReadOnly() || !state.lastMethod())
-        return success();
-    const DrawTable& history = *m_workspace.history();
-    const std::optional<qint32> newest =
-        history.isEmpty() ? std::nullopt : std::optional<qint32>(history.issues().back());
+    return m_workspace.withStorage([&](Database& database) -> Status {
+        if (database.isReadOnly() || !state.lastMethod())
+            return success();
+        const DrawTable& history = *m_workspace.history();
+        const std::optional<qint32> newest =
+            history.isEmpty() ? std::nullopt : std::optional<qint32>(history.issues().back());
 
-    std::vector<std::vector<int>> pages;
-    for (const RankingPage& page : state.ranking().pages())
-        pages.push_back(page.picks());
-    LedgerRecord record;
-    record.issue =
-        DrawEntry::proposeNextIssue(newest, m_workspace.drawsPerDay(), m_workspace.clock().today());
-    record.made = QDateTime(m_workspace.clock().today(), QTime::currentTime())
-                      .toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
-    record.method = *state.lastMethod() == PredictionMethod::BestFormulas ? QStringLiteral("best")
-                                                                          : QStringLiteral("selected");
-    record.kill = state.kill();
-    record.lotteryType = chosenLotteryType(m_workspace);
-    record.quota = state.quota();
-    record.positions = state.shownPosition();
-    record.picks = LedgerScoring::picksText(pages);
-    const Result<qint64> stored = (*storage)->ledger().append(record);
-    if (!stored)
-        return stored.failure();
-    return success();
+        std::vector<std::vector<int>> pages;
+        for (const RankingPage& page : state.ranking().pages())
+            pages.push_back(page.picks());
+        LedgerRecord record;
+        record.issue =
+            DrawEntry::proposeNextIssue(newest, m_workspace.drawsPerDay(), m_workspace.clock().today());
+        record.made = QDateTime(m_workspace.clock().today(), QTime::currentTime())
+                          .toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+        record.method = *state.lastMethod() == PredictionMethod::BestFormulas ? QStringLiteral("best")
+                                                                              : QStringLiteral("selected");
+        record.kill = state.kill();
+        record.lotteryType = chosenLotteryType(m_workspace);
+        record.quota = state.quota();
+        record.positions = state.shownPosition();
+        record.picks = LedgerScoring::picksText(pages);
+        const Result<qint64> stored = database.ledger().append(record);
+        if (!stored)
+            return stored.failure();
+        return success();
+    });
 }
 
 Status PredictionLedger::score()
@@ -76,49 +75,48 @@ Result<std::vector<LedgerEntry>> PredictionLedger::entries()
 
 Result<std::vector<LedgerEntry>> PredictionLedger::scored()
 {
-    const Result<Database*> storage = m_workspace.storage();
-    if (!storage)
-        return storage.failure();
-    Result<std::vector<LedgerRecord>> records = (*storage)->ledger().read();
-    if (!records)
-        return records.failure();
+    return m_workspace.withStorage([&](Database& database) -> Result<std::vector<LedgerEntry>> {
+        Result<std::vector<LedgerRecord>> records = database.ledger().read();
+        if (!records)
+            return records.failure();
 
-    const DrawTable& history = *m_workspace.history();
-    const std::vector<qint32>& issues = history.issues();
-    const QString lotteryType = chosenLotteryType(m_workspace);
-    std::vector<LedgerScoreChange> changes;
-    std::vector<LedgerEntry> entries;
-    PickTally running;
-    for (LedgerRecord& record : *records) {
-        LedgerEntry entry;
-        entry.picks = LedgerScoring::picksOf(record.picks);
-        // An entry without a type was made before types were recorded: it is scored against
-        // whatever history is stored, as it always was.
-        entry.otherLotteryType = record.lotteryType && *record.lotteryType != lotteryType;
-        if (!entry.otherLotteryType) {
-            const bool killedPicks = LedgerScoring::picksWereKilled(record);
-            std::optional<LedgerScore> now;
-            const auto at = std::lower_bound(issues.begin(), issues.end(), record.issue);
-            if (at != issues.end() && *at == record.issue)
-                now =
-                    LedgerScoring::score(entry.picks, history.numbers(int(at - issues.begin())), killedPicks);
-            if (now != record.score) {
-                changes.push_back({record.id, now});
-                record.score = now;
+        const DrawTable& history = *m_workspace.history();
+        const std::vector<qint32>& issues = history.issues();
+        const QString lotteryType = chosenLotteryType(m_workspace);
+        std::vector<LedgerScoreChange> changes;
+        std::vector<LedgerEntry> entries;
+        PickTally running;
+        for (LedgerRecord& record : *records) {
+            LedgerEntry entry;
+            entry.picks = LedgerScoring::picksOf(record.picks);
+            // An entry without a type was made before types were recorded: it is scored against
+            // whatever history is stored, as it always was.
+            entry.otherLotteryType = record.lotteryType && *record.lotteryType != lotteryType;
+            if (!entry.otherLotteryType) {
+                const bool killedPicks = LedgerScoring::picksWereKilled(record);
+                std::optional<LedgerScore> now;
+                const auto at = std::lower_bound(issues.begin(), issues.end(), record.issue);
+                if (at != issues.end() && *at == record.issue)
+                    now = LedgerScoring::score(entry.picks, history.numbers(int(at - issues.begin())),
+                                               killedPicks);
+                if (now != record.score) {
+                    changes.push_back({record.id, now});
+                    record.score = now;
+                }
+                entry.tallied = record.score && !killedPicks;
             }
-            entry.tallied = record.score && !killedPicks;
+            if (entry.tallied)
+                running.add(record.score->right, record.score->trials);
+            entry.running = running;
+            entry.record = std::move(record);
+            entries.push_back(std::move(entry));
         }
-        if (entry.tallied)
-            running.add(record.score->right, record.score->trials);
-        entry.running = running;
-        entry.record = std::move(record);
-        entries.push_back(std::move(entry));
-    }
-    if (!changes.empty() && !(*storage)->isReadOnly()) {
-        if (Status written = (*storage)->ledger().updateScores(changes); !written)
-            return written.failure();
-    }
-    return entries;
+        if (!changes.empty() && !database.isReadOnly()) {
+            if (Status written = database.ledger().updateScores(changes); !written)
+                return written.failure();
+        }
+        return entries;
+    });
 }
 
 LedgerSummary PredictionLedger::summary(const std::vector<LedgerEntry>& entries)
@@ -136,14 +134,14 @@ Result<int> PredictionLedger::remove(const std::vector<qint64>& ids)
 {
     if (ids.empty())
         return 0;
-    const Result<Database*> storage = m_workspace.storage();
-    if (!storage)
-        return storage.failure();
-    if (!m_workspace.prompts().question(QStringLiteral("删除预测记录"),
-                                        QStringLiteral("确定删除选中的 %1 条预测记录吗？").arg(ids.size()),
-                                        Prompts::DefaultButton::Cancel))
-        return 0;
-    return (*storage)->ledger().remove(ids);
+    return m_workspace.withStorage([&](Database& database) -> Result<int> {
+        if (!m_workspace.prompts().question(
+                QStringLiteral("删除预测记录"),
+                QStringLiteral("确定删除选中的 %1 条预测记录吗？").arg(ids.size()),
+                Prompts::DefaultButton::Cancel))
+            return 0;
+        return database.ledger().remove(ids);
+    });
 }
 
 } // namespace quorvel

@@ -28,52 +28,49 @@ Result<PredictionOutcome> PredictionRun::run(PredictionMethod method)
 
 Result<PredictionOutcome> PredictionRun::run(PredictionMethod method, const ListSelection& selection)
 {
-    const Result<Database*> storage = m_workspace.storage();
-    if (!storage)
-        return storage.failure();
-    Database& database = **storage;
+    return m_workspace.withStorage([&](Database& database) -> Result<PredictionOutcome> {
+        PredictionParams params;
+        params.method = method;
+        params.kill = m_workspace.currentKindIsKill();
+        params.shownPosition = m_workspace.currentPosition();
+        params.selection = selection;
+        if (method == PredictionMethod::BestFormulas) {
+            const std::optional<BestFormulaSettings>& settings = m_state.bestFormulaSettings();
+            if (!settings)
+                return PredictionOutcome{};
+            params.quota = settings->quota;
+            params.keys = settings->keys;
+        }
+        for (int q = 1; q <= params.shownPosition; ++q) {
+            const Result<std::vector<FormulaRecord>> records = database.formulas().read(q, params.kill);
+            if (!records)
+                return records.failure();
+            std::vector<PredictionFormula>& table = params.tables[std::size_t(q - 1)];
+            table.reserve(records->size());
+            for (const FormulaRecord& record : *records)
+                table.push_back({record.idx.value_or(0), record.code, record.kill, record.statistics,
+                                 record.displayText});
+        }
 
-    PredictionParams params;
-    params.method = method;
-    params.kill = m_workspace.currentKindIsKill();
-    params.shownPosition = m_workspace.currentPosition();
-    params.selection = selection;
-    if (method == PredictionMethod::BestFormulas) {
-        const std::optional<BestFormulaSettings>& settings = m_state.bestFormulaSettings();
-        if (!settings)
-            return PredictionOutcome{};
-        params.quota = settings->quota;
-        params.keys = settings->keys;
-    }
-    for (int q = 1; q <= params.shownPosition; ++q) {
-        const Result<std::vector<FormulaRecord>> records = database.formulas().read(q, params.kill);
-        if (!records)
-            return records.failure();
-        std::vector<PredictionFormula>& table = params.tables[std::size_t(q - 1)];
-        table.reserve(records->size());
-        for (const FormulaRecord& record : *records)
-            table.push_back(
-                {record.idx.value_or(0), record.code, record.kill, record.statistics, record.displayText});
-    }
+        const std::shared_ptr<const DrawTable> history = m_workspace.history();
+        m_state.store(Prediction(*history).run(params), method, params.shownPosition);
 
-    const std::shared_ptr<const DrawTable> history = m_workspace.history();
-    m_state.store(Prediction(*history).run(params), method, params.shownPosition);
-
-    PredictionOutcome outcome;
-    outcome.computed = true;
-    // The hand-over table is scratch: a file that cannot be written keeps the ranking in memory,
-    // and the window has said once that nothing can be saved.
-    if (!database.isReadOnly()) {
-        std::vector<RankingRow> rows;
-        for (const RankingTableRow& row : m_state.ranking().rankingTableRows())
-            rows.push_back({row.num, row.eTrrCount, row.errCount, row.trrCount});
-        outcome.handOver = database.ranking().replace(rows);
-    }
-    outcome.ledger = PredictionLedger(m_workspace).record(m_state);
-    // The list shows position p* again, with its marks.
-    if (Status filled = m_workspace.AddGongshiZhonglei(); !filled)
-        return filled.failure();
-    return outcome;
+        PredictionOutcome outcome;
+        outcome.computed = true;
+        // The hand-over table is scratch: a file that cannot be written keeps the ranking in memory,
+        // and the window has said once that nothing can be saved.
+        if (!database.isReadOnly()) {
+            std::vector<RankingRow> rows;
+            for (const RankingTableRow& row : m_state.ranking().rankingTableRows())
+                rows.push_back({row.num, row.eTrrCount, row.errCount, row.trrCount});
+            outcome.handOver = database.ranking().replace(rows);
+        }
+        outcome.ledger = PredictionLedger(m_workspace).record(m_state);
+        // The list shows position p* again, with its marks.
+        if (Status filled = m_workspace.apply(WorkspaceChange::listSwitched()); !filled)
+            return filled.failure();
+        return outcome;
+    });
 }
 
 } // namespace quorvel

@@ -92,92 +92,88 @@ QString SearchResultStore::operationName(FoundStoreMode mode, bool ask)
 
 Result<FoundStoreOutcome> SearchResultStore::store(const FoundList& found, FoundStoreMode mode, bool ask)
 {
-    const Result<Database*> storage = m_workspace.storage();
-    if (!storage)
-        return storage.failure();
-    Database& database = **storage;
+    return m_workspace.withStorage([&](Database& database) -> Result<FoundStoreOutcome> {
+        FoundStoreOutcome outcome;
+        std::vector<Replaced> replaced;
+        if (mode == FoundStoreMode::Replace) {
+            Result<std::vector<Replaced>> stored = replacedFormulas(database, found);
+            if (!stored)
+                return stored.failure();
+            replaced = std::move(*stored);
+        }
+        if (mode == FoundStoreMode::Replace && ask && !found.isEmpty()) {
+            const QString question =
+                kReplaceMessage + QStringLiteral("\n将删除%1。\n删除的公式可用“%2”恢复。")
+                                      .arg(replacedSummary(replaced), UndoHistory::kUndoCaption);
+            if (!m_workspace.prompts().question(kReplaceTitle, question, Prompts::DefaultButton::Cancel)) {
+                outcome.declined = true;
+                return outcome;
+            }
+        }
 
-    FoundStoreOutcome outcome;
-    std::vector<Replaced> replaced;
-    if (mode == FoundStoreMode::Replace) {
-        Result<std::vector<Replaced>> stored = replacedFormulas(database, found);
+        // The rebuild drops duplicates and Replace deletes: the tables are kept first.
+        UndoHistory undo(m_workspace);
+        std::optional<qint64> kept;
+        if (!found.isEmpty()) {
+            const Result<qint64> keptFormulas = undo.keepFormulas(operationName(mode, ask));
+            if (!keptFormulas)
+                return keptFormulas.failure();
+            kept = *keptFormulas;
+        }
+
+        const std::vector<FoundList::Group> groups = found.groups();
+        const Status stored = database.transaction(QStringLiteral("保存搜索到的公式"), [&]() -> Status {
+            // Replace deletes only the stored formulas of the kinds it stores, all before the first
+            // append, so that no found formula is deleted with them.
+            for (const Replaced& of : replaced) {
+                if (Status emptied = database.formulas().deleteRows(of.position, of.rowIds); !emptied)
+                    return emptied;
+                outcome.deleted += int(of.rowIds.size());
+            }
+            std::array<bool, kPositionCount> touched{};
+            for (const FoundList::Group& group : groups) {
+                std::vector<NewFormula> rows;
+                rows.reserve(std::size_t(group.count));
+                for (int i = group.first; i < group.first + group.count; ++i) {
+                    const FoundFormula& formula = found.at(i);
+                    rows.push_back(NewFormula{formula.code, formula.displayText, formula.kill,
+                                              formula.limit(), std::nullopt});
+                }
+                // The tables refuse a position outside 1..8, which undoes the whole store.
+                if (Status appended = database.formulas().append(group.position, rows); !appended)
+                    return appended;
+                touched[std::size_t(group.position - 1)] = true;
+                outcome.stored += group.count;
+            }
+            for (int position = 1; position <= kPositionCount; ++position) {
+                if (!touched[std::size_t(position - 1)])
+                    continue;
+                if (Status rebuilt = database.formulas().rebuild(position); !rebuilt)
+                    return rebuilt;
+            }
+            return success();
+        });
+        if (kept)
+            undo.finish(*kept, bool(stored));
         if (!stored)
             return stored.failure();
-        replaced = std::move(*stored);
-    }
-    if (mode == FoundStoreMode::Replace && ask && !found.isEmpty()) {
-        const QString question =
-            kReplaceMessage + QStringLiteral("\n将删除%1。\n删除的公式可用“%2”恢复。")
-                                  .arg(replacedSummary(replaced), UndoHistory::kUndoCaption);
-        if (!m_workspace.prompts().question(kReplaceTitle, question, Prompts::DefaultButton::Cancel)) {
-            outcome.declined = true;
-            return outcome;
-        }
-    }
-
-    // The rebuild drops duplicates and Replace deletes: the tables are kept first.
-    UndoHistory undo(m_workspace);
-    std::optional<qint64> kept;
-    if (!found.isEmpty()) {
-        const Result<qint64> keptFormulas = undo.keepFormulas(operationName(mode, ask));
-        if (!keptFormulas)
-            return keptFormulas.failure();
-        kept = *keptFormulas;
-    }
-
-    const std::vector<FoundList::Group> groups = found.groups();
-    const Status stored = database.transaction(QStringLiteral("保存搜索到的公式"), [&]() -> Status {
-        // Replace deletes only the stored formulas of the kinds it stores, all before the first
-        // append, so that no found formula is deleted with them.
-        for (const Replaced& of : replaced) {
-            if (Status emptied = database.formulas().deleteRows(of.position, of.rowIds); !emptied)
-                return emptied;
-            outcome.deleted += int(of.rowIds.size());
-        }
-        std::array<bool, kPositionCount> touched{};
-        for (const FoundList::Group& group : groups) {
-            std::vector<NewFormula> rows;
-            rows.reserve(std::size_t(group.count));
-            for (int i = group.first; i < group.first + group.count; ++i) {
-                const FoundFormula& formula = found.at(i);
-                rows.push_back(NewFormula{formula.code, formula.displayText, formula.kill, formula.limit(),
-                                          std::nullopt});
-            }
-            // The tables refuse a position outside 1..8, which undoes the whole store.
-            if (Status appended = database.formulas().append(group.position, rows); !appended)
-                return appended;
-            touched[std::size_t(group.position - 1)] = true;
-            outcome.stored += group.count;
-        }
-        for (int position = 1; position <= kPositionCount; ++position) {
-            if (!touched[std::size_t(position - 1)])
-                continue;
-            if (Status rebuilt = database.formulas().rebuild(position); !rebuilt)
-                return rebuilt;
-        }
-        return success();
+        outcome.refreshed = m_workspace.apply(WorkspaceChange::formulasChanged());
+        return outcome;
     });
-    if (kept)
-        undo.finish(*kept, bool(stored));
-    if (!stored)
-        return stored.failure();
-    outcome.refreshed = m_workspace.refreshFormulasAndVerify();
-    return outcome;
 }
 
 Result<std::array<int, kPositionCount>> SearchResultStore::tableCounts() const
 {
-    const Result<Database*> storage = m_workspace.storage();
-    if (!storage)
-        return storage.failure();
-    std::array<int, kPositionCount> counts{};
-    for (int position = 1; position <= kPositionCount; ++position) {
-        const Result<int> count = (*storage)->formulas().count(position);
-        if (!count)
-            return count.failure();
-        counts[std::size_t(position - 1)] = *count;
-    }
-    return counts;
+    return m_workspace.withStorage([&](Database& database) -> Result<std::array<int, kPositionCount>> {
+        std::array<int, kPositionCount> counts{};
+        for (int position = 1; position <= kPositionCount; ++position) {
+            const Result<int> count = database.formulas().count(position);
+            if (!count)
+                return count.failure();
+            counts[std::size_t(position - 1)] = *count;
+        }
+        return counts;
+    });
 }
 
 } // namespace quorvel

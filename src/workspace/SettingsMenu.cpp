@@ -49,7 +49,7 @@ Status SettingsMenu::setRetrievalPeriodsIndex(int index)
     if (index < 0 || index >= Settings::kRetrievalPeriodsCount)
         return success();
     m_workspace.settings().setRetrievalPeriodsIndex(index);
-    return m_workspace.Yansuan();
+    return m_workspace.apply(WorkspaceChange::settingsChanged());
 }
 
 void SettingsMenu::toggleExcludeCurrentPeriod()

@@ -41,10 +41,8 @@ UndoHistory::UndoHistory(Workspace& workspace) : m_workspace(workspace) {}
 
 Result<BackupStore> UndoHistory::store() const
 {
-    const Result<Database*> storage = m_workspace.storage();
-    if (!storage)
-        return storage.failure();
-    return BackupStore((*storage)->filePath());
+    return m_workspace.withStorage(
+        [&](Database& database) -> Result<BackupStore> { return BackupStore(database.filePath()); });
 }
 
 qint64 UndoHistory::budgetBytes() const
@@ -154,13 +152,7 @@ Status UndoHistory::restore(qint64 id, const QString& operation, Refresh refresh
     if (refresh == Refresh::None)
         return success();
 
-    // The refresh chain: formula list, history, verification, next issue.
-    Status refreshed = m_workspace.AddGongshi();
-    for (const Status& step : {m_workspace.AddHaoma(), m_workspace.Yansuan(), m_workspace.QihaoXianshi()}) {
-        if (refreshed && !step)
-            refreshed = step;
-    }
-    return refreshed;
+    return m_workspace.apply(WorkspaceChange::historyRewritten().withListRefilled().withIssueProposed());
 }
 
 Result<qint64> UndoHistory::undo(Refresh refresh)

@@ -3,16 +3,14 @@
 #include "core/Database.h"
 #include "core/FormulaTables.h"
 #include "core/HistoryTable.h"
+#include "core/JobSlices.h"
 #include "core/LotteryType.h"
 #include "core/Settings.h"
 #include "core/TermTable.h"
 #include "formulas/NumberRules.h"
 #include "history/DrawEntry.h"
 
-#include <QThread>
-
 #include <algorithm>
-#include <atomic>
 #include <memory>
 #include <optional>
 
@@ -26,43 +24,21 @@ Failure notOpen()
 }
 
 // The verdicts of every list formula, in list order; a code that does not evaluate has none.
-// Long lists are verified in slices on the global pool (the calling thread takes part, so a busy
-// pool never stalls it); each verdict depends only on its own formula and the shared snapshot.
+// Long lists are verified in slices on the pool and the calling thread; each verdict depends only
+// on its own formula and the shared snapshot.
 std::vector<std::optional<FormulaVerdict>> verdictsOf(const FormulaList& list, const Verifier& verifier)
 {
     constexpr int kSlice = 512;
     const int count = list.count();
     std::vector<std::optional<FormulaVerdict>> verdicts(static_cast<std::size_t>(count));
-    std::vector<int> slices; // first list number of each slice
-    for (int first = 1; first <= count; first += kSlice)
-        slices.push_back(first);
-    const auto verifySlice = [&](int first) {
+    runSlices((count + kSlice - 1) / kSlice, [&](int slice) {
+        const int first = slice * kSlice + 1;
         for (int listNumber = first; listNumber < first + kSlice && listNumber <= count; ++listNumber) {
             if (const CompiledFormula* compiled = list.compiled(listNumber))
                 verdicts[std::size_t(listNumber - 1)] =
                     verifier.verify(*compiled, list.isSelected(listNumber));
         }
-    };
-    // Plain threads rather than a pool: a thread that cannot start (no room left for its stack)
-    // is known at once, and the calling thread then does the rest, where a pool would wait
-    // forever for a thread that never ran.
-    std::atomic<std::size_t> next{0};
-    const auto work = [&] {
-        for (std::size_t slice = next++; slice < slices.size(); slice = next++)
-            verifySlice(slices[slice]);
-    };
-    std::vector<std::unique_ptr<QThread>> helpers;
-    const int wanted = std::min(QThread::idealThreadCount(), int(slices.size())) - 1;
-    for (int t = 0; t < wanted; ++t) {
-        std::unique_ptr<QThread> helper(QThread::create(work));
-        helper->start();
-        if (!helper->isRunning() && !helper->isFinished())
-            break;
-        helpers.push_back(std::move(helper));
-    }
-    work();
-    for (const std::unique_ptr<QThread>& helper : helpers)
-        helper->wait();
+    });
     return verdicts;
 }
 
@@ -96,15 +72,10 @@ Status Workspace::start(const QString& dataFolder, const WorkspaceStartOptions& 
         return opened.failure();
     m_database = std::move(*opened);
 
-    if (Status read = AddHaoma(); !read)
-        return read;
-    if (Status proposed = QihaoXianshi(); !proposed)
-        return proposed;
-    if (Status filled = AddGongshi(); !filled)
-        return filled;
-    if (options.verifyAtStart)
-        return Yansuan();
-    return success();
+    WorkspaceChange opening = WorkspaceChange::historyRewritten().withListRefilled().withIssueProposed();
+    if (!options.verifyAtStart)
+        opening = std::move(opening).withoutVerification();
+    return apply(opening);
 }
 
 // ---- state -------------------------------------------------------------------------------------
@@ -149,7 +120,67 @@ VerificationSettings Workspace::verificationSettings() const
                                 m_settings.excludeCurrentPeriod(), m_settings.weightedAccuracy()};
 }
 
-// ---- the refresh chain -------------------------------------------------------------------------
+// ---- the refresh -------------------------------------------------------------------------------
+
+Status Workspace::apply(const WorkspaceChange& change)
+{
+    Status result = success();
+    const auto keepFirstFailure = [&result](const Status& step) {
+        if (result && !step)
+            result = step;
+        return bool(step);
+    };
+    const bool issueWasProposed = m_issueText == proposedIssueText();
+
+    if (change.compact)
+        keepFirstFailure(CompactDb());
+
+    bool read = true;
+    switch (change.history) {
+    case WorkspaceChange::History::Unchanged:
+        if (change.redrawHistory)
+            Q_EMIT historyChanged(); // the grid's formula columns are filled from memory again
+        break;
+    case WorkspaceChange::History::Appended:
+        read = keepFirstFailure(historyStored(change.appended));
+        break;
+    case WorkspaceChange::History::Reread:
+        read = keepFirstFailure(AddHaoma());
+        break;
+    }
+
+    switch (change.list) {
+    case WorkspaceChange::List::Unchanged:
+        break;
+    case WorkspaceChange::List::Refilled:
+        read = keepFirstFailure(AddGongshi()) && read;
+        break;
+    case WorkspaceChange::List::RefilledKeepingMarks:
+        if (keepFirstFailure(AddGongshiZhonglei())) {
+            // Marks given by list number hold only for the list they were made for; a list that
+            // changed otherwise too (another program's change) keeps each formula's own mark.
+            if (change.marks && std::size_t(m_list.count()) == change.marks->size()) {
+                setSelection(*change.marks);
+                XianshiLei();
+            }
+        } else {
+            read = false;
+        }
+        break;
+    }
+
+    const bool propose =
+        change.issue == WorkspaceChange::Issue::Proposed ||
+        (change.issue == WorkspaceChange::Issue::ProposedUnlessTypedOver && issueWasProposed);
+    if (propose)
+        keepFirstFailure(QihaoXianshi());
+
+    if (change.verify && read)
+        keepFirstFailure(Yansuan());
+    return result;
+}
+
+// ---- the steps of the refresh ------------------------------------------------------------------
 
 Status Workspace::AddGongshi()
 {
@@ -195,22 +226,24 @@ Status Workspace::AddHaoma()
     return success();
 }
 
-void Workspace::historyStored(const std::vector<Draw>& stored)
+Status Workspace::historyStored(const std::vector<Draw>& stored)
 {
     if (stored.empty())
-        return;
+        return success();
     std::vector<Draw> sorted = stored;
     std::sort(sorted.begin(), sorted.end(), [](const Draw& a, const Draw& b) { return a.issue < b.issue; });
     if (m_history->isEmpty() || sorted.front().issue > m_history->issues().back()) {
         m_history = std::make_shared<const DrawTable>(m_history->withAppended(sorted));
         Q_EMIT historyChanged();
-        return;
+        return success();
     }
     // A draw stored between older ones changed its successor's stored parameters.
-    if (Status read = AddHaoma(); !read) {
+    const Status read = AddHaoma();
+    if (!read) {
         // The stored draws are in the file; the snapshot stays as it was until the next read.
         Q_EMIT historyChanged();
     }
+    return read;
 }
 
 Status Workspace::Yansuan()
@@ -315,11 +348,15 @@ Status Workspace::QihaoXianshi()
 {
     if (!m_database)
         return notOpen();
+    setIssueText(proposedIssueText());
+    return success();
+}
+
+QString Workspace::proposedIssueText() const
+{
     const std::optional<qint32> newestIssue =
         m_history->isEmpty() ? std::nullopt : std::optional<qint32>(m_history->issues().back());
-    setIssueText(
-        DrawEntry::issueText(DrawEntry::proposeNextIssue(newestIssue, drawsPerDay(), m_clock.today())));
-    return success();
+    return DrawEntry::issueText(DrawEntry::proposeNextIssue(newestIssue, drawsPerDay(), m_clock.today()));
 }
 
 Status Workspace::CompactDb()
@@ -341,7 +378,7 @@ Result<bool> Workspace::noticeOutsideChanges()
         return changed.failure();
     if (!*changed)
         return false;
-    if (Status refreshed = outsideRefreshChain(); !refreshed)
+    if (Status refreshed = apply(WorkspaceChange::outsideChange()); !refreshed)
         return refreshed.failure();
     return true;
 }
@@ -353,34 +390,7 @@ Status Workspace::refreshAfterOutsideChange()
     // What is read now includes the change: the next look need not refresh again for it.
     if (const Result<bool> seen = m_database->changedElsewhere(); !seen)
         return seen.failure();
-    return outsideRefreshChain();
-}
-
-Status Workspace::outsideRefreshChain()
-{
-    // The proposal follows the history unless the user typed an issue of his own.
-    const auto proposal = [this] {
-        const std::optional<qint32> newest =
-            m_history->isEmpty() ? std::nullopt : std::optional<qint32>(m_history->issues().back());
-        return DrawEntry::issueText(DrawEntry::proposeNextIssue(newest, drawsPerDay(), m_clock.today()));
-    };
-    const bool proposed = m_issueText == proposal();
-    if (Status read = AddHaoma(); !read)
-        return read;
-    if (proposed)
-        setIssueText(proposal());
-    if (Status filled = AddGongshiZhonglei(); !filled)
-        return filled;
-    return Yansuan();
-}
-
-Status Workspace::refreshFormulasAndVerify()
-{
-    if (Status filled = AddGongshi(); !filled)
-        return filled;
-    // The history grid is refilled from memory.
-    Q_EMIT historyChanged();
-    return Yansuan();
+    return apply(WorkspaceChange::outsideChange());
 }
 
 // ---- changes of the shared state ---------------------------------------------------------------
@@ -391,7 +401,7 @@ Status Workspace::selectPosition(int position)
         return success();
     m_position = position;
     Q_EMIT currentPositionChanged(position);
-    return refreshFormulasAndVerify();
+    return apply(WorkspaceChange::formulasChanged());
 }
 
 Status Workspace::setCurrentKind(bool kill)
@@ -400,7 +410,7 @@ Status Workspace::setCurrentKind(bool kill)
         return success();
     m_kill = kill;
     Q_EMIT currentKindChanged(kill);
-    return refreshFormulasAndVerify();
+    return apply(WorkspaceChange::formulasChanged());
 }
 
 void Workspace::switchList(int position, bool kill)

@@ -6,6 +6,7 @@
 #include "core/Result.h"
 #include "verification/Verifier.h"
 #include "workspace/FormulaList.h"
+#include "workspace/WorkspaceChange.h"
 
 #include <QObject>
 #include <QString>
@@ -13,6 +14,7 @@
 
 #include <memory>
 #include <optional>
+#include <utility>
 #include <vector>
 
 namespace quorvel {
@@ -69,6 +71,20 @@ public:
     // The storage, for the operations of this folder (the windows never include its headers).
     // Fails when the database could not be opened.
     Result<Database*> storage() const;
+    // Runs one operation on the storage, opened once for it; when the database could not be
+    // opened the operation does not run and the result is that failure (with `title` when given).
+    template <typename Operation> auto withStorage(Operation&& operation) const
+    {
+        return withStorage(QString(), std::forward<Operation>(operation));
+    }
+    template <typename Operation> auto withStorage(const QString& title, Operation&& operation) const
+    {
+        using Outcome = decltype(operation(std::declval<Database&>()));
+        const Result<Database*> opened = storage();
+        if (!opened)
+            return Outcome(title.isEmpty() ? opened.failure() : Failure{opened.error(), title});
+        return operation(**opened);
+    }
     bool isReadOnly() const;
     QString readOnlyReason() const; // empty when changes can be saved
     // Stored rows the history leaves out because they are no valid draw ("ISSUE：reason"); they
@@ -92,7 +108,14 @@ public:
     void setHistoryDays(int days) { m_historyDays = days; }
     VerificationSettings verificationSettings() const;
 
-    // --- the refresh chain ---
+    // --- the refresh ---
+    // Follows a change an operation made with the refresh it calls for, always in the same order:
+    // compaction, history, formula list, proposed issue, verification with write-back. Every step
+    // runs; the first failure is the result. Verification is left out when the history or the list
+    // could not be read, so that no statistics of a snapshot the file no longer holds are written.
+    Status apply(const WorkspaceChange& change);
+
+    // --- the steps of the refresh, each on its own ---
     Status AddGongshi();           // full fill of the formula list, every formula selected
     Status AddGongshiZhonglei();   // refill keeping the selection marks
     Status AddGongshiCsZhonglei(); // refill keeping the marks, then computed values (`XianshiLei`)
@@ -107,16 +130,11 @@ public:
     // Compacts after a deletion. The deletion has been committed before, so a compaction that
     // fails does not undo it: the failure is a warning (the signal `warning`), and this succeeds.
     Status CompactDb();
-    // After draws were stored: the snapshot grows by `stored` when they all follow the newest
-    // draw, and is read again otherwise (their successors' parameters changed in storage).
-    void historyStored(const std::vector<Draw>& stored);
-    // After a change of the formulas or of the shown list: list fill, history grid, verification.
-    Status refreshFormulasAndVerify();
     // Changes another program committed (PRAGMA data_version): when the file changed since the
-    // last look, the refresh chain runs (history, the proposed issue unless it was typed over,
-    // the list keeping each formula's mark, verification) and the result is true.
+    // last look, the refresh for it runs (history, the list keeping each formula's mark, the
+    // proposed issue unless it was typed over, verification) and the result is true.
     Result<bool> noticeOutsideChanges();
-    // The refresh chain after another program's change, whether or not it was noticed yet.
+    // The refresh after another program's change, whether or not it was noticed yet.
     Status refreshAfterOutsideChange();
 
     // --- changes of the shared state ---
@@ -149,7 +167,10 @@ private:
         KeepMarks  // each formula keeps its own mark, computed value and results
     };
     Status fillFormulaList(ListFill fill);
-    Status outsideRefreshChain();
+    // After draws were stored: the snapshot grows by `stored` when they all follow the newest
+    // draw, and is read again otherwise (their successors' parameters changed in storage).
+    Status historyStored(const std::vector<Draw>& stored);
+    QString proposedIssueText() const;
 
     Settings& m_settings;
     Prompts& m_prompts;

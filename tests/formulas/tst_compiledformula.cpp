@@ -85,8 +85,6 @@ private slots:
     void termSum();
     void fastPathMatchesGeneralPathOnRealDraws();
     void nestedExpressionOverManyBlocks();
-    void fold_data();
-    void fold();
 };
 
 void TestCompiledFormula::compile_data()
@@ -328,31 +326,6 @@ void TestCompiledFormula::nestedExpressionOverManyBlocks()
         QVERIFY2(sameValue(values[i], expected), qPrintable(QStringLiteral("draw %1").arg(i)));
     }
     QVERIFY(emptyCount > 0); // the data exercises division by zero
-}
-
-void TestCompiledFormula::fold_data()
-{
-    QTest::addColumn<double>("value");
-    QTest::addColumn<int>("folded"); // -100: empty
-
-    QTest::newRow("fold of 0 is 0") << 0.0 << 0;
-    QTest::newRow("fold of 20 is 20") << 20.0 << 20;
-    QTest::newRow("fold of 21 is 1") << 21.0 << 1;
-    QTest::newRow("fold of 40 is 20") << 40.0 << 20;
-    QTest::newRow("fold of -3 is -3") << -3.0 << -3;
-    QTest::newRow("fold of -20 is -0") << -20.0 << 0;
-    QTest::newRow("fold of 2.5 rounds to 2") << 2.5 << 2;
-    QTest::newRow("fold of 3.5 rounds to 4") << 3.5 << 4;
-    QTest::newRow("fold of an empty value is empty") << kEmptyValue << -100;
-    QTest::newRow("fold of a value beyond whole numbers is empty") << 1e19 << -100;
-}
-
-void TestCompiledFormula::fold()
-{
-    QFETCH(double, value);
-    QFETCH(int, folded);
-    const std::optional<int> result = quorvel::fold(value);
-    QCOMPARE(result.value_or(-100), folded);
 }
 
 QTEST_GUILESS_MAIN(TestCompiledFormula)
