@@ -9,6 +9,7 @@
 #include "core/IssueNumber.h"
 #include "oracle/SyntheticHistory.h"
 #include "search/CandidateGenerator.h"
+#include "verification/TrendFigures.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -263,6 +264,41 @@ void printImportDay()
 }
 
 } // namespace
+
+void printTrendFigures()
+{
+    constexpr int kDraws = 100000;
+    QTemporaryDir folder;
+    const char* label = "trend: draws=100000";
+    Result<DrawTable> history = Failure{QStringLiteral("not filled")};
+    if (fillDataFolder(folder.path(), kDraws, 50000)) {
+        if (Result<std::unique_ptr<Database>> database = Database::open(folder.path()))
+            history = (*database)->history().readAll();
+    }
+    const QStringList arguments = folderArguments(folder) << QStringLiteral("--quit-after-start");
+    if (!history || !runProgram("quorvel", arguments)) {
+        std::printf("%s ms=failed\n", label);
+        return;
+    }
+    // Every scope's chart of the whole history, with the tables the window shows beside them.
+    const std::optional<double> trendMs = bestMilliseconds(
+        [&history] {
+            std::size_t cells = 0;
+            for (int position = 0; position <= kPositionCount; ++position) {
+                const TrendScope scope{position};
+                const TrendChart chart(*history, scope, TrendRange::newest(history->drawCount(), 0));
+                cells += std::size_t(chart.rowCount()) + hotCold(*history, scope).size();
+            }
+            cells += twoSidedStreaks(*history, TrendRange::newest(history->drawCount(), 0)).size();
+            return cells > 0;
+        });
+    const std::optional<double> startupMs = bestMilliseconds("quorvel", arguments);
+    if (!trendMs || !startupMs) {
+        std::printf("%s ms=failed\n", label);
+        return;
+    }
+    std::printf("%s ms=%.0f startup_ms=%.0f\n", label, *trendMs, *startupMs);
+}
 
 void printProgramFigures()
 {

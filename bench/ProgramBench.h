@@ -10,4 +10,8 @@ namespace quorvel::bench {
 // ratio of the two.
 void printProgramFigures();
 
+// The trend figures of every scope over a 100,000-draw history (what the trend window and the
+// companion's trend work out), beside the window program's start on the same data.
+void printTrendFigures();
+
 } // namespace quorvel::bench

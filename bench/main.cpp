@@ -223,7 +223,7 @@ int main(int argc, char** argv)
 {
     QCoreApplication application(argc, argv);
     // quorvel-bench [SECTION...]: only the sections named (verify, predict, search, program, xlsx,
-    // backtest, undo).
+    // backtest, undo, trend).
     const QStringList wanted = QCoreApplication::arguments().mid(1);
     const auto runs = [&wanted](const char* section) {
         return wanted.isEmpty() || wanted.contains(QLatin1String(section));
@@ -262,6 +262,8 @@ int main(int argc, char** argv)
         bench::printBacktestFigures(draws);
     if (runs("undo"))
         bench::printUndoFigures();
+    if (runs("trend"))
+        bench::printTrendFigures();
     if (verifyRatio && fraction)
         std::printf("bench: verify_ratio=%.0f search_fraction=%.2f\n", *verifyRatio, *fraction);
     return 0;

@@ -347,7 +347,7 @@ void CommandsPanel::openBacktest()
 
 void CommandsPanel::openTrend()
 {
-    m_toolWindows.window<TrendWindow>([this] { return new TrendWindow(m_workspace, window()); }).open();
+    m_toolWindows.window<TrendWindow>([this] { return new TrendWindow(m_workspace, m_prompts, window()); }).open();
 }
 
 void CommandsPanel::openLedger()

@@ -1,7 +1,9 @@
 #include "verification/TrendFigures.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
+#include <map>
 
 namespace quorvel {
 
@@ -32,39 +34,51 @@ TrendRange TrendRange::newest(int drawCount, int requested)
 }
 
 TrendChart::TrendChart(const DrawTable& table, TrendScope scope, TrendRange range)
-    : m_range(range), m_omissions(std::size_t(range.count) * kHighestNumber)
+    : m_range(range), m_omissions(std::make_unique_for_overwrite<qint32[]>(std::size_t(range.count) * kHighestNumber))
 {
-    std::array<int, kHighestNumber> omission{}; // before the first stored draw every number is at 0
-    std::array<int, kHighestNumber> run{};
-    for (int draw = 0; draw < table.drawCount(); ++draw) {
-        const quint32 mask = hitMask(table, scope, draw);
+    // Each number's newest hit so far: its omission in a draw is the distance to it (before its
+    // first hit, -1 counts from the first stored draw). A draw touches only the numbers it hits,
+    // and the row of a draw in the range is one subtraction per number.
+    std::array<qint32, kHighestNumber> lastHit;
+    lastHit.fill(-1);
+    std::array<qint32, kHighestNumber> previous{};
+    std::array<qint32, kHighestNumber> hits{};
+    std::array<qint32, kHighestNumber> run{};
+    std::array<qint32, kHighestNumber> maxRun{};
+    std::array<qint32, kHighestNumber> maxMiss{};
+    const int draws = table.drawCount();
+    for (int draw = 0; draw < draws; ++draw) {
         const bool inRange = draw >= range.first;
-        for (int n = 0; n < kHighestNumber; ++n) {
-            NumberTrend& figures = m_numbers[std::size_t(n)];
-            if ((mask >> n) & 1u) {
-                figures.previous = omission[std::size_t(n)];
-                omission[std::size_t(n)] = 0;
-                if (inRange) {
-                    ++figures.hits;
-                    figures.maxRun = std::max(figures.maxRun, ++run[std::size_t(n)]);
-                }
-            } else {
-                ++omission[std::size_t(n)];
-                run[std::size_t(n)] = 0;
-            }
+        for (quint32 mask = hitMask(table, scope, draw); mask != 0; mask &= mask - 1) {
+            const auto n = std::size_t(std::countr_zero(mask));
+            previous[n] = draw - 1 - lastHit[n];
             if (inRange) {
-                figures.maxMiss = std::max(figures.maxMiss, omission[std::size_t(n)]);
-                m_omissions[std::size_t(draw - range.first) * kHighestNumber + std::size_t(n)] = omission[std::size_t(n)];
+                ++hits[n];
+                run[n] = lastHit[n] == draw - 1 && draw > range.first ? run[n] + 1 : 1;
+                maxRun[n] = std::max(maxRun[n], run[n]);
             }
+            lastHit[n] = draw;
+        }
+        if (!inRange)
+            continue;
+        qint32* row = m_omissions.get() + std::size_t(draw - range.first) * kHighestNumber;
+        for (std::size_t n = 0; n < kHighestNumber; ++n) {
+            row[n] = draw - lastHit[n];
+            maxMiss[n] = std::max(maxMiss[n], row[n]);
         }
     }
     const double chance = scope.hitChance();
-    for (int n = 0; n < kHighestNumber; ++n) {
-        NumberTrend& figures = m_numbers[std::size_t(n)];
-        figures.current = omission[std::size_t(n)];
+    // In twentieths first, so the one division gives the nearest double to R p and h - R p.
+    const int twentieths = scope.hitTwentieths();
+    for (std::size_t n = 0; n < kHighestNumber; ++n) {
+        NumberTrend& figures = m_numbers[n];
+        figures.hits = hits[n];
+        figures.maxMiss = maxMiss[n];
+        figures.maxRun = maxRun[n];
+        if (lastHit[n] >= 0)
+            figures.previous = previous[n];
+        figures.current = draws - 1 - lastHit[n];
         figures.avgMiss = (range.count - figures.hits) / (figures.hits + 1);
-        // In twentieths first, so the one division gives the nearest double to R p and h - R p.
-        const int twentieths = scope.hitTwentieths();
         figures.expected = range.count * twentieths / 20.0;
         figures.deviation = (20 * figures.hits - range.count * twentieths) / 20.0;
         if (figures.avgMiss > 0)
@@ -144,18 +158,17 @@ bool firstSideOf(TwoSidedAttribute attribute, int number)
 }
 
 // The streak figures of one attribute, from the side it shows in every stored draw.
-TwoSidedStreak streakOf(TwoSidedStreak streak, const std::vector<bool>& sides, TrendRange range)
+TwoSidedStreak streakOf(TwoSidedStreak streak, const std::vector<quint8>& sides, TrendRange range)
 {
     const int draws = int(sides.size());
-    streak.firstSide = sides.back();
-    while (streak.streak < draws && sides[std::size_t(draws - 1 - streak.streak)] == streak.firstSide)
+    streak.firstSide = sides.back() != 0;
+    while (streak.streak < draws && (sides[std::size_t(draws - 1 - streak.streak)] != 0) == streak.firstSide)
         ++streak.streak;
     int run = 0;
     for (int draw = range.first; draw < draws; ++draw) {
         run = draw > range.first && sides[std::size_t(draw)] == sides[std::size_t(draw - 1)] ? run + 1 : 1;
         streak.longest = std::max(streak.longest, run);
     }
-    streak.chance = chanceOfRun(range.count, streak.longest);
     return streak;
 }
 
@@ -174,13 +187,16 @@ std::vector<TwoSidedStreak> twoSidedStreaks(const DrawTable& table, TrendRange r
     const int draws = table.drawCount();
     if (draws == 0)
         return result;
-    std::vector<bool> sides(std::size_t(draws), false);
+    std::vector<quint8> sides(std::size_t(draws), 0);
     for (int position = 1; position <= kPositionCount; ++position) {
         const qint32* numbers = table.numbersAt(position);
         for (const TwoSidedAttribute attribute : {TwoSidedAttribute::BigSmall, TwoSidedAttribute::OddEven,
                                                   TwoSidedAttribute::Tail, TwoSidedAttribute::DigitSum}) {
+            std::array<quint8, kHighestNumber + 1> sideOf{};
+            for (int number = 1; number <= kHighestNumber; ++number)
+                sideOf[std::size_t(number)] = firstSideOf(attribute, number);
             for (int draw = 0; draw < draws; ++draw)
-                sides[std::size_t(draw)] = firstSideOf(attribute, numbers[draw]);
+                sides[std::size_t(draw)] = sideOf[std::size_t(numbers[draw])];
             result.push_back(streakOf({position, 0, attribute}, sides, range));
         }
     }
@@ -191,6 +207,14 @@ std::vector<TwoSidedStreak> twoSidedStreaks(const DrawTable& table, TrendRange r
         for (int draw = 0; draw < draws; ++draw)
             sides[std::size_t(draw)] = dragon[draw] > tiger[draw];
         result.push_back(streakOf({first, second, TwoSidedAttribute::DragonTiger}, sides, range));
+    }
+    // The streaks of one range share a handful of longest runs: each chance is worked out once.
+    std::map<int, double> chances;
+    for (TwoSidedStreak& streak : result) {
+        const auto known = chances.try_emplace(streak.longest, 0.0);
+        if (known.second)
+            known.first->second = chanceOfRun(range.count, streak.longest);
+        streak.chance = known.first->second;
     }
     return result;
 }
@@ -206,15 +230,22 @@ double chanceOfRun(int tosses, int run)
     // rest holds one: v(k) = [k >= run] 2^-(run-1) + sum over i = 1 .. min(run-1, k-1) of
     // 2^-i v(k-i). Every term is positive, so tiny chances keep their digits; the sum slides
     // along with k.
-    std::vector<double> v(std::size_t(tosses) + 1, 0.0);
+    // Only the newest `run` values are looked back at: they are kept in a ring, v(k) at k mod run.
+    std::vector<double> v(std::size_t(run), 0.0);
     const double whole = std::ldexp(1.0, -(run - 1));
     double rest = 0; // the sum for the current k
+    double newest = 0;
+    std::size_t slot = 0; // k mod run
     for (int k = 1; k <= tosses; ++k) {
-        v[std::size_t(k)] = (k >= run ? whole : 0.0) + rest;
-        const double leaving = k >= run ? whole * v[std::size_t(k - run + 1)] : 0.0;
-        rest = 0.5 * v[std::size_t(k)] + 0.5 * (rest - leaving);
+        slot = slot + 1 == std::size_t(run) ? 0 : slot + 1;
+        const std::size_t next = slot + 1 == std::size_t(run) ? 0 : slot + 1;
+        newest = (k >= run ? whole : 0.0) + rest;
+        // v(k - run + 1) still sits in the slot v(k + 1) takes next.
+        const double leaving = k >= run ? whole * v[next] : 0.0;
+        v[slot] = newest;
+        rest = 0.5 * newest + 0.5 * (rest - leaving);
     }
-    return v[std::size_t(tosses)];
+    return newest;
 }
 
 } // namespace quorvel

@@ -5,6 +5,7 @@
 #include <QString>
 
 #include <array>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -71,7 +72,7 @@ public:
 
 private:
     TrendRange m_range;
-    std::vector<qint32> m_omissions; // rowCount() rows of 20
+    std::shared_ptr<qint32[]> m_omissions; // rowCount() rows of 20
     std::array<NumberTrend, kHighestNumber> m_numbers{};
 };
 

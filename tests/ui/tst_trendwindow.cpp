@@ -5,6 +5,8 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QDir>
+#include <QFile>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTableView>
@@ -47,6 +49,9 @@ void TestTrendWindow::opensOnTheNewestDrawsAndFollowsTheHistory()
     auto* position = trend->findChild<QComboBox*>(QStringLiteral("cboZsWz"));
     position->setCurrentIndex(2);
     QCOMPARE(trend->findChild<GridView*>(QStringLiteral("grdZsDw"))->model()->columnCount(), 21);
+
+    QTest::mouseClick(trend->findChild<QPushButton*>(QStringLiteral("cmdZsDc")), Qt::LeftButton);
+    QTRY_VERIFY(QFile::exists(QDir(session.dataFolder()).filePath(QStringLiteral("zoushi.xlsx"))));
 
     const QString newest = chart->model()->index(29, 0).data().toString();
     QVERIFY(HistoryDeletion(session.workspace()).deleteNewestDraw());

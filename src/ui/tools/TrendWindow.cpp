@@ -1,9 +1,11 @@
 #include "ui/tools/TrendWindow.h"
 
 #include "ui/GridView.h"
+#include "ui/SpreadsheetExportRunner.h"
 #include "ui/models/TrendChartModel.h"
 #include "ui/tools/TrendChartView.h"
 #include "verification/TrendTables.h"
+#include "workspace/SpreadsheetExport.h"
 #include "workspace/Workspace.h"
 
 #include <QCheckBox>
@@ -11,6 +13,7 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QPushButton>
 #include <QScrollBar>
 #include <QSortFilterProxyModel>
 #include <QStandardItemModel>
@@ -53,7 +56,7 @@ void showTable(QStandardItemModel& model, const TrendTable& table)
 
 } // namespace
 
-TrendWindow::TrendWindow(Workspace& workspace, QWidget* parent)
+TrendWindow::TrendWindow(Workspace& workspace, Prompts& prompts, QWidget* parent)
     : QWidget(parent, Qt::Window), m_workspace(workspace)
 {
     setObjectName(QStringLiteral("frmZoushi"));
@@ -72,7 +75,13 @@ TrendWindow::TrendWindow(Workspace& workspace, QWidget* parent)
     top->addWidget(rangeLabel);
     top->addWidget(m_range);
     top->addStretch(1);
+    auto* exportButton = new QPushButton(QStringLiteral("导出Excel(&E)"), this);
+    exportButton->setObjectName(QStringLiteral("cmdZsDc"));
+    exportButton->setAutoDefault(false);
+    top->addWidget(exportButton);
     layout->addLayout(top);
+    m_exportRunner = new SpreadsheetExportRunner(m_workspace, prompts, this);
+    connect(exportButton, &QPushButton::clicked, this, &TrendWindow::exportShownTab);
 
     m_tabs = new QTabWidget(this);
     m_tabs->setObjectName(QStringLiteral("tabZoushi"));
@@ -89,6 +98,7 @@ TrendWindow::TrendWindow(Workspace& workspace, QWidget* parent)
     basicRow->addWidget(m_showOmission);
     basicRow->addWidget(m_layers);
     basicRow->addStretch(1);
+    // The tabs stand in the order of TrendTables::TrendTab.
     m_tabs->addTab(createChartTab(m_basic, QStringLiteral("grdZsJb"), basicOptions), QStringLiteral("基本走势"));
 
     auto* positionOptions = new QWidget(this);
@@ -198,6 +208,19 @@ QWidget* TrendWindow::createTableTab(QStandardItemModel*& model, QTableView*& vi
     view->setEditTriggers(QAbstractItemView::NoEditTriggers);
     layout->addWidget(view, 1);
     return page;
+}
+
+void TrendWindow::exportShownTab()
+{
+    if (m_exportRunner->isRunning())
+        return;
+    using TrendTables::TrendTab;
+    const auto tab = TrendTab(m_tabs->currentIndex());
+    const QComboBox* scope = tab == TrendTab::Position   ? m_position
+                             : tab == TrendTab::Omission ? m_omissionScope
+                             : tab == TrendTab::HotCold  ? m_hotColdScope
+                                                         : nullptr;
+    m_exportRunner->start(SpreadsheetExport(m_workspace).trend(tab, scope ? scopeOf(*scope) : TrendScope{}, range()));
 }
 
 int TrendWindow::range() const

@@ -13,6 +13,8 @@ class QTableView;
 namespace quorvel {
 
 class GridView;
+class Prompts;
+class SpreadsheetExportRunner;
 class TrendChartModel;
 class TrendChartView;
 class TrendFooterModel;
@@ -21,12 +23,13 @@ class Workspace;
 // The trend window `frmZoushi` "号码走势": the chart of every position (基本走势) and of one
 // position (定位走势) with omissions, balls and footer figures, the omission table (遗漏统计), hot
 // and cold numbers (冷热分析) and the two-sided streaks (两面长龙), each over the range chosen,
-// beside what chance alone gives. It follows the history while it is open.
+// beside what chance alone gives. It follows the history while it is open; "导出Excel" writes the
+// tab on show to zoushi.xlsx.
 class TrendWindow : public QWidget
 {
     Q_OBJECT
 public:
-    explicit TrendWindow(Workspace& workspace, QWidget* parent = nullptr);
+    TrendWindow(Workspace& workspace, Prompts& prompts, QWidget* parent = nullptr);
 
     void open();
     // Works every tab out again from the history in force.
@@ -34,6 +37,8 @@ public:
 
     // The range chosen: the newest 30, 50, 100 or 200 draws, or 0 for all.
     int range() const;
+    // Writes the tab on show with its choices to zoushi.xlsx and opens it.
+    void exportShownTab();
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -55,6 +60,7 @@ private:
     void refreshTables();
 
     Workspace& m_workspace;
+    SpreadsheetExportRunner* m_exportRunner = nullptr;
     bool m_stale = true;
     QComboBox* m_range = nullptr;
     QTabWidget* m_tabs = nullptr;
