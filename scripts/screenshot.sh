@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Makes docs/screenshot.png, docs/ranking.png, docs/steps.png, docs/chance.png, docs/backtest.png and
-# docs/screenshot-search.png: stores the real Guangdong draws of the test data and a dozen formulas
+# Makes docs/screenshot.png, docs/ranking.png, docs/steps.png, docs/chance.png, docs/backtest.png,
+# docs/trend.png, docs/trend-omission.png and docs/screenshot-search.png: stores the real Guangdong draws of the test data and a dozen formulas
 # in a temporary data folder with quorvel-cli, then photographs with quorvel-screenshot the main
 # window at 1366x768, the ranking, calculation steps and backtest windows, and the search window
 # during a search, on a virtual display. Builds nothing: run scripts/build.sh first (BUILD_DIR picks
@@ -71,6 +71,9 @@ photograph "$settings" steps frmGsbz
 printf '[IniSetting]\nGsZl=0\nSjGl=True\n' > "$work/chance.ini"
 photograph "$work/chance.ini" chance
 photograph "$settings" backtest frmLsHc
+# The trend chart of the newest 100 draws and the omission table beside it.
+photograph "$settings" trend frmZoushi
+photograph "$settings" trend-omission frmZoushi-omission
 
 # The search window a moment into a search of the keep formulas of position 1, with a fixed seed.
 # Longer miss runs than the defaults keep the found list from filling up on this short history.

@@ -6,7 +6,9 @@
 //
 // NAME: frmErrarrLei (the ranking after computing the kill formulas), frmGsbz (the calculation
 // steps of the first formula), frmLsHc (the backtest of the newest draws, once it has run) or
-// frmGSGL (the search window a moment into a search with a fixed seed); the main window without.
+// frmGSGL (the search window a moment into a search with a fixed seed), frmZoushi (the trend
+// chart of the newest 100 draws) or frmZoushi-omission (its omission table); the main window
+// without.
 
 #include "ui/Application.h"
 #include "ui/GridView.h"
@@ -18,6 +20,7 @@
 #include <QAction>
 #include <QCommandLineParser>
 #include <QLineEdit>
+#include <QTabWidget>
 #include <QTimer>
 
 #include <cstdio>
@@ -51,6 +54,10 @@ public:
             return openBacktest();
         if (m_toolName == QLatin1String("frmGSGL"))
             return openSearch();
+        if (m_toolName == QLatin1String("frmZoushi"))
+            return openTrend(0);
+        if (m_toolName == QLatin1String("frmZoushi-omission"))
+            return openTrend(2);
         fail(QStringLiteral("no picture of a window named %1").arg(m_toolName));
     }
 
@@ -122,6 +129,21 @@ private:
         grabLater(search, kSearchMs);
     }
 
+    // The trend window on one of its tabs, opened through its button.
+    void openTrend(int tab)
+    {
+        auto* open = child<QAbstractButton>(m_program.window(), "cmdZoushi");
+        if (!open)
+            return;
+        open->click();
+        QWidget* trend = shownToolWindow();
+        auto* tabs = trend ? child<QTabWidget>(*trend, "tabZoushi") : nullptr;
+        if (!tabs)
+            return;
+        tabs->setCurrentIndex(tab);
+        grabLater(trend, kPaintDelayMs);
+    }
+
     template<class Widget>
     Widget* child(QObject& parent, const char* name)
     {
@@ -136,11 +158,13 @@ private:
         return found;
     }
 
+    // The tool window asked for (a picture of another tab names it before a '-'), once shown.
     QWidget* shownToolWindow()
     {
-        QWidget* tool = child<QWidget>(m_program.window(), qPrintable(m_toolName));
+        const QString name = m_toolName.section(QLatin1Char('-'), 0, 0);
+        QWidget* tool = child<QWidget>(m_program.window(), qPrintable(name));
         if (tool && !(tool->isWindow() && tool->isVisible())) {
-            fail(QStringLiteral("%1 did not open as a window").arg(m_toolName));
+            fail(QStringLiteral("%1 did not open as a window").arg(name));
             return nullptr;
         }
         return tool;
@@ -183,7 +207,7 @@ int main(int argc, char* argv[])
                                                 QStringLiteral("The settings ini file."), QStringLiteral("file"));
     const QCommandLineOption windowOption(
         QStringLiteral("window"),
-        QStringLiteral("Photograph the tool window <name> (frmErrarrLei, frmGsbz, frmLsHc, frmGSGL) instead."),
+        QStringLiteral("Photograph the tool window <name> (frmErrarrLei, frmGsbz, frmLsHc, frmGSGL, frmZoushi, frmZoushi-omission) instead."),
         QStringLiteral("name"));
     parser.addOptions({dataDirOption, settingsFileOption, windowOption});
     parser.addPositionalArgument(QStringLiteral("picture"), QStringLiteral("The PNG file to write."));
