@@ -26,7 +26,8 @@ QString keyCaption(SortKey key)
 
 } // namespace
 
-BacktestSession::BacktestSession(Workspace& workspace, QObject* parent) : QObject(parent), m_workspace(workspace)
+BacktestSession::BacktestSession(Workspace& workspace, QObject* parent)
+    : QObject(parent), m_workspace(workspace)
 {
     connect(&m_job, &JobSignals::finished, this, &BacktestSession::ended);
 }
@@ -78,16 +79,11 @@ Result<Job<BacktestResult>::Work> BacktestSession::work(const Request& request) 
         params.periods = verification.periods;
         params.excludeCurrentPeriod = verification.excludeCurrentPeriod;
         params.targets = request.targets;
-        for (int q = 1; q <= params.shownPosition; ++q) {
-            const Result<std::vector<FormulaRecord>> records = database.formulas().read(q, params.kill);
-            if (!records)
-                return records.failure();
-            std::vector<PredictionFormula>& table = params.tables[std::size_t(q - 1)];
-            table.reserve(records->size());
-            for (const FormulaRecord& record : *records)
-                table.push_back(
-                    {record.idx.value_or(0), record.code, record.kill, std::nullopt, record.displayText});
-        }
+        Result<PredictionRun::Tables> tables =
+            PredictionRun::readTables(database, params.shownPosition, params.kill, /*withStatistics=*/false);
+        if (!tables)
+            return tables.failure();
+        params.tables = std::move(*tables);
         return Job<BacktestResult>::Work(
             [history = m_workspace.history(), params = std::move(params)](QPromise<BacktestResult>& promise) {
                 Backtest::run(promise, history, params);

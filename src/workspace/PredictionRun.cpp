@@ -21,6 +21,23 @@ PredictionMethod PredictionRun::chosenMethod(const Settings& settings)
                                               : PredictionMethod::BestFormulas;
 }
 
+Result<PredictionRun::Tables> PredictionRun::readTables(Database& database, int shownPosition, bool kill,
+                                                        bool withStatistics)
+{
+    Tables tables;
+    for (int q = 1; q <= shownPosition; ++q) {
+        const Result<std::vector<FormulaRecord>> records = database.formulas().read(q, kill);
+        if (!records)
+            return records.failure();
+        std::vector<PredictionFormula>& table = tables[std::size_t(q - 1)];
+        table.reserve(records->size());
+        for (const FormulaRecord& record : *records)
+            table.push_back({record.idx.value_or(0), record.code, record.kill,
+                             withStatistics ? record.statistics : std::nullopt, record.displayText});
+    }
+    return tables;
+}
+
 Result<PredictionOutcome> PredictionRun::run(PredictionMethod method)
 {
     return run(method, ListSelection{m_workspace.formulaList().selectionMarks(), true});
@@ -41,16 +58,11 @@ Result<PredictionOutcome> PredictionRun::run(PredictionMethod method, const List
             params.quota = settings->quota;
             params.keys = settings->keys;
         }
-        for (int q = 1; q <= params.shownPosition; ++q) {
-            const Result<std::vector<FormulaRecord>> records = database.formulas().read(q, params.kill);
-            if (!records)
-                return records.failure();
-            std::vector<PredictionFormula>& table = params.tables[std::size_t(q - 1)];
-            table.reserve(records->size());
-            for (const FormulaRecord& record : *records)
-                table.push_back({record.idx.value_or(0), record.code, record.kill, record.statistics,
-                                 record.displayText});
-        }
+        Result<Tables> tables =
+            readTables(database, params.shownPosition, params.kill, /*withStatistics=*/true);
+        if (!tables)
+            return tables.failure();
+        params.tables = std::move(*tables);
 
         const std::shared_ptr<const DrawTable> history = m_workspace.history();
         m_state.store(Prediction(*history).run(params), method, params.shownPosition);

@@ -5,6 +5,7 @@
 
 namespace quorvel {
 
+class Database;
 class PredictionState;
 class Settings;
 class Workspace;
@@ -33,6 +34,10 @@ public:
 
     // The method chosen with `Option6` (settings key "JSFF").
     static PredictionMethod chosenMethod(const Settings& settings);
+    // The formulas of one kind at positions 1..shownPosition as a prediction reads them, in list
+    // order; with `withStatistics` their stored run statistics (the backtest verifies anew).
+    using Tables = std::array<std::vector<PredictionFormula>, kPositionCount>;
+    static Result<Tables> readTables(Database& database, int shownPosition, bool kill, bool withStatistics);
 
     // The formulas count through the list's selection marks, one set of list numbers shared by
     // every table; list numbers beyond the shown list count as selected.
