@@ -158,8 +158,10 @@ std::vector<OptionSpec> optionsOf(const CliCommand& command)
     // An option whose help differs between forms names the forms each help is for.
     std::vector<OptionSpec> options;
     for (const auto& [option, forms] : found) {
+        // A copy for the lambda: clang 14 cannot capture a structured binding.
+        const QString& name = option.name;
         const auto named = std::count_if(found.begin(), found.end(),
-                                         [&](const auto& entry) { return entry.first.name == option.name; });
+                                         [&](const auto& entry) { return entry.first.name == name; });
         options.push_back(option);
         if (named > 1)
             options.back().help = forms.join(QStringLiteral(", ")) + QStringLiteral(": ") + option.help;
