@@ -22,11 +22,6 @@ quint32 hitMask(const DrawTable& table, TrendScope scope, int draw)
 
 } // namespace
 
-bool TrendScope::isHit(const DrawTable& table, int draw, int number) const
-{
-    return (hitMask(table, *this, draw) >> (number - 1)) & 1u;
-}
-
 TrendRange TrendRange::newest(int drawCount, int requested)
 {
     const int count = requested <= 0 || requested > drawCount ? drawCount : requested;

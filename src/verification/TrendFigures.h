@@ -22,8 +22,6 @@ struct TrendScope
     // The chance of a hit as a whole number of twentieths.
     int hitTwentieths() const { return isEveryPosition() ? kPositionCount : 1; }
     double hitChance() const { return hitTwentieths() / 20.0; }
-    // Whether `number` is hit in the draw `draw` of `table`.
-    bool isHit(const DrawTable& table, int draw, int number) const;
 };
 
 // The newest draws a view covers: draws [first, first + count) of the history, oldest first.

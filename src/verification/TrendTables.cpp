@@ -1,5 +1,6 @@
 #include "verification/TrendTables.h"
 
+#include "core/TermTable.h"
 #include "verification/ChanceBaseline.h"
 
 namespace quorvel {
@@ -41,12 +42,6 @@ QString attributeName(TwoSidedAttribute attribute)
 }
 
 } // namespace
-
-QString positionName(int position)
-{
-    static const char16_t* const names[] = {u"第一", u"第二", u"第三", u"第四", u"第五", u"第六", u"第七", u"第八"};
-    return QString::fromUtf16(names[position - 1]);
-}
 
 QString temperatureText(Temperature temperature)
 {

@@ -44,8 +44,6 @@ TrendTable twoSided(const std::vector<TwoSidedStreak>& streaks);
 
 // 热, 温 or 冷.
 QString temperatureText(Temperature temperature);
-// 第一 .. 第八.
-QString positionName(int position);
 
 // The chart's columns: "期号", "01" .. "20", then on the chart of every position the shape
 // columns "和值", "跨度", "奇偶比", "大小比", "重号".

@@ -32,7 +32,6 @@ public:
     void setOmissionsShown(bool shown);
 
     const TrendChart& chart() const { return *m_chart; }
-    TrendScope scope() const { return m_scope; }
     // The column of a number 1..20.
     static int numberColumn(int number) { return number; }
 

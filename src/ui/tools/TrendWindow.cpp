@@ -1,5 +1,6 @@
 #include "ui/tools/TrendWindow.h"
 
+#include "core/TermTable.h"
 #include "ui/GridView.h"
 #include "ui/SpreadsheetExportRunner.h"
 #include "ui/models/TrendChartModel.h"
@@ -150,7 +151,7 @@ QComboBox* TrendWindow::createScopeChooser(const QString& name, bool everyPositi
     if (everyPosition)
         chooser->addItem(QStringLiteral("全部"), 0);
     for (int position = 1; position <= kPositionCount; ++position)
-        chooser->addItem(TrendTables::positionName(position), position);
+        chooser->addItem(positionName(position), position);
     return chooser;
 }
 
