@@ -29,7 +29,8 @@ TrendRange TrendRange::newest(int drawCount, int requested)
 }
 
 TrendChart::TrendChart(const DrawTable& table, TrendScope scope, TrendRange range)
-    : m_range(range), m_omissions(std::make_unique_for_overwrite<qint32[]>(std::size_t(range.count) * kHighestNumber))
+    : m_range(range),
+      m_omissions(std::make_unique_for_overwrite<qint32[]>(std::size_t(range.count) * kHighestNumber))
 {
     // Each number's newest hit so far: its omission in a draw is the distance to it (before its
     // first hit, -1 counts from the first stored draw). A draw touches only the numbers it hits,

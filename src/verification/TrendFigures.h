@@ -38,11 +38,11 @@ struct TrendRange
 // What one number did over a range, and what chance alone gives beside it.
 struct NumberTrend
 {
-    int hits = 0;     // hits in the range
-    int maxMiss = 0;  // the longest omission reached inside the range
-    int avgMiss = 0;  // (range - hits) / (hits + 1), rounded down
-    int maxRun = 0;   // the longest run of consecutive hits inside the range
-    int current = 0;  // the omission after the newest draw
+    int hits = 0;    // hits in the range
+    int maxMiss = 0; // the longest omission reached inside the range
+    int avgMiss = 0; // (range - hits) / (hits + 1), rounded down
+    int maxRun = 0;  // the longest run of consecutive hits inside the range
+    int current = 0; // the omission after the newest draw
     // The miss run before the newest hit of the whole history; empty when the number never came.
     std::optional<int> previous;
     double expected = 0;  // range x the chance of a hit
@@ -64,7 +64,10 @@ public:
     TrendRange range() const { return m_range; }
     int rowCount() const { return m_range.count; }
     // Omission of `number` (1..20) in row `row` (0 = the oldest draw of the range).
-    int omission(int row, int number) const { return m_omissions[std::size_t(row) * kHighestNumber + number - 1]; }
+    int omission(int row, int number) const
+    {
+        return m_omissions[std::size_t(row) * kHighestNumber + number - 1];
+    }
     bool isHit(int row, int number) const { return omission(row, number) == 0; }
     const NumberTrend& number(int number) const { return m_numbers[std::size_t(number - 1)]; }
 
@@ -75,7 +78,12 @@ private:
 };
 
 // How a number stands in the newest draws against what chance gives there.
-enum class Temperature { Hot, Warm, Cold };
+enum class Temperature
+{
+    Hot,
+    Warm,
+    Cold
+};
 
 struct HotCold
 {
@@ -107,7 +115,14 @@ struct DrawShape
 DrawShape drawShape(const DrawTable& table, int draw);
 
 // The two-sided attributes of a number drawn at one position, and of the pairs of positions.
-enum class TwoSidedAttribute { BigSmall, OddEven, Tail, DigitSum, DragonTiger };
+enum class TwoSidedAttribute
+{
+    BigSmall,
+    OddEven,
+    Tail,
+    DigitSum,
+    DragonTiger
+};
 
 // The streaks of one attribute: each is a fair coin by the rules of the draw.
 struct TwoSidedStreak
@@ -115,10 +130,10 @@ struct TwoSidedStreak
     int position = 0;       // 1..8; for the dragon-tiger pairs the first position of the pair
     int pairedPosition = 0; // the pair's second position (9 - position); 0 for the other attributes
     TwoSidedAttribute attribute = TwoSidedAttribute::BigSmall;
-    bool firstSide = true;  // the newest draw's side: 大, 单, 尾大, 合单 or 龙
-    int streak = 0;         // newest draws in a row on that side, over the whole history
-    int longest = 0;        // the longest run of one side inside the range
-    double chance = 1;      // the chance of a run at least `longest` long in the range by luck
+    bool firstSide = true; // the newest draw's side: 大, 单, 尾大, 合单 or 龙
+    int streak = 0;        // newest draws in a row on that side, over the whole history
+    int longest = 0;       // the longest run of one side inside the range
+    double chance = 1;     // the chance of a run at least `longest` long in the range by luck
 
     QString sideText() const;
 };

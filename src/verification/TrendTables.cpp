@@ -74,7 +74,8 @@ TrendTable omission(const TrendChart& chart)
             figures.previous ? wholeCell(*figures.previous) : cell(QStringLiteral("-"), -1),
             wholeCell(figures.maxMiss),
             wholeCell(figures.avgMiss),
-            figures.ratio ? cell(QString::number(*figures.ratio, 'f', 2), *figures.ratio) : cell(QStringLiteral("-"), -1),
+            figures.ratio ? cell(QString::number(*figures.ratio, 'f', 2), *figures.ratio)
+                          : cell(QStringLiteral("-"), -1),
             cell(ChanceBaseline::percentText(figures.chance), figures.chance),
         });
     }
@@ -91,8 +92,8 @@ TrendTable hotCold(const std::array<HotCold, kHighestNumber>& figures)
         std::optional<quint32> fill;
         if (counts.temperature != Temperature::Warm)
             fill = counts.temperature == Temperature::Hot ? kTrendHotFill : kTrendColdFill;
-        table.rows.push_back({cell(twoDigits(number), number), wholeCell(counts.newest10), wholeCell(counts.newest20),
-                              wholeCell(counts.newest50),
+        table.rows.push_back({cell(twoDigits(number), number), wholeCell(counts.newest10),
+                              wholeCell(counts.newest20), wholeCell(counts.newest50),
                               cell(temperatureText(counts.temperature), int(counts.temperature), fill)});
     }
     return table;
@@ -100,8 +101,8 @@ TrendTable hotCold(const std::array<HotCold, kHighestNumber>& figures)
 
 TrendTable twoSided(const std::vector<TwoSidedStreak>& streaks)
 {
-    TrendTable table{{QStringLiteral("位置"), QStringLiteral("属性"), QStringLiteral("最新"), QStringLiteral("连出"),
-                      QStringLiteral("最长连出"), QStringLiteral("随机概率")},
+    TrendTable table{{QStringLiteral("位置"), QStringLiteral("属性"), QStringLiteral("最新"),
+                      QStringLiteral("连出"), QStringLiteral("最长连出"), QStringLiteral("随机概率")},
                      {}};
     for (const TwoSidedStreak& streak : streaks) {
         const QString where = streak.pairedPosition == 0
@@ -109,7 +110,8 @@ TrendTable twoSided(const std::vector<TwoSidedStreak>& streaks)
                                   : QStringLiteral("%1-%2").arg(streak.position).arg(streak.pairedPosition);
         std::vector<TrendCell> row{cell(where, double(table.rows.size())),
                                    cell(attributeName(streak.attribute), int(streak.attribute)),
-                                   cell(streak.sideText(), streak.firstSide), wholeCell(streak.streak),
+                                   cell(streak.sideText(), streak.firstSide),
+                                   wholeCell(streak.streak),
                                    wholeCell(streak.longest),
                                    cell(ChanceBaseline::percentText(streak.chance), streak.chance)};
         if (streak.streak >= 5) {
@@ -171,7 +173,8 @@ QString footerText(const NumberTrend& figures, int row)
 {
     const int values[kFooterRowCount - 1] = {figures.hits, figures.avgMiss, figures.maxMiss, figures.maxRun,
                                              figures.current};
-    return row < kFooterRowCount - 1 ? QString::number(values[row]) : ChanceBaseline::percentText(figures.chance);
+    return row < kFooterRowCount - 1 ? QString::number(values[row])
+                                     : ChanceBaseline::percentText(figures.chance);
 }
 
 SheetGrid sheet(const TrendTable& table)

@@ -66,7 +66,14 @@ SheetGrid sheet(const TrendTable& table);
 SheetGrid chartSheet(const DrawTable& history, TrendScope scope, int range);
 
 // The tabs of the trend window, in their order.
-enum class TrendTab { Chart, Position, Omission, HotCold, TwoSides };
+enum class TrendTab
+{
+    Chart,
+    Position,
+    Omission,
+    HotCold,
+    TwoSides
+};
 
 // The sheet of one tab as the window shows it with these choices: the scope counts for the
 // chart of one position (its position), the omission table and the hot and cold numbers; the

@@ -150,7 +150,8 @@ void TestTrendFigures::runChanceMatchesEnumeration()
             }
         }
         for (int run = 0; run <= tosses + 1; ++run) {
-            const double counted = double(std::count_if(longest.begin(), longest.end(), [&](int l) { return l >= run; }));
+            const double counted =
+                double(std::count_if(longest.begin(), longest.end(), [&](int l) { return l >= run; }));
             QVERIFY2(qFuzzyCompare(1.0 + chanceOfRun(tosses, run), 1.0 + counted / double(longest.size())),
                      qPrintable(QStringLiteral("%1 tosses, run %2").arg(tosses).arg(run)));
         }

@@ -32,29 +32,35 @@ Option<TrendOptions> TrendCommand::scopeOption()
 
 Option<TrendOptions> TrendCommand::rangeOption()
 {
-    return OptionKinds::value(
-        OptionSpec{QStringLiteral("--range"), QStringLiteral("R|all"),
-                   QStringLiteral("the newest R draws, or all of them (default: 100)")},
-        &TrendOptions::range, [](const QStringList& words) -> Result<int> {
-            if (words.first() == QLatin1String("all"))
-                return 0;
-            const Result<qint64> range = OptionValue::wholeNumber(
-                words.first(), 1, std::numeric_limits<int>::max(), QStringLiteral("--range takes all or a whole number 1 or more"));
-            if (!range)
-                return range.failure();
-            return int(*range);
-        });
+    return OptionKinds::value(OptionSpec{QStringLiteral("--range"), QStringLiteral("R|all"),
+                                         QStringLiteral("the newest R draws, or all of them (default: 100)")},
+                              &TrendOptions::range, [](const QStringList& words) -> Result<int> {
+                                  if (words.first() == QLatin1String("all"))
+                                      return 0;
+                                  const Result<qint64> range = OptionValue::wholeNumber(
+                                      words.first(), 1, std::numeric_limits<int>::max(),
+                                      QStringLiteral("--range takes all or a whole number 1 or more"));
+                                  if (!range)
+                                      return range.failure();
+                                  return int(*range);
+                              });
 }
 
 namespace {
 
-enum class View { Chart, Omission, HotCold, TwoSides };
+enum class View
+{
+    Chart,
+    Omission,
+    HotCold,
+    TwoSides
+};
 
 const CommandForm<TrendOptions>& formOf(View view)
 {
-    static const CommandForm<TrendOptions> chart =
-        CommandForm<TrendOptions>(QStringLiteral("trend chart"))
-        << TrendCommand::scopeOption() << TrendCommand::rangeOption();
+    static const CommandForm<TrendOptions> chart = CommandForm<TrendOptions>(QStringLiteral("trend chart"))
+                                                   << TrendCommand::scopeOption()
+                                                   << TrendCommand::rangeOption();
     static const CommandForm<TrendOptions> omission =
         CommandForm<TrendOptions>(QStringLiteral("trend omission"))
         << TrendCommand::scopeOption() << TrendCommand::rangeOption();
@@ -100,11 +106,12 @@ void printChart(const CliContext& context, const DrawTable& history, TrendScope 
         }
         context.print(line);
     }
-    const std::pair<QString, int NumberTrend::*> footers[] = {{QStringLiteral("HITS"), &NumberTrend::hits},
-                                                               {QStringLiteral("AVGMISS"), &NumberTrend::avgMiss},
-                                                               {QStringLiteral("MAXMISS"), &NumberTrend::maxMiss},
-                                                               {QStringLiteral("MAXRUN"), &NumberTrend::maxRun},
-                                                               {QStringLiteral("CURRENT"), &NumberTrend::current}};
+    const std::pair<QString, int NumberTrend::*> footers[] = {
+        {QStringLiteral("HITS"), &NumberTrend::hits},
+        {QStringLiteral("AVGMISS"), &NumberTrend::avgMiss},
+        {QStringLiteral("MAXMISS"), &NumberTrend::maxMiss},
+        {QStringLiteral("MAXRUN"), &NumberTrend::maxRun},
+        {QStringLiteral("CURRENT"), &NumberTrend::current}};
     for (const auto& [name, figure] : footers) {
         TabLine line;
         line << name;
@@ -122,8 +129,9 @@ void printOmission(const CliContext& context, const DrawTable& history, TrendSco
         TabLine line;
         line << number << figures.hits << QString::asprintf("%.1f", figures.expected)
              << QString::asprintf("%+.1f", figures.deviation) << figures.current
-             << (figures.previous ? QString::number(*figures.previous) : QStringLiteral("-")) << figures.maxMiss
-             << figures.avgMiss << (figures.ratio ? QString::asprintf("%.2f", *figures.ratio) : QStringLiteral("-"))
+             << (figures.previous ? QString::number(*figures.previous) : QStringLiteral("-"))
+             << figures.maxMiss << figures.avgMiss
+             << (figures.ratio ? QString::asprintf("%.2f", *figures.ratio) : QStringLiteral("-"))
              << ChanceBaseline::probabilityText(figures.chance);
         context.print(line);
     }
@@ -134,9 +142,11 @@ void printHotCold(const CliContext& context, const DrawTable& history, TrendScop
     const auto figures = hotCold(history, scope);
     for (int number = 1; number <= kHighestNumber; ++number) {
         const HotCold& counts = figures[std::size_t(number - 1)];
-        static const QString classes[] = {QStringLiteral("hot"), QStringLiteral("warm"), QStringLiteral("cold")};
+        static const QString classes[] = {QStringLiteral("hot"), QStringLiteral("warm"),
+                                          QStringLiteral("cold")};
         TabLine line;
-        line << number << counts.newest10 << counts.newest20 << counts.newest50 << classes[int(counts.temperature)];
+        line << number << counts.newest10 << counts.newest20 << counts.newest50
+             << classes[int(counts.temperature)];
         context.print(line);
     }
 }
@@ -146,7 +156,8 @@ void printTwoSides(const CliContext& context, const DrawTable& history, int rang
     static const QString attributes[] = {QStringLiteral("bigsmall"), QStringLiteral("oddeven"),
                                          QStringLiteral("tail"), QStringLiteral("digitsum"),
                                          QStringLiteral("dragontiger")};
-    for (const TwoSidedStreak& streak : twoSidedStreaks(history, TrendRange::newest(history.drawCount(), range))) {
+    for (const TwoSidedStreak& streak :
+         twoSidedStreaks(history, TrendRange::newest(history.drawCount(), range))) {
         TabLine line;
         if (streak.pairedPosition == 0)
             line << streak.position;

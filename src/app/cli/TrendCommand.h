@@ -14,8 +14,8 @@ struct TrendOptions
 {
     static constexpr int kDefaultRange = 100;
 
-    int scope = 0;              // 0: every position
-    int range = kDefaultRange;  // 0: every draw
+    int scope = 0;             // 0: every position
+    int range = kDefaultRange; // 0: every draw
     TrendTables::TrendTab tab = TrendTables::TrendTab::Chart;
 };
 

@@ -18,7 +18,8 @@ class TrendChartModel : public QAbstractTableModel
     Q_OBJECT
 
 public:
-    enum Role {
+    enum Role
+    {
         HitRole = Qt::UserRole + 1, // bool: the number is hit in this draw
         LayerRole,                  // bool: the cell lies below its number's newest hit
     };

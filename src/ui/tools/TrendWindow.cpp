@@ -100,7 +100,8 @@ TrendWindow::TrendWindow(Workspace& workspace, Prompts& prompts, QWidget* parent
     basicRow->addWidget(m_layers);
     basicRow->addStretch(1);
     // The tabs stand in the order of TrendTables::TrendTab.
-    m_tabs->addTab(createChartTab(m_basic, QStringLiteral("grdZsJb"), basicOptions), QStringLiteral("基本走势"));
+    m_tabs->addTab(createChartTab(m_basic, QStringLiteral("grdZsJb"), basicOptions),
+                   QStringLiteral("基本走势"));
 
     auto* positionOptions = new QWidget(this);
     auto* positionRow = new QHBoxLayout(positionOptions);
@@ -112,7 +113,8 @@ TrendWindow::TrendWindow(Workspace& workspace, Prompts& prompts, QWidget* parent
     positionRow->addWidget(m_position);
     positionRow->addWidget(m_line);
     positionRow->addStretch(1);
-    m_tabs->addTab(createChartTab(m_positional, QStringLiteral("grdZsDw"), positionOptions), QStringLiteral("定位走势"));
+    m_tabs->addTab(createChartTab(m_positional, QStringLiteral("grdZsDw"), positionOptions),
+                   QStringLiteral("定位走势"));
 
     m_omissionScope = createScopeChooser(QStringLiteral("cboZsYlFw"), true);
     m_tabs->addTab(createTableTab(m_omission, m_omissionView, QStringLiteral("grdZsYl"), m_omissionScope),
@@ -134,7 +136,8 @@ TrendWindow::TrendWindow(Workspace& workspace, Prompts& prompts, QWidget* parent
         connect(box, &QCheckBox::toggled, this, toggled);
     toggled(true);
     connect(m_range, &QComboBox::currentIndexChanged, this, &TrendWindow::refresh);
-    connect(m_position, &QComboBox::currentIndexChanged, this, [this] { refreshChart(m_positional, scopeOf(*m_position)); });
+    connect(m_position, &QComboBox::currentIndexChanged, this,
+            [this] { refreshChart(m_positional, scopeOf(*m_position)); });
     connect(m_omissionScope, &QComboBox::currentIndexChanged, this, &TrendWindow::refreshTables);
     connect(m_hotColdScope, &QComboBox::currentIndexChanged, this, &TrendWindow::refreshTables);
     connect(&m_workspace, &Workspace::historyChanged, this, [this] {
@@ -179,7 +182,8 @@ QWidget* TrendWindow::createChartTab(ChartTab& tab, const QString& name, QWidget
     tab.footer->setColumnWidth(TrendChartModel::kIssueColumn, 80);
     tab.footer->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     tab.footer->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    tab.footer->setFixedHeight(tab.footer->verticalHeader()->defaultSectionSize() * 6 + 2 * tab.footer->frameWidth());
+    tab.footer->setFixedHeight(tab.footer->verticalHeader()->defaultSectionSize() * 6 +
+                               2 * tab.footer->frameWidth());
     tab.footer->freezeFirstColumn();
     layout->addWidget(tab.footer);
     // The footer scrolls sideways with the chart above it, column under column.
@@ -221,7 +225,8 @@ void TrendWindow::exportShownTab()
                              : tab == TrendTab::Omission ? m_omissionScope
                              : tab == TrendTab::HotCold  ? m_hotColdScope
                                                          : nullptr;
-    m_exportRunner->start(SpreadsheetExport(m_workspace).trend(tab, scope ? scopeOf(*scope) : TrendScope{}, range()));
+    m_exportRunner->start(
+        SpreadsheetExport(m_workspace).trend(tab, scope ? scopeOf(*scope) : TrendScope{}, range()));
 }
 
 int TrendWindow::range() const

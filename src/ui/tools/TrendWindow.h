@@ -54,7 +54,8 @@ private:
     };
 
     QWidget* createChartTab(ChartTab& tab, const QString& name, QWidget* options);
-    QWidget* createTableTab(QStandardItemModel*& model, QTableView*& view, const QString& name, QComboBox* scope);
+    QWidget* createTableTab(QStandardItemModel*& model, QTableView*& view, const QString& name,
+                            QComboBox* scope);
     QComboBox* createScopeChooser(const QString& name, bool everyPosition);
     void refreshChart(ChartTab& tab, TrendScope scope);
     void refreshTables();
