@@ -5,6 +5,7 @@
 #include "core/DrawTable.h"
 #include "search/AcceptanceBounds.h"
 #include "search/CandidateScorer.h"
+#include "search/RemainderColumns.h"
 
 #include <array>
 #include <optional>
@@ -21,10 +22,10 @@ namespace quorvel {
 // the first hit run longer than admitted. Accepted candidates come out with their full statistics,
 // which the scan has by then seen.
 //
-// Works on a copy of the window's values as 16-bit remainders by 20, newest draw first, eight
-// outcomes at a time (the fold of a sum only depends on its remainder and on whether it is above
-// 0). Candidates this cannot judge (negative values, constants of -1364 or below, more than 24
-// terms) are scored by the full scorer instead. Made once per history and window; read-only
+// Works on the window's values as 16-bit remainders by 20 (RemainderColumns), newest draw first,
+// eight outcomes at a time (the fold of a sum only depends on its remainder and on whether it is
+// above 0). Candidates this cannot judge (negative values, constants of -1364 or below, more than
+// 24 terms) are scored by the full scorer instead. Made once per history and window; read-only
 // afterwards, so threads may share one.
 class AcceptanceScorer
 {
@@ -41,18 +42,9 @@ public:
     int outcomeCount() const { return m_count; }
 
 private:
-    bool scans(std::span<const int> terms, qint64 constant) const;
-
     CandidateScorer m_full;
+    RemainderColumns m_columns;
     int m_count = 0;
-    int m_stride = 0; // values per column, a multiple of 8
-    // Per term, for the values predicting the outcomes, newest first: remainder and non-zero mark,
-    // and the value held at the saturation bound.
-    std::vector<qint16> m_remainders;
-    std::vector<qint16> m_saturated;
-    std::vector<qint16> m_drawn; // per position, the numbers drawn, newest outcome first
-    std::array<bool, kTermCount> m_nonNegative{};
-    bool m_allNonNegative = false;
 };
 
 } // namespace quorvel

@@ -19,7 +19,8 @@ CandidateRuns runsOf(const RunTally& tally)
             .maxHits = runs.maxHits,
             .maxMisses = runs.maxMisses,
             .lastHits = runs.lastHits,
-            .lastMisses = runs.lastMisses};
+            .lastMisses = runs.lastMisses,
+            .hits = tally.hits()};
 }
 
 } // namespace

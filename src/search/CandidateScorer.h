@@ -21,6 +21,7 @@ struct CandidateRuns
     int maxMisses = 0;  // 最大连错, also the limit value stored with an accepted candidate
     int lastHits = 0;   // 最后连对
     int lastMisses = 0; // 最后连错
+    int hits = 0;       // outcomes it got right
 
     RunStatistics statistics() const { return {maxMisses, maxHits, lastMisses, lastHits}; }
     bool operator==(const CandidateRuns&) const = default;
