@@ -1,5 +1,6 @@
 #include "SearchRunBench.h"
 
+#include "search/FamilywiseChance.h"
 #include "search/FoundList.h"
 #include "search/ParameterTuning.h"
 #include "search/SearchEngine.h"
@@ -137,6 +138,32 @@ double tuneAllMilliseconds(const std::shared_ptr<const DrawTable>& history)
     return results.back().samples == kTuningSamples ? milliseconds : -1;
 }
 
+// The family-wise step of a search that tried kFamilywiseCandidates: every candidate fully scored on
+// each of kShuffles shuffled histories, on two threads.
+constexpr quint64 kFamilywiseCandidates = 1000000;
+constexpr int kShuffles = 20;
+constexpr int kFamilywiseThreads = 2;
+
+void printFamilywiseFigures(const std::shared_ptr<const DrawTable>& history, double floorRate)
+{
+    FamilywiseParameters familywise;
+    familywise.history = history;
+    familywise.generation.operandCount = kOperands;
+    familywise.periods = kPeriods;
+    familywise.seed = kSeed;
+    familywise.candidates = kFamilywiseCandidates;
+    familywise.shuffles = kShuffles;
+    familywise.threads = kFamilywiseThreads;
+    QElapsedTimer timer;
+    timer.start();
+    const std::optional<FamilywiseNull> null = FamilywiseChance::nullOf(familywise);
+    const double seconds = double(timer.nsecsElapsed()) / 1e9;
+    const double fullRate = double(kFamilywiseCandidates) * kShuffles / seconds / kFamilywiseThreads;
+    std::printf("familywise: candidates=%llu shuffles=%d threads=%d ms=%.0f full_cps=%.0f floor_ratio=%.2f\n",
+                static_cast<unsigned long long>(kFamilywiseCandidates), kShuffles, kFamilywiseThreads,
+                seconds * 1000, null ? fullRate : 0.0, fullRate / floorRate);
+}
+
 } // namespace
 
 void printSearchRunFigures(const DrawTable& table, double floorRate)
@@ -151,6 +178,7 @@ void printSearchRunFigures(const DrawTable& table, double floorRate)
     std::printf("search-run: kind=keep threads=2 cps=%.0f scaling=%.2f\n", keepTwo, keepTwo / keep);
     std::printf("search-latency: p99_ms=%.1f\n", latencyP99(history));
     std::printf("tune-all: samples=%d ms=%.0f\n", kTuningSamples, tuneAllMilliseconds(history));
+    printFamilywiseFigures(history, floorRate);
 }
 
 } // namespace quorvel::bench

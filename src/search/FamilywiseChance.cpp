@@ -29,8 +29,10 @@ ChanceScores::ChanceScores(int outcomes, bool kill)
       m_maxHitChance(new std::atomic<double>[std::size_t(m_outcomes) + 1])
 {
     for (int i = 0; i <= m_outcomes; ++i) {
-        m_hitsChance[std::size_t(i)].store(std::numeric_limits<double>::quiet_NaN(), std::memory_order_relaxed);
-        m_maxHitChance[std::size_t(i)].store(std::numeric_limits<double>::quiet_NaN(), std::memory_order_relaxed);
+        m_hitsChance[std::size_t(i)].store(std::numeric_limits<double>::quiet_NaN(),
+                                           std::memory_order_relaxed);
+        m_maxHitChance[std::size_t(i)].store(std::numeric_limits<double>::quiet_NaN(),
+                                             std::memory_order_relaxed);
     }
 }
 
@@ -50,7 +52,8 @@ double ChanceScores::figureOnce(const Figures& figures, int value, bool ofRuns) 
 
 double ChanceScores::of(const FullScore& score) const
 {
-    return std::min(figureOnce(m_hitsChance, score.hits, false), figureOnce(m_maxHitChance, score.maxHits, true));
+    return std::min(figureOnce(m_hitsChance, score.hits, false),
+                    figureOnce(m_maxHitChance, score.maxHits, true));
 }
 
 double FamilywiseNull::chanceOf(double score) const
@@ -86,6 +89,21 @@ quint64 shuffleSeed(quint64 seed, int shuffle)
     return CandidateRandom::mix(seed + quint64(shuffle) * 0xA0761D6478BD642Full);
 }
 
+FamilywiseParameters parametersFor(const SearchParameters& run, quint64 tried,
+                                   const GenerationSettings& generation, int shuffles)
+{
+    FamilywiseParameters parameters;
+    parameters.history = run.history;
+    parameters.generation = generation;
+    parameters.periods = run.periods;
+    parameters.seed = run.seed;
+    parameters.firstCandidate = run.firstCandidate;
+    parameters.candidates = tried;
+    parameters.shuffles = shuffles;
+    parameters.threads = run.threads;
+    return parameters;
+}
+
 std::optional<FamilywiseNull> nullOf(const FamilywiseParameters& parameters, const Progress& progress)
 {
     static const DrawTable empty;
@@ -95,7 +113,8 @@ std::optional<FamilywiseNull> nullOf(const FamilywiseParameters& parameters, con
     const quint64 key = CandidateRandom::keyOf(parameters.seed);
     const quint64 chunks = (parameters.candidates + kChunk - 1) / kChunk;
     const quint64 total = parameters.candidates * quint64(std::max(parameters.shuffles, 0));
-    const int threads = std::clamp(parameters.threads > 0 ? parameters.threads : QThread::idealThreadCount(), 1, 256);
+    const int threads =
+        std::clamp(parameters.threads > 0 ? parameters.threads : QThread::idealThreadCount(), 1, 256);
     QThreadPool pool;
     pool.setMaxThreadCount(std::max(threads - 1, 1));
 
@@ -118,14 +137,16 @@ std::optional<FamilywiseNull> nullOf(const FamilywiseParameters& parameters, con
                 ScoreBuffers buffers;
                 int terms[CandidateGenerator::kMaximumOperands];
                 const quint64 begin = parameters.firstCandidate + quint64(chunk) * kChunk;
-                const quint64 end = std::min(begin + kChunk, parameters.firstCandidate + parameters.candidates);
+                const quint64 end =
+                    std::min(begin + kChunk, parameters.firstCandidate + parameters.candidates);
                 double best = 1.0;
                 for (quint64 i = begin; i < end; ++i) {
                     CandidateRandom random(key, i);
                     int constant = 0;
                     const int count = CandidateGenerator::draw(settings, random, terms, constant);
-                    const FullScore score = scorer.score(std::span<const int>(terms, std::size_t(count)), constant,
-                                                         settings.position, settings.kill, words, buffers);
+                    const FullScore score =
+                        scorer.score(std::span<const int>(terms, std::size_t(count)), constant,
+                                     settings.position, settings.kill, words, buffers);
                     best = std::min(best, scores.of(score));
                 }
                 chunkBest[std::size_t(chunk)] = best;

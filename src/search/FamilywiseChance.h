@@ -3,6 +3,7 @@
 #include "core/DrawTable.h"
 #include "search/CandidateGenerator.h"
 #include "search/FullScanScorer.h"
+#include "search/SearchRun.h"
 
 #include <QString>
 
@@ -70,6 +71,11 @@ namespace FamilywiseChance {
 // baseline (shuffled with the seed itself) none of them.
 quint64 shuffleSeed(quint64 seed, int shuffle);
 
+// The test of a search run that tried `tried` candidates from its first, drawn with `generation`
+// (the settings in force when it ended), on `shuffles` shuffled histories.
+FamilywiseParameters parametersFor(const SearchParameters& run, quint64 tried,
+                                   const GenerationSettings& generation, int shuffles);
+
 // Works out BEST_s for every shuffle, on `threads` threads; the same parameters give the same
 // values at any thread count. `progress(done, total)` is called now and then with candidates
 // scored; it returns false to stop, and then nothing is returned.
@@ -77,7 +83,8 @@ using Progress = std::function<bool(quint64 done, quint64 total)>;
 std::optional<FamilywiseNull> nullOf(const FamilywiseParameters& parameters, const Progress& progress = {});
 
 // The chance score of a formula on a history over window N.
-double scoreOf(const CompiledFormula& formula, int position, bool kill, const DrawTable& history, int periods);
+double scoreOf(const CompiledFormula& formula, int position, bool kill, const DrawTable& history,
+               int periods);
 
 } // namespace FamilywiseChance
 } // namespace quorvel

@@ -30,8 +30,8 @@ class FullScanScorer
 public:
     enum class Kernel
     {
-        Best,         // the widest the processor has
-        WithoutAvx2,  // SSE2 (or plain code where there is none)
+        Best,        // the widest the processor has
+        WithoutAvx2, // SSE2 (or plain code where there is none)
     };
 
     FullScanScorer(const DrawTable& table, int periods, Kernel kernel = Kernel::Best);

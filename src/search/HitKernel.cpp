@@ -5,14 +5,15 @@ namespace quorvel::hitkernel {
 bool processorHasAvx2()
 {
 #if defined(QUORVEL_HIT_KERNEL_SSE2) && (defined(__GNUC__) || defined(__clang__))
-    static const bool has = __builtin_cpu_supports("avx2");
+    static const bool has =
+        __builtin_cpu_supports("avx2") && __builtin_cpu_supports("popcnt") && __builtin_cpu_supports("bmi");
     return has;
 #else
     return false;
 #endif
 }
 
-void wholeWordsWithoutAvx2(const Input& input, int count, uint64_t* words)
+Tally wholeTallyWithoutAvx2(const Input& input, int count, uint64_t* words)
 {
     for (int offset = 0, w = 0; offset < count; offset += kWordOutcomes, ++w) {
 #if defined(QUORVEL_HIT_KERNEL_SSE2)
@@ -22,17 +23,16 @@ void wholeWordsWithoutAvx2(const Input& input, int count, uint64_t* words)
 #endif
         words[w] = maskedWord(bits, offset, count);
     }
+    return tallyOf(words, count);
 }
 
-void wholeWords(const Input& input, int count, uint64_t* words)
+Tally wholeTally(const Input& input, int count, uint64_t* words)
 {
 #if defined(QUORVEL_HIT_KERNEL_SSE2)
-    if (processorHasAvx2()) {
-        wholeWordsAvx2(input, count, words);
-        return;
-    }
+    if (processorHasAvx2())
+        return wholeTallyAvx2(input, count, words);
 #endif
-    wholeWordsWithoutAvx2(input, count, words);
+    return wholeTallyWithoutAvx2(input, count, words);
 }
 
 } // namespace quorvel::hitkernel

@@ -48,14 +48,22 @@ struct Input
     bool kill = false;
 };
 
-// Hit bits of every outcome of `count`, 64 to a word, bit j of word w for outcome 64w + j; the
-// bits past `count` are 0. With AVX2 when the processor has it, else with SSE2 (or plainly).
-void wholeWords(const Input& input, int count, uint64_t* words);
+// The hits of a candidate over all its outcomes and its longest run of hits.
+struct Tally
+{
+    int hits = 0;
+    int longestHitRun = 0;
+};
+
+// The tally of every outcome of `count`, through hit bits 64 to a word (`words` has room for
+// them). With AVX2 (and the bit instructions that come with it) when the processor has them, else
+// with SSE2, or plainly where there is no SSE2.
+Tally wholeTally(const Input& input, int count, uint64_t* words);
 // The same without AVX2, so that both paths can be compared.
-void wholeWordsWithoutAvx2(const Input& input, int count, uint64_t* words);
+Tally wholeTallyWithoutAvx2(const Input& input, int count, uint64_t* words);
 bool processorHasAvx2();
 #if defined(QUORVEL_HIT_KERNEL_SSE2)
-void wholeWordsAvx2(const Input& input, int count, uint64_t* words); // only when processorHasAvx2()
+Tally wholeTallyAvx2(const Input& input, int count, uint64_t* words); // only when processorHasAvx2()
 #endif
 
 namespace {
@@ -65,6 +73,45 @@ inline uint64_t maskedWord(uint64_t bits, int offset, int count)
 {
     const int left = count - offset;
     return left < kWordOutcomes ? bits & ((uint64_t(1) << left) - 1) : bits;
+}
+
+// The tally of `count` outcomes packed in words; their order matters for neither figure. Walks
+// the rarer kind of outcome only: a keep formula hits about one draw in twenty, a kill formula
+// misses as seldom.
+inline Tally tallyOf(const uint64_t* words, int count)
+{
+    const int wordCount = (count + kWordOutcomes - 1) / kWordOutcomes;
+    Tally tally;
+    for (int w = 0; w < wordCount; ++w)
+        tally.hits += __builtin_popcountll(words[w]);
+    if (2 * tally.hits <= count) {
+        // Runs of set bits: a hit right after the previous one lengthens the run.
+        int previous = -2;
+        int run = 0;
+        for (int w = 0; w < wordCount; ++w) {
+            for (uint64_t bits = words[w]; bits != 0; bits &= bits - 1) {
+                const int at = kWordOutcomes * w + __builtin_ctzll(bits);
+                run = at == previous + 1 ? run + 1 : 1;
+                tally.longestHitRun = run > tally.longestHitRun ? run : tally.longestHitRun;
+                previous = at;
+            }
+        }
+        return tally;
+    }
+    // Gaps between misses: the longest is the longest hit run.
+    int previousMiss = -1;
+    for (int w = 0; w < wordCount; ++w) {
+        for (uint64_t misses = maskedWord(~words[w], kWordOutcomes * w, count); misses != 0;
+             misses &= misses - 1) {
+            const int at = kWordOutcomes * w + __builtin_ctzll(misses);
+            const int gap = at - previousMiss - 1;
+            tally.longestHitRun = gap > tally.longestHitRun ? gap : tally.longestHitRun;
+            previousMiss = at;
+        }
+    }
+    const int gap = count - previousMiss - 1;
+    tally.longestHitRun = gap > tally.longestHitRun ? gap : tally.longestHitRun;
+    return tally;
 }
 
 // Bits of `Width` outcomes from offset, one at a time: where no vector instructions exist.
@@ -134,7 +181,8 @@ template <class V, int Vectors> uint64_t vectorBits(const Input& in, int offset)
             const Vector difference = V::sub(remainder, number);
             const Vector magnitude = V::max(difference, V::sub(V::zero(), difference));
             const Vector scaled = V::mullo(magnitude, inverseOfFive);
-            const Vector rotated = V::bitOr(V::template shiftRight<2>(scaled), V::template shiftLeft<14>(scaled));
+            const Vector rotated =
+                V::bitOr(V::template shiftRight<2>(scaled), V::template shiftLeft<14>(scaled));
             const Vector multiple = V::greater(multipleBound, V::bitXor(rotated, signBit));
             Vector positive;
             if (in.negativeConstant > 0)
@@ -171,7 +219,10 @@ struct Sse2
     static Vector greater(Vector a, Vector b) { return _mm_cmpgt_epi16(a, b); }
     static Vector equal(Vector a, Vector b) { return _mm_cmpeq_epi16(a, b); }
     // One bit per lane of two all-ones-or-zero vectors: a's lanes first.
-    static uint32_t signBits(Vector a, Vector b) { return uint32_t(_mm_movemask_epi8(_mm_packs_epi16(a, b))); }
+    static uint32_t signBits(Vector a, Vector b)
+    {
+        return uint32_t(_mm_movemask_epi8(_mm_packs_epi16(a, b)));
+    }
 };
 #endif
 

@@ -1,5 +1,5 @@
-// The hit kernel with 256-bit registers. This source alone is compiled for AVX2 and is only
-// called after processorHasAvx2(); it includes nothing that other sources share as inline code.
+// The hit kernel with 256-bit registers. This source alone is compiled for AVX2, POPCNT and BMI,
+// and is only called after processorHasAvx2(); it includes nothing that other sources share as inline code.
 
 #include "search/HitKernel.h"
 
@@ -39,10 +39,11 @@ struct Avx2
 
 } // namespace
 
-void wholeWordsAvx2(const Input& input, int count, uint64_t* words)
+Tally wholeTallyAvx2(const Input& input, int count, uint64_t* words)
 {
     for (int offset = 0, w = 0; offset < count; offset += kWordOutcomes, ++w)
         words[w] = maskedWord(vectorBits<Avx2, kWordOutcomes / Avx2::kLanes>(input, offset), offset, count);
+    return tallyOf(words, count);
 }
 
 } // namespace quorvel::hitkernel

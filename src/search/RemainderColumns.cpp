@@ -41,30 +41,13 @@ RemainderColumns::RemainderColumns(const DrawTable& table, const VerificationWin
 
 bool RemainderColumns::scans(std::span<const int> terms, qint64 constant) const
 {
-    if (m_count == 0 || terms.size() > std::size_t(hitkernel::kMaxTerms) || constant <= -hitkernel::kSaturation)
+    if (m_count == 0 || terms.size() > std::size_t(hitkernel::kMaxTerms) ||
+        constant <= -hitkernel::kSaturation)
         return false;
     if (m_allNonNegative)
         return true;
     return std::all_of(terms.begin(), terms.end(),
                        [this](int term) { return m_nonNegative[std::size_t(term)]; });
-}
-
-hitkernel::Input RemainderColumns::input(std::span<const int> terms, qint64 constant, int position,
-                                         bool kill) const
-{
-    hitkernel::Input input;
-    for (std::size_t k = 0; k < terms.size(); ++k) {
-        const std::size_t start = std::size_t(terms[k]) * std::size_t(m_stride);
-        input.remainders[k] = m_remainders.data() + start;
-        input.saturated[k] = m_saturated.data() + start;
-    }
-    input.termCount = int(terms.size());
-    input.constantRemainder = qint16(((constant % 20) + 20) % 20);
-    input.constantPositive = constant > 0;
-    input.negativeConstant = constant < 0 ? qint16(-constant) : qint16(0);
-    input.drawn = m_drawn.data() + std::size_t(position - 1) * std::size_t(m_stride);
-    input.kill = kill;
-    return input;
 }
 
 } // namespace quorvel

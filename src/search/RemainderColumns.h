@@ -26,8 +26,23 @@ public:
     // Whether the kernel can judge terms + constant: at most 24 terms, values never negative, a
     // constant above the saturation bound's negative.
     bool scans(std::span<const int> terms, qint64 constant) const;
-    // The kernel's input for a candidate the columns scan.
-    hitkernel::Input input(std::span<const int> terms, qint64 constant, int position, bool kill) const;
+    // The kernel's input for a candidate the columns scan (in line: the scan calls it per candidate).
+    hitkernel::Input input(std::span<const int> terms, qint64 constant, int position, bool kill) const
+    {
+        hitkernel::Input input;
+        for (std::size_t k = 0; k < terms.size(); ++k) {
+            const std::size_t start = std::size_t(terms[k]) * std::size_t(m_stride);
+            input.remainders[k] = m_remainders.data() + start;
+            input.saturated[k] = m_saturated.data() + start;
+        }
+        input.termCount = int(terms.size());
+        input.constantRemainder = qint16(((constant % 20) + 20) % 20);
+        input.constantPositive = constant > 0;
+        input.negativeConstant = constant < 0 ? qint16(-constant) : qint16(0);
+        input.drawn = m_drawn.data() + std::size_t(position - 1) * std::size_t(m_stride);
+        input.kill = kill;
+        return input;
+    }
 
     // Values per column: a multiple of a word of outcomes.
     static constexpr int kPadding = hitkernel::kWordOutcomes;

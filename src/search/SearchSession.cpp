@@ -131,6 +131,11 @@ SearchOutcome SearchSession::runSearch(const SingleSearchRequest& request)
     return outcome;
 }
 
+FamilywiseParameters SearchSession::familywiseParameters(quint64 tried, int shuffles) const
+{
+    return FamilywiseChance::parametersFor(m_singleParameters, tried, m_liveGeneration, shuffles);
+}
+
 int SearchSession::runLuckCount(quint64 tried) const
 {
     std::vector<FoundFormula> none;

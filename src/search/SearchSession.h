@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/Job.h"
+#include "search/FamilywiseChance.h"
 #include "search/FoundList.h"
 #include "search/LuckCounter.h"
 #include "search/ParameterTuning.h"
@@ -96,6 +97,8 @@ public:
     SearchOutcome runSearch(const SingleSearchRequest& request);
     // How many of the last single search's candidates luck alone accepts on the shuffled history.
     int runLuckCount(quint64 tried) const;
+    // The family-wise test of the last single search's first `tried` candidates.
+    FamilywiseParameters familywiseParameters(quint64 tried, int shuffles) const;
     SchemeOutcome runScheme(const SchemeRequest& request);
     TuningResult runTuning(const TuningRequest& request);
 

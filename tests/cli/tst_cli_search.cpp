@@ -1,6 +1,7 @@
 #include "support/CliRun.h"
 
 #include <QDir>
+#include <QRegularExpression>
 #include <QSettings>
 #include <QTest>
 
@@ -36,6 +37,7 @@ private Q_SLOTS:
     void specifiedConstantRoundsHalfToEven();
     void twoDrawsCanBeSearched();
     void searchScoreUsesTheSearchCounting();
+    void familywiseChanceOfFoundFormulasAndOfCodes();
     void tunePrintsAndSavesEightBounds();
     void schemeStoresWhatItFound();
     void replaceStoresOnlyWhenConfirmed();
@@ -188,6 +190,42 @@ void TestCliSearch::replaceStoresOnlyWhenConfirmed()
     QCOMPARE((*m_run)({"formulas", "list", "--position", "8"}).out.size(), 1);
 }
 
+void TestCliSearch::familywiseChanceOfFoundFormulasAndOfCodes()
+{
+    const QStringList search{"search", "--seed",       "3", "--kind", "kill", "--candidates",
+                             "3000",   "--familywise", "4"};
+    const CliResult found = (*m_run)(search);
+    QCOMPARE(found.exitCode, 0);
+    const QStringList codes =
+        foundLines(found.out).replaceInStrings(QRegularExpression("^FOUND\t([^\t]+)\t.*"), "\\1");
+    QVERIFY(!codes.isEmpty());
+    const QStringList familywise = found.out.filter(QRegularExpression("^FAMILYWISE\t"));
+    QCOMPARE(familywise.size(), codes.size());
+    QCOMPARE(found.out.mid(found.out.size() - codes.size()), familywise); // after every other line
+    QVERIFY(familywise.first().startsWith("FAMILYWISE\t" + codes.first() + "\t"));
+
+    // The same codes measured against the same candidates give the same lines at any thread count,
+    // then the K best chance scores of the shuffles.
+    const QString file = m_run->writeFile(QStringLiteral("found.txt"), codes.join('\n').toUtf8());
+    const QStringList measure{"search", "familywise", file, "--kind", "kill", "--candidates",
+                              "3000",   "--shuffles", "4",  "--seed", "3"};
+    const CliResult one = (*m_run)(measure + QStringList{"--threads", "1"});
+    QCOMPARE(one.exitCode, 0);
+    QCOMPARE(one.out.size(), codes.size() + 1);
+    for (int i = 0; i < codes.size(); ++i)
+        QCOMPARE(one.out.at(i), familywise.at(i).mid(int(qstrlen("FAMILYWISE\t"))));
+    const QStringList null = one.out.last().split('\t');
+    QCOMPARE(null.size(), 5);
+    QCOMPARE(null.at(0), QStringLiteral("null"));
+    QCOMPARE(null.at(1), QStringLiteral("4"));
+    QCOMPARE((*m_run)(measure + QStringList{"--threads", "2"}).out, one.out);
+
+    const QString bad = m_run->writeFile(QStringLiteral("bad-codes.txt"), "L1A\nL1A+\n");
+    const CliResult refused = (*m_run)({"search", "familywise", bad, "--candidates", "5", "--shuffles", "2"});
+    QCOMPARE(refused.exitCode, 1);
+    QVERIFY(refused.out.isEmpty());
+}
+
 void TestCliSearch::usageErrors_data()
 {
     QTest::addColumn<QStringList>("arguments");
@@ -200,6 +238,10 @@ void TestCliSearch::usageErrors_data()
     QTest::newRow("constant not a number") << QStringList{"search", "--candidates", "5", "--constant", "x"};
     QTest::newRow("seven targets") << QStringList{"scheme", "--targets", "1,2,3,4,5,6,7"};
     QTest::newRow("score without a file") << QStringList{"tune", "score"};
+    QTest::newRow("familywise without shuffles")
+        << QStringList{"search", "familywise", "f.txt", "--candidates", "5"};
+    QTest::newRow("familywise of no shuffles")
+        << QStringList{"search", "--candidates", "5", "--familywise", "0"};
 }
 
 void TestCliSearch::usageErrors()

@@ -94,7 +94,8 @@ void TestFamilywise::aFormulaThatTrulyPredictsBeatsEveryShuffle()
     const std::optional<FamilywiseNull> null = FamilywiseChance::nullOf(parameters);
     QVERIFY(null);
     QCOMPARE(null->best.size(), std::size_t(9));
-    const CompiledFormula planted = *CompiledFormula::compile(termTable()[std::size_t(numberTermIndex(2))].code);
+    const CompiledFormula planted =
+        *CompiledFormula::compile(termTable()[std::size_t(numberTermIndex(2))].code);
     const double score = FamilywiseChance::scoreOf(planted, 1, false, *history, parameters.periods);
     QCOMPARE(null->chanceOf(score), 1.0 / 10);
 }
@@ -115,9 +116,11 @@ void TestFamilywise::luckyFormulasAreNotSingledOut()
         ScoreBuffers buffers;
         double luckiest = 1;
         for (quint64 i = 0; i < parameters.candidates; ++i) {
-            const Candidate candidate = CandidateGenerator::candidateAt(parameters.seed, i, parameters.generation);
-            luckiest = std::min(luckiest, scores.of(scorer.score(candidate.terms, candidate.constant, 1,
-                                                                 parameters.generation.kill, words, buffers)));
+            const Candidate candidate =
+                CandidateGenerator::candidateAt(parameters.seed, i, parameters.generation);
+            luckiest =
+                std::min(luckiest, scores.of(scorer.score(candidate.terms, candidate.constant, 1,
+                                                          parameters.generation.kill, words, buffers)));
         }
         total += FamilywiseChance::nullOf(parameters)->chanceOf(luckiest);
     }

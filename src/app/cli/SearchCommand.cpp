@@ -2,9 +2,11 @@
 
 #include "app/cli/CliContext.h"
 #include "app/cli/SearchOptions.h"
+#include "search/FamilywiseChance.h"
 #include "search/SearchScoring.h"
 #include "search/SearchSession.h"
 #include "search/SearchSettings.h"
+#include "verification/ChanceBaseline.h"
 
 namespace quorvel::cli {
 
@@ -20,11 +22,25 @@ void printFound(const CliContext& context, const FoundFormula& formula)
     context.print(line);
 }
 
+// One line per code: `prefix` (if any), the code, its chance score on the history and its
+// family-wise chance against `null`.
+void printFamilywise(const CliContext& context, const QString& prefix, const QString& code, double score,
+                     const FamilywiseNull& null)
+{
+    TabLine line;
+    if (!prefix.isEmpty())
+        line << prefix;
+    line << code << ChanceBaseline::probabilityText(score)
+         << ChanceBaseline::probabilityText(null.chanceOf(score));
+    context.print(line);
+}
+
 } // namespace
 
 std::vector<const FormSpec*> SearchCommand::forms()
 {
-    return {&SearchOptions::searchForm(), &SearchOptions::searchScoreForm()};
+    return {&SearchOptions::searchForm(), &SearchOptions::searchScoreForm(),
+            &SearchOptions::familywiseForm()};
 }
 
 int SearchCommand::run(const CliContext& context, CliArguments& arguments)
@@ -34,6 +50,8 @@ int SearchCommand::run(const CliContext& context, CliArguments& arguments)
         return search(context, arguments);
     if (subcommand == QLatin1String("score"))
         return score(context, arguments);
+    if (subcommand == QLatin1String("familywise"))
+        return familywise(context, arguments);
     return context.usage(subcommandRefusal(forms()));
 }
 
@@ -44,7 +62,7 @@ int SearchCommand::search(const CliContext& context, CliArguments& arguments)
     if (!parsed)
         return context.usage(parsed.error());
     const auto& [position, kind, operands, constant, randomConstant, form, bounds, periods, seed, candidates,
-                 target, threads, store, luck] = *parsed;
+                 target, threads, store, luck, familywise] = *parsed;
 
     SingleSearchRequest request;
     request.generation.position = position.value_or(1);
@@ -99,6 +117,16 @@ int SearchCommand::search(const CliContext& context, CliArguments& arguments)
         line << QStringLiteral("luck") << search.runLuckCount(outcome.tried);
         context.print(line);
     }
+    if (familywise) {
+        const FamilywiseParameters parameters = search.familywiseParameters(outcome.tried, *familywise);
+        const std::optional<FamilywiseNull> null = FamilywiseChance::nullOf(parameters);
+        for (const FoundFormula& formula : search.foundList().entries()) {
+            const double score =
+                FamilywiseChance::scoreOf(*CompiledFormula::compile(formula.code), formula.position,
+                                          formula.kill, *history, parameters.periods);
+            printFamilywise(context, QStringLiteral("FAMILYWISE"), formula.code, score, *null);
+        }
+    }
     SearchOptions::printRate(context, outcome.tried, outcome.elapsedNanoseconds, outcome.threads,
                              search.lastSeed());
     if (const QString notice = searchStopNotice(outcome.reason); !notice.isEmpty())
@@ -148,6 +176,59 @@ int SearchCommand::score(const CliContext& context, CliArguments& arguments)
              << result->statistics.lastMisses << result->statistics.lastHits << (result->accepted ? 1 : 0);
         context.print(line);
     }
+    return ExitSuccess;
+}
+
+int SearchCommand::familywise(const CliContext& context, CliArguments& arguments)
+{
+    const std::unique_ptr<Settings> settings = context.openSettings();
+    const Result<SearchOptions::Familywise> parsed = SearchOptions::familywiseForm().parse(arguments);
+    if (!parsed)
+        return context.usage(parsed.error());
+    const auto& [words, position, kind, periods, candidates, shuffles, seed, threads] = *parsed;
+
+    const Result<SearchOptions::CodeFile> file = SearchOptions::codeFile(words.first());
+    if (!file)
+        return context.fail(file.failure());
+    std::vector<CompiledFormula> formulas;
+    for (int i = 0; i < file->codes.size(); ++i) {
+        Result<CompiledFormula> compiled = CompiledFormula::compile(file->codes[i]);
+        if (!compiled)
+            return context.fail(
+                QStringLiteral("line %1: %2").arg(file->lineNumbers[std::size_t(i)]).arg(compiled.error()));
+        formulas.push_back(std::move(*compiled));
+    }
+    Result<DrawTable> read = context.readHistory();
+    if (!read)
+        return context.fail(read.failure());
+
+    // The candidates are those a search with the same seed and the same defaults would try.
+    FamilywiseParameters parameters;
+    parameters.history = std::make_shared<const DrawTable>(std::move(*read));
+    parameters.generation.position = position.value_or(1);
+    parameters.generation.kill = kind.value_or(false);
+    parameters.generation.operandCount = settings->operandCount(parameters.generation.position);
+    parameters.generation.constant = 0;
+    parameters.periods = SearchOptions::periodsOr(periods, *settings);
+    parameters.seed = seed.value_or(CandidateGenerator::clockSeed());
+    parameters.candidates = quint64(*candidates);
+    parameters.shuffles = *shuffles;
+    parameters.threads = threads.value_or(0);
+    const std::optional<FamilywiseNull> null = FamilywiseChance::nullOf(parameters);
+
+    for (int i = 0; i < file->codes.size(); ++i) {
+        const double score =
+            FamilywiseChance::scoreOf(formulas[std::size_t(i)], parameters.generation.position,
+                                      parameters.generation.kill, *parameters.history, parameters.periods);
+        printFamilywise(context, QString(), file->codes[i], score, *null);
+    }
+    TabLine summary;
+    summary << QStringLiteral("null") << parameters.shuffles
+            << ChanceBaseline::probabilityText(null->minimum())
+            << ChanceBaseline::probabilityText(null->median())
+            << ChanceBaseline::probabilityText(null->maximum());
+    context.print(summary);
+    context.printError(QStringLiteral("seed %1").arg(parameters.seed));
     return ExitSuccess;
 }
 

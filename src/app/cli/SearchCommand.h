@@ -21,6 +21,7 @@ public:
 private:
     static int search(const CliContext& context, CliArguments& arguments);
     static int score(const CliContext& context, CliArguments& arguments);
+    static int familywise(const CliContext& context, CliArguments& arguments);
 };
 
 } // namespace quorvel::cli

@@ -110,6 +110,15 @@ template <typename O, typename F> Option<O> store(F O::*field, const QString& he
         help);
 }
 
+// The shuffled histories of the family-wise chance.
+constexpr int kMaximumShuffles = 100000;
+
+template <typename O, typename F> Option<O> threads(F O::*field)
+{
+    return OptionKinds::wholeNumber(QStringLiteral("--threads"), QStringLiteral("T"), field, 1, 256,
+                                    QStringLiteral("worker threads, 1..256 (default: one per core)"));
+}
+
 template <typename O> CommandForm<O> withCategory(CommandForm<O> form)
 {
     form << CommandOptions::position(&O::position) << CommandOptions::kind(&O::kind);
@@ -165,12 +174,39 @@ const CommandForm<Search>& searchForm()
         << OptionGroup{{QStringLiteral("--candidates"), QStringLiteral("--target")},
                        true,
                        QStringLiteral("search needs one of --candidates N and --target T")}
-        << wholeNumber(QStringLiteral("--threads"), QStringLiteral("T"), &Search::threads, 1, 256,
-                       QStringLiteral("worker threads, 1..256 (default: one per core)"))
+        << threads(&Search::threads)
         << store(&Search::store,
                  QStringLiteral("store the found formulas, appended or replacing (replace asks first)"))
         << flag(QStringLiteral("--luck"), &Search::luck,
-                QStringLiteral("count what the same candidates find on shuffled draws"));
+                QStringLiteral("count what the same candidates find on shuffled draws"))
+        << wholeNumber(
+               QStringLiteral("--familywise"), QStringLiteral("K"), &Search::familywise, 1, kMaximumShuffles,
+               QStringLiteral("the family-wise chance of each found formula over K shuffled histories"));
+    return declared;
+}
+
+const CommandForm<Familywise>& familywiseForm()
+{
+    using namespace OptionKinds;
+    static const CommandForm<Familywise> declared =
+        withCategory(CommandForm<Familywise>(QStringLiteral("search familywise"))
+                         .takes(&Familywise::words,
+                                CommandOptions::exactly(1, QStringLiteral("FILE"),
+                                                        QStringLiteral("search familywise needs one FILE"))))
+        << periods(&Familywise::periods)
+        << wholeNumber(QStringLiteral("--candidates"), QStringLiteral("C"), &Familywise::candidates, 1,
+                       std::numeric_limits<qint64>::max(),
+                       QStringLiteral("the candidates of the search the codes are measured against"))
+        << OptionGroup{{QStringLiteral("--candidates")},
+                       true,
+                       QStringLiteral("search familywise needs --candidates C")}
+        << wholeNumber(QStringLiteral("--shuffles"), QStringLiteral("K"), &Familywise::shuffles, 1,
+                       kMaximumShuffles,
+                       QStringLiteral("the shuffled histories the candidates are scored on"))
+        << OptionGroup{{QStringLiteral("--shuffles")},
+                       true,
+                       QStringLiteral("search familywise needs --shuffles K")}
+        << seed(&Familywise::seed) << threads(&Familywise::threads);
     return declared;
 }
 

@@ -49,8 +49,23 @@ struct Search
     std::optional<int> threads;
     std::optional<FoundStoreMode> store;
     bool luck = false;
+    std::optional<int> familywise; // K shuffles
 };
 const CommandForm<Search>& searchForm();
+
+// search familywise FILE [options].
+struct Familywise
+{
+    QStringList words; // FILE
+    std::optional<int> position;
+    std::optional<bool> kind;
+    std::optional<int> periods;
+    std::optional<qint64> candidates;
+    std::optional<int> shuffles;
+    std::optional<quint64> seed;
+    std::optional<int> threads;
+};
+const CommandForm<Familywise>& familywiseForm();
 
 // search score FILE and tune score FILE.
 struct Score
