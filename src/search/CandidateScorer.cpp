@@ -25,8 +25,8 @@ CandidateRuns runsOf(const RunTally& tally)
 
 } // namespace
 
-CandidateScorer::CandidateScorer(const DrawTable& table, int periods)
-    : m_table(table), m_window(verificationWindow(table.drawCount(), periods, false))
+CandidateScorer::CandidateScorer(const DrawTable& table, int periods, bool excludeCurrentPeriod)
+    : m_table(table), m_window(verificationWindow(table.drawCount(), periods, excludeCurrentPeriod))
 {
     const int count = m_window.size();
     for (int term = 0; term < kTermCount && count > 0; ++term) {

@@ -42,7 +42,8 @@ struct ScoreBuffers
 class CandidateScorer
 {
 public:
-    CandidateScorer(const DrawTable& table, int periods);
+    // With `excludeCurrentPeriod` the window is the main window's with its flag B: N outcomes.
+    CandidateScorer(const DrawTable& table, int periods, bool excludeCurrentPeriod = false);
 
     CandidateRuns score(const Candidate& candidate, int position, bool kill, ScoreBuffers& buffers) const;
     CandidateRuns score(std::span<const int> terms, qint64 constant, int position, bool kill,

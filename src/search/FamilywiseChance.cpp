@@ -90,12 +90,14 @@ quint64 shuffleSeed(quint64 seed, int shuffle)
 }
 
 FamilywiseParameters parametersFor(const SearchParameters& run, quint64 tried,
-                                   const GenerationSettings& generation, int shuffles)
+                                   const GenerationSettings& generation, int shuffles,
+                                   bool excludeCurrentPeriod)
 {
     FamilywiseParameters parameters;
     parameters.history = run.history;
     parameters.generation = generation;
     parameters.periods = run.periods;
+    parameters.excludeCurrentPeriod = excludeCurrentPeriod;
     parameters.seed = run.seed;
     parameters.firstCandidate = run.firstCandidate;
     parameters.candidates = tried;
@@ -122,11 +124,12 @@ std::optional<FamilywiseNull> nullOf(const FamilywiseParameters& parameters, con
     std::atomic<quint64> done{0};
     std::atomic<bool> stopped{false};
     std::mutex progressMutex;
-    const ChanceScores scores(verificationWindow(history.drawCount(), parameters.periods, false).size(),
-                              settings.kill);
+    const ChanceScores scores(
+        verificationWindow(history.drawCount(), parameters.periods, parameters.excludeCurrentPeriod).size(),
+        settings.kill);
     for (int s = 1; s <= parameters.shuffles; ++s) {
         const DrawTable shuffled = LuckBaseline::shuffled(history, shuffleSeed(parameters.seed, s));
-        const FullScanScorer scorer(shuffled, parameters.periods);
+        const FullScanScorer scorer(shuffled, parameters.periods, parameters.excludeCurrentPeriod);
         std::vector<double> chunkBest(std::size_t(chunks), 1.0);
         runSlices(
             int(chunks),
@@ -165,9 +168,12 @@ std::optional<FamilywiseNull> nullOf(const FamilywiseParameters& parameters, con
     return result;
 }
 
-double scoreOf(const CompiledFormula& formula, int position, bool kill, const DrawTable& history, int periods)
+double scoreOf(const CompiledFormula& formula, int position, bool kill,
+               const FamilywiseParameters& parameters)
 {
-    const FullScanScorer scorer(history, periods);
+    static const DrawTable empty;
+    const DrawTable& history = parameters.history ? *parameters.history : empty;
+    const FullScanScorer scorer(history, parameters.periods, parameters.excludeCurrentPeriod);
     FullScanScorer::Words words;
     ScoreBuffers buffers;
     const ChanceScores scores(scorer.outcomeCount(), kill);

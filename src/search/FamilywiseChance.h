@@ -41,12 +41,13 @@ struct FamilywiseParameters
 {
     std::shared_ptr<const DrawTable> history;
     GenerationSettings generation;
-    int periods = 300;          // window N (0 = all draws)
-    quint64 seed = 0;           // the run's seed: candidates and shuffles both come from it
-    quint64 firstCandidate = 0; // the run's first candidate
-    quint64 candidates = 0;     // C
-    int shuffles = 20;          // K
-    int threads = 0;            // 0: one per core
+    int periods = 300;                 // window N (0 = all draws)
+    bool excludeCurrentPeriod = false; // the main window's flag B: N outcomes instead of N + 1
+    quint64 seed = 0;                  // the run's seed: candidates and shuffles both come from it
+    quint64 firstCandidate = 0;        // the run's first candidate
+    quint64 candidates = 0;            // C
+    int shuffles = 20;                 // K
+    int threads = 0;                   // 0: one per core
 };
 
 // BEST_s for shuffles s = 1..K: on the history with its whole draws shuffled, the smallest chance
@@ -72,9 +73,11 @@ namespace FamilywiseChance {
 quint64 shuffleSeed(quint64 seed, int shuffle);
 
 // The test of a search run that tried `tried` candidates from its first, drawn with `generation`
-// (the settings in force when it ended), on `shuffles` shuffled histories.
+// (the settings in force when it ended), on `shuffles` shuffled histories, over the window of N
+// periods with or without the current one, as the main window verifies.
 FamilywiseParameters parametersFor(const SearchParameters& run, quint64 tried,
-                                   const GenerationSettings& generation, int shuffles);
+                                   const GenerationSettings& generation, int shuffles,
+                                   bool excludeCurrentPeriod);
 
 // Works out BEST_s for every shuffle, on `threads` threads; the same parameters give the same
 // values at any thread count. `progress(done, total)` is called now and then with candidates
@@ -82,9 +85,9 @@ FamilywiseParameters parametersFor(const SearchParameters& run, quint64 tried,
 using Progress = std::function<bool(quint64 done, quint64 total)>;
 std::optional<FamilywiseNull> nullOf(const FamilywiseParameters& parameters, const Progress& progress = {});
 
-// The chance score of a formula on a history over window N.
-double scoreOf(const CompiledFormula& formula, int position, bool kill, const DrawTable& history,
-               int periods);
+// The chance score of a formula on a history over the window of `parameters`.
+double scoreOf(const CompiledFormula& formula, int position, bool kill,
+               const FamilywiseParameters& parameters);
 
 } // namespace FamilywiseChance
 } // namespace quorvel

@@ -11,8 +11,8 @@ FullScore scoreOf(const CandidateRuns& runs, int outcomes)
 
 } // namespace
 
-FullScanScorer::FullScanScorer(const DrawTable& table, int periods, Kernel kernel)
-    : m_full(table, periods), m_columns(table, m_full.window()), m_kernel(kernel)
+FullScanScorer::FullScanScorer(const DrawTable& table, int periods, bool excludeCurrentPeriod, Kernel kernel)
+    : m_full(table, periods, excludeCurrentPeriod), m_columns(table, m_full.window()), m_kernel(kernel)
 {
 }
 

@@ -34,7 +34,9 @@ public:
         WithoutAvx2, // SSE2 (or plain code where there is none)
     };
 
-    FullScanScorer(const DrawTable& table, int periods, Kernel kernel = Kernel::Best);
+    // The window as the verification has it: N + 1 outcomes, or N with `excludeCurrentPeriod`.
+    FullScanScorer(const DrawTable& table, int periods, bool excludeCurrentPeriod,
+                   Kernel kernel = Kernel::Best);
 
     // Work space for the hit words; one per thread.
     using Words = std::vector<std::uint64_t>;

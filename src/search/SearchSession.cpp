@@ -133,7 +133,8 @@ SearchOutcome SearchSession::runSearch(const SingleSearchRequest& request)
 
 FamilywiseParameters SearchSession::familywiseParameters(quint64 tried, int shuffles) const
 {
-    return FamilywiseChance::parametersFor(m_singleParameters, tried, m_liveGeneration, shuffles);
+    return FamilywiseChance::parametersFor(m_singleParameters, tried, m_liveGeneration, shuffles,
+                                           m_store.excludeCurrentPeriod());
 }
 
 int SearchSession::runLuckCount(quint64 tried) const

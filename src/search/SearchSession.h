@@ -97,7 +97,8 @@ public:
     SearchOutcome runSearch(const SingleSearchRequest& request);
     // How many of the last single search's candidates luck alone accepts on the shuffled history.
     int runLuckCount(quint64 tried) const;
-    // The family-wise test of the last single search's first `tried` candidates.
+    // The family-wise test of the last single search's first `tried` candidates, over the window
+    // the main window verifies (the stored flag B).
     FamilywiseParameters familywiseParameters(quint64 tried, int shuffles) const;
     SchemeOutcome runScheme(const SchemeRequest& request);
     TuningResult runTuning(const TuningRequest& request);

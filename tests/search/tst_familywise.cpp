@@ -67,8 +67,8 @@ void TestFamilywise::fullScanAgreesWithTheFullScorer()
     std::mt19937_64 random(20241210);
     const DrawTable table(oracle::randomHistory(700, random));
     const CandidateScorer reference(table, 0);
-    const FullScanScorer best(table, 0);
-    const FullScanScorer narrow(table, 0, FullScanScorer::Kernel::WithoutAvx2);
+    const FullScanScorer best(table, 0, false);
+    const FullScanScorer narrow(table, 0, false, FullScanScorer::Kernel::WithoutAvx2);
     FullScanScorer::Words words;
     ScoreBuffers buffers;
     std::uniform_int_distribution<int> term(0, kTermCount - 1);
@@ -96,7 +96,7 @@ void TestFamilywise::aFormulaThatTrulyPredictsBeatsEveryShuffle()
     QCOMPARE(null->best.size(), std::size_t(9));
     const CompiledFormula planted =
         *CompiledFormula::compile(termTable()[std::size_t(numberTermIndex(2))].code);
-    const double score = FamilywiseChance::scoreOf(planted, 1, false, *history, parameters.periods);
+    const double score = FamilywiseChance::scoreOf(planted, 1, false, parameters);
     QCOMPARE(null->chanceOf(score), 1.0 / 10);
 }
 
@@ -110,7 +110,7 @@ void TestFamilywise::luckyFormulasAreNotSingledOut()
         std::mt19937_64 random(100 + h);
         const auto history = std::make_shared<const DrawTable>(oracle::randomHistory(400, random));
         const FamilywiseParameters parameters = parametersOn(history, 200 + h, h % 2 == 0);
-        const FullScanScorer scorer(*history, parameters.periods);
+        const FullScanScorer scorer(*history, parameters.periods, parameters.excludeCurrentPeriod);
         const ChanceScores scores(scorer.outcomeCount(), parameters.generation.kill);
         FullScanScorer::Words words;
         ScoreBuffers buffers;

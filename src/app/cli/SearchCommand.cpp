@@ -121,9 +121,8 @@ int SearchCommand::search(const CliContext& context, CliArguments& arguments)
         const FamilywiseParameters parameters = search.familywiseParameters(outcome.tried, *familywise);
         const std::optional<FamilywiseNull> null = FamilywiseChance::nullOf(parameters);
         for (const FoundFormula& formula : search.foundList().entries()) {
-            const double score =
-                FamilywiseChance::scoreOf(*CompiledFormula::compile(formula.code), formula.position,
-                                          formula.kill, *history, parameters.periods);
+            const double score = FamilywiseChance::scoreOf(*CompiledFormula::compile(formula.code),
+                                                           formula.position, formula.kill, parameters);
             printFamilywise(context, QStringLiteral("FAMILYWISE"), formula.code, score, *null);
         }
     }
@@ -210,6 +209,7 @@ int SearchCommand::familywise(const CliContext& context, CliArguments& arguments
     parameters.generation.operandCount = settings->operandCount(parameters.generation.position);
     parameters.generation.constant = 0;
     parameters.periods = SearchOptions::periodsOr(periods, *settings);
+    parameters.excludeCurrentPeriod = settings->excludeCurrentPeriod();
     parameters.seed = seed.value_or(CandidateGenerator::clockSeed());
     parameters.candidates = quint64(*candidates);
     parameters.shuffles = *shuffles;
@@ -217,9 +217,8 @@ int SearchCommand::familywise(const CliContext& context, CliArguments& arguments
     const std::optional<FamilywiseNull> null = FamilywiseChance::nullOf(parameters);
 
     for (int i = 0; i < file->codes.size(); ++i) {
-        const double score =
-            FamilywiseChance::scoreOf(formulas[std::size_t(i)], parameters.generation.position,
-                                      parameters.generation.kill, *parameters.history, parameters.periods);
+        const double score = FamilywiseChance::scoreOf(
+            formulas[std::size_t(i)], parameters.generation.position, parameters.generation.kill, parameters);
         printFamilywise(context, QString(), file->codes[i], score, *null);
     }
     TabLine summary;
