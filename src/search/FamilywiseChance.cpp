@@ -56,6 +56,17 @@ double ChanceScores::of(const FullScore& score) const
                     figureOnce(m_maxHitChance, score.maxHits, true));
 }
 
+ChanceScorer::ChanceScorer(const DrawTable& history, int periods, bool excludeCurrentPeriod)
+    : m_scorer(history, periods, excludeCurrentPeriod), m_keep(m_scorer.outcomeCount(), false),
+      m_kill(m_scorer.outcomeCount(), true)
+{
+}
+
+double ChanceScorer::score(const CompiledFormula& formula, int position, bool kill)
+{
+    return (kill ? m_kill : m_keep).of(m_scorer.score(formula, position, kill, m_words, m_buffers));
+}
+
 double FamilywiseNull::chanceOf(double score) const
 {
     const auto atMost = std::count_if(best.begin(), best.end(), [score](double b) { return b <= score; });
@@ -166,18 +177,6 @@ std::optional<FamilywiseNull> nullOf(const FamilywiseParameters& parameters, con
         result.best.push_back(chunks == 0 ? 1.0 : *std::min_element(chunkBest.begin(), chunkBest.end()));
     }
     return result;
-}
-
-double scoreOf(const CompiledFormula& formula, int position, bool kill,
-               const FamilywiseParameters& parameters)
-{
-    static const DrawTable empty;
-    const DrawTable& history = parameters.history ? *parameters.history : empty;
-    const FullScanScorer scorer(history, parameters.periods, parameters.excludeCurrentPeriod);
-    FullScanScorer::Words words;
-    ScoreBuffers buffers;
-    const ChanceScores scores(scorer.outcomeCount(), kill);
-    return scores.of(scorer.score(formula, position, kill, words, buffers));
 }
 
 } // namespace FamilywiseChance

@@ -35,6 +35,22 @@ private:
     Figures m_maxHitChance; // by longest hit run
 };
 
+// The chance scores of formulas on one history over one window, the way the family-wise chance
+// compares them: each formula's "随机概率". Not thread-safe (it keeps work space).
+class ChanceScorer
+{
+public:
+    ChanceScorer(const DrawTable& history, int periods, bool excludeCurrentPeriod);
+    double score(const CompiledFormula& formula, int position, bool kill);
+
+private:
+    FullScanScorer m_scorer;
+    ChanceScores m_keep;
+    ChanceScores m_kill;
+    FullScanScorer::Words m_words;
+    ScoreBuffers m_buffers;
+};
+
 // What the family-wise chance of a search's formulas is measured against: its candidates, and how
 // many shuffled histories they are tried on.
 struct FamilywiseParameters
@@ -84,10 +100,6 @@ FamilywiseParameters parametersFor(const SearchParameters& run, quint64 tried,
 // scored; it returns false to stop, and then nothing is returned.
 using Progress = std::function<bool(quint64 done, quint64 total)>;
 std::optional<FamilywiseNull> nullOf(const FamilywiseParameters& parameters, const Progress& progress = {});
-
-// The chance score of a formula on a history over the window of `parameters`.
-double scoreOf(const CompiledFormula& formula, int position, bool kill,
-               const FamilywiseParameters& parameters);
 
 } // namespace FamilywiseChance
 } // namespace quorvel

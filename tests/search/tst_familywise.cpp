@@ -96,7 +96,7 @@ void TestFamilywise::aFormulaThatTrulyPredictsBeatsEveryShuffle()
     QCOMPARE(null->best.size(), std::size_t(9));
     const CompiledFormula planted =
         *CompiledFormula::compile(termTable()[std::size_t(numberTermIndex(2))].code);
-    const double score = FamilywiseChance::scoreOf(planted, 1, false, parameters);
+    const double score = ChanceScorer(*history, parameters.periods, false).score(planted, 1, false);
     QCOMPARE(null->chanceOf(score), 1.0 / 10);
 }
 

@@ -120,9 +120,10 @@ int SearchCommand::search(const CliContext& context, CliArguments& arguments)
     if (familywise) {
         const FamilywiseParameters parameters = search.familywiseParameters(outcome.tried, *familywise);
         const std::optional<FamilywiseNull> null = FamilywiseChance::nullOf(parameters);
+        ChanceScorer scorer(*parameters.history, parameters.periods, parameters.excludeCurrentPeriod);
         for (const FoundFormula& formula : search.foundList().entries()) {
-            const double score = FamilywiseChance::scoreOf(*CompiledFormula::compile(formula.code),
-                                                           formula.position, formula.kill, parameters);
+            const double score =
+                scorer.score(*CompiledFormula::compile(formula.code), formula.position, formula.kill);
             printFamilywise(context, QStringLiteral("FAMILYWISE"), formula.code, score, *null);
         }
     }
@@ -216,9 +217,10 @@ int SearchCommand::familywise(const CliContext& context, CliArguments& arguments
     parameters.threads = threads.value_or(0);
     const std::optional<FamilywiseNull> null = FamilywiseChance::nullOf(parameters);
 
+    ChanceScorer scorer(*parameters.history, parameters.periods, parameters.excludeCurrentPeriod);
     for (int i = 0; i < file->codes.size(); ++i) {
-        const double score = FamilywiseChance::scoreOf(
-            formulas[std::size_t(i)], parameters.generation.position, parameters.generation.kill, parameters);
+        const double score = scorer.score(formulas[std::size_t(i)], parameters.generation.position,
+                                          parameters.generation.kill);
         printFamilywise(context, QString(), file->codes[i], score, *null);
     }
     TabLine summary;
