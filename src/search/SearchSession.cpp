@@ -3,6 +3,7 @@
 #include "core/Settings.h"
 #include "core/ThreadStart.h"
 #include "search/LuckBaseline.h"
+#include "verification/ChanceBaseline.h"
 
 namespace quorvel {
 
@@ -14,8 +15,21 @@ SearchSession::SearchSession(Settings& settings, HistorySource history, QObject*
     connect(&m_engine, &SearchEngine::finished, this, &SearchSession::searchFinished);
     connect(&m_luck, &LuckCounter::progressed, this,
             [this](int percent) { showLuck(QStringLiteral("计算中 %1%").arg(percent)); });
-    connect(&m_luck, &LuckCounter::counted, this,
-            [this](int luck) { showLuck(QStringLiteral("%1 条").arg(luck)); });
+    connect(&m_luck, &LuckCounter::counted, this, [this](int luck) {
+        showLuck(QStringLiteral("%1 条").arg(luck));
+        startFamilywise();
+    });
+    connect(&m_familywise, &FamilywiseCounter::progressed, this, [this](int percent) {
+        m_familywiseText = QStringLiteral("，族概率计算中 %1%").arg(percent);
+        showLuck(m_luckCount);
+    });
+    connect(&m_familywise, &FamilywiseCounter::counted, this, [this](const FamilywiseOutcome& outcome) {
+        m_familywiseText = QStringLiteral("，打乱 %1 次，最佳偶然公式的随机概率中位数 %2")
+                               .arg(outcome.null.best.size())
+                               .arg(ChanceBaseline::percentText(outcome.null.median()));
+        showLuck(m_luckCount);
+        Q_EMIT familywiseReady(outcome.chances);
+    });
 
     connect(&m_scheme, &SearchScheme::formulasFound, this, &SearchSession::addFound);
     connect(&m_scheme, &SearchScheme::progressChanged, this, &SearchSession::showProgress);
@@ -173,9 +187,9 @@ std::optional<QString> SearchSession::startSearch(const SingleSearchRequest& req
     Q_EMIT foundCountChanged(m_found.size());
     if (!m_engine.start(parameters))
         return QString();
-    m_luck.cancel();
-    Q_EMIT luckChanged(QString());
+    cancelLuck();
     m_luckWanted = true;
+    m_runFound.clear();
     m_autoStop = request.foundTarget;
     m_singleParameters = parameters;
     m_liveGeneration = parameters.generation;
@@ -222,6 +236,7 @@ void SearchSession::searchFinished(const SearchOutcome& outcome)
         // The candidates of this run once more on the history shuffled: what luck alone accepts.
         m_luckShare = LuckBaseline::shareText(outcome.found, outcome.tried);
         m_luck.count(m_singleParameters, outcome.tried, m_liveGeneration);
+        m_familywiseTried = outcome.tried;
         showLuck(QStringLiteral("计算中 0%"));
     }
     if (const QString notice = searchStopNotice(outcome.reason); !notice.isEmpty())
@@ -230,7 +245,30 @@ void SearchSession::searchFinished(const SearchOutcome& outcome)
 
 void SearchSession::showLuck(const QString& count)
 {
-    Q_EMIT luckChanged(QStringLiteral("本次合格率 %1，打乱历史后偶然合格 %2").arg(m_luckShare, count));
+    m_luckCount = count;
+    Q_EMIT luckChanged(QStringLiteral("本次合格率 %1，打乱历史后偶然合格 %2").arg(m_luckShare, count) +
+                       m_familywiseText);
+}
+
+void SearchSession::cancelLuck()
+{
+    m_luck.cancel();
+    m_familywise.cancel();
+    m_familywiseTried.reset();
+    m_familywiseText.clear();
+    Q_EMIT luckChanged(QString());
+}
+
+// Once the luck count is in: the family-wise chance of each formula the run found, on the same
+// candidates scored over the whole window of shuffled histories.
+void SearchSession::startFamilywise()
+{
+    if (!m_familywiseTried || !m_luckWanted)
+        return;
+    m_familywise.count(familywiseParameters(*m_familywiseTried, kFamilywiseShuffles), m_runFound);
+    m_familywiseTried.reset();
+    m_familywiseText = QStringLiteral("，族概率计算中 0%");
+    showLuck(m_luckCount);
 }
 
 // ---- found formulas and counters ---------------------------------------------------------------
@@ -241,6 +279,8 @@ void SearchSession::addFound(const FoundBatch& formulas)
     for (const FoundFormula& formula : formulas) {
         if (!m_found.append(formula))
             break;
+        if (!m_schemeFlag)
+            m_runFound.push_back(formula);
         ++appended;
     }
     if (appended == formulas.size())
@@ -286,8 +326,7 @@ bool SearchSession::startScheme(const SchemeRequest& request)
     m_schemeParameters = schemeParameters(request);
     m_schemeFlag = true;
     m_luckWanted = false;
-    m_luck.cancel();
-    Q_EMIT luckChanged(QString());
+    cancelLuck();
     clearFound();
     m_triedBase = m_tried;
     if (!m_scheme.start(m_schemeParameters))
@@ -388,7 +427,7 @@ void SearchSession::tuningEnded()
 void SearchSession::stopAll()
 {
     m_luckWanted = false;
-    m_luck.cancel();
+    cancelLuck();
     m_engine.stop();
     m_scheme.stop();
     m_tuning.cancel();

@@ -2,6 +2,7 @@
 
 #include "core/Job.h"
 #include "search/FamilywiseChance.h"
+#include "search/FamilywiseCounter.h"
 #include "search/FoundList.h"
 #include "search/LuckCounter.h"
 #include "search/ParameterTuning.h"
@@ -64,6 +65,9 @@ class SearchSession : public QObject
     Q_OBJECT
 
 public:
+    // The shuffled histories the family-wise chance of a single search's formulas is read from.
+    static constexpr int kFamilywiseShuffles = 20;
+
     // Where the history of the next run comes from: the snapshot in force when it starts.
     using HistorySource = std::function<std::shared_ptr<const DrawTable>()>;
 
@@ -147,6 +151,8 @@ Q_SIGNALS:
     void candidateShown(const quorvel::FoundFormula& formula);
     // The luck line of the last single search (`lblLuck`); empty while there is none.
     void luckChanged(const QString& text);
+    // The family-wise chance of each formula the last single search found, in found order.
+    void familywiseReady(const std::vector<double>& chances);
     // A run ended by itself for a reason the user should see.
     void searchNotice(const QString& message);
     // The scheme moved to a position (target 0: skipped), finished one, and got through position 8.
@@ -170,6 +176,8 @@ private:
     void tuningResultsReady(int begin, int end);
     void tuningEnded();
     void showLuck(const QString& count);
+    void startFamilywise();
+    void cancelLuck();
 
     SearchSettings m_settings;
     Settings& m_store;
@@ -198,6 +206,13 @@ private:
     QString m_luckShare;
     bool m_luckWanted = false;
     LuckCounter m_luck;
+    QString m_luckCount;
+    // The formulas the last single search found, and their family-wise chances once the luck count
+    // is in: worked out against the run's own candidates on kFamilywiseShuffles shuffled histories.
+    std::vector<FoundFormula> m_runFound;
+    std::optional<quint64> m_familywiseTried; // the run's candidates, while its chances are wanted
+    FamilywiseCounter m_familywise;
+    QString m_familywiseText;
 
     Job<TuningResult> m_tuning;
     bool m_tuningAll = false;

@@ -1,5 +1,6 @@
 #include "core/Settings.h"
 #include "support/TestSession.h"
+#include "ui/FoundLinesModel.h"
 #include "ui/GridView.h"
 #include "ui/MainWindow.h"
 #include "ui/tools/SearchWindow.h"
@@ -7,6 +8,7 @@
 
 #include <QAbstractButton>
 #include <QAbstractItemModelTester>
+#include <QAction>
 #include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
@@ -96,14 +98,22 @@ void TestSearchWindow::searchStoresIntoTheMainList()
     QCOMPARE(text("Text4"), QStringLiteral("3"));
     QVERIFY(text("Text3").toULongLong() >= 3);
     QCOMPARE(text("txtSeed"), QStringLiteral("7"));
-    // Once stopped, the run's share and the count of its candidates luck alone accepts.
-    QTRY_VERIFY2(child<QLabel>("lblLuck")->text().endsWith(QStringLiteral(" 条")),
+    // Once stopped, the run's share, the count of its candidates luck alone accepts, and then the
+    // family-wise chance of each found formula.
+    QTRY_VERIFY2(child<QLabel>("lblLuck")->text().contains(
+                     QStringLiteral("，打乱 20 次，最佳偶然公式的随机概率中位数 ")),
                  qPrintable(child<QLabel>("lblLuck")->text()));
     QVERIFY(child<QLabel>("lblLuck")->text().startsWith(QStringLiteral("本次合格率 ")));
+    QVERIFY(child<QLabel>("lblLuck")->text().contains(QStringLiteral(" 条，")));
     const QAbstractItemModel* list = child<QListView>("List1")->model();
     QCOMPARE(list->rowCount(), 3);
-    for (int row = 0; row < 3; ++row)
-        QCOMPARE(list->index(row, 0).data().toString(), m_search->foundList().at(row).displayText);
+    for (int row = 0; row < 3; ++row) {
+        const QString line = list->index(row, 0).data().toString();
+        QVERIFY2(line.startsWith(m_search->foundList().at(row).displayText + QStringLiteral("    族概率 ")),
+                 qPrintable(line));
+    }
+    child<QListView>("List1")->findChild<QAction*>(QStringLiteral("mnuSortFamilywise"))->trigger();
+    QVERIFY(static_cast<const FoundLinesModel*>(list)->isSortedByFamilywise());
 
     click("Command3");
     QCOMPARE(m_session->prompts().last(ScriptedPrompts::Kind::Notice).message,
@@ -188,11 +198,13 @@ void TestSearchWindow::invertedBoundsStartNothing()
     click("Command1");
     QVERIFY(child<QAbstractButton>("Command1")->isEnabled());
     QCOMPARE(text("Text3"), QStringLiteral("0"));
-    QVERIFY(m_session->prompts().last(ScriptedPrompts::Kind::Notice).message.startsWith(
-        QStringLiteral("最大连错下限大于上限")));
+    QVERIFY(m_session->prompts()
+                .last(ScriptedPrompts::Kind::Notice)
+                .message.startsWith(QStringLiteral("最大连错下限大于上限")));
     click("Command8");
-    QVERIFY(m_session->prompts().last(ScriptedPrompts::Kind::Notice).message.startsWith(
-        QStringLiteral("最大连错下限大于上限")));
+    QVERIFY(m_session->prompts()
+                .last(ScriptedPrompts::Kind::Notice)
+                .message.startsWith(QStringLiteral("最大连错下限大于上限")));
     QCOMPARE(m_session->settings().categoryBound(1, false, 2), 96.0);
 }
 

@@ -133,6 +133,12 @@ void SearchWindow::connectSession()
     connect(&m_session, &SearchSession::candidateShown, this,
             [this](const FoundFormula& shown) { m_controls.showCandidate(shown); });
     connect(&m_session, &SearchSession::luckChanged, m_controls.luckLabel, &QLabel::setText);
+    connect(&m_session, &SearchSession::familywiseReady, this, [this](const std::vector<double>& chances) {
+        flushList();
+        m_controls.lines->setFamilywise(m_runFirstLine, chances);
+    });
+    connect(m_controls.sortByFamilywise, &QAction::toggled, m_controls.lines,
+            &FoundLinesModel::sortByFamilywise);
     connect(&m_session, &SearchSession::searchNotice, this,
             [this](const QString& message) { notice(kSearchTitle, message); });
     connect(&m_session, &SearchSession::schemePositionStarted, this, &SearchWindow::schemePositionStarted);
@@ -266,6 +272,7 @@ void SearchWindow::startSingleSearch()
         return;
     }
     m_controls.seedBox->setText(QString::number(m_session.lastSeed()));
+    m_runFirstLine = m_controls.lines->rowCount() + int(m_pendingLines.size());
 }
 
 void SearchWindow::startScheme()

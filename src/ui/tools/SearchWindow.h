@@ -95,6 +95,7 @@ private:
     SchemeCountMode m_countMode = SchemeCountMode::New;
     std::array<int, kPositionCount> m_tableCounts{}; // `Label5`
     int m_existingTotal = 0;
+    int m_runFirstLine = 0; // the `List1` line of the last single search's first found formula
 
     QStringList m_pendingLines; // found formulas not in `List1` yet
     QTimer m_listFlush;

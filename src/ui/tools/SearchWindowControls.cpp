@@ -6,6 +6,7 @@
 #include "ui/ControlArrays.h"
 #include "ui/FoundLinesModel.h"
 
+#include <QAction>
 #include <QCheckBox>
 #include <QDialog>
 #include <QGridLayout>
@@ -214,6 +215,11 @@ QWidget* SearchWindowControls::createRunArea(QWidget* window)
     list->setLayoutMode(QListView::Batched);
     list->setBatchSize(2000);
     list->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    sortByFamilywise = new QAction(QStringLiteral("按族概率排序(&P)"), list);
+    sortByFamilywise->setObjectName(QStringLiteral("mnuSortFamilywise"));
+    sortByFamilywise->setCheckable(true);
+    list->addAction(sortByFamilywise);
+    list->setContextMenuPolicy(Qt::ActionsContextMenu);
     layout->addWidget(list, 1);
 
     auto* storeButtons = new QHBoxLayout;

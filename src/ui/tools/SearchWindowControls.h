@@ -8,6 +8,7 @@
 #include <array>
 #include <optional>
 
+class QAction;
 class QCheckBox;
 class QDialog;
 class QGroupBox;
@@ -66,6 +67,7 @@ struct SearchWindowControls
     QLineEdit* seedBox = nullptr;                                // `txtSeed`
     QListView* list = nullptr;                                   // `List1`
     FoundLinesModel* lines = nullptr;
+    QAction* sortByFamilywise = nullptr;                  // `List1`'s menu: the smallest 族概率 first
     QPushButton* startButton = nullptr;                   // `Command1`
     QPushButton* pauseButton = nullptr;                   // `Command2`
     QPushButton* appendButton = nullptr;                  // `Command3`
