@@ -20,6 +20,14 @@
 #define QUORVEL_HIT_KERNEL_SSE2 1
 #endif
 
+// The kernel is a handful of instructions per call, inside loops of every candidate: in line, the
+// constants it needs stay in registers across calls.
+#if defined(__GNUC__) || defined(__clang__)
+#define QUORVEL_HIT_KERNEL_INLINE inline __attribute__((always_inline))
+#else
+#define QUORVEL_HIT_KERNEL_INLINE inline
+#endif
+
 namespace quorvel::hitkernel {
 
 // Term sums of more terms are scored by the full scorer.
@@ -138,7 +146,7 @@ template <int Width> uint64_t plainBits(const Input& in, int offset)
 
 // Bits of Vectors * V::kLanes outcomes from offset (at most 64); V is the instruction set's
 // 16-bit lane operations.
-template <class V, int Vectors> uint64_t vectorBits(const Input& in, int offset)
+template <class V, int Vectors> QUORVEL_HIT_KERNEL_INLINE uint64_t vectorBits(const Input& in, int offset)
 {
     using Vector = typename V::Vector;
     Vector lanes[Vectors];
