@@ -111,11 +111,15 @@ void EquivalenceIndex::addUnmatched()
 }
 
 std::vector<int> equivalenceClasses(std::span<const CompiledFormula* const> formulas,
-                                    std::shared_ptr<const DrawTable> history)
+                                    std::shared_ptr<const DrawTable> history,
+                                    const std::function<bool(int done)>& carryOn)
 {
+    constexpr std::size_t kReportEvery = 256;
     EquivalenceIndex index(std::move(history));
     std::vector<int> classes(formulas.size());
     for (std::size_t i = 0; i < formulas.size(); ++i) {
+        if (carryOn && i % kReportEvery == 0 && !carryOn(int(i)))
+            return {};
         if (!formulas[i]) {
             index.addUnmatched();
             classes[i] = int(i);
