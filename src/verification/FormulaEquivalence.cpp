@@ -135,7 +135,7 @@ std::vector<int> equivalenceClasses(std::span<const CompiledFormula* const> form
                                     std::shared_ptr<const DrawTable> history,
                                     const std::function<bool(int done)>& carryOn)
 {
-    constexpr std::size_t kReportEvery = 256;
+    constexpr std::size_t kReportEvery = 64;
     EquivalenceIndex index(std::move(history));
     std::vector<int> classes(formulas.size());
     for (std::size_t i = 0; i < formulas.size(); ++i) {
