@@ -1,5 +1,6 @@
 #include "ui/FormulaListModel.h"
 
+#include "workspace/FormulaListEquivalence.h"
 #include "workspace/FormulaListSheet.h"
 #include "workspace/Workspace.h"
 
@@ -17,10 +18,11 @@ namespace {
 
 constexpr int kTwipsPerPixel = 15;
 // Design widths in twips, by column.
-constexpr std::array<int, FormulaListModel::ColumnCount> kColumnWidthsTwips{420, 4800, 500, 420, 600, 600,
-                                                                            800, 800,  800, 800, 0,   900};
+constexpr std::array<int, FormulaListModel::ColumnCount> kColumnWidthsTwips{
+    420, 4800, 500, 420, 600, 600, 800, 800, 800, 800, 0, 900, 700};
 
-// The sheet holds the columns up to the hidden `idx`; the chance column is the window's alone.
+// The sheet holds the columns up to the hidden `idx`; the chance and same-output columns are the
+// window's alone.
 static_assert(FormulaListModel::IdxColumn + 1 == FormulaListSheet::kColumnCount);
 
 } // namespace
@@ -41,7 +43,10 @@ FormulaListModel::FormulaListModel(Workspace& workspace, QObject* parent)
     : QAbstractTableModel(parent), m_workspace(workspace)
 {
     m_listRows = m_workspace.formulaList().count();
-    connect(&m_workspace, &Workspace::formulaListChanged, this, &FormulaListModel::resetToListOrder);
+    connect(&m_workspace, &Workspace::formulaListChanged, this, [this] {
+        m_classes.clear();
+        resetToListOrder();
+    });
     connect(&m_workspace, &Workspace::currentPositionChanged, this, &FormulaListModel::resetToListOrder);
     connect(&m_workspace, &Workspace::resultsChanged, this, &FormulaListModel::refreshResults);
     connect(&m_workspace, &Workspace::selectionChanged, this, &FormulaListModel::refreshSelection);
@@ -145,6 +150,13 @@ QString FormulaListModel::toolTip(int row, int column) const
                          .arg(limit)
                    : QStringLiteral("尚无极限值：“更新极限值(U)”会为该公式记下连错期数。");
     }
+    if (column == SameOutputColumn) {
+        const QString first = data(index(row, column), Qt::DisplayRole).toString();
+        return first.isEmpty()
+                   ? QString()
+                   : QStringLiteral("与第%1行的公式在历史的每一期算出的号码都相同，两者是同一个公式。")
+                         .arg(first);
+    }
     if (column < MaxMissesColumn || (column > LastHitsColumn && column != ChanceColumn))
         return {};
     const int listNumber = listNumberAt(row);
@@ -217,6 +229,10 @@ QVariant FormulaListModel::data(const QModelIndex& index, int role) const
     case Qt::DisplayRole:
         if (column == ChanceColumn)
             return chanceText(row);
+        if (column == SameOutputColumn) {
+            const int first = row < int(m_shownClasses.size()) ? m_shownClasses[std::size_t(row)] : 0;
+            return first != 0 && first != row + 1 ? QString::number(first) : QString();
+        }
         return FormulaListSheet::text(m_workspace, row, shownFormula(row), column);
     case Qt::TextAlignmentRole:
         if (column == FormulaColumn)
@@ -261,9 +277,13 @@ QVariant FormulaListModel::headerData(int section, Qt::Orientation orientation, 
 {
     if (orientation != Qt::Horizontal || section < 0 || section >= ColumnCount)
         return QAbstractTableModel::headerData(section, orientation, role);
-    if (role == Qt::DisplayRole)
-        return section == ChanceColumn ? QStringLiteral("随机概率") : FormulaListSheet::headers().at(section);
-    return {};
+    if (role != Qt::DisplayRole)
+        return {};
+    if (section == ChanceColumn)
+        return QStringLiteral("随机概率");
+    if (section == SameOutputColumn)
+        return QStringLiteral("同输出");
+    return FormulaListSheet::headers().at(section);
 }
 
 bool FormulaListModel::sortByColumn(int column)
@@ -279,6 +299,7 @@ bool FormulaListModel::sortByColumn(int column)
     beginResetModel();
     m_sortedRows = FormulaListSort::sorted(m_workspace, keys[column - LimitColumn], m_sortDescending);
     m_sorted = true;
+    updateShownClasses();
     endResetModel();
     return true;
 }
@@ -302,6 +323,7 @@ void FormulaListModel::resetToListOrder()
     m_sortedRows.clear();
     m_markedValue.reset();
     m_listRows = m_workspace.formulaList().count();
+    updateShownClasses();
     endResetModel();
 }
 
@@ -313,6 +335,7 @@ void FormulaListModel::refreshResults()
         m_sorted = false;
         m_sortedRows.clear();
         m_listRows = rows;
+        updateShownClasses();
         endResetModel();
         return;
     }
@@ -324,6 +347,31 @@ void FormulaListModel::refreshSelection()
 {
     if (rowCount() > 0)
         Q_EMIT dataChanged(index(0, NumberColumn), index(rowCount() - 1, ComputedColumn));
+}
+
+std::vector<int> FormulaListModel::shownListNumbers() const
+{
+    std::vector<int> listNumbers(static_cast<std::size_t>(rowCount()));
+    for (int row = 0; row < rowCount(); ++row)
+        listNumbers[std::size_t(row)] = listNumberAt(row);
+    return listNumbers;
+}
+
+void FormulaListModel::setEquivalenceClasses(std::vector<int> classes)
+{
+    m_classes = std::move(classes);
+    updateShownClasses();
+    if (rowCount() > 0)
+        Q_EMIT dataChanged(index(0, SameOutputColumn), index(rowCount() - 1, SameOutputColumn));
+}
+
+void FormulaListModel::updateShownClasses()
+{
+    // Classes held for another list than the one shown would name the wrong rows.
+    if (m_classes.size() != std::size_t(m_workspace.formulaList().count()))
+        m_classes.clear();
+    m_shownClasses = m_classes.empty() ? std::vector<int>()
+                                       : FormulaListEquivalence::inOrder(m_classes, shownListNumbers());
 }
 
 } // namespace quorvel

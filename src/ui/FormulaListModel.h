@@ -43,6 +43,8 @@ public:
         LastHitsColumn,   // "最后连对"
         IdxColumn,        // hidden: the formula's number `idx`
         ChanceColumn,     // "随机概率": how likely luck alone gives the record (shown when switched on)
+        SameOutputColumn, // "同输出": the row of the first formula that predicts the same (shown with
+                          // 随机概率)
         ColumnCount
     };
 
@@ -76,10 +78,20 @@ public:
     void markSameComputedValue(int row);
     std::optional<QString> markedValue() const { return m_markedValue; }
 
+    // The equivalence classes of the list (by list number, the first list number of each class),
+    // shown in column "同输出" in the order shown; empty for none. The list's next change drops them.
+    void setEquivalenceClasses(std::vector<int> classes);
+    bool hasEquivalenceClasses() const { return !m_classes.empty(); }
+    // For each row shown, the row (1-based) of the first row shown whose formula says the same.
+    const std::vector<int>& shownClasses() const { return m_shownClasses; }
+    // The list number of each row shown.
+    std::vector<int> shownListNumbers() const;
+
 private:
     void resetToListOrder();
     void refreshResults();
     void refreshSelection();
+    void updateShownClasses();
 
     QString computedText(int row) const;
     FormulaListSheet::ShownFormula shownFormula(int row) const;
@@ -96,6 +108,8 @@ private:
     bool m_sortDescending = false;
     std::vector<SortedFormulaRow> m_sortedRows;
     std::optional<QString> m_markedValue;
+    std::vector<int> m_classes;
+    std::vector<int> m_shownClasses;
 };
 
 } // namespace quorvel

@@ -4,6 +4,7 @@
 #include "ui/FailureNotice.h"
 #include "ui/FormulaListModel.h"
 #include "ui/GridView.h"
+#include "ui/OperationProgress.h"
 #include "ui/SpreadsheetExportRunner.h"
 #include "ui/ToolWindows.h"
 #include "ui/WaitCursor.h"
@@ -21,6 +22,7 @@
 #include <QVBoxLayout>
 
 #include <functional>
+#include <utility>
 
 namespace quorvel {
 
@@ -52,21 +54,28 @@ FormulaPanel::FormulaPanel(Workspace& workspace, Prompts& prompts, ToolWindows& 
                            qMax(FormulaListModel::columnWidthPixels(FormulaListModel::NumberColumn),
                                 fontMetrics().horizontalAdvance(QStringLiteral("88888")) + 10));
     m_grid->setColumnHidden(FormulaListModel::IdxColumn, true);
-    // "随机概率" stands beside the statistics while its settings item is on; the formula column gives
-    // up its width.
-    const auto showChanceColumn = [this] {
-        const bool shown = m_workspace.settings().chanceColumn();
-        m_grid->setColumnHidden(FormulaListModel::ChanceColumn, !shown);
-        const int chanceWidth =
-            shown ? FormulaListModel::columnWidthPixels(FormulaListModel::ChanceColumn) : 0;
+    m_equivalenceJob = new Job<std::vector<int>>(this);
+    connect(m_equivalenceJob, &JobSignals::finished, this, &FormulaPanel::equivalenceFinished);
+    // "随机概率" and "同输出" stand beside the statistics while their settings item is on; the formula
+    // column gives up their width.
+    const auto showOptionalColumns = [this] {
+        const bool shown = sameOutputShown();
+        int optionalWidth = 0;
+        for (const int column : {FormulaListModel::ChanceColumn, FormulaListModel::SameOutputColumn}) {
+            m_grid->setColumnHidden(column, !shown);
+            optionalWidth += shown ? FormulaListModel::columnWidthPixels(column) : 0;
+        }
         m_grid->setElasticColumn(
             FormulaListModel::FormulaColumn,
-            FormulaListModel::columnWidthPixels(FormulaListModel::FormulaColumn) * 3 / 4 - chanceWidth);
+            FormulaListModel::columnWidthPixels(FormulaListModel::FormulaColumn) * 3 / 4 - optionalWidth);
+        refreshEquivalence();
     };
-    connect(&m_workspace.settings(), &Settings::changed, this, showChanceColumn);
+    connect(&m_workspace.settings(), &Settings::changed, this, showOptionalColumns);
     // The formula column takes the room the window leaves; on a 1366 pixel screen it gives up
     // part of its design width so the statistics stay in view without scrolling sideways.
-    showChanceColumn();
+    showOptionalColumns();
+    connect(&m_workspace, &Workspace::formulaListChanged, this, &FormulaPanel::refreshEquivalence);
+    connect(&m_workspace, &Workspace::historyChanged, this, &FormulaPanel::refreshEquivalence);
     m_grid->viewport()->installEventFilter(this);
     connect(m_grid, &QAbstractItemView::clicked, this, &FormulaPanel::cellClicked);
     connect(m_grid, &QAbstractItemView::doubleClicked, this, &FormulaPanel::cellDoubleClicked);
@@ -115,6 +124,11 @@ void FormulaPanel::createMenu()
     QAction* steps = m_formulaMenu->findChild<QAction*>(QStringLiteral("mnuCulate"));
     connect(steps, &QAction::triggered, this, &FormulaPanel::showCalculationSteps);
     connectDeletions();
+    m_formulaMenu->addSeparator();
+    QAction* unselect = m_formulaMenu->addAction(QStringLiteral("取消重复公式的选中"));
+    unselect->setObjectName(QStringLiteral("mnuUnselectRepeats"));
+    unselect->setToolTip(QStringLiteral("每组每期输出都相同的公式只留第一个选中，预测时同一个公式只算一次"));
+    connect(unselect, &QAction::triggered, this, &FormulaPanel::unselectRepeats);
     m_exportRunner = new SpreadsheetExportRunner(m_workspace, m_prompts, this);
     QAction* spreadsheet = m_formulaMenu->findChild<QAction*>(QStringLiteral("mnuExl"));
     connect(spreadsheet, &QAction::triggered, this, [this] {
@@ -217,6 +231,81 @@ bool FormulaPanel::eventFilter(QObject* watched, QEvent* event)
         }
     }
     return QWidget::eventFilter(watched, event);
+}
+
+bool FormulaPanel::sameOutputShown() const
+{
+    return m_workspace.settings().chanceColumn();
+}
+
+void FormulaPanel::refreshEquivalence()
+{
+    if (m_equivalence.isCurrentFor(m_workspace)) {
+        if (!m_model->hasEquivalenceClasses())
+            m_model->setEquivalenceClasses(m_equivalence.classes());
+        return;
+    }
+    // A run going on for an older list is followed by one for this list when it ends.
+    if ((!sameOutputShown() && !m_unselectRepeatsWhenDone) || m_equivalenceJob->isRunning())
+        return;
+    m_equivalenceInput =
+        std::make_shared<const FormulaListEquivalence::Input>(FormulaListEquivalence::inputOf(m_workspace));
+    const int count = int(m_equivalenceInput->formulas.size());
+    // The window stays usable; the dialog appears only for a list that takes a while.
+    m_equivalenceProgress = new OperationProgress(
+        window(), {QStringLiteral("同输出"), QStringLiteral("正在比较公式在历史每一期的输出…"),
+                   QStringLiteral("equivalenceProgress"), count, false, 500});
+    m_equivalenceProgress->follow(*m_equivalenceJob);
+    connect(m_equivalenceProgress, &OperationProgress::cancelled, this, [this] {
+        m_unselectRepeatsWhenDone = false;
+        m_equivalenceJob->cancel();
+    });
+    m_equivalenceJob->start([input = m_equivalenceInput, count](QPromise<std::vector<int>>& promise) {
+        promise.setProgressRange(0, count);
+        std::vector<int> classes = FormulaListEquivalence::classesOf(*input, [&promise](int done) {
+            promise.setProgressValue(done);
+            promise.suspendIfRequested();
+            return !promise.isCanceled();
+        });
+        if (!promise.isCanceled())
+            promise.addResult(std::move(classes));
+    });
+}
+
+void FormulaPanel::equivalenceFinished()
+{
+    const bool done = m_equivalenceJob->hasResult();
+    if (done)
+        m_equivalence.store(*m_equivalenceInput, m_equivalenceJob->result());
+    m_equivalenceInput.reset();
+    if (m_equivalenceProgress) {
+        m_equivalenceProgress->close();
+        m_equivalenceProgress->deleteLater();
+    }
+    if (!done) {
+        m_unselectRepeatsWhenDone = false;
+        return;
+    }
+    if (!m_equivalence.isCurrentFor(m_workspace)) {
+        refreshEquivalence(); // the list or history changed meanwhile
+        return;
+    }
+    m_model->setEquivalenceClasses(m_equivalence.classes());
+    if (std::exchange(m_unselectRepeatsWhenDone, false))
+        unselectRepeats();
+}
+
+void FormulaPanel::unselectRepeats()
+{
+    if (!m_equivalence.isCurrentFor(m_workspace)) {
+        m_unselectRepeatsWhenDone = true;
+        refreshEquivalence();
+        return;
+    }
+    if (!m_model->hasEquivalenceClasses())
+        m_model->setEquivalenceClasses(m_equivalence.classes());
+    FormulaListEquivalence::unselectRepeats(m_workspace, m_model->shownClasses(),
+                                            m_model->shownListNumbers());
 }
 
 } // namespace quorvel

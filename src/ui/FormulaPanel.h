@@ -1,6 +1,13 @@
 #pragma once
 
+#include "core/Job.h"
+#include "workspace/FormulaListEquivalence.h"
+
+#include <QPointer>
 #include <QWidget>
+
+#include <memory>
+#include <vector>
 
 class QAction;
 class QLineEdit;
@@ -13,6 +20,7 @@ namespace quorvel {
 
 class FormulaListModel;
 class GridView;
+class OperationProgress;
 class Prompts;
 class SpreadsheetExportRunner;
 class ToolWindows;
@@ -41,6 +49,13 @@ private:
     void addTypedFormula();
     void showCalculationSteps(); // `mnuCulate`, for the formula the menu was opened on
 
+    // The column "同输出" and the item that unselects repeats need the list's equivalence classes:
+    // held ones while the list and history are as they were, otherwise worked out in the background.
+    bool sameOutputShown() const;
+    void refreshEquivalence();
+    void equivalenceFinished();
+    void unselectRepeats();
+
     Workspace& m_workspace;
     Prompts& m_prompts;
     FormulaListModel* m_model = nullptr;
@@ -53,6 +68,12 @@ private:
 
     QAction* m_deleteThisAction = nullptr; // `mnuDelGS`
     SpreadsheetExportRunner* m_exportRunner = nullptr;
+
+    FormulaListEquivalence m_equivalence;
+    Job<std::vector<int>>* m_equivalenceJob = nullptr;
+    std::shared_ptr<const FormulaListEquivalence::Input> m_equivalenceInput; // of the run going
+    QPointer<OperationProgress> m_equivalenceProgress;
+    bool m_unselectRepeatsWhenDone = false;
 };
 
 } // namespace quorvel

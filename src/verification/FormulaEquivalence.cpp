@@ -3,6 +3,7 @@
 #include "formulas/NumberRules.h"
 
 #include <algorithm>
+#include <array>
 
 namespace quorvel {
 
@@ -18,11 +19,31 @@ quint64 mix(quint64 state, quint64 value)
     return z ^ (z >> 31);
 }
 
+// Two values a word, in four lanes that the processor mixes side by side (one serial chain would
+// wait on each multiplication); the lanes are then folded into one. A lane's order and the lane a
+// value falls in keep every value's place in the result.
 quint64 hashOf(std::span<const qint32> sequence, quint64 seed)
 {
+    constexpr std::size_t kLanes = 4;
+    const auto word = [&sequence](std::size_t i) {
+        const quint64 low = quint32(sequence[2 * i]);
+        const quint64 high = 2 * i + 1 < sequence.size() ? quint32(sequence[2 * i + 1]) : 0;
+        return low | high << 32;
+    };
+    std::array<quint64, kLanes> lanes{};
+    for (std::size_t lane = 0; lane < kLanes; ++lane)
+        lanes[lane] = mix(seed, lane);
+    const std::size_t words = (sequence.size() + 1) / 2;
+    std::size_t i = 0;
+    for (; i + kLanes <= words; i += kLanes) {
+        for (std::size_t lane = 0; lane < kLanes; ++lane)
+            lanes[lane] = mix(lanes[lane], word(i + lane));
+    }
+    for (std::size_t lane = 0; i < words; ++i, ++lane)
+        lanes[lane] = mix(lanes[lane], word(i));
     quint64 state = mix(seed, quint64(sequence.size()));
-    for (const qint32 value : sequence)
-        state = mix(state, quint64(quint32(value)));
+    for (const quint64 lane : lanes)
+        state = mix(state, lane);
     return state;
 }
 
@@ -111,11 +132,15 @@ void EquivalenceIndex::addUnmatched()
 }
 
 std::vector<int> equivalenceClasses(std::span<const CompiledFormula* const> formulas,
-                                    std::shared_ptr<const DrawTable> history)
+                                    std::shared_ptr<const DrawTable> history,
+                                    const std::function<bool(int done)>& carryOn)
 {
+    constexpr std::size_t kReportEvery = 64;
     EquivalenceIndex index(std::move(history));
     std::vector<int> classes(formulas.size());
     for (std::size_t i = 0; i < formulas.size(); ++i) {
+        if (carryOn && i % kReportEvery == 0 && !carryOn(int(i)))
+            return {};
         if (!formulas[i]) {
             index.addUnmatched();
             classes[i] = int(i);

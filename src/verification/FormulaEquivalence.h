@@ -5,8 +5,8 @@
 
 #include <QtGlobal>
 
+#include <functional>
 #include <limits>
-
 #include <memory>
 #include <optional>
 #include <span>
@@ -82,7 +82,10 @@ private:
 
 // For each formula of a list in list order, the list position (0-based) of the first formula that
 // says the same (itself when none before it does). Codes that do not compile are their own class.
+// `carryOn`, when given, hears how many formulas are done every few hundred and stops the work by
+// returning false; the result is then empty.
 std::vector<int> equivalenceClasses(std::span<const CompiledFormula* const> formulas,
-                                    std::shared_ptr<const DrawTable> history);
+                                    std::shared_ptr<const DrawTable> history,
+                                    const std::function<bool(int done)>& carryOn = {});
 
 } // namespace quorvel

@@ -48,6 +48,7 @@ private Q_SLOTS:
     void update_data();
     void update();
     void clearAndDelete();
+    void equivalent();
     void reference();
 
 private:
@@ -156,7 +157,8 @@ void TestCliFormulas::update_data()
     QTest::newRow("timeout") << QStringList{"--url", "/stall", "--timeout", "1"} << 1 << "1秒内没有收到数据";
     QTest::newRow("sent slower than the deadline")
         << QStringList{"--url", "/slow", "--deadline", "1"} << 1 << "下载超时";
-    QTest::newRow("deadline beyond an hour") << QStringList{"--url", "/1025", "--deadline", "3601"} << 2 << "--deadline";
+    QTest::newRow("deadline beyond an hour")
+        << QStringList{"--url", "/1025", "--deadline", "3601"} << 2 << "--deadline";
     QTest::newRow("no address") << QStringList{} << 1 << "GsUrl";
 }
 
@@ -210,6 +212,32 @@ void TestCliFormulas::clearAndDelete()
     QCOMPARE(formulaList().size(), 2);
     QCOMPARE(cli({QStringLiteral("--yes"), QStringLiteral("formulas"), QStringLiteral("clear")}).exitCode, 0);
     QVERIFY(formulaList().isEmpty());
+}
+
+void TestCliFormulas::equivalent()
+{
+    // 2 repeats 1 with its terms reordered, 4 repeats 3 with a constant 20 higher; 5 is a kill formula.
+    QCOMPARE(cli({QStringLiteral("formulas"), QStringLiteral("add"), QStringLiteral("[第一生]第一码+第二码"),
+                  QStringLiteral("[第一生]第二码+第一码"), QStringLiteral("[第一生]第一码+1"),
+                  QStringLiteral("[第一生]第一码+21"), QStringLiteral("第一码+1=下期杀第一")})
+                 .exitCode,
+             0);
+    CliResult run = cli({QStringLiteral("formulas"), QStringLiteral("equivalent")});
+    QCOMPARE(run.exitCode, 0);
+    QCOMPARE(run.out, (QStringList{"1\t1", "2\t1", "3\t3", "4\t3", "classes\t2\tformulas\t4"}));
+    run = cli({QStringLiteral("formulas"), QStringLiteral("equivalent"), QStringLiteral("--kind"),
+               QStringLiteral("kill")});
+    QCOMPARE(run.out, (QStringList{"1\t1", "classes\t1\tformulas\t1"}));
+    run = cli({QStringLiteral("formulas"), QStringLiteral("equivalent"), QStringLiteral("--position"),
+               QStringLiteral("2")});
+    QCOMPARE(run.out, (QStringList{"classes\t0\tformulas\t0"}));
+
+    for (const QStringList& refused : {QStringList{"--position", "9"}, QStringList{"--kind", "both"},
+                                       QStringList{"--periods", "5"}, QStringList{"extra"}}) {
+        run = cli(QStringList{QStringLiteral("formulas"), QStringLiteral("equivalent")} + refused);
+        QCOMPARE(run.exitCode, 2);
+        QCOMPARE(run.err.size(), 1);
+    }
 }
 
 void TestCliFormulas::reference()

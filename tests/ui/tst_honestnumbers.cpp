@@ -32,6 +32,7 @@ private Q_SLOTS:
     void cleanup();
 
     void chanceColumnSwitchedFromTheSettingsMenu();
+    void sameOutputShownAndRepeatsUnselected();
     void backtestWindowRunsAndCharts();
     void ledgerScoredWhenTheDrawIsTyped();
 
@@ -96,6 +97,38 @@ void HonestNumbersTest::chanceColumnSwitchedFromTheSettingsMenu()
     QCOMPARE(m_session->storedSetting(QStringLiteral("SjGl")), QStringLiteral("True"));
     item->trigger();
     QVERIFY(list->isColumnHidden(column));
+}
+
+void HonestNumbersTest::sameOutputShownAndRepeatsUnselected()
+{
+    // Formula 3 says what formula 2 says: its terms in another order, its constant 20 higher.
+    std::vector<NewFormula> repeat{
+        {QStringLiteral("L2B+L1A+23"), QStringLiteral("第二大小+第一码+23"), false, std::nullopt, 3}};
+    QVERIFY(m_session->openDatabase()->formulas().append(1, repeat));
+    openWindow();
+    auto* list = child<GridView>(QStringLiteral("MSFlexGrid2"));
+    auto* model = qobject_cast<FormulaListModel*>(list->model());
+    const int column = FormulaListModel::SameOutputColumn;
+    QCOMPARE(model->headerData(column, Qt::Horizontal).toString(), QStringLiteral("同输出"));
+    QVERIFY(list->isColumnHidden(column));
+    child<QAction>(QStringLiteral("mnuSjGl"))->trigger();
+    QVERIFY(!list->isColumnHidden(column));
+    QTRY_COMPARE(model->index(2, column).data().toString(), QStringLiteral("2"));
+    QVERIFY(model->index(0, column).data().toString().isEmpty());
+    QVERIFY(model->index(1, column).data().toString().isEmpty());
+
+    // Sorted the other way round, the later formula of the pair comes first.
+    model->sortByColumn(FormulaListModel::LimitColumn);
+    model->sortByColumn(FormulaListModel::LimitColumn);
+    QCOMPARE(model->listNumberAt(0), 3);
+    QCOMPARE(model->index(1, column).data().toString(), QStringLiteral("1"));
+    QVERIFY(model->index(0, column).data().toString().isEmpty());
+
+    Workspace& workspace = m_session->workspace();
+    model->sortByColumn(FormulaListModel::LimitColumn);
+    child<QAction>(QStringLiteral("mnuUnselectRepeats"))->trigger();
+    QVERIFY(workspace.isSelected(1) && workspace.isSelected(2));
+    QVERIFY(!workspace.isSelected(3));
 }
 
 void HonestNumbersTest::backtestWindowRunsAndCharts()

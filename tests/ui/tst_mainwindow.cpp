@@ -251,7 +251,8 @@ void MainWindowTest::mnemonicsAreUniqueAndPressTheirButton()
         if (!button->isVisible() || mark < 0 || mark + 1 >= button->text().size())
             continue;
         const QChar letter = button->text().at(mark + 1).toUpper();
-        QVERIFY2(!owners.contains(letter), qPrintable(owners.value(letter) + QStringLiteral(" / ") + button->text()));
+        QVERIFY2(!owners.contains(letter),
+                 qPrintable(owners.value(letter) + QStringLiteral(" / ") + button->text()));
         owners.insert(letter, button->text());
     }
     QVERIFY(owners.size() >= 18);
@@ -296,14 +297,15 @@ void MainWindowTest::menuItemsInOrder_data()
     QTest::addColumn<QStringList>("captions");
 
     QTest::newRow("formula menu 管理")
-        << "mnuMang"
-        << QStringList{"mnuExl", "mnuCulate", "mnuDelGS", "mnuDelXzGS", "mnuDelLst", "mnuDelNXzGS"}
+        << "mnuMang" << QStringList{"mnuExl",    "mnuCulate",   "mnuDelGS",          "mnuDelXzGS",
+                                    "mnuDelLst", "mnuDelNXzGS", "mnuUnselectRepeats"}
         << QStringList{"导出到EXCEL表格(&E)",  "查询该公式历史计算式(&U)", "删除该公式(&D)",
-                       "删除选中所有公式(&C)", "删除最后公式(&E)",         "删除未选中公式(&X)"};
+                       "删除选中所有公式(&C)", "删除最后公式(&E)",         "删除未选中公式(&X)",
+                       "取消重复公式的选中"};
     QTest::newRow("settings menu 设置")
-        << "mnuSetup" << QStringList{"mnuYsXs_0", "mnuYsXs_1", "mnuQsJs",     "mnuZqlJq", "mnuSjGl",
-                                     "mnuSetDay", "mnuKjUrl",  "mnuGsUrl",  "mnuCaizhong", "meuHfmr",
-                                     "mnuUndo",   "mnuBeifen"}
+        << "mnuSetup"
+        << QStringList{"mnuYsXs_0", "mnuYsXs_1", "mnuQsJs",     "mnuZqlJq", "mnuSjGl", "mnuSetDay",
+                       "mnuKjUrl",  "mnuGsUrl",  "mnuCaizhong", "meuHfmr",  "mnuUndo", "mnuBeifen"}
         << QStringList{"历史列表公式验算结果显示在下期(&N)",
                        "历史列表公式验算结果显示在当期(&T)",
                        "检索期数设置(&Q)",

@@ -58,7 +58,8 @@ const std::vector<CliCommand>& commandTable()
          QStringLiteral("Import, list, update online, delete, export and check the stored draws."),
          &HistoryCommand::forms, &HistoryCommand::run},
         {QStringLiteral("formulas"),
-         QStringLiteral("Add, list, import, export, download, clear and delete formulas."),
+         QStringLiteral(
+             "Add, list, import, export, download, clear and delete formulas; find those that say the same."),
          &FormulasCommand::forms, &FormulasCommand::run},
         {QStringLiteral("eval"),
          QStringLiteral("The code of a formula text and its value on every stored draw."),

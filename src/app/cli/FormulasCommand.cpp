@@ -8,6 +8,7 @@
 #include "core/FormulaTables.h"
 #include "core/TermTable.h"
 #include "workspace/FormulaEntry.h"
+#include "workspace/FormulaListEquivalence.h"
 
 namespace quorvel::cli {
 
@@ -53,11 +54,22 @@ const CommandForm<ListOptions>& listForm()
     return declared;
 }
 
+struct EquivalentOptions : CommandOptions::ListChoice
+{
+};
+
+const CommandForm<EquivalentOptions>& equivalentForm()
+{
+    static const CommandForm<EquivalentOptions> declared =
+        CommandOptions::withList(CommandForm<EquivalentOptions>(QStringLiteral("formulas equivalent")));
+    return declared;
+}
+
 } // namespace
 
 std::vector<const FormSpec*> FormulasCommand::forms()
 {
-    std::vector<const FormSpec*> all{&addForm(), &listForm()};
+    std::vector<const FormSpec*> all{&addForm(), &listForm(), &equivalentForm()};
     for (const FormSpec* form : FormulaLibraryCommand::forms())
         all.push_back(form);
     return all;
@@ -70,6 +82,8 @@ int FormulasCommand::run(const CliContext& context, CliArguments& arguments)
         return add(context, arguments);
     if (subcommand == QLatin1String("list"))
         return list(context, arguments);
+    if (subcommand == QLatin1String("equivalent"))
+        return equivalent(context, arguments);
     if (subcommand && FormulaLibraryCommand::handles(*subcommand))
         return FormulaLibraryCommand::run(*subcommand, context, arguments);
     return context.usage(subcommandRefusal(forms()));
@@ -133,6 +147,36 @@ int FormulasCommand::list(const CliContext& context, CliArguments& arguments)
             context.print(fields.join(QLatin1Char('\t')));
         }
     }
+    return ExitSuccess;
+}
+
+int FormulasCommand::equivalent(const CliContext& context, CliArguments& arguments)
+{
+    const Result<EquivalentOptions> options = equivalentForm().parse(arguments);
+    if (!options)
+        return context.usage(options.error());
+
+    WorkspaceStartOptions start;
+    start.position = options->position;
+    start.kill = options->kill;
+    start.verifyAtStart = false;
+    const Result<std::unique_ptr<CliSession>> session = context.startSession(start);
+    if (!session)
+        return context.fail(session.failure());
+    const std::vector<int> classes =
+        FormulaListEquivalence::classesOf(FormulaListEquivalence::inputOf((*session)->workspace()));
+    int classCount = 0;
+    for (std::size_t i = 0; i < classes.size(); ++i) {
+        const int listNumber = int(i) + 1;
+        if (classes[i] == listNumber)
+            ++classCount;
+        TabLine line;
+        line << listNumber << classes[i];
+        context.print(line);
+    }
+    TabLine counts;
+    counts << QStringLiteral("classes") << classCount << QStringLiteral("formulas") << qint64(classes.size());
+    context.print(counts);
     return ExitSuccess;
 }
 

@@ -9,7 +9,8 @@ class CliContext;
 struct FormSpec;
 
 // `formulas add TEXT... [--kind kill|keep]` (the window's typed entry, one text after the other)
-// and `formulas list [--position P] [--kind kill|keep]`.
+// `formulas list [--position P] [--kind kill|keep]` and `formulas equivalent [--position P]
+// [--kind kill|keep]` (each formula of one list with the first of the list that says the same).
 class FormulasCommand
 {
 public:
@@ -19,6 +20,7 @@ public:
 private:
     static int add(const CliContext& context, CliArguments& arguments);
     static int list(const CliContext& context, CliArguments& arguments);
+    static int equivalent(const CliContext& context, CliArguments& arguments);
 };
 
 } // namespace quorvel::cli
