@@ -83,28 +83,31 @@ inline uint64_t maskedWord(uint64_t bits, int offset, int count)
     return left < kWordOutcomes ? bits & ((uint64_t(1) << left) - 1) : bits;
 }
 
-// The tally of `count` outcomes packed in words; their order matters for neither figure. Walks
-// the rarer kind of outcome only: a keep formula hits about one draw in twenty, a kill formula
-// misses as seldom.
-inline Tally tallyOf(const uint64_t* words, int count)
+// The tally of `count` outcomes packed in words (which it uses as work space); their order matters
+// for neither figure. Hits are rare for a keep formula: its runs are found by lengthening them
+// all at once, an outcome per pass over the words (a pass leaves the outcomes that start a run one
+// longer). Misses are rare for a kill formula: its longest run is the longest gap between misses.
+inline Tally tallyOf(uint64_t* words, int count)
 {
     const int wordCount = (count + kWordOutcomes - 1) / kWordOutcomes;
     Tally tally;
     for (int w = 0; w < wordCount; ++w)
         tally.hits += __builtin_popcountll(words[w]);
     if (2 * tally.hits <= count) {
-        // Runs of set bits: a hit right after the previous one lengthens the run.
-        int previous = -2;
-        int run = 0;
-        for (int w = 0; w < wordCount; ++w) {
-            for (uint64_t bits = words[w]; bits != 0; bits &= bits - 1) {
-                const int at = kWordOutcomes * w + __builtin_ctzll(bits);
-                run = at == previous + 1 ? run + 1 : 1;
-                tally.longestHitRun = run > tally.longestHitRun ? run : tally.longestHitRun;
-                previous = at;
+        if (tally.hits == 0)
+            return tally;
+        tally.longestHitRun = 1;
+        for (;;) {
+            uint64_t left = 0;
+            for (int w = 0; w < wordCount; ++w) {
+                const uint64_t next = w + 1 < wordCount ? words[w + 1] : 0;
+                words[w] &= (words[w] >> 1) | (next << 63);
+                left |= words[w];
             }
+            if (left == 0)
+                return tally;
+            ++tally.longestHitRun;
         }
-        return tally;
     }
     // Gaps between misses: the longest is the longest hit run.
     int previousMiss = -1;
