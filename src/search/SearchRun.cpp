@@ -83,6 +83,13 @@ SearchOutcome SearchRun::execute(QPromise<FoundBatch>& promise)
     const DrawTable& table = m_parameters.history ? *m_parameters.history : emptyTable();
     if (!m_scorer)
         m_scorer = std::make_unique<AcceptanceScorer>(table, m_parameters.periods);
+    if (!m_repeatFilter) {
+        // The stored formulas of the list the run starts on are fingerprinted here, on the run's
+        // thread, before any candidate waits for them.
+        m_repeatFilter = std::make_unique<RepeatFilter>(m_parameters.history, m_parameters.stored);
+        if (m_parameters.foundListRoom > 0)
+            m_repeatFilter->prepare(m_parameters.generation.position, m_parameters.generation.kill);
+    }
 
     if (m_parameters.foundListRoom <= 0) {
         QMutexLocker lock(&m_mergeMutex);
@@ -120,6 +127,7 @@ SearchOutcome SearchRun::execute(QPromise<FoundBatch>& promise)
     SearchOutcome outcome;
     outcome.tried = m_publishedEnd - m_parameters.firstCandidate;
     outcome.found = m_published;
+    outcome.repeats = m_repeated;
     outcome.threads = m_threads;
     if (m_closed && m_closeReason != SearchStopReason::Stopped)
         outcome.reason = m_closeReason;
@@ -158,7 +166,7 @@ void SearchRun::work(QPromise<FoundBatch>& promise)
             settings = checked(m_live->get());
         }
 
-        Batch batch{number, start, start, fullEnd, {}, 0};
+        Batch batch{number, start, start, fullEnd, {}};
         quint64 i = start;
         while (i < fullEnd) {
             const quint64 sliceEnd = std::min(fullEnd, i + kCheckInterval);
@@ -170,9 +178,7 @@ void SearchRun::work(QPromise<FoundBatch>& promise)
                 const std::optional<RunStatistics> statistics =
                     m_scorer->accepted(std::span<const int>(terms, std::size_t(count)), constant,
                                        settings.position, settings.kill, m_limits, buffers);
-                if (statistics && m_parameters.countOnly)
-                    ++batch.counted;
-                else if (statistics)
+                if (statistics)
                     batch.found.push_back(foundFormula(terms, count, constant, settings, *statistics, i));
             }
             m_tried.fetch_add(i - sliceStart, std::memory_order_relaxed);
@@ -211,10 +217,16 @@ void SearchRun::publish(Batch&& batch, QPromise<FoundBatch>& promise)
         if (ready == m_pending.end())
             break;
         Batch& next = ready->second;
-        m_published += next.counted;
         for (FoundFormula& formula : next.found) {
             const quint64 candidate = formula.candidate;
-            delivered.append(std::move(formula));
+            // Judged here, in candidate order, so that which of two equivalent candidates counts
+            // as the repeat is the same with one thread or many.
+            if (m_repeatFilter->isRepeat(formula)) {
+                ++m_repeated;
+                continue;
+            }
+            if (!m_parameters.countOnly)
+                delivered.append(std::move(formula));
             ++m_published;
             if (m_published >= m_parameters.foundListRoom) {
                 close(SearchStopReason::FoundListFull, candidate + 1);
@@ -240,6 +252,7 @@ void SearchRun::publish(Batch&& batch, QPromise<FoundBatch>& promise)
     if (m_closed)
         m_pending.clear();
     m_found.store(m_published, std::memory_order_relaxed);
+    m_repeats.store(m_repeated, std::memory_order_relaxed);
     // One result per publishing, added under the lock, so the results of the promise are in
     // candidate order too.
     if (!delivered.isEmpty())

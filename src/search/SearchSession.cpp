@@ -79,6 +79,7 @@ SearchParameters SearchSession::searchParameters(const SingleSearchRequest& requ
         parameters.foundTarget = *request.foundTarget - m_found.size();
     parameters.candidateLimit = request.candidateLimit;
     parameters.threads = request.threads;
+    parameters.stored = request.stored;
     return parameters;
 }
 
@@ -100,6 +101,8 @@ SchemeParameters SearchSession::schemeParameters(const SchemeRequest& request)
     parameters.periods = periods();
     parameters.seed = seedOf(request.seed);
     parameters.autoStore = request.autoStore;
+    if (request.autoStore != SchemeAutoStore::Replace)
+        parameters.stored = request.stored;
     return parameters;
 }
 
@@ -165,6 +168,7 @@ std::optional<QString> SearchSession::startSearch(const SingleSearchRequest& req
     m_schemeFlag = false;
     showTried(0);
     Q_EMIT foundCountChanged(m_found.size());
+    Q_EMIT repeatsChanged(0);
     if (!m_engine.start(parameters))
         return QString();
     m_luck.cancel();
@@ -252,6 +256,7 @@ void SearchSession::showProgress(const SearchProgress& progress)
     showTried(m_schemeFlag ? m_triedBase + progress.tried : progress.tried);
     // The single search counts the whole found list, the scheme the current position's formulas.
     Q_EMIT foundCountChanged(m_schemeFlag ? progress.found : m_found.size());
+    Q_EMIT repeatsChanged(progress.repeats);
     if (progress.shown)
         Q_EMIT candidateShown(*progress.shown);
 }
@@ -283,6 +288,7 @@ bool SearchSession::startScheme(const SchemeRequest& request)
     m_luck.cancel();
     Q_EMIT luckChanged(QString());
     clearFound();
+    Q_EMIT repeatsChanged(0);
     m_triedBase = m_tried;
     if (!m_scheme.start(m_schemeParameters))
         return false;
