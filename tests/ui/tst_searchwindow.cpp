@@ -112,6 +112,17 @@ void TestSearchWindow::searchStoresIntoTheMainList()
     QCOMPARE(text("Text4"), QStringLiteral("0"));
     QCOMPARE(child<QLabel>("Label5_1")->text(), QStringLiteral("3"));
     QCOMPARE(list->rowCount(), 3); // List1 keeps its lines
+
+    // Seed 7 from its first candidate again, after a run of another seed: its first three finds
+    // are stored now, so they are repeats beside the found count.
+    for (const char* seed : {"8", "7"}) {
+        setText("txtSeed", QString::fromLatin1(seed));
+        click("Command1");
+        QTRY_VERIFY(child<QAbstractButton>("Command1")->isEnabled());
+        click("Command3");
+    }
+    QCOMPARE(child<QLabel>("lblRepeats")->text(), QStringLiteral("重复 3"));
+    QCOMPARE(child<QLabel>("Label5_1")->text(), QStringLiteral("9"));
     QCOMPARE(m_session->prompts().unexpectedCalls(), 0);
 }
 
@@ -188,11 +199,13 @@ void TestSearchWindow::invertedBoundsStartNothing()
     click("Command1");
     QVERIFY(child<QAbstractButton>("Command1")->isEnabled());
     QCOMPARE(text("Text3"), QStringLiteral("0"));
-    QVERIFY(m_session->prompts().last(ScriptedPrompts::Kind::Notice).message.startsWith(
-        QStringLiteral("最大连错下限大于上限")));
+    QVERIFY(m_session->prompts()
+                .last(ScriptedPrompts::Kind::Notice)
+                .message.startsWith(QStringLiteral("最大连错下限大于上限")));
     click("Command8");
-    QVERIFY(m_session->prompts().last(ScriptedPrompts::Kind::Notice).message.startsWith(
-        QStringLiteral("最大连错下限大于上限")));
+    QVERIFY(m_session->prompts()
+                .last(ScriptedPrompts::Kind::Notice)
+                .message.startsWith(QStringLiteral("最大连错下限大于上限")));
     QCOMPARE(m_session->settings().categoryBound(1, false, 2), 96.0);
 }
 
