@@ -199,13 +199,11 @@ void TestSearchWindow::invertedBoundsStartNothing()
     click("Command1");
     QVERIFY(child<QAbstractButton>("Command1")->isEnabled());
     QCOMPARE(text("Text3"), QStringLiteral("0"));
-    QVERIFY(m_session->prompts()
-                .last(ScriptedPrompts::Kind::Notice)
-                .message.startsWith(QStringLiteral("最大连错下限大于上限")));
+    QVERIFY(m_session->prompts().last(ScriptedPrompts::Kind::Notice).message.startsWith(
+        QStringLiteral("最大连错下限大于上限")));
     click("Command8");
-    QVERIFY(m_session->prompts()
-                .last(ScriptedPrompts::Kind::Notice)
-                .message.startsWith(QStringLiteral("最大连错下限大于上限")));
+    QVERIFY(m_session->prompts().last(ScriptedPrompts::Kind::Notice).message.startsWith(
+        QStringLiteral("最大连错下限大于上限")));
     QCOMPARE(m_session->settings().categoryBound(1, false, 2), 96.0);
 }
 
