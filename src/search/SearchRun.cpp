@@ -152,6 +152,8 @@ void SearchRun::work(QPromise<FoundBatch>& promise)
         settings = checked(m_live->get());
     }
     int terms[CandidateGenerator::kMaximumOperands];
+    const DrawTable& table = m_parameters.history ? *m_parameters.history : emptyTable();
+    std::vector<qint64> keySums;
 
     for (;;) {
         if (m_stopRequested.load(std::memory_order_relaxed) || promise.isCanceled())
@@ -166,7 +168,7 @@ void SearchRun::work(QPromise<FoundBatch>& promise)
             settings = checked(m_live->get());
         }
 
-        Batch batch{number, start, start, fullEnd, {}};
+        Batch batch{number, start, start, fullEnd, {}, {}};
         quint64 i = start;
         while (i < fullEnd) {
             const quint64 sliceEnd = std::min(fullEnd, i + kCheckInterval);
@@ -178,8 +180,11 @@ void SearchRun::work(QPromise<FoundBatch>& promise)
                 const std::optional<RunStatistics> statistics =
                     m_scorer->accepted(std::span<const int>(terms, std::size_t(count)), constant,
                                        settings.position, settings.kill, m_limits, buffers);
-                if (statistics)
+                if (statistics) {
                     batch.found.push_back(foundFormula(terms, count, constant, settings, *statistics, i));
+                    batch.keys.push_back(RepeatFilter::keyOf(
+                        table, std::span<const int>(terms, std::size_t(count)), constant, keySums));
+                }
             }
             m_tried.fetch_add(i - sliceStart, std::memory_order_relaxed);
             promise.suspendIfRequested();
@@ -217,11 +222,12 @@ void SearchRun::publish(Batch&& batch, QPromise<FoundBatch>& promise)
         if (ready == m_pending.end())
             break;
         Batch& next = ready->second;
-        for (FoundFormula& formula : next.found) {
+        for (std::size_t f = 0; f < next.found.size(); ++f) {
+            FoundFormula& formula = next.found[f];
             const quint64 candidate = formula.candidate;
             // Judged here, in candidate order, so that which of two equivalent candidates counts
             // as the repeat is the same with one thread or many.
-            if (m_repeatFilter->isRepeat(formula)) {
+            if (m_repeatFilter->isRepeat(formula, next.keys[f])) {
                 ++m_repeated;
                 continue;
             }
