@@ -26,15 +26,23 @@ quint64 RepeatFilter::keyOfSequence(std::span<const qint32> sequence)
     return state ^ (state >> 33);
 }
 
+// The draws the key covers: the newest ones but the last, which the scan that accepted a candidate
+// has just read (the last draw predicts no stored outcome), so that they are in cache.
+RepeatFilter::KeyDraws RepeatFilter::keyDrawsOf(int drawCount)
+{
+    const int end = drawCount > 1 ? drawCount - 1 : drawCount;
+    const int count = std::min(kKeyDraws, end);
+    return {end - count, count};
+}
+
 quint64 RepeatFilter::keyOf(const DrawTable& table, std::span<const int> terms, qint64 constant,
                             std::vector<qint64>& sums)
 {
-    // The newest draws: the scan that accepted a candidate has just read them, so they are in cache.
-    const int draws = std::min(kKeyDraws, table.drawCount());
+    const auto [first, draws] = keyDrawsOf(table.drawCount());
     sums.resize(std::size_t(draws));
     std::array<qint32, kKeyDraws> folded{};
     if (draws > 0)
-        sumTermColumns(table, terms, constant, table.drawCount() - draws, draws, sums.data());
+        sumTermColumns(table, terms, constant, first, draws, sums.data());
     for (int t = 0; t < draws; ++t)
         folded[std::size_t(t)] = qint32(foldWhole(sums[std::size_t(t)]));
     return keyOfSequence(std::span<const qint32>(folded.data(), std::size_t(draws)));
@@ -49,8 +57,8 @@ quint64 RepeatFilter::keyOf(Entry& entry)
     // fingerprint too.
     const std::vector<qint32> sequence = ValueSequence::of(formula, *m_history, m_history->drawCount());
     entry.whole = ValueSequence::fingerprint(sequence);
-    return keyOfSequence(
-        std::span<const qint32>(sequence).last(std::min<std::size_t>(kKeyDraws, sequence.size())));
+    const auto [first, draws] = keyDrawsOf(int(sequence.size()));
+    return keyOfSequence(std::span<const qint32>(sequence).subspan(std::size_t(first), std::size_t(draws)));
 }
 
 void RepeatFilter::prepare(int position, bool kill)

@@ -60,7 +60,7 @@ public:
     // Fingerprints the stored formulas of one position and kind now rather than at the first formula.
     void prepare(int position, bool kill);
 
-    // The newest draws the key covers: formulas that differ there almost never agree on all of them.
+    // The draws the key covers at most: formulas that differ there almost never agree on all draws.
     static constexpr int kKeyDraws = 32;
 
 private:
@@ -83,6 +83,12 @@ private:
         std::vector<Slot> keys = std::vector<Slot>(1024);
     };
 
+    struct KeyDraws
+    {
+        int first = 0;
+        int count = 0;
+    };
+    static KeyDraws keyDrawsOf(int drawCount);
     static quint64 keyOfSequence(std::span<const qint32> sequence);
     // The key of an entry with its compiled formula.
     quint64 keyOf(Entry& entry);
