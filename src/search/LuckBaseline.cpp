@@ -47,6 +47,8 @@ SearchParameters LuckBaseline::parametersFor(const SearchParameters& run, quint6
     luck.foundTarget.reset();
     luck.foundListRoom = std::numeric_limits<int>::max();
     luck.countOnly = true;
+    // The stored formulas say nothing about a shuffled history: only repeats within it count.
+    luck.stored.reset();
     return luck;
 }
 

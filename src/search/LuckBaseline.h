@@ -18,7 +18,8 @@ public:
     static DrawTable shuffled(const DrawTable& history, quint64 seed);
 
     // A run that counts, without handing them on, the candidates the bounds accept among the
-    // `tried` candidates `run` tried from its first, scored on its history shuffled with its seed.
+    // `tried` candidates `run` tried from its first, scored on its history shuffled with its seed;
+    // one that says what an earlier one of them says is not counted.
     // The candidates are drawn with `generation`: the settings in force when the run ended.
     static SearchParameters parametersFor(const SearchParameters& run, quint64 tried,
                                           const GenerationSettings& generation);

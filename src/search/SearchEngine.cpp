@@ -73,6 +73,7 @@ SearchProgress SearchEngine::progress()
         return progress;
     progress.tried = m_run->tried();
     progress.found = m_run->found();
+    progress.repeats = m_run->repeats();
     if (progress.tried == 0)
         return progress;
     // Candidate i of a run is a function of the seed and i: score the newest one here again.

@@ -21,6 +21,7 @@ struct SearchProgress
 {
     quint64 tried = 0; // candidates tried since the start (`Text3`)
     int found = 0;     // formulas found by this run so far
+    int repeats = 0;   // accepted candidates this run did not take: they say what another says
     // A recent candidate with its full statistics (`Text11`, `Text1(11)`..`Text1(14)`).
     std::optional<FoundFormula> shown;
 };

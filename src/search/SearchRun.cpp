@@ -83,6 +83,13 @@ SearchOutcome SearchRun::execute(QPromise<FoundBatch>& promise)
     const DrawTable& table = m_parameters.history ? *m_parameters.history : emptyTable();
     if (!m_scorer)
         m_scorer = std::make_unique<AcceptanceScorer>(table, m_parameters.periods);
+    if (!m_repeatFilter) {
+        // The stored formulas of the list the run starts on are fingerprinted here, on the run's
+        // thread, before any candidate waits for them.
+        m_repeatFilter = std::make_unique<RepeatFilter>(m_parameters.history, m_parameters.stored);
+        if (m_parameters.foundListRoom > 0)
+            m_repeatFilter->prepare(m_parameters.generation.position, m_parameters.generation.kill);
+    }
 
     if (m_parameters.foundListRoom <= 0) {
         QMutexLocker lock(&m_mergeMutex);
@@ -120,6 +127,7 @@ SearchOutcome SearchRun::execute(QPromise<FoundBatch>& promise)
     SearchOutcome outcome;
     outcome.tried = m_publishedEnd - m_parameters.firstCandidate;
     outcome.found = m_published;
+    outcome.repeats = m_repeated;
     outcome.threads = m_threads;
     if (m_closed && m_closeReason != SearchStopReason::Stopped)
         outcome.reason = m_closeReason;
@@ -144,6 +152,8 @@ void SearchRun::work(QPromise<FoundBatch>& promise)
         settings = checked(m_live->get());
     }
     int terms[CandidateGenerator::kMaximumOperands];
+    const DrawTable& table = m_parameters.history ? *m_parameters.history : emptyTable();
+    std::vector<qint64> keySums;
 
     for (;;) {
         if (m_stopRequested.load(std::memory_order_relaxed) || promise.isCanceled())
@@ -158,7 +168,7 @@ void SearchRun::work(QPromise<FoundBatch>& promise)
             settings = checked(m_live->get());
         }
 
-        Batch batch{number, start, start, fullEnd, {}, 0};
+        Batch batch{number, start, start, fullEnd, {}, {}};
         quint64 i = start;
         while (i < fullEnd) {
             const quint64 sliceEnd = std::min(fullEnd, i + kCheckInterval);
@@ -170,10 +180,11 @@ void SearchRun::work(QPromise<FoundBatch>& promise)
                 const std::optional<RunStatistics> statistics =
                     m_scorer->accepted(std::span<const int>(terms, std::size_t(count)), constant,
                                        settings.position, settings.kill, m_limits, buffers);
-                if (statistics && m_parameters.countOnly)
-                    ++batch.counted;
-                else if (statistics)
+                if (statistics) {
                     batch.found.push_back(foundFormula(terms, count, constant, settings, *statistics, i));
+                    batch.keys.push_back(RepeatFilter::keyOf(
+                        table, std::span<const int>(terms, std::size_t(count)), constant, keySums));
+                }
             }
             m_tried.fetch_add(i - sliceStart, std::memory_order_relaxed);
             promise.suspendIfRequested();
@@ -211,10 +222,17 @@ void SearchRun::publish(Batch&& batch, QPromise<FoundBatch>& promise)
         if (ready == m_pending.end())
             break;
         Batch& next = ready->second;
-        m_published += next.counted;
-        for (FoundFormula& formula : next.found) {
+        for (std::size_t f = 0; f < next.found.size(); ++f) {
+            FoundFormula& formula = next.found[f];
             const quint64 candidate = formula.candidate;
-            delivered.append(std::move(formula));
+            // Judged here, in candidate order, so that which of two equivalent candidates counts
+            // as the repeat is the same with one thread or many.
+            if (m_repeatFilter->isRepeat(formula, next.keys[f])) {
+                ++m_repeated;
+                continue;
+            }
+            if (!m_parameters.countOnly)
+                delivered.append(std::move(formula));
             ++m_published;
             if (m_published >= m_parameters.foundListRoom) {
                 close(SearchStopReason::FoundListFull, candidate + 1);
@@ -240,6 +258,7 @@ void SearchRun::publish(Batch&& batch, QPromise<FoundBatch>& promise)
     if (m_closed)
         m_pending.clear();
     m_found.store(m_published, std::memory_order_relaxed);
+    m_repeats.store(m_repeated, std::memory_order_relaxed);
     // One result per publishing, added under the lock, so the results of the promise are in
     // candidate order too.
     if (!delivered.isEmpty())

@@ -6,6 +6,7 @@
 #include "search/CandidateGenerator.h"
 #include "search/FoundFormula.h"
 #include "search/FoundList.h"
+#include "search/RepeatFilter.h"
 #include "search/SearchLiveSettings.h"
 
 #include <QMutex>
@@ -37,6 +38,8 @@ struct SearchParameters
     int threads = 0;                          // 0: one per core
     // Count the accepted candidates without handing them on (the found count is the count).
     bool countOnly = false;
+    // The formulas the tables hold, which found formulas must not say again (null: none consulted).
+    std::shared_ptr<const StoredCodes> stored;
 };
 
 enum class SearchStopReason
@@ -50,11 +53,13 @@ enum class SearchStopReason
 };
 
 // How a run ended. The found formulas are the accepted ones among candidates
-// firstCandidate .. firstCandidate + tried - 1, whatever the number of threads.
+// firstCandidate .. firstCandidate + tried - 1 that say nothing an earlier one or a stored one says;
+// the repeats are the accepted ones that do. Both are the same whatever the number of threads.
 struct SearchOutcome
 {
     quint64 tried = 0;
     int found = 0;
+    int repeats = 0;
     SearchStopReason reason = SearchStopReason::Stopped;
     int threads = 1;
     qint64 elapsedNanoseconds = 0;
@@ -70,7 +75,8 @@ QString searchStopNotice(SearchStopReason reason);
 
 // One search run: candidates drawn, scored and judged on the calling thread and (threads - 1)
 // helper threads. The threads take batches of consecutive candidates; accepted candidates are
-// handed on in candidate order, a batch at a time, whichever thread finishes which batch first.
+// judged for repeats and handed on in candidate order, a batch at a time, whichever thread finishes
+// which batch first.
 // Thread-safe: counters and stop requests may come from any thread while execute() runs.
 class SearchRun
 {
@@ -88,9 +94,10 @@ public:
     // Ends the run after the candidates in hand; everything found before them is delivered.
     void requestStop() { m_stopRequested.store(true, std::memory_order_relaxed); }
 
-    // Counters while it runs: candidates tried so far, formulas delivered so far.
+    // Counters while it runs: candidates tried so far, formulas delivered so far, repeats met so far.
     quint64 tried() const { return m_tried.load(std::memory_order_relaxed); }
     int found() const { return m_found.load(std::memory_order_relaxed); }
+    int repeats() const { return m_repeats.load(std::memory_order_relaxed); }
     int threadCount() const { return m_threads; }
     const SearchParameters& parameters() const { return m_parameters; }
 
@@ -106,10 +113,10 @@ private:
     {
         quint64 number = 0;
         quint64 start = 0;
-        quint64 end = 0;     // candidates start .. end - 1 were tried
-        quint64 fullEnd = 0; // where the batch would have ended
-        std::vector<FoundFormula> found;
-        int counted = 0; // accepted candidates of a count-only run
+        quint64 end = 0;                 // candidates start .. end - 1 were tried
+        quint64 fullEnd = 0;             // where the batch would have ended
+        std::vector<FoundFormula> found; // the accepted candidates, repeats not yet told apart
+        std::vector<quint64> keys;       // their RepeatFilter keys, worked out on the batch's thread
     };
 
     void work(QPromise<FoundBatch>& promise);
@@ -126,6 +133,7 @@ private:
     bool m_endIsTarget = false;   // the end comes from a target of 0 or below
     AcceptanceLimits m_limits;
     std::unique_ptr<AcceptanceScorer> m_scorer;
+    std::unique_ptr<RepeatFilter> m_repeatFilter; // asked under m_mergeMutex, in candidate order
 
     // Read by every thread all the time; written rarely.
     alignas(64) std::atomic<bool> m_stopRequested{false};
@@ -134,12 +142,14 @@ private:
     alignas(64) std::atomic<quint64> m_nextBatch{0};
     alignas(64) std::atomic<quint64> m_tried{0};
     alignas(64) std::atomic<int> m_found{0};
+    std::atomic<int> m_repeats{0};
 
     QMutex m_mergeMutex;
     std::map<quint64, Batch> m_pending; // finished batches waiting for the ones before them
     quint64 m_nextToPublish = 0;
     quint64 m_publishedEnd = 0;
     int m_published = 0;
+    int m_repeated = 0;
     bool m_closed = false;
     SearchStopReason m_closeReason = SearchStopReason::Stopped;
 };

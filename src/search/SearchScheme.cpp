@@ -54,6 +54,7 @@ SearchParameters SchemeParameters::searchFor(int position, int target, int found
     search.foundTarget = target;
     search.foundListRoom = foundListRoom;
     search.threads = threads;
+    search.stored = stored;
     return search;
 }
 
@@ -66,6 +67,7 @@ SearchScheme::SearchScheme(QObject* parent) : QObject(parent)
     });
     connect(&m_engine, &SearchEngine::progressChanged, this, [this](SearchProgress progress) {
         progress.tried += m_outcome.tried;
+        progress.repeats += m_outcome.repeats;
         Q_EMIT progressChanged(progress);
     });
     connect(&m_engine, &SearchEngine::finished, this, &SearchScheme::positionFinished);
@@ -153,6 +155,7 @@ void SearchScheme::positionFinished(const SearchOutcome& outcome)
     if (!m_active)
         return;
     m_outcome.tried += outcome.tried;
+    m_outcome.repeats += outcome.repeats;
     m_outcome.positions[std::size_t(m_position - 1)].tried = outcome.tried;
     if (outcome.reason != SearchStopReason::TargetReached) {
         end(false, outcome.reason);
@@ -191,6 +194,7 @@ SchemeOutcome SearchScheme::runToEnd(const SchemeParameters& parameters)
         result.found = run.found;
         result.tried = run.tried;
         outcome.tried += run.tried;
+        outcome.repeats += run.repeats;
         outcome.found.insert(outcome.found.end(), found.begin(), found.end());
         if (run.reason != SearchStopReason::TargetReached) {
             outcome.completed = false;

@@ -71,6 +71,7 @@ struct SchemeParameters
     quint64 seed = 0;
     int threads = 0;
     SchemeAutoStore autoStore = SchemeAutoStore::None;
+    std::shared_ptr<const StoredCodes> stored; // what found formulas must not say again (null: none)
 
     // The search of one position (its seed is derived from the scheme's seed and the position).
     SearchParameters searchFor(int position, int target, int foundListRoom) const;
@@ -91,6 +92,7 @@ struct SchemeOutcome
     // Why it ended before position 8 was done (FoundListFull, Stopped, Canceled).
     SearchStopReason reason = SearchStopReason::Stopped;
     quint64 tried = 0;
+    int repeats = 0; // over all its positions
     std::array<SchemePositionResult, kPositionCount> positions{};
     // What the caller stores now: the configured store when the scheme completed, else nothing.
     SchemeAutoStore store = SchemeAutoStore::None;
@@ -130,7 +132,7 @@ Q_SIGNALS:
     void positionStarted(int position, int target);
     void positionDone(int position, bool skipped);
     void formulasFound(const quorvel::FoundBatch& formulas);
-    // Tried counts all positions so far; found is the current position's found counter.
+    // Tried and repeats count all positions so far; found is the current position's found counter.
     void progressChanged(const quorvel::SearchProgress& progress);
     void finished(const quorvel::SchemeOutcome& outcome);
 

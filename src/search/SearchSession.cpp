@@ -93,6 +93,7 @@ SearchParameters SearchSession::searchParameters(const SingleSearchRequest& requ
         parameters.foundTarget = *request.foundTarget - m_found.size();
     parameters.candidateLimit = request.candidateLimit;
     parameters.threads = request.threads;
+    parameters.stored = request.stored;
     return parameters;
 }
 
@@ -114,6 +115,8 @@ SchemeParameters SearchSession::schemeParameters(const SchemeRequest& request)
     parameters.periods = periods();
     parameters.seed = seedOf(request.seed);
     parameters.autoStore = request.autoStore;
+    if (request.autoStore != SchemeAutoStore::Replace)
+        parameters.stored = request.stored;
     return parameters;
 }
 
@@ -185,6 +188,7 @@ std::optional<QString> SearchSession::startSearch(const SingleSearchRequest& req
     m_schemeFlag = false;
     showTried(0);
     Q_EMIT foundCountChanged(m_found.size());
+    Q_EMIT repeatsChanged(0);
     if (!m_engine.start(parameters))
         return QString();
     cancelLuck();
@@ -298,6 +302,7 @@ void SearchSession::showProgress(const SearchProgress& progress)
     showTried(m_schemeFlag ? m_triedBase + progress.tried : progress.tried);
     // The single search counts the whole found list, the scheme the current position's formulas.
     Q_EMIT foundCountChanged(m_schemeFlag ? progress.found : m_found.size());
+    Q_EMIT repeatsChanged(progress.repeats);
     if (progress.shown)
         Q_EMIT candidateShown(*progress.shown);
 }
@@ -328,6 +333,7 @@ bool SearchSession::startScheme(const SchemeRequest& request)
     m_luckWanted = false;
     cancelLuck();
     clearFound();
+    Q_EMIT repeatsChanged(0);
     m_triedBase = m_tried;
     if (!m_scheme.start(m_schemeParameters))
         return false;

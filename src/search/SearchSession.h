@@ -31,6 +31,8 @@ struct SingleSearchRequest
     std::optional<int> foundTarget;        // stop once the found list holds this many
     std::optional<quint64> candidateLimit; // stop after this many candidates
     int threads = 0;                       // 0: one per core
+    // The formulas the tables hold now: a found formula must not say what one of them says.
+    std::shared_ptr<const StoredCodes> stored;
 };
 
 // The automatic scheme as asked for; the bounds and operand counts of every position are those of
@@ -45,6 +47,8 @@ struct SchemeRequest
     FormulaText::Shape shape = FormulaText::Shape::Prefix;
     std::optional<quint64> seed;
     SchemeAutoStore autoStore = SchemeAutoStore::None;
+    // As for the single search; a scheme that replaces the tables' formulas of its kind ignores them.
+    std::shared_ptr<const StoredCodes> stored;
 };
 
 // The tuning of one category, or of positions 1..8 of its kind with each position's operand count.
@@ -147,6 +151,9 @@ Q_SIGNALS:
     // (`Text4`: the found list for the single search, the current position's for the scheme).
     void triedChanged(quint64 tried);
     void foundCountChanged(int found);
+    // Accepted candidates the run did not take because they say what another says (the scheme's
+    // total over its positions so far).
+    void repeatsChanged(int repeats);
     // A recent candidate with its full statistics.
     void candidateShown(const quorvel::FoundFormula& formula);
     // The luck line of the last single search (`lblLuck`); empty while there is none.

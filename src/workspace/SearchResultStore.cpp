@@ -77,10 +77,13 @@ SearchResultStore::SearchResultStore(Workspace& workspace) : m_workspace(workspa
 
 QString SearchResultStore::doneMessage(const FoundStoreOutcome& outcome, FoundStoreMode mode)
 {
-    if (mode == FoundStoreMode::Append)
-        return kDoneMessage + QStringLiteral("\n写入 %1 条").arg(outcome.stored);
-    return kDoneMessage +
-           QStringLiteral("\n删除原有公式 %1 条，写入 %2 条").arg(outcome.deleted).arg(outcome.stored);
+    QString counts =
+        mode == FoundStoreMode::Append
+            ? QStringLiteral("\n写入 %1 条").arg(outcome.stored)
+            : QStringLiteral("\n删除原有公式 %1 条，写入 %2 条").arg(outcome.deleted).arg(outcome.stored);
+    if (outcome.repeats > 0)
+        counts += QStringLiteral("，同输出公式 %1 条未写入").arg(outcome.repeats);
+    return kDoneMessage + counts;
 }
 
 QString SearchResultStore::operationName(FoundStoreMode mode, bool ask)
@@ -121,6 +124,17 @@ Result<FoundStoreOutcome> SearchResultStore::store(const FoundList& found, Found
             kept = *keptFormulas;
         }
 
+        // Append keeps what the tables hold, so found formulas are judged against it too; Replace
+        // empties the kinds it stores, so only formulas written before count there.
+        std::shared_ptr<const StoredCodes> storedNow;
+        if (mode == FoundStoreMode::Append && !found.isEmpty()) {
+            Result<std::shared_ptr<const StoredCodes>> codes = storedCodes(database);
+            if (!codes)
+                return codes.failure();
+            storedNow = std::move(*codes);
+        }
+        RepeatFilter repeats(m_workspace.history(), storedNow);
+
         const std::vector<FoundList::Group> groups = found.groups();
         const Status stored = database.transaction(QStringLiteral("保存搜索到的公式"), [&]() -> Status {
             // Replace deletes only the stored formulas of the kinds it stores, all before the first
@@ -136,14 +150,20 @@ Result<FoundStoreOutcome> SearchResultStore::store(const FoundList& found, Found
                 rows.reserve(std::size_t(group.count));
                 for (int i = group.first; i < group.first + group.count; ++i) {
                     const FoundFormula& formula = found.at(i);
+                    if (repeats.isRepeat(formula)) {
+                        ++outcome.repeats;
+                        continue;
+                    }
                     rows.push_back(NewFormula{formula.code, formula.displayText, formula.kill,
                                               formula.limit(), std::nullopt});
                 }
+                if (rows.empty())
+                    continue;
                 // The tables refuse a position outside 1..8, which undoes the whole store.
                 if (Status appended = database.formulas().append(group.position, rows); !appended)
                     return appended;
                 touched[std::size_t(group.position - 1)] = true;
-                outcome.stored += group.count;
+                outcome.stored += int(rows.size());
             }
             for (int position = 1; position <= kPositionCount; ++position) {
                 if (!touched[std::size_t(position - 1)])
@@ -174,6 +194,26 @@ Result<std::array<int, kPositionCount>> SearchResultStore::tableCounts() const
         }
         return counts;
     });
+}
+
+Result<std::shared_ptr<const StoredCodes>> SearchResultStore::storedCodes() const
+{
+    return m_workspace.withStorage([](Database& database) -> Result<std::shared_ptr<const StoredCodes>> {
+        return storedCodes(database);
+    });
+}
+
+Result<std::shared_ptr<const StoredCodes>> SearchResultStore::storedCodes(const Database& database)
+{
+    auto codes = std::make_shared<StoredCodes>();
+    for (int position = 1; position <= kPositionCount; ++position) {
+        const Result<std::vector<FormulaRecord>> stored = database.formulas().read(position);
+        if (!stored)
+            return stored.failure();
+        for (const FormulaRecord& record : *stored)
+            codes->of(position, record.kill).push_back(record.code);
+    }
+    return std::shared_ptr<const StoredCodes>(std::move(codes));
 }
 
 } // namespace quorvel

@@ -2,13 +2,16 @@
 
 #include "core/Result.h"
 #include "core/TermTable.h"
+#include "search/RepeatFilter.h"
 
 #include <QString>
 
 #include <array>
+#include <memory>
 
 namespace quorvel {
 
+class Database;
 class FoundList;
 class Workspace;
 
@@ -25,6 +28,7 @@ struct FoundStoreOutcome
 {
     bool declined = false;        // the user answered Cancel to the Replace question: nothing changed
     int stored = 0;               // rows written, before the rebuild removed duplicates
+    int repeats = 0;              // found formulas not written: they say what another in the table says
     int deleted = 0;              // stored formulas a Replace deleted
     Status refreshed = success(); // the refresh chain after the store (the formulas are stored either way)
 };
@@ -32,7 +36,9 @@ struct FoundStoreOutcome
 // Stores the FoundList of the search window in the formula tables `Gongshi1`..`Gongshi8`: each
 // formula with its own kind and its limit value, a group of consecutive formulas of one position
 // at a time; with Replace the stored formulas of each position's found kinds are deleted first
-// (the other kind's stay), so no found formula is lost when a position has several groups. The
+// (the other kind's stay), so no found formula is lost when a position has several groups. A found
+// formula that says what one the table keeps of its kind says, or one written before it, is not
+// written: a table never holds two formulas of one kind that predict alike. The
 // tables are kept before (UndoHistory), so that the store can be undone. Every touched table is then rebuilt
 // (the duplicates removed, idx renumbered), all of it in one transaction, and the main window refreshed (list
 // fill, history grid, verification with its write-back).
@@ -46,7 +52,8 @@ public:
 
     explicit SearchResultStore(Workspace& workspace);
 
-    // kDoneMessage and a second line: "删除原有公式 N 条，写入 M 条" (Append: "写入 M 条").
+    // kDoneMessage and a second line: "删除原有公式 N 条，写入 M 条" (Append: "写入 M 条"), and
+    // "，同输出公式 K 条未写入" after it when repeats were left out.
     static QString doneMessage(const FoundStoreOutcome& outcome, FoundStoreMode mode);
     // The caption of the button or check box the store is kept under for undo.
     static QString operationName(FoundStoreMode mode, bool ask);
@@ -58,6 +65,10 @@ public:
 
     // The rows each position table holds now (`Label5`, `ModelDsip`).
     Result<std::array<int, kPositionCount>> tableCounts() const;
+
+    // The codes every table holds, by position and kind: what a search must not find again.
+    Result<std::shared_ptr<const StoredCodes>> storedCodes() const;
+    static Result<std::shared_ptr<const StoredCodes>> storedCodes(const Database& database);
 
 private:
     Workspace& m_workspace;

@@ -4,11 +4,14 @@
 #include "search/LuckBaseline.h"
 #include "search/SearchEngine.h"
 #include "search/SearchRun.h"
+#include "verification/FormulaEquivalence.h"
 
 #include <QSignalSpy>
 #include <QTest>
 
+#include <algorithm>
 #include <random>
+#include <set>
 
 using namespace quorvel;
 
@@ -51,25 +54,62 @@ SearchParameters parametersFor(const std::shared_ptr<const DrawTable>& table, bo
     return parameters;
 }
 
-// What the run must find: candidate by candidate, in order, with the full scorer.
-std::vector<FoundFormula> expectedFormulas(const SearchParameters& parameters, quint64 tried)
+struct Expected
 {
-    const CandidateScorer scorer(*parameters.history, parameters.periods);
+    std::vector<FoundFormula> found;
+    int repeats = 0;
+};
+
+// What the run must find: candidate by candidate, in order, with the full scorer; an accepted one
+// whose whole value sequence a stored formula or an earlier accepted one has is a repeat.
+Expected expectedFormulas(const SearchParameters& parameters, quint64 tried)
+{
+    const DrawTable& table = *parameters.history;
+    const CandidateScorer scorer(table, parameters.periods);
     ScoreBuffers buffers;
     const GenerationSettings& settings = parameters.generation;
-    std::vector<FoundFormula> found;
+    const auto sequenceOf = [&table](const QString& code) {
+        return ValueSequence::of(*CompiledFormula::compile(code), table, table.drawCount());
+    };
+    std::set<std::vector<qint32>> seen;
+    if (parameters.stored) {
+        for (const QString& code : parameters.stored->of(settings.position, settings.kill))
+            seen.insert(sequenceOf(code));
+    }
+    Expected expected;
     CandidateGenerator generator(parameters.seed, parameters.firstCandidate);
     for (quint64 i = 0; i < tried; ++i) {
         const quint64 index = generator.nextIndex();
         const Candidate candidate = generator.generate(settings);
         const RunStatistics statistics =
             scorer.score(candidate, settings.position, settings.kill, buffers).statistics();
-        if (parameters.bounds.accepts(statistics))
-            found.push_back({CandidateGenerator::code(candidate),
-                             CandidateGenerator::displayText(candidate, settings), settings.position,
-                             statistics, index, settings.kill});
+        if (!parameters.bounds.accepts(statistics))
+            continue;
+        if (!seen.insert(sequenceOf(CandidateGenerator::code(candidate))).second)
+            ++expected.repeats;
+        else
+            expected.found.push_back({CandidateGenerator::code(candidate),
+                                      CandidateGenerator::displayText(candidate, settings), settings.position,
+                                      statistics, index, settings.kill});
     }
-    return found;
+    return expected;
+}
+
+// The first `count` formulas the run finds with their terms in reverse order, stored as the table
+// of its position and kind: each says what its found formula says.
+std::shared_ptr<const StoredCodes> reorderedFirstFound(const SearchParameters& parameters, int count)
+{
+    std::vector<FoundFormula> found;
+    SearchRun::runToEnd(parameters, found);
+    auto stored = std::make_shared<StoredCodes>();
+    for (int i = 0; i < std::min(count, int(found.size())); ++i) {
+        Candidate candidate = CandidateGenerator::candidateAt(
+            parameters.seed, found[std::size_t(i)].candidate, parameters.generation);
+        std::reverse(candidate.terms.begin(), candidate.terms.end());
+        stored->of(parameters.generation.position, parameters.generation.kill)
+            .push_back(CandidateGenerator::code(candidate));
+    }
+    return stored;
 }
 
 QString describe(const std::vector<FoundFormula>& found)
@@ -135,9 +175,16 @@ void TestSearchEngine::sameFormulasForAnyThreadCount_data()
     QTest::newRow("FoundList full at the start: nothing tried")
         << noRoom << SearchStopReason::FoundListFull << qint64(0);
 
+    // On two draws many candidates predict alike: repeats within the run.
     SearchParameters twoDraws = parametersFor(history(2), true, kWide);
     twoDraws.candidateLimit = 3000;
     QTest::newRow("a history of two draws") << twoDraws << SearchStopReason::CandidateLimit << qint64(3000);
+
+    SearchParameters stored = parametersFor(table, false, kWide);
+    stored.candidateLimit = 300;
+    stored.stored = reorderedFirstFound(stored, 3);
+    QTest::newRow("stored equivalents of the first candidates")
+        << stored << SearchStopReason::CandidateLimit << qint64(300);
 }
 
 void TestSearchEngine::sameFormulasForAnyThreadCount()
@@ -147,6 +194,7 @@ void TestSearchEngine::sameFormulasForAnyThreadCount()
     QFETCH(qint64, tried);
 
     std::vector<FoundFormula> single;
+    int singleRepeats = 0;
     for (const int threads : {1, 2, 3}) {
         parameters.threads = threads;
         std::vector<FoundFormula> found;
@@ -165,14 +213,21 @@ void TestSearchEngine::sameFormulasForAnyThreadCount()
             QCOMPARE(found.back().candidate + 1, parameters.firstCandidate + outcome.tried);
 
         if (threads == 1) {
-            const std::vector<FoundFormula> expected = expectedFormulas(parameters, outcome.tried);
-            QVERIFY2(found == expected, qPrintable(QStringLiteral("seed %1\nfound:\n%2\nexpected:\n%3")
-                                                       .arg(parameters.seed)
-                                                       .arg(describe(found), describe(expected))));
+            const Expected expected = expectedFormulas(parameters, outcome.tried);
+            QVERIFY2(found == expected.found,
+                     qPrintable(QStringLiteral("seed %1\nfound:\n%2\nexpected:\n%3")
+                                    .arg(parameters.seed)
+                                    .arg(describe(found), describe(expected.found))));
+            QCOMPARE(outcome.repeats, expected.repeats);
+            // The rows built to meet repeats do.
+            if (parameters.stored || parameters.history->drawCount() == 2)
+                QVERIFY(outcome.repeats >= (parameters.stored ? 3 : 1));
             single = found;
+            singleRepeats = outcome.repeats;
         } else {
             QVERIFY2(found == single,
                      qPrintable(QStringLiteral("seed %1, %2 threads").arg(parameters.seed).arg(threads)));
+            QCOMPARE(outcome.repeats, singleRepeats);
         }
     }
 }
@@ -243,7 +298,7 @@ void TestSearchEngine::pauseContinueLiveSettingsAndStop()
     engine.stop();
     QTRY_COMPARE(finished.size(), 2);
     const SearchOutcome second = finished.at(1).at(0).value<SearchOutcome>();
-    const std::vector<FoundFormula> expected = expectedFormulas(parameters, second.tried);
+    const std::vector<FoundFormula> expected = expectedFormulas(parameters, second.tried).found;
     QVERIFY(std::vector<FoundFormula>(delivered.begin(), delivered.end()) == expected);
 
     // Destroying the engine cancels a paused run and waits for its threads.
@@ -301,8 +356,20 @@ void TestSearchEngine::luckBaselineCountsTheSameCandidatesOnShuffledDraws()
     QCOMPARE(outcome.tried, quint64(6000));
     SearchParameters expected = run;
     expected.history = luck.history;
-    QCOMPARE(outcome.found, int(expectedFormulas(expected, 6000).size()));
+    QCOMPARE(outcome.found, int(expectedFormulas(expected, 6000).found.size()));
     QVERIFY(outcome.found > 0);
+
+    // Repeats within the shuffled run are not counted; the stored formulas say nothing about it.
+    SearchParameters twoDraws = parametersFor(history(2), true, kWide);
+    twoDraws.candidateLimit = 3000;
+    twoDraws.stored = reorderedFirstFound(twoDraws, 3);
+    const SearchParameters twoDrawsLuck = LuckBaseline::parametersFor(twoDraws, 3000, twoDraws.generation);
+    QVERIFY(!twoDrawsLuck.stored);
+    const SearchOutcome counted = SearchRun::runToEnd(twoDrawsLuck, none);
+    const Expected luckExpected = expectedFormulas(twoDrawsLuck, 3000);
+    QCOMPARE(counted.found, int(luckExpected.found.size()));
+    QCOMPARE(counted.repeats, luckExpected.repeats);
+    QVERIFY(counted.repeats > 0);
 }
 
 void TestSearchEngine::luckShareText()

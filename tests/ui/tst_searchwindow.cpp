@@ -122,6 +122,17 @@ void TestSearchWindow::searchStoresIntoTheMainList()
     QCOMPARE(text("Text4"), QStringLiteral("0"));
     QCOMPARE(child<QLabel>("Label5_1")->text(), QStringLiteral("3"));
     QCOMPARE(list->rowCount(), 3); // List1 keeps its lines
+
+    // Seed 7 from its first candidate again, after a run of another seed: its first three finds
+    // are stored now, so they are repeats beside the found count.
+    for (const char* seed : {"8", "7"}) {
+        setText("txtSeed", QString::fromLatin1(seed));
+        click("Command1");
+        QTRY_VERIFY(child<QAbstractButton>("Command1")->isEnabled());
+        click("Command3");
+    }
+    QCOMPARE(child<QLabel>("lblRepeats")->text(), QStringLiteral("重复 3"));
+    QCOMPARE(child<QLabel>("Label5_1")->text(), QStringLiteral("9"));
     QCOMPARE(m_session->prompts().unexpectedCalls(), 0);
 }
 

@@ -85,15 +85,18 @@ void TestSearchResultStore::store_data()
     QTest::addColumn<Found>("foundList");
     QTest::addColumn<Tables>("expected");
     QTest::addColumn<int>("deleted");
+    QTest::addColumn<int>("repeats"); // found formulas not written
 
     const QString kept1 = QStringLiteral("L1A+L2B+3/3/keep");
     const QString kept3 = QStringLiteral("L3A+1/3/keep");
     const QStringList none;
-    QTest::newRow("append: an exact duplicate collapses, another limit stays, each with its own kind")
+    QTest::newRow("append skips what the table's kind or an earlier found formula says, each with its kind")
         << false
-        << Found{found(1, QStringLiteral("L1A+L2B+3")), found(1, QStringLiteral("L1A+L2B+3"), 4),
-                 found(1, QStringLiteral("L5A+2"), 3, true)}
-        << Tables{{kept1, QStringLiteral("L1A+L2B+3/4/keep"), QStringLiteral("L5A+2/3/kill")},
+        << Found{found(1, QStringLiteral("L2B+L1A+3"), 4), found(1, QStringLiteral("L5A+2"), 3, true),
+                 found(1, QStringLiteral("L6A+L7A")), found(1, QStringLiteral("L7A+L6A")),
+                 found(1, QStringLiteral("L6A+L7A"), 3, true)}
+        << Tables{{kept1, QStringLiteral("L5A+2/3/kill"), QStringLiteral("L6A+L7A/3/keep"),
+                   QStringLiteral("L6A+L7A/3/kill")},
                   none,
                   {kept3},
                   none,
@@ -101,10 +104,12 @@ void TestSearchResultStore::store_data()
                   none,
                   none,
                   none}
-        << 0;
-    QTest::newRow("replace empties only the positions found")
-        << true << Found{found(1, QStringLiteral("L6A+1")), found(2, QStringLiteral("L7A+2"))}
-        << Tables{{QStringLiteral("L6A+1/3/keep")},
+        << 0 << 2;
+    QTest::newRow("replace empties only the positions found, then skips only repeats among the found")
+        << true
+        << Found{found(1, QStringLiteral("L1A+L2B+3")), found(2, QStringLiteral("L7A+2")),
+                 found(1, QStringLiteral("L2B+L1A+3"))}
+        << Tables{{QStringLiteral("L1A+L2B+3/3/keep")},
                   {QStringLiteral("L7A+2/3/keep")},
                   {kept3},
                   none,
@@ -112,7 +117,7 @@ void TestSearchResultStore::store_data()
                   none,
                   none,
                   none}
-        << 1;
+        << 1 << 1;
     QTest::newRow("replace with two groups of one position keeps both")
         << true
         << Found{found(1, QStringLiteral("L6A+1")), found(3, QStringLiteral("L8A+1")),
@@ -125,12 +130,13 @@ void TestSearchResultStore::store_data()
                   none,
                   none,
                   none}
-        << 2;
+        << 2 << 0;
     QTest::newRow("replace deletes only the kind it stores: the keep formula stays")
         << true << Found{found(1, QStringLiteral("L5A+2"), 3, true)}
-        << Tables{{kept1, QStringLiteral("L5A+2/3/kill")}, none, {kept3}, none, none, none, none, none} << 0;
+        << Tables{{kept1, QStringLiteral("L5A+2/3/kill")}, none, {kept3}, none, none, none, none, none} << 0
+        << 0;
     QTest::newRow("an empty found list writes nothing")
-        << true << Found{} << Tables{{kept1}, none, {kept3}, none, none, none, none, none} << 0;
+        << true << Found{} << Tables{{kept1}, none, {kept3}, none, none, none, none, none} << 0 << 0;
 }
 
 void TestSearchResultStore::store()
@@ -139,6 +145,7 @@ void TestSearchResultStore::store()
     QFETCH(Found, foundList);
     QFETCH(Tables, expected);
     QFETCH(int, deleted);
+    QFETCH(int, repeats);
 
     FoundList list;
     for (const FoundFormula& formula : foundList)
@@ -163,11 +170,14 @@ void TestSearchResultStore::store()
     }
     QCOMPARE(tables(), expected);
     QCOMPARE(outcome->deleted, deleted);
+    QCOMPARE(outcome->repeats, repeats);
+    const qsizetype written = foundList.size() - repeats;
     QCOMPARE(
         SearchResultStore::doneMessage(*outcome, replace ? FoundStoreMode::Replace : FoundStoreMode::Append),
         SearchResultStore::kDoneMessage +
-            (replace ? QStringLiteral("\n删除原有公式 %1 条，写入 %2 条").arg(deleted).arg(foundList.size())
-                     : QStringLiteral("\n写入 %1 条").arg(foundList.size())));
+            (replace ? QStringLiteral("\n删除原有公式 %1 条，写入 %2 条").arg(deleted).arg(written)
+                     : QStringLiteral("\n写入 %1 条").arg(written)) +
+            (repeats > 0 ? QStringLiteral("，同输出公式 %1 条未写入").arg(repeats) : QString()));
 
     // The main list (position 1, keep) shows the table as stored, renumbered and verified.
     int keepRows = 0;

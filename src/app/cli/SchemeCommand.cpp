@@ -37,7 +37,12 @@ int SchemeCommand::run(const CliContext& context, CliArguments& arguments)
     if (!counts)
         return context.fail(counts.failure());
 
+    const Result<std::shared_ptr<const StoredCodes>> tables = resultStore.storedCodes();
+    if (!tables)
+        return context.fail(tables.failure());
+
     SchemeRequest request;
+    request.stored = *tables;
     request.targets = planned;
     request.mode = mode.value_or(SchemeCountMode::New);
     request.tableCounts = *counts;
@@ -76,6 +81,9 @@ int SchemeCommand::run(const CliContext& context, CliArguments& arguments)
     total << QStringLiteral("tried") << qint64(outcome.tried) << QStringLiteral("found")
           << qint64(outcome.found.size());
     context.print(total);
+    TabLine repeats;
+    repeats << QStringLiteral("repeats") << outcome.repeats;
+    context.print(repeats);
     SearchOptions::printRate(context, outcome.tried, elapsed, std::clamp(QThread::idealThreadCount(), 1, 256),
                              search.lastSeed());
 

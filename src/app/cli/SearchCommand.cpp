@@ -2,6 +2,7 @@
 
 #include "app/cli/CliContext.h"
 #include "app/cli/SearchOptions.h"
+#include "core/Database.h"
 #include "search/FamilywiseChance.h"
 #include "search/SearchScoring.h"
 #include "search/SearchSession.h"
@@ -33,6 +34,20 @@ void printFamilywise(const CliContext& context, const QString& prefix, const QSt
     line << code << ChanceBaseline::probabilityText(score)
          << ChanceBaseline::probabilityText(null.chanceOf(score));
     context.print(line);
+}
+
+// The formulas a found one must not say again: those of the tables, unless a Replace empties them.
+Result<std::shared_ptr<const StoredCodes>> storedCodes(const CliContext& context, CliSession* session,
+                                                       const std::optional<FoundStoreMode>& store)
+{
+    if (store == FoundStoreMode::Replace)
+        return std::shared_ptr<const StoredCodes>();
+    if (session)
+        return SearchResultStore(session->workspace()).storedCodes();
+    const Result<std::unique_ptr<Database>> database = context.openDatabase();
+    if (!database)
+        return database.failure();
+    return SearchResultStore::storedCodes(**database);
 }
 
 } // namespace
@@ -100,6 +115,10 @@ int SearchCommand::search(const CliContext& context, CliArguments& arguments)
             return context.fail(read.failure());
         history = std::make_shared<const DrawTable>(std::move(*read));
     }
+    const Result<std::shared_ptr<const StoredCodes>> tables = storedCodes(context, session.get(), store);
+    if (!tables)
+        return context.fail(tables.failure());
+    request.stored = *tables;
 
     SearchSession search(*settings, [history] { return history; });
     if (periods)
@@ -112,6 +131,9 @@ int SearchCommand::search(const CliContext& context, CliArguments& arguments)
     TabLine counts;
     counts << QStringLiteral("tried") << qint64(outcome.tried) << QStringLiteral("found") << outcome.found;
     context.print(counts);
+    TabLine repeats;
+    repeats << QStringLiteral("repeats") << outcome.repeats;
+    context.print(repeats);
     if (luck) {
         TabLine line;
         line << QStringLiteral("luck") << search.runLuckCount(outcome.tried);

@@ -65,6 +65,7 @@ SearchWindow::SearchWindow(Workspace& workspace, QWidget* parent)
     selectPosition(1);
     m_controls.triedBox->setText(QStringLiteral("0"));
     m_controls.foundBox->setText(QStringLiteral("0"));
+    m_controls.repeatsLabel->setText(QStringLiteral("重复 0"));
     updateButtons();
     resize(1200, 720);
 }
@@ -130,6 +131,9 @@ void SearchWindow::connectSession()
             [this](quint64 tried) { m_controls.triedBox->setText(QString::number(tried)); });
     connect(&m_session, &SearchSession::foundCountChanged, this,
             [this](int found) { m_controls.foundBox->setText(QString::number(found)); });
+    connect(&m_session, &SearchSession::repeatsChanged, this, [this](int repeats) {
+        m_controls.repeatsLabel->setText(QStringLiteral("重复 %1").arg(repeats));
+    });
     connect(&m_session, &SearchSession::candidateShown, this,
             [this](const FoundFormula& shown) { m_controls.showCandidate(shown); });
     connect(&m_session, &SearchSession::luckChanged, m_controls.luckLabel, &QLabel::setText);
@@ -266,6 +270,10 @@ void SearchWindow::startSingleSearch()
     request.bounds = m_controls.boundsInBoxes();
     request.seed = m_controls.typedSeed();
     request.foundTarget = autoStopTarget();
+    const Result<std::shared_ptr<const StoredCodes>> stored = SearchResultStore(m_workspace).storedCodes();
+    if (!succeeded(*m_prompts, stored))
+        return;
+    request.stored = *stored;
     if (const std::optional<QString> refusal = m_session.startSearch(request)) {
         if (!refusal->isEmpty())
             notice(kSearchTitle, *refusal);
@@ -286,7 +294,11 @@ void SearchWindow::startScheme()
     const Result<std::array<int, kPositionCount>> counts = SearchResultStore(m_workspace).tableCounts();
     if (!succeeded(*m_prompts, counts))
         return;
+    const Result<std::shared_ptr<const StoredCodes>> stored = SearchResultStore(m_workspace).storedCodes();
+    if (!succeeded(*m_prompts, stored))
+        return;
     SchemeRequest request;
+    request.stored = *stored;
     request.targets = m_controls.schemeTargets();
     request.mode = m_countMode;
     request.tableCounts = *counts;

@@ -176,7 +176,14 @@ QWidget* SearchWindowControls::createRunArea(QWidget* window)
     counters->addWidget(triedBox, 0, 1);
     counters->addWidget(new QLabel(QStringLiteral("检索合格公式数"), area), 1, 0);
     foundBox = readOnlyBox(area, QStringLiteral("Text4"));
-    counters->addWidget(foundBox, 1, 1);
+    repeatsLabel = new QLabel(area);
+    repeatsLabel->setObjectName(QStringLiteral("lblRepeats"));
+    repeatsLabel->setToolTip(QStringLiteral(
+        "合格但与本次已找到的公式或数据库中同类公式每期预测都相同的公式条数；它们不计入合格公式。"));
+    auto* foundRow = new QHBoxLayout;
+    foundRow->addWidget(foundBox);
+    foundRow->addWidget(repeatsLabel);
+    counters->addLayout(foundRow, 1, 1);
     luckLabel = new QLabel(area);
     luckLabel->setObjectName(QStringLiteral("lblLuck"));
     luckLabel->setToolTip(QStringLiteral(

@@ -63,6 +63,7 @@ struct SearchWindowControls
     QLineEdit* autoStopTarget = nullptr;                         // `Text1_15`
     QLineEdit* triedBox = nullptr;                               // `Text3`
     QLineEdit* foundBox = nullptr;                               // `Text4`
+    QLabel* repeatsLabel = nullptr;                              // "重复 D" beside it
     QLabel* luckLabel = nullptr;                                 // `lblLuck`
     QLineEdit* seedBox = nullptr;                                // `txtSeed`
     QListView* list = nullptr;                                   // `List1`
