@@ -462,7 +462,7 @@ void TestCli::helpAndVersionExitZero()
                        "[--periods N] [--bounds b2,b3,b4,b5,b6,b7,b8,b9]")));
     const std::vector<quorvel::cli::OptionSpec> options =
         quorvel::cli::optionsOf(*quorvel::cli::findCommand(QStringLiteral("search")));
-    QCOMPARE(options.size(), std::size_t(14));
+    QCOMPARE(options.size(), std::size_t(17));
     for (const quorvel::cli::OptionSpec& option : options) {
         const QStringList lines = search.out.filter(
             QRegularExpression(QStringLiteral("^  %1 .* %2$")

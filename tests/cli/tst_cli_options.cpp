@@ -125,7 +125,7 @@ void TestCliOptions::subcommandRefusalNamesTheForms()
     QCOMPARE(subcommandRefusal(findCommand(QStringLiteral("limits"))->forms()),
              QStringLiteral("limits needs update"));
     QCOMPARE(subcommandRefusal(findCommand(QStringLiteral("search"))->forms()),
-             QStringLiteral("search takes options or score FILE"));
+             QStringLiteral("search takes options or score FILE or familywise FILE"));
 }
 
 QTEST_GUILESS_MAIN(TestCliOptions)

@@ -81,7 +81,8 @@ const std::vector<CliCommand>& commandTable()
         {QStringLiteral("display"), QStringLiteral("The per-draw display of the history grid."),
          &DisplayCommand::forms, &DisplayCommand::run},
         {QStringLiteral("search"),
-         QStringLiteral("Search for new formulas, or score given codes as the search does."),
+         QStringLiteral("Search for new formulas, score given codes as the search does, or measure their "
+                        "chance against the search's candidates on shuffled draws."),
          &SearchCommand::forms, &SearchCommand::run},
         {QStringLiteral("scheme"), QStringLiteral("The automatic search scheme over the eight positions."),
          &SchemeCommand::forms, &SchemeCommand::run},
