@@ -18,6 +18,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
+#include <QSizePolicy>
 #include <QVBoxLayout>
 
 namespace quorvel {
@@ -189,7 +190,13 @@ QWidget* SearchWindowControls::createRunArea(QWidget* window)
     luckLabel->setToolTip(QStringLiteral(
         "把历史各期的顺序打乱（前一期与后一期不再有任何联系）后，用同一种子验证同样多的公式，合格的条数就是"
         "单凭运气能得到的数目；合格公式数与它相近时，这些公式很可能只是偶然合格。"));
-    counters->addWidget(luckLabel, 1, 2);
+    // The line grows as the luck count and the family-wise chances come in: it wraps within the
+    // width the run area has instead of widening the window.
+    luckLabel->setWordWrap(true);
+    luckLabel->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    luckLabel->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    counters->addWidget(luckLabel, 1, 2, 3, 1);
+    counters->setColumnStretch(2, 1);
     counters->addWidget(new QLabel(QStringLiteral("随机种子"), area), 2, 0);
     seedBox = lineEdit(area, QStringLiteral("txtSeed"), QString());
     seedBox->setPlaceholderText(QStringLiteral("空：开始时取自时钟"));
