@@ -39,15 +39,4 @@ RemainderColumns::RemainderColumns(const DrawTable& table, const VerificationWin
     }
 }
 
-bool RemainderColumns::scans(std::span<const int> terms, qint64 constant) const
-{
-    if (m_count == 0 || terms.size() > std::size_t(hitkernel::kMaxTerms) ||
-        constant <= -hitkernel::kSaturation)
-        return false;
-    if (m_allNonNegative)
-        return true;
-    return std::all_of(terms.begin(), terms.end(),
-                       [this](int term) { return m_nonNegative[std::size_t(term)]; });
-}
-
 } // namespace quorvel

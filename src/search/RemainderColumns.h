@@ -25,15 +25,29 @@ public:
     int count() const { return m_count; }
     // Whether the kernel can judge terms + constant: at most 24 terms, values never negative, a
     // constant above the saturation bound's negative.
-    bool scans(std::span<const int> terms, qint64 constant) const;
-    // The kernel's input for a candidate the columns scan (in line: the scan calls it per candidate).
+    bool scans(std::span<const int> terms, qint64 constant) const
+    {
+        if (m_count == 0 || terms.size() > std::size_t(hitkernel::kMaxTerms) ||
+            constant <= -hitkernel::kSaturation)
+            return false;
+        if (m_allNonNegative)
+            return true;
+        for (const int term : terms) {
+            if (!m_nonNegative[std::size_t(term)])
+                return false;
+        }
+        return true;
+    }
+    // The kernel's input for a candidate the columns scan. Both are in line: the scan calls them for
+    // every candidate.
     hitkernel::Input input(std::span<const int> terms, qint64 constant, int position, bool kill) const
     {
         hitkernel::Input input;
         for (std::size_t k = 0; k < terms.size(); ++k) {
             const std::size_t start = std::size_t(terms[k]) * std::size_t(m_stride);
             input.remainders[k] = m_remainders.data() + start;
-            input.saturated[k] = m_saturated.data() + start;
+            if (constant < 0)
+                input.saturated[k] = m_saturated.data() + start;
         }
         input.termCount = int(terms.size());
         input.constantRemainder = qint16(((constant % 20) + 20) % 20);
