@@ -29,7 +29,7 @@ UBSAN_OPTIONS="print_stacktrace=1:suppressions=$suppressions/ubsan.supp" \
 ASAN_SYMBOLIZER_PATH=$symbolizer \
     ctest --test-dir build-asan --output-on-failure -j2 || status=1
 
-threaded=(tst_searchengine tst_parametertuning tst_searchscheme tst_searchsession tst_job)
+threaded=(tst_searchengine tst_parametertuning tst_searchscheme tst_searchsession tst_job tst_familywise)
 scripts/configure-clang.sh build-tsan -DQUORVEL_SANITIZE=thread
 build build-tsan "${threaded[@]}"
 # ignore_noninstrumented_modules: Qt's own locking is not seen by the sanitizer (tests/sanitizers/
