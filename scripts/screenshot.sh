@@ -30,6 +30,7 @@ cli history import tests/data/gdklsf-168bet-funyule.txt --per-day 84
 # one in use.
 cli formulas add --kind keep \
     "第一码+第三大小+连跳号+7=下期生第一" \
+    "连跳号+第一码+第三大小+7=下期生第一" \
     "[第一生]第二码+和数个位+5" \
     "第八码+第四单双+11=下期生第一" \
     "第五码+第六十段+合数个+2=下期生第一" \
