@@ -88,6 +88,9 @@ ValueSequence::Fingerprint EquivalenceIndex::wholeOf(const CompiledFormula& form
 std::optional<int> EquivalenceIndex::lookUp(const CompiledFormula& formula, quint64 prefix,
                                             std::optional<ValueSequence::Fingerprint>& whole)
 {
+    // Without a stored draw every sequence is empty: nothing shows two formulas to say the same.
+    if (m_history->drawCount() == 0)
+        return std::nullopt;
     const auto [begin, end] = m_byPrefix.equal_range(prefix);
     if (begin == end)
         return std::nullopt;

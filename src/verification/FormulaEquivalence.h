@@ -18,7 +18,7 @@ namespace quorvel {
 // Two formulas say the same thing when they predict the same number from every draw of the
 // history: their value sequences (for each draw its folded whole value, or empty) are equal. The
 // same terms in another order, constants 20 apart where the value never crosses zero, or terms
-// that always sum alike all give one sequence.
+// that always sum alike all give one sequence. A history without draws shows no two formulas alike.
 //
 // Sequences are compared by fingerprints: a short one over the oldest draws sorts most formulas
 // apart at once, and only formulas that agree there are evaluated over the whole history, whose

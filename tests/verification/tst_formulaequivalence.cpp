@@ -34,6 +34,7 @@ private Q_SLOTS:
     void classes_data();
     void classes();
     void stopsWhenTold();
+    void noHistoryShowsNothingAlike();
 };
 
 void TestFormulaEquivalence::classes_data()
@@ -81,6 +82,14 @@ void TestFormulaEquivalence::stopsWhenTold()
     });
     QVERIFY(classes.empty());
     QCOMPARE(heard, (std::vector<int>{0, 64}));
+}
+
+void TestFormulaEquivalence::noHistoryShowsNothingAlike()
+{
+    const Result<CompiledFormula> first = CompiledFormula::compile(QStringLiteral("L1A"));
+    const Result<CompiledFormula> second = CompiledFormula::compile(QStringLiteral("L2A"));
+    const std::vector<const CompiledFormula*> formulas{&*first, &*second};
+    QCOMPARE(equivalenceClasses(formulas, std::make_shared<const DrawTable>()), (std::vector<int>{0, 1}));
 }
 
 QTEST_GUILESS_MAIN(TestFormulaEquivalence)
