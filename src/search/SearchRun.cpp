@@ -182,7 +182,7 @@ void SearchRun::work(QPromise<FoundBatch>& promise)
                                        settings.position, settings.kill, m_limits, buffers);
                 if (statistics) {
                     batch.found.push_back(foundFormula(terms, count, constant, settings, *statistics, i));
-                    batch.keys.push_back(RepeatFilter::keyOf(
+                    batch.keys.push_back(EquivalenceIndex::keyOf(
                         table, std::span<const int>(terms, std::size_t(count)), constant, keySums));
                 }
             }

@@ -116,7 +116,7 @@ private:
         quint64 end = 0;                 // candidates start .. end - 1 were tried
         quint64 fullEnd = 0;             // where the batch would have ended
         std::vector<FoundFormula> found; // the accepted candidates, repeats not yet told apart
-        std::vector<quint64> keys;       // their RepeatFilter keys, worked out on the batch's thread
+        std::vector<quint64> keys;       // their EquivalenceIndex keys, worked out on the batch's thread
     };
 
     void work(QPromise<FoundBatch>& promise);

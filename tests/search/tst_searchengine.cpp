@@ -69,7 +69,7 @@ Expected expectedFormulas(const SearchParameters& parameters, quint64 tried)
     ScoreBuffers buffers;
     const GenerationSettings& settings = parameters.generation;
     const auto sequenceOf = [&table](const QString& code) {
-        return ValueSequence::of(*CompiledFormula::compile(code), table, table.drawCount());
+        return ValueSequence::of(*CompiledFormula::compile(code), table);
     };
     std::set<std::vector<qint32>> seen;
     if (parameters.stored) {

@@ -12,15 +12,15 @@ using namespace quorvel;
 
 namespace {
 
-// First numbers 6..20 over and over for more draws than the short fingerprint covers, then 1..5:
-// a value that crosses zero only on those last draws is told apart by the whole sequence alone.
+// First numbers 1..5, then 6..20 over and over for more draws than the key covers: a value that
+// crosses zero only on those first draws is told apart by the whole sequence alone.
 std::shared_ptr<const DrawTable> history()
 {
     std::vector<DrawNumbers> numbers;
-    for (int t = 0; t < ValueSequence::kPrefixDraws + 60; ++t)
-        numbers.push_back(oracle::drawWith(1, 6 + t % 15));
     for (int number = 1; number <= 5; ++number)
         numbers.push_back(oracle::drawWith(1, number));
+    for (int t = 0; t < EquivalenceIndex::kKeyDraws + 60; ++t)
+        numbers.push_back(oracle::drawWith(1, 6 + t % 15));
     return std::make_shared<const DrawTable>(oracle::historyOf(numbers));
 }
 
@@ -46,7 +46,7 @@ void TestFormulaEquivalence::classes_data()
                                             << "2*L2A+L1A" << true;
     QTest::newRow("constants 20 apart, never below zero") << "L1A+1"
                                                           << "L1A+21" << true;
-    QTest::newRow("constants 20 apart, below zero on the newest draws") << "L1A-5"
+    QTest::newRow("constants 20 apart, below zero on the oldest draws") << "L1A-5"
                                                                         << "L1A+15" << false;
     QTest::newRow("divisions empty on the same draws") << "L1A*(L1A-10)/(L1A-10)"
                                                        << "L1A+(L1A-10)/(L1A-10)-1" << true;
