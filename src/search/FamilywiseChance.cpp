@@ -179,5 +179,20 @@ std::optional<FamilywiseNull> nullOf(const FamilywiseParameters& parameters, con
     return result;
 }
 
+std::vector<double> scoresOf(const std::vector<FoundFormula>& formulas,
+                             const FamilywiseParameters& parameters)
+{
+    static const DrawTable empty;
+    ChanceScorer scorer(parameters.history ? *parameters.history : empty, parameters.periods,
+                        parameters.excludeCurrentPeriod);
+    std::vector<double> scores;
+    scores.reserve(formulas.size());
+    for (const FoundFormula& formula : formulas) {
+        const Result<CompiledFormula> compiled = CompiledFormula::compile(formula.code);
+        scores.push_back(compiled ? scorer.score(*compiled, formula.position, formula.kill) : 1.0);
+    }
+    return scores;
+}
+
 } // namespace FamilywiseChance
 } // namespace quorvel

@@ -2,6 +2,7 @@
 
 #include "core/DrawTable.h"
 #include "search/CandidateGenerator.h"
+#include "search/FoundFormula.h"
 #include "search/FullScanScorer.h"
 #include "search/SearchRun.h"
 
@@ -100,6 +101,11 @@ FamilywiseParameters parametersFor(const SearchParameters& run, quint64 tried,
 // scored; it returns false to stop, and then nothing is returned.
 using Progress = std::function<bool(quint64 done, quint64 total)>;
 std::optional<FamilywiseNull> nullOf(const FamilywiseParameters& parameters, const Progress& progress = {});
+
+// The chance score of each formula over the window of `parameters` on its history (unshuffled),
+// each for its own position and kind; a code that does not compile scores 1.
+std::vector<double> scoresOf(const std::vector<FoundFormula>& formulas,
+                             const FamilywiseParameters& parameters);
 
 } // namespace FamilywiseChance
 } // namespace quorvel

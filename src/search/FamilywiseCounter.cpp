@@ -40,16 +40,10 @@ void FamilywiseCounter::run(QPromise<FamilywiseOutcome>& promise, const Familywi
         });
     if (!null)
         return;
-    static const DrawTable empty;
-    ChanceScorer scorer(parameters.history ? *parameters.history : empty, parameters.periods,
-                        parameters.excludeCurrentPeriod);
     FamilywiseOutcome outcome;
     outcome.null = *null;
-    for (const FoundFormula& formula : formulas) {
-        const Result<CompiledFormula> compiled = CompiledFormula::compile(formula.code);
-        const double score = compiled ? scorer.score(*compiled, formula.position, formula.kill) : 1.0;
+    for (const double score : FamilywiseChance::scoresOf(formulas, parameters))
         outcome.chances.push_back(null->chanceOf(score));
-    }
     promise.addResult(std::move(outcome));
 }
 

@@ -142,12 +142,10 @@ int SearchCommand::search(const CliContext& context, CliArguments& arguments)
     if (familywise) {
         const FamilywiseParameters parameters = search.familywiseParameters(outcome.tried, *familywise);
         const std::optional<FamilywiseNull> null = FamilywiseChance::nullOf(parameters);
-        ChanceScorer scorer(*parameters.history, parameters.periods, parameters.excludeCurrentPeriod);
-        for (const FoundFormula& formula : search.foundList().entries()) {
-            const double score =
-                scorer.score(*CompiledFormula::compile(formula.code), formula.position, formula.kill);
-            printFamilywise(context, QStringLiteral("FAMILYWISE"), formula.code, score, *null);
-        }
+        const std::vector<FoundFormula>& found = search.foundList().entries();
+        const std::vector<double> scores = FamilywiseChance::scoresOf(found, parameters);
+        for (std::size_t i = 0; i < found.size(); ++i)
+            printFamilywise(context, QStringLiteral("FAMILYWISE"), found[i].code, scores[i], *null);
     }
     SearchOptions::printRate(context, outcome.tried, outcome.elapsedNanoseconds, outcome.threads,
                              search.lastSeed());
