@@ -124,19 +124,19 @@ Result<FoundStoreOutcome> SearchResultStore::store(const FoundList& found, Found
             kept = *keptFormulas;
         }
 
-        // Append keeps what the tables hold, so found formulas are judged against it too; Replace
-        // empties the kinds it stores, so only formulas written before count there.
-        std::shared_ptr<const StoredCodes> storedNow;
-        if (mode == FoundStoreMode::Append && !found.isEmpty()) {
-            Result<std::shared_ptr<const StoredCodes>> codes = storedCodes(database);
-            if (!codes)
-                return codes.failure();
-            storedNow = std::move(*codes);
-        }
-        RepeatFilter repeats(m_workspace.history(), storedNow);
-
         const std::vector<FoundList::Group> groups = found.groups();
         const Status stored = database.transaction(QStringLiteral("保存搜索到的公式"), [&]() -> Status {
+            // Append keeps what the tables hold, so found formulas are judged against it too, read
+            // under the same lock as the writes; Replace empties the kinds it stores, so only
+            // formulas written before count there.
+            std::shared_ptr<const StoredCodes> storedNow;
+            if (mode == FoundStoreMode::Append && !found.isEmpty()) {
+                Result<std::shared_ptr<const StoredCodes>> codes = storedCodes(database);
+                if (!codes)
+                    return codes.failure();
+                storedNow = std::move(*codes);
+            }
+            RepeatFilter repeats(m_workspace.history(), storedNow);
             // Replace deletes only the stored formulas of the kinds it stores, all before the first
             // append, so that no found formula is deleted with them.
             for (const Replaced& of : replaced) {
